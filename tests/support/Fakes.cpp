@@ -1,0 +1,47 @@
+#include "support/Fakes.h"
+
+namespace test
+{
+
+platform::Answer ScriptedPrompt::show(const platform::Message& message)
+{
+    shown.push_back(message);
+    if (m_script.empty())
+        return message.answerWhenUnattended();
+    const platform::Answer next = m_script.front();
+    m_script.pop_front();
+    return next;
+}
+
+bool FakeShell::open(const QString& file, const QString&)
+{
+    opened << file;
+    return accept;
+}
+
+std::optional<QString> FakeFileDialogs::next(const QString& title)
+{
+    titles << title;
+    if (choices.empty())
+        return std::nullopt;
+    std::optional<QString> choice = std::move(choices.front());
+    choices.pop_front();
+    return choice;
+}
+
+std::optional<QString> FakeFileDialogs::chooseFolder(QWidget*, const QString& title, const QString&)
+{
+    return next(title);
+}
+
+std::optional<QString> FakeFileDialogs::chooseOpenFile(QWidget*, const QString& title, const QString&, const QString&)
+{
+    return next(title);
+}
+
+std::optional<QString> FakeFileDialogs::chooseSaveFile(QWidget*, const QString& title, const QString&, const QString&)
+{
+    return next(title);
+}
+
+} // namespace test

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include "platform/Clock.h"
+#include "platform/FileDialogs.h"
+#include "platform/Prompt.h"
+#include "platform/Shell.h"
+
+namespace test
+{
+
+// A clock that stands still until the test moves it.
+class FakeClock : public platform::Clock
+{
+public:
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 10), QTime(12, 0, 0))) : m_now(std::move(start)) {}
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime& now) { m_now = now; }
+    void advanceSeconds(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+
+private:
+    QDateTime m_now;
+};
+
+// Answers message boxes from a script and remembers what was shown. With the script empty it takes
+// the answer an unattended program would take.
+class ScriptedPrompt : public platform::Prompt
+{
+public:
+    platform::Answer show(const platform::Message& message) override;
+    void answer(platform::Answer answer) { m_script.push_back(answer); }
+
+    std::vector<platform::Message> shown;
+
+private:
+    std::deque<platform::Answer> m_script;
+};
+
+// Records what the program asked the desktop to open.
+class FakeShell : public platform::Shell
+{
+public:
+    bool open(const QString& file, const QString& workingFolder) override;
+    bool accept = true;
+    QStringList opened;
+};
+
+// Answers file and folder pickers from scripted choices; nullopt means the user cancelled.
+class FakeFileDialogs : public platform::FileDialogs
+{
+public:
+    std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString& startFolder) override;
+    std::optional<QString> chooseOpenFile(QWidget*, const QString& title, const QString& startFolder,
+                                          const QString& filter) override;
+    std::optional<QString> chooseSaveFile(QWidget*, const QString& title, const QString& startPath,
+                                          const QString& filter) override;
+
+    std::deque<std::optional<QString>> choices;
+    QStringList titles;
+
+private:
+    std::optional<QString> next(const QString& title);
+};
+
+} // namespace test

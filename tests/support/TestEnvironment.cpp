@@ -1,0 +1,28 @@
+#include "support/TestEnvironment.h"
+
+#include <QLocale>
+
+#include "core/ErrorReport.h"
+#include "core/ProgramState.h"
+#include "platform/Clock.h"
+#include "platform/FileDialogs.h"
+#include "platform/Prompt.h"
+#include "platform/Shell.h"
+
+namespace test
+{
+
+void StateResetListener::OnTestStart(const ::testing::TestInfo&)
+{
+    core::resetState();
+    core::resetErrors();
+    platform::setClock(nullptr);
+    platform::setPrompt(nullptr);
+    platform::setShell(nullptr);
+    platform::setFileDialogs(nullptr);
+    platform::setServiceUnattended(false);
+    platform::setUnattendedSink({});
+    QLocale::setDefault(QLocale(QStringLiteral("en_GB")));
+}
+
+} // namespace test
