@@ -26,7 +26,10 @@ install_missing() {
 }
 
 build() {
-    if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+    # Configuring again is quick and picks up source folders added since the last build.
+    if [ -f "$BUILD_DIR/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$BUILD_DIR" >/dev/null
+    else
         cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     fi
     cmake --build "$BUILD_DIR" --parallel "$(nproc)"
