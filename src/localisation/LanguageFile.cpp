@@ -1,0 +1,140 @@
+#include "localisation/LanguageFile.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include "localisation/Brand.h"
+#include "platform/ProgramFolder.h"
+
+namespace localisation
+{
+namespace
+{
+// Real language files hold a few hundred kilobytes per language.
+constexpr qint64 MaxLanguageFileBytes = 32 * 1024 * 1024;
+
+const QString GroupOpen = QStringLiteral("<LANGUAGE_GROUP");
+const QString GroupClose = QStringLiteral("</LANGUAGE_GROUP>");
+const QString NameOpen = QStringLiteral("<LANGUAGE_NAME>");
+const QString NameClose = QStringLiteral("</LANGUAGE_NAME>");
+const QString ItemsOpen = QStringLiteral("<TRANSLATION_ITEMS>");
+const QString ItemsClose = QStringLiteral("</TRANSLATION_ITEMS>");
+
+// The text between the first `open` of `text` and the first `close` after it.
+std::optional<QString> between(QStringView text, QStringView open, QStringView close)
+{
+    const qsizetype openAt = text.indexOf(open, 0, Qt::CaseInsensitive);
+    if (openAt < 0)
+        return std::nullopt;
+    const qsizetype from = openAt + open.size();
+    const qsizetype closeAt = text.indexOf(close, from, Qt::CaseInsensitive);
+    if (closeAt < 0)
+        return std::nullopt;
+    return text.mid(from, closeAt - from).toString();
+}
+
+// The text of an item line whose key is `key`: from its opening tag to its closing tag.
+QString itemText(const QString& line, const QString& key)
+{
+    return between(line, QString(QLatin1Char('<') + key + QLatin1Char('>')),
+                   QString(QLatin1String("</") + key + QLatin1Char('>')))
+        .value_or(QString());
+}
+
+// The key an item line names: the part before its first ">", without the indentation and the "<"
+// when that part is longer than two characters.
+QString itemKey(const QString& line)
+{
+    const qsizetype closeAt = line.indexOf(QLatin1Char('>'));
+    QString head = closeAt < 0 ? line : line.left(closeAt);
+    if (head.size() > 2)
+        head = head.mid(head.indexOf(QLatin1Char('<')) + 1);
+    return head;
+}
+} // namespace
+
+std::optional<QString> readLanguageFile()
+{
+    const QString path = platform::ProgramFolder::file(QLatin1String(LanguageFileName));
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("Language file %s cannot be read: %s", qUtf8Printable(path), qUtf8Printable(file.errorString()));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(MaxLanguageFileBytes + 1);
+    if (bytes.size() > MaxLanguageFileBytes) {
+        qWarning("Language file %s is larger than %lld bytes and is ignored", qUtf8Printable(path),
+                 static_cast<long long>(MaxLanguageFileBytes));
+        return std::nullopt;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+std::optional<QStringList> languageItems(const QString& fileText, const QString& language)
+{
+    const QString wanted = language.toUpper();
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype start = fileText.indexOf(GroupOpen, from, Qt::CaseInsensitive);
+        if (start < 0)
+            return std::nullopt;
+        const qsizetype end = fileText.indexOf(GroupClose, start, Qt::CaseInsensitive);
+        if (end < 0) {
+            qWarning("Language file: a language group has no closing tag; the groups after it are ignored");
+            return std::nullopt;
+        }
+        const QStringView group = QStringView(fileText).mid(start, end - start);
+        const std::optional<QString> name = between(group, NameOpen, NameClose);
+        if (!name) {
+            qWarning("Language file: a language group has no name; the groups after it are ignored");
+            return std::nullopt;
+        }
+        if (name->toUpper() == wanted) {
+            const std::optional<QString> items = between(group, ItemsOpen, ItemsClose);
+            if (!items) {
+                qWarning("Language file: the group %s has no translation items", qUtf8Printable(*name));
+                return std::nullopt;
+            }
+            // Files written on this platform may end their lines with a bare line feed.
+            static const QRegularExpression lineBreak(QStringLiteral("\r?\n"));
+            return items->split(lineBreak);
+        }
+        from = end + GroupClose.size();
+    }
+}
+
+TranslationTable::TranslationTable(const QStringList& itemLines)
+{
+    for (const QString& line : itemLines) {
+        if (line.isEmpty())
+            continue;
+        const QString key = itemKey(line);
+        if (key.isEmpty())
+            continue;
+        const QString upper = key.toUpper();
+        if (!m_texts.contains(upper))
+            m_texts.insert(upper, itemText(line, key));
+    }
+}
+
+QString TranslationTable::lookup(const QString& key) const
+{
+    QString text = m_texts.value(key.toUpper());
+    if (text.isEmpty())
+        return text;
+    text.replace(QLatin1String("[ProgramName]"), BrandProgramName(), Qt::CaseInsensitive);
+    text.replace(QLatin1String("[CompanyName]"), BrandCompanyName(), Qt::CaseInsensitive);
+    text.replace(QLatin1String("[Website]"), BrandWebsite(), Qt::CaseInsensitive);
+    return withCapital(text);
+}
+
+QString withCapital(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text.at(0).toUpper();
+    return text;
+}
+
+} // namespace localisation

@@ -1,0 +1,100 @@
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "LocalisationTest.h"
+#include "TestWindow.h"
+#include "localisation/DefaultMessages.h"
+#include "localisation/Languages.h"
+
+using localisation::Languages;
+
+namespace
+{
+
+using DamagedLanguageFile = test::LocalisationTest;
+
+TEST_F(DamagedLanguageFile, TruncatedFileGivesWholeTextsOnly)
+{
+    const QByteArray file = test::twoLanguageFile();
+    localisation::RegisterDefaultMessages();
+    test::TestWindow w;
+
+    for (qsizetype length = 0; length <= file.size(); ++length) {
+        ASSERT_TRUE(writeLanguageFile(file.left(length)));
+        Languages().ChangeLanguage(&w.window, "Deutsch");
+        // A cut never leaves half a text: each caption is the design, English or German one.
+        const QString ok = w.ok->text();
+        ASSERT_TRUE(ok == "OK" || ok == "&OK" || ok == "&Jawohl") << length << ": " << ok.toStdString();
+        const QString log = w.log->text();
+        ASSERT_TRUE(log == "Log" || log == "Protokoll") << length << ": " << log.toStdString();
+        const QString cancel = Languages().getMessages("MSG_CANCEL");
+        ASSERT_TRUE(cancel == "Cancel" || cancel == "Abbrechen") << length << ": " << cancel.toStdString();
+        ASSERT_TRUE(localisation::CurrentLanguage() == "Deutsch" || localisation::CurrentLanguage() == "English");
+    }
+    EXPECT_EQ(w.log->text(), "Protokoll");
+}
+
+TEST_F(DamagedLanguageFile, GarbledFilesNeitherCrashNorHang)
+{
+    const QByteArray file = test::twoLanguageFile();
+    const QByteArray fragments[] = {"<",
+                                    ">",
+                                    "</",
+                                    "\r\n",
+                                    "\n",
+                                    "\r",
+                                    QByteArray(1, '\0'),
+                                    "\xC3",
+                                    "\xFF\xFE",
+                                    "<LANGUAGE_GROUP",
+                                    "</LANGUAGE_GROUP>",
+                                    "<LANGUAGE_NAME>",
+                                    "</LANGUAGE_NAME>",
+                                    "<TRANSLATION_ITEMS>",
+                                    "</TRANSLATION_ITEMS>",
+                                    "<FRMTEST_CMDOK>",
+                                    "</FRMTEST_CMDOK>",
+                                    "[ProgramName]",
+                                    "Deutsch",
+                                    "English"};
+    std::mt19937 random(20261210);
+    auto below = [&](qsizetype n) { return n <= 0 ? qsizetype(0) : qsizetype(random() % quint64(n)); };
+
+    localisation::RegisterDefaultMessages();
+    test::TestWindow w;
+    for (int round = 0; round < 400; ++round) {
+        QByteArray garbled = file;
+        const int edits = 1 + int(below(8));
+        for (int e = 0; e < edits; ++e) {
+            const qsizetype at = below(garbled.size() + 1);
+            switch (below(4)) {
+            case 0:
+                garbled.insert(at, fragments[below(std::size(fragments))]);
+                break;
+            case 1:
+                garbled.remove(at, below(64));
+                break;
+            case 2:
+                if (at < garbled.size())
+                    garbled[at] = char(below(256));
+                break;
+            default:
+                garbled.insert(at, garbled.mid(below(garbled.size()), below(128)));
+                break;
+            }
+        }
+        ASSERT_TRUE(writeLanguageFile(garbled));
+        Languages().ChangeLanguage(&w.window, round % 2 ? "Deutsch" : "English");
+    }
+
+    // The window and the table are still sound: the intact file translates them fully.
+    ASSERT_TRUE(writeLanguageFile(file));
+    Languages().ChangeLanguage(&w.window, "Deutsch");
+    EXPECT_EQ(w.ok->text(), "&Jawohl");
+    EXPECT_EQ(w.tabs->tabText(2), "Zeitplan");
+    EXPECT_EQ(Languages().getMessages("MSG_CANCEL"), "Abbrechen");
+    EXPECT_EQ(Languages().messages().size(), 97);
+}
+
+} // namespace
