@@ -5,6 +5,25 @@
 namespace core
 {
 
+// The notification and SMTP values read at start-up from the current user's registry.
+struct NotificationSettingsInfo
+{
+    bool UseNotification = false;
+    QString NotificationFrom;
+    QString NotificationTo;
+    QString NotificationSubject;
+    QString NotificationBody;
+    QString SMTP_Server;
+    QString SMTPPort;
+    bool smtpAuthenticate = false;
+    QString smtpUID;
+    // Kept as stored (scrambled).
+    QString smtpPWD;
+    qint16 smtpEncoding = 0;
+    qint16 smtpPriority = 0;
+    QString ClientMailID;
+};
+
 // The program-wide flags and values that the windows, the run and the restore share.
 // One instance, reached through state(); tests start each case from a fresh one.
 struct ProgramState
@@ -26,6 +45,7 @@ struct ProgramState
     QString AppTitle;
     bool ServiceMode = false;
     bool StartHidden = false;
+    NotificationSettingsInfo NotificationSettings;
 };
 
 ProgramState& state();

@@ -6,6 +6,8 @@ namespace test
 platform::Answer ScriptedPrompt::show(const platform::Message& message)
 {
     shown.push_back(message);
+    if (whileShown)
+        whileShown(message);
     if (m_script.empty())
         return message.answerWhenUnattended();
     const platform::Answer next = m_script.front();

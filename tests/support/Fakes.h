@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -20,7 +21,9 @@ namespace test
 class FakeClock : public platform::Clock
 {
 public:
-    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 10), QTime(12, 0, 0))) : m_now(std::move(start)) {}
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 10), QTime(12, 0, 0)))
+        : m_now(std::move(start))
+    { }
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& now) { m_now = now; }
     void advanceSeconds(qint64 seconds) { m_now = m_now.addSecs(seconds); }
@@ -38,6 +41,8 @@ public:
     void answer(platform::Answer answer) { m_script.push_back(answer); }
 
     std::vector<platform::Message> shown;
+    // Runs while the message is up, before the answer is given (the user fixing a problem).
+    std::function<void(const platform::Message&)> whileShown;
 
 private:
     std::deque<platform::Answer> m_script;
