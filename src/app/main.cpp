@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QMainWindow>
 
+#include "core/FileSystemHelpers.h"
 #include "platform/VersionInfo.h"
 
 int main(int argc, char* argv[])
@@ -17,5 +18,7 @@ int main(int argc, char* argv[])
                               .arg(platform::version::Minor));
     window.resize(800, 500);
     window.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    core::ReleaseWorkFolder();
+    return exitCode;
 }

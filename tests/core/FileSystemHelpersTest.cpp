@@ -1,0 +1,265 @@
+#include "core/FileSystemHelpers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "core/ErrorReport.h"
+#include "platform/DateText.h"
+#include "platform/ProgramFolder.h"
+#include "support/ProgramFolderTest.h"
+#include "support/ScopedEnv.h"
+
+using namespace core;
+
+namespace
+{
+class FileSystemHelpersTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QString path(const QString& relative) const { return dir.path() + QLatin1Char('/') + relative; }
+    void file(const QString& relative, qsizetype size = 1)
+    {
+        ASSERT_TRUE(test::writeFile(path(relative), QByteArray(size, 'x')));
+    }
+    void folder(const QString& relative) { ASSERT_TRUE(QDir().mkpath(path(relative))); }
+    void link(const QString& target, const QString& relative) { ASSERT_TRUE(QFile::link(target, path(relative))); }
+    static void setModified(const QString& file, const QDateTime& when)
+    {
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(when.toSecsSinceEpoch()), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    }
+
+    QTemporaryDir dir;
+};
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st = {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+bool runsAsRoot()
+{
+    return ::geteuid() == 0;
+}
+} // namespace
+
+TEST_F(FileSystemHelpersTest, FileExistsOnlyForFiles)
+{
+    file("a.txt");
+    file(".hidden");
+    folder("sub");
+    link(path("a.txt"), "to-file");
+    link(path("gone"), "dangling");
+    const std::pair<QString, bool> cases[] = {
+        {path("a.txt"), true},     {path(".hidden"), true},
+        {path("to-file"), true},   {path("A.TXT"), false},
+        {path("sub"), false},      {path("sub/"), false},
+        {path("a.txt/"), false},   {path("missing.txt"), false},
+        {path("dangling"), false}, {"", false},
+    };
+    for (const auto& [name, exists] : cases)
+        EXPECT_EQ(FileExists(name), exists) << qPrintable(name);
+}
+
+TEST_F(FileSystemHelpersTest, MakePathCreatesTheFoldersOfAFilePath)
+{
+    EXPECT_TRUE(MakePath(path("x/y/z.bak")));
+    EXPECT_TRUE(QFileInfo(path("x/y")).isDir());
+    EXPECT_FALSE(QFileInfo::exists(path("x/y/z.bak")));
+    // Twice is harmless.
+    EXPECT_TRUE(MakePath(path("x/y/z.bak")));
+
+    EXPECT_TRUE(MakePath(path("p/q/")));
+    EXPECT_TRUE(QFileInfo(path("p/q")).isDir());
+
+    // A file standing where a folder must go.
+    file("blocked");
+    EXPECT_FALSE(MakePath(path("blocked/inner/f.txt")));
+    EXPECT_TRUE(QFileInfo(path("blocked")).isFile());
+
+    EXPECT_FALSE(MakePath(""));
+}
+
+TEST_F(FileSystemHelpersTest, DeleteFolderTreeRefusesDangerousPaths)
+{
+    // The home folder is a fixture, so that a broken guard could only hurt the fixture.
+    folder("home/user/docs");
+    file("home/user/docs/keep.txt");
+    folder("victim");
+    file("victim/keep.txt");
+    link(path("victim"), "link-to-victim");
+    const test::ScopedEnv home("HOME", QFile::encodeName(path("home/user")));
+
+    const QString refused[] = {
+        "",
+        "relative/dir",
+        path("home/user"),
+        path("home/user/"),
+        path("home"),
+        dir.path(),
+        path("victim/../victim"),
+        path("home/user/docs/.."),
+        path("link-to-victim"),
+        path("link-to-victim/"),
+    };
+    for (const QString& folder : refused) {
+        EXPECT_FALSE(mayDeleteFolderTree(folder)) << qPrintable(folder);
+        EXPECT_FALSE(DeleteFolderTree(folder)) << qPrintable(folder);
+    }
+    EXPECT_TRUE(QFileInfo::exists(path("home/user/docs/keep.txt")));
+    EXPECT_TRUE(QFileInfo::exists(path("victim/keep.txt")));
+
+    // The root is refused before anything is looked at; only the guard is asked here.
+    for (const char* root : {"/", "//", "/."})
+        EXPECT_FALSE(mayDeleteFolderTree(root)) << root;
+}
+
+TEST_F(FileSystemHelpersTest, DeleteFolderTreeRemovesLinksWithoutFollowingThem)
+{
+    folder("outside/inner");
+    file("outside/inner/precious.txt");
+    file("outside/precious.txt");
+    folder("tree/a/b");
+    file("tree/a/b/f.txt");
+    link(path("outside"), "tree/folder-link");
+    link(path("outside/precious.txt"), "tree/a/file-link");
+    // Read-only contents go too.
+    file("tree/ro/locked.txt");
+    ASSERT_TRUE(QFile::setPermissions(path("tree/ro/locked.txt"), QFile::ReadOwner));
+    ASSERT_TRUE(QFile::setPermissions(path("tree/ro"), QFile::ReadOwner | QFile::ExeOwner));
+
+    EXPECT_TRUE(DeleteFolderTree(path("tree/")));
+    EXPECT_FALSE(QFileInfo::exists(path("tree")));
+    EXPECT_TRUE(QFileInfo::exists(path("outside/inner/precious.txt")));
+    EXPECT_TRUE(QFileInfo::exists(path("outside/precious.txt")));
+}
+
+TEST_F(FileSystemHelpersTest, DeleteFolderTreeOfWhatIsNoFolder)
+{
+    file("plain.txt");
+    EXPECT_FALSE(DeleteFolderTree(path("missing")));
+    EXPECT_FALSE(DeleteFolderTree(path("plain.txt")));
+    EXPECT_TRUE(QFileInfo::exists(path("plain.txt")));
+}
+
+TEST_F(FileSystemHelpersTest, FolderSizeSumsFilesWithoutFollowingLinks)
+{
+    file("big-outside", 100000);
+    folder("outside");
+    file("outside/also-outside", 50000);
+    file("tree/a.bin", 10);
+    file("tree/sub/b.bin", 200);
+    file("tree/sub/deeper/.c.bin", 3000);
+    folder("tree/empty");
+    link(path("big-outside"), "tree/file-link");
+    link(path("outside"), "tree/sub/folder-link");
+
+    const QString folderArg = path("tree");
+    EXPECT_EQ(FolderSize(folderArg), 3210);
+    EXPECT_EQ(folderArg, path("tree"));
+    EXPECT_EQ(FolderSize(path("tree/")), 3210);
+    EXPECT_EQ(FolderSize(path("tree/empty")), 0);
+}
+
+TEST_F(FileSystemHelpersTest, FolderSizeFailuresAreReportedNotShown)
+{
+    test::ScriptedPrompt prompt;
+    platform::setPrompt(&prompt);
+    file("plain.txt");
+
+    for (const QString& folder : {path("missing"), path("plain.txt")}) {
+        resetErrors();
+        EXPECT_EQ(FolderSize(folder), -1) << qPrintable(folder);
+        EXPECT_EQ(Err().Number, err::PathNotFound) << qPrintable(folder);
+        EXPECT_TRUE(Err().Description.contains(folder)) << qPrintable(Err().Description);
+    }
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(FileSystemHelpersTest, FolderSizeOfAnUnreadableSubfolderIsAFailure)
+{
+    if (runsAsRoot())
+        GTEST_SKIP() << "root reads every folder";
+    file("tree/a.bin", 10);
+    file("tree/closed/b.bin", 20);
+    ASSERT_TRUE(QFile::setPermissions(path("tree/closed"), QFile::WriteOwner));
+    EXPECT_EQ(FolderSize(path("tree")), -1);
+    EXPECT_EQ(Err().Number, err::PermissionDenied);
+    QFile::setPermissions(path("tree/closed"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(FileSystemHelpersTest, FolderAndFileDates)
+{
+    folder("dated");
+    file("dated/f.txt");
+    const QDateTime when(QDate(2026, 12, 10), QTime(8, 9, 10));
+    setModified(path("dated/f.txt"), when);
+    setModified(path("dated"), when);
+
+    EXPECT_EQ(FolderDateModified(path("dated")), platform::toDateValue(when));
+    EXPECT_EQ(GetFileDateModified(path("dated/f.txt")), QString("10/12/2026 08:09:10"));
+
+    EXPECT_EQ(GetFileDateModified(path("missing.txt")), std::nullopt);
+    EXPECT_EQ(GetFileDateModified(path("dated")), std::nullopt);
+
+    const double failed = platform::toDateValue(QDate(1901, 1, 1));
+    EXPECT_EQ(FolderDateModified(path("missing")), failed);
+    EXPECT_EQ(Err().Number, err::PathNotFound);
+    EXPECT_EQ(FolderDateModified(path("dated/f.txt")), failed);
+}
+
+TEST(FileTimeTest, LocalMidnightOfTheMillenniumIs36526)
+{
+    // The UTC file time of local midnight, whatever the machine's time zone.
+    const qint64 unixMs = QDateTime(QDate(2000, 1, 1), QTime(0, 0)).toMSecsSinceEpoch();
+    const qint64 fileTime = (unixMs + 11644473600000LL) * 10000;
+    EXPECT_EQ(Win32ToVbTime(fileTime), 36526.0);
+    EXPECT_EQ(Win32ToVbTime(fileTime + 12LL * 3600 * 10000000), 36526.5);
+    EXPECT_EQ(Err().Number, 0);
+
+    EXPECT_EQ(Win32ToVbTime(-1), 0.0);
+    EXPECT_EQ(Err().Number, err::InvalidArgument);
+}
+
+class WorkFolderTest : public test::ProgramFolderTest
+{
+protected:
+    void TearDown() override
+    {
+        ReleaseWorkFolder();
+        test::ProgramFolderTest::TearDown();
+    }
+};
+
+TEST_F(WorkFolderTest, WinTmpDirIsAPrivateFolderBelowTheProgramFolder)
+{
+    const QString work = WinTmpDir();
+    ASSERT_FALSE(work.isEmpty());
+    EXPECT_TRUE(work.startsWith(platform::ProgramFolder::file("tmp/work-"))) << qPrintable(work);
+    EXPECT_TRUE(work.endsWith('/'));
+    EXPECT_TRUE(QFileInfo(work).isDir());
+    EXPECT_EQ(modeOf(work), 0700);
+    EXPECT_EQ(modeOf(programFile("tmp")), 0700);
+    EXPECT_EQ(WinTmpDir(), work);
+
+    ASSERT_TRUE(test::writeFile(work + "filestemp1.lst", "x"));
+    EXPECT_TRUE(ReleaseWorkFolder());
+    EXPECT_FALSE(QFileInfo::exists(work));
+
+    const QString next = WinTmpDir();
+    EXPECT_NE(next, work);
+    EXPECT_TRUE(QFileInfo(next).isDir());
+}
