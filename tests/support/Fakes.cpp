@@ -21,9 +21,10 @@ bool FakeShell::open(const QString& file, const QString&)
     return accept;
 }
 
-std::optional<QString> FakeFileDialogs::next(const QString& title)
+std::optional<QString> FakeFileDialogs::next(const QString& title, const QString& start)
 {
     titles << title;
+    startFolders << start;
     if (choices.empty())
         return std::nullopt;
     std::optional<QString> choice = std::move(choices.front());
@@ -31,19 +32,21 @@ std::optional<QString> FakeFileDialogs::next(const QString& title)
     return choice;
 }
 
-std::optional<QString> FakeFileDialogs::chooseFolder(QWidget*, const QString& title, const QString&)
+std::optional<QString> FakeFileDialogs::chooseFolder(QWidget*, const QString& title, const QString& startFolder)
 {
-    return next(title);
+    return next(title, startFolder);
 }
 
-std::optional<QString> FakeFileDialogs::chooseOpenFile(QWidget*, const QString& title, const QString&, const QString&)
+std::optional<QString> FakeFileDialogs::chooseOpenFile(QWidget*, const QString& title, const QString& startFolder,
+                                                       const QString&)
 {
-    return next(title);
+    return next(title, startFolder);
 }
 
-std::optional<QString> FakeFileDialogs::chooseSaveFile(QWidget*, const QString& title, const QString&, const QString&)
+std::optional<QString> FakeFileDialogs::chooseSaveFile(QWidget*, const QString& title, const QString& startPath,
+                                                       const QString&)
 {
-    return next(title);
+    return next(title, startPath);
 }
 
 } // namespace test

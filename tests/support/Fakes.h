@@ -69,9 +69,10 @@ public:
 
     std::deque<std::optional<QString>> choices;
     QStringList titles;
+    QStringList startFolders;
 
 private:
-    std::optional<QString> next(const QString& title);
+    std::optional<QString> next(const QString& title, const QString& start);
 };
 
 } // namespace test
