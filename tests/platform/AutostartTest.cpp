@@ -5,36 +5,9 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
-// Sets an environment variable for the length of a test.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-    {
-        m_old = qgetenv(name);
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
+#include "support/ScopedEnv.h"
 
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-} // namespace
+using test::ScopedEnv;
 
 TEST(Autostart, ExecCommandQuotesTheWholePath)
 {

@@ -5,7 +5,8 @@
 namespace test
 {
 
-// Sets an environment variable for one scope and puts the old value back afterwards.
+// Sets an environment variable for one scope (a null value unsets it) and puts the old value back
+// afterwards.
 class ScopedEnv
 {
 public:
@@ -14,7 +15,10 @@ public:
         , m_had(qEnvironmentVariableIsSet(name))
         , m_old(qgetenv(name))
     {
-        qputenv(name, value);
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
     }
     ~ScopedEnv()
     {
