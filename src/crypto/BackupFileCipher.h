@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "crypto/CipherResult.h"
+
+namespace crypto
+{
+
+// The .bf cipher of protected backups. New forms are enciphered with Blowfish keyed by the password
+// (its UTF-8 bytes), chained block to block, with fresh header values each time. Reading tries the
+// password's key first and then the keyless transform that older .bf files were written with; when
+// neither fits, the result is WrongPasswordOrDamaged and nothing is written.
+
+// Writes the .bf form of the source file to the target. The file routines stream in chunks, keep the
+// event loop running between them and end, writing nothing, when a stop is requested.
+CipherResult EncryptBackupFile(const QString& source, const QString& target, const QString& key);
+// Writes the plain file of the .bf file at the source to the target.
+CipherResult DecryptBackupFile(const QString& source, const QString& target, const QString& key);
+
+// In memory; on failure the bytes are left as they were.
+CipherResult EncryptBytes(QByteArray& bytes, const QString& key);
+CipherResult DecryptBytes(QByteArray& bytes, const QString& key);
+
+} // namespace crypto

@@ -1,0 +1,338 @@
+#include "crypto/BfStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include "core/ErrorReport.h"
+#include "core/ProgramState.h"
+#include "platform/EventLoop.h"
+
+namespace crypto
+{
+namespace
+{
+
+CipherResult tooLarge(qint64 plainLength)
+{
+    return CipherResult::failure(CipherStatus::TooLarge, core::err::Overflow,
+                                 QStringLiteral("The file is too large to protect: %1 bytes, at most %2")
+                                     .arg(plainLength)
+                                     .arg(LargestPlainLength));
+}
+
+CipherResult stopped()
+{
+    return CipherResult::failure(CipherStatus::Stopped, 0, QStringLiteral("Stopped on request"));
+}
+
+CipherResult unreadable(const QString& reason)
+{
+    return CipherResult::failure(CipherStatus::Unreadable, core::err::PathFileAccess,
+                                 QStringLiteral("Cannot read the source file: ") + reason);
+}
+
+CipherResult cannotWrite(const QString& reason)
+{
+    return CipherResult::failure(CipherStatus::CannotWrite, core::err::PathFileAccess,
+                                 QStringLiteral("Cannot write the target file: ") + reason);
+}
+
+CipherResult damaged(const QString& reason)
+{
+    return CipherResult::failure(CipherStatus::Damaged, core::err::SubscriptOutOfRange,
+                                 QStringLiteral("Damaged file: ") + reason);
+}
+
+CipherResult badSizeDescriptor()
+{
+    return CipherResult::failure(CipherStatus::WrongPasswordOrDamaged, core::err::ObjectErrorBase,
+                                 QStringLiteral("Incorrect size descriptor in Blowfish decryption"));
+}
+
+bool stopRequested(const StreamOptions& options)
+{
+    return options.honourStop && core::state().bStopBackup;
+}
+
+// Reads until `length` bytes arrived or the device has no more; -1 on a read error.
+qint64 readFully(QIODevice& device, char* data, qint64 length)
+{
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 got = device.read(data + done, length - done);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+bool writeFully(QIODevice& device, const char* data, qint64 length)
+{
+    return length == 0 || device.write(data, length) == length;
+}
+
+// Runs the chained transform over whole blocks, telling the observer of the blocks it asked for.
+class BlockRun
+{
+public:
+    BlockRun(const BlowfishCipher& cipher, bool encrypt, qint64 total, BlockObserver* observer)
+        : m_cipher(cipher)
+        , m_encrypt(encrypt)
+        , m_total(total)
+        , m_observer(observer)
+    { }
+
+    // `data` holds `length` bytes (whole blocks) of the form starting at `offset`.
+    void transform(char* data, qint64 length, qint64 offset)
+    {
+        qint64 done = 0;
+        while (done < length) {
+            qint64 end = length;
+            bool report = false;
+            if (m_observer) {
+                const qint64 here = offset + done;
+                const qint64 markBlock
+                    = m_mark <= here ? here : here + (m_mark - here + BlockLength - 1) / BlockLength * BlockLength;
+                if (markBlock < offset + length) {
+                    end = markBlock - offset + BlockLength;
+                    report = true;
+                }
+            }
+            const qsizetype blocks = (end - done) / BlockLength;
+            if (m_encrypt)
+                m_cipher.encipherChain(data + done, blocks, m_chain);
+            else
+                m_cipher.decipherChain(data + done, blocks, m_chain);
+            if (report)
+                m_mark = m_observer->blockDone(offset + end - BlockLength, m_total);
+            done = end;
+        }
+    }
+
+private:
+    const BlowfishCipher& m_cipher;
+    const bool m_encrypt;
+    const qint64 m_total;
+    BlockObserver* const m_observer;
+    Chain m_chain;
+    qint64 m_mark = 0;
+};
+
+// The length field of a form whose first two blocks `reader` deciphers.
+qint64 lengthField(const BlowfishCipher& reader, const char* firstBlocks)
+{
+    char plain[2 * BlockLength];
+    std::memcpy(plain, firstBlocks, sizeof plain);
+    Chain chain;
+    reader.decipherChain(plain, 2, chain);
+    return qFromLittleEndian<qint32>(plain + 8);
+}
+
+} // namespace
+
+CipherResult encryptStream(QIODevice& source, qint64 plainLength, QIODevice& target, const BlowfishCipher& cipher,
+                           HeaderValues header, const StreamOptions& options)
+{
+    if (plainLength < 0 || plainLength > LargestPlainLength)
+        return tooLarge(plainLength);
+    const qint64 total = bfLength(plainLength);
+
+    // Room for a chunk, plus the padding of the last block.
+    QByteArray buffer(ChunkLength + BlockLength, Qt::Uninitialized);
+    char* data = buffer.data();
+    qToLittleEndian<quint32>(header.first, data);
+    qToLittleEndian<quint32>(header.second, data + 4);
+    qToLittleEndian<qint32>(static_cast<qint32>(plainLength), data + 8);
+    qint64 filled = HeaderLength;
+    qint64 remaining = plainLength;
+    qint64 offset = 0;
+    BlockRun run(cipher, true, total, options.observer);
+
+    while (offset < total) {
+        if (stopRequested(options))
+            return stopped();
+        const qint64 wanted = std::min(ChunkLength - filled, remaining);
+        if (wanted > 0) {
+            const qint64 got = readFully(source, data + filled, wanted);
+            if (got < 0)
+                return unreadable(source.errorString());
+            if (got < wanted) {
+                return unreadable(QStringLiteral("it changed while it was read and ended after %1 of %2 bytes")
+                                      .arg(plainLength - remaining + got)
+                                      .arg(plainLength));
+            }
+            filled += got;
+            remaining -= got;
+        }
+        if (remaining == 0) {
+            const qint64 padding = (BlockLength - filled % BlockLength) % BlockLength;
+            std::memset(data + filled, 0, padding);
+            filled += padding;
+        }
+        const qint64 whole = filled / BlockLength * BlockLength;
+        run.transform(data, whole, offset);
+        if (!writeFully(target, data, whole))
+            return cannotWrite(target.errorString());
+        std::memmove(data, data + whole, filled - whole);
+        filled -= whole;
+        offset += whole;
+        platform::doEvents();
+    }
+    return {};
+}
+
+CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, Readers readers,
+                           const StreamOptions& options)
+{
+    if (total < 2 * BlockLength || total % BlockLength != 0) {
+        return damaged(QStringLiteral("a .bf file is a whole number of 8-byte blocks, at least 16 bytes, not %1 bytes")
+                           .arg(total));
+    }
+
+    QByteArray buffer(ChunkLength, Qt::Uninitialized);
+    char* data = buffer.data();
+    const qint64 head = readFully(source, data, 2 * BlockLength);
+    if (head < 0)
+        return unreadable(source.errorString());
+    if (head < 2 * BlockLength)
+        return damaged(QStringLiteral("it ended after %1 of %2 bytes").arg(head).arg(total));
+
+    // The length field sits in the second block, so the reader is chosen before anything is written.
+    const BlowfishCipher* chosen = nullptr;
+    qint64 plainLength = 0;
+    for (const BlowfishCipher* reader : readers) {
+        plainLength = lengthField(*reader, data);
+        if (sizeDescriptorHolds(total, plainLength)) {
+            chosen = reader;
+            break;
+        }
+    }
+    if (!chosen)
+        return badSizeDescriptor();
+
+    const qint64 plainEnd = HeaderLength + plainLength;
+    BlockRun run(*chosen, false, total, options.observer);
+    qint64 offset = 0;
+    qint64 filled = head;
+    while (offset < total) {
+        if (stopRequested(options))
+            return stopped();
+        const qint64 wanted = std::min(ChunkLength - filled, total - offset - filled);
+        if (wanted > 0) {
+            const qint64 got = readFully(source, data + filled, wanted);
+            if (got < 0)
+                return unreadable(source.errorString());
+            if (got < wanted)
+                return damaged(QStringLiteral("it ended after %1 of %2 bytes").arg(offset + filled + got).arg(total));
+            filled += got;
+        }
+        run.transform(data, filled, offset);
+        const qint64 from = std::max(offset, HeaderLength);
+        const qint64 to = std::min(offset + filled, plainEnd);
+        if (to > from && !writeFully(target, data + (from - offset), to - from))
+            return cannotWrite(target.errorString());
+        offset += filled;
+        filled = 0;
+        platform::doEvents();
+    }
+    return {};
+}
+
+CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, HeaderValues header,
+                              const StreamOptions& options)
+{
+    if (bytes.size() > LargestPlainLength)
+        return tooLarge(bytes.size());
+    QBuffer source;
+    source.setData(bytes);
+    source.open(QIODevice::ReadOnly);
+    QByteArray result;
+    result.reserve(bfLength(bytes.size()));
+    QBuffer target(&result);
+    target.open(QIODevice::WriteOnly);
+    const CipherResult outcome = encryptStream(source, bytes.size(), target, cipher, header, options);
+    if (outcome.ok())
+        bytes = result;
+    return outcome;
+}
+
+CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, const StreamOptions& options)
+{
+    QBuffer source;
+    source.setData(bytes);
+    source.open(QIODevice::ReadOnly);
+    QByteArray result;
+    result.reserve(std::max<qsizetype>(bytes.size() - HeaderLength, 0));
+    QBuffer target(&result);
+    target.open(QIODevice::WriteOnly);
+    const CipherResult outcome = decryptStream(source, bytes.size(), target, readers, options);
+    if (outcome.ok())
+        bytes = result;
+    return outcome;
+}
+
+namespace
+{
+
+CipherResult openSource(QFile& source, const StreamOptions& options)
+{
+    if (!FileExistsByLength(source.fileName()))
+        return CipherResult::failure(CipherStatus::SourceMissing, core::err::FileNotFound,
+                                     QStringLiteral("The source file does not exist"));
+    if (stopRequested(options))
+        return stopped();
+    if (!source.open(QIODevice::ReadOnly))
+        return unreadable(source.errorString());
+    return {};
+}
+
+// Renames the finished target into place; on failure the temporary file goes and nothing else changes.
+CipherResult finish(QSaveFile& target, const CipherResult& outcome)
+{
+    if (!outcome.ok()) {
+        target.cancelWriting();
+        return outcome;
+    }
+    if (!target.commit())
+        return cannotWrite(target.errorString());
+    return {};
+}
+
+} // namespace
+
+CipherResult encryptFileWith(const QString& sourcePath, const QString& targetPath, const BlowfishCipher& cipher,
+                             HeaderValues header, const StreamOptions& options)
+{
+    QFile source(sourcePath);
+    if (CipherResult opened = openSource(source, options); !opened.ok())
+        return opened;
+    const qint64 plainLength = source.size();
+    if (plainLength > LargestPlainLength)
+        return tooLarge(plainLength);
+    QSaveFile target(targetPath);
+    if (!target.open(QIODevice::WriteOnly))
+        return cannotWrite(target.errorString());
+    return finish(target, encryptStream(source, plainLength, target, cipher, header, options));
+}
+
+CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPath, Readers readers,
+                             const StreamOptions& options)
+{
+    QFile source(sourcePath);
+    if (CipherResult opened = openSource(source, options); !opened.ok())
+        return opened;
+    QSaveFile target(targetPath);
+    if (!target.open(QIODevice::WriteOnly))
+        return cannotWrite(target.errorString());
+    return finish(target, decryptStream(source, source.size(), target, readers, options));
+}
+
+} // namespace crypto
