@@ -11,7 +11,8 @@ namespace crypto
 // The .bf cipher of protected backups. New forms are enciphered with Blowfish keyed by the password
 // (its UTF-8 bytes), chained block to block, with fresh header values each time. Reading tries the
 // password's key first and then the keyless transform that older .bf files were written with; when
-// neither fits, the result is WrongPasswordOrDamaged and nothing is written.
+// neither fits, the result is WrongPasswordOrDamaged and nothing is written. An empty password
+// schedules no key: such forms use the published tables and protect nothing.
 
 // Writes the .bf form of the source file to the target. The file routines stream in chunks, keep the
 // event loop running between them and end, writing nothing, when a stop is requested.

@@ -91,8 +91,9 @@ CipherResult clsBlowfish::EncryptByte(QByteArray& bytes, const QString& key)
 {
     if (CipherResult keyed = useKey(key); !keyed.ok())
         return keyed;
+    const BlowfishCipher cipher = m_cipher;
     return reported(*this, [&](ProgressReporter& progress) {
-        return encryptBytesWith(bytes, m_cipher, freshHeaderValues(), {.honourStop = false, .observer = &progress});
+        return encryptBytesWith(bytes, cipher, freshHeaderValues(), {.honourStop = false, .observer = &progress});
     });
 }
 
@@ -100,7 +101,8 @@ CipherResult clsBlowfish::DecryptByte(QByteArray& bytes, const QString& key)
 {
     if (CipherResult keyed = useKey(key); !keyed.ok())
         return keyed;
-    const BlowfishCipher* readers[] = {&m_cipher};
+    const BlowfishCipher cipher = m_cipher;
+    const BlowfishCipher* readers[] = {&cipher};
     return reported(*this, [&](ProgressReporter& progress) {
         return decryptBytesWith(bytes, readers, {.honourStop = false, .observer = &progress});
     });
@@ -134,8 +136,9 @@ CipherResult clsBlowfish::EncryptFile(const QString& sourceFile, const QString& 
         return sourceMissing();
     if (CipherResult keyed = useKey(key); !keyed.ok())
         return keyed;
+    const BlowfishCipher cipher = m_cipher;
     return reported(*this, [&](ProgressReporter& progress) {
-        return encryptFileWith(sourceFile, destFile, m_cipher, freshHeaderValues(),
+        return encryptFileWith(sourceFile, destFile, cipher, freshHeaderValues(),
                                {.honourStop = true, .observer = &progress});
     });
 }
@@ -146,7 +149,8 @@ CipherResult clsBlowfish::DecryptFile(const QString& sourceFile, const QString& 
         return sourceMissing();
     if (CipherResult keyed = useKey(key); !keyed.ok())
         return keyed;
-    const BlowfishCipher* readers[] = {&m_cipher};
+    const BlowfishCipher cipher = m_cipher;
+    const BlowfishCipher* readers[] = {&cipher};
     return reported(*this, [&](ProgressReporter& progress) {
         return decryptFileWith(sourceFile, destFile, readers, {.honourStop = true, .observer = &progress});
     });

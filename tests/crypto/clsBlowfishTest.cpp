@@ -117,6 +117,18 @@ TEST_F(clsBlowfishTest, TablesDependOnlyOnTheLastKey)
     EXPECT_EQ(bytes, test::sampleBytes(50));
 }
 
+TEST_F(clsBlowfishTest, KeyAssignedByAProgressHandlerWaitsForTheNextOperation)
+{
+    clsBlowfish blowfish;
+    QObject::connect(&blowfish, &clsBlowfish::Progress, &blowfish, [&blowfish](int&) { blowfish.setKey("other"); });
+    QByteArray bytes = test::sampleBytes(4095);
+    ASSERT_TRUE(blowfish.EncryptByte(bytes, "first").ok());
+
+    clsBlowfish reader;
+    ASSERT_TRUE(reader.DecryptByte(bytes, "first").ok());
+    EXPECT_EQ(bytes, test::sampleBytes(4095));
+}
+
 TEST_F(clsBlowfishTest, WithoutAKeyNewObjectsUseThePublishedTables)
 {
     QByteArray bytes("plain");
