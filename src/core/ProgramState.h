@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/BackupSet.h"
+
 namespace core
 {
 
@@ -46,6 +48,25 @@ struct ProgramState
     bool ServiceMode = false;
     bool StartHidden = false;
     NotificationSettingsInfo NotificationSettings;
+
+    // The set loaded in the main window, and its document's whole text.
+    BackupSetInfo CurrentSet;
+    QString strSetText;
+    // The set the new-set wizard fills and WriteProject writes.
+    BackupSetInfo NewBackupSet;
+
+    // Restore: the user confirmed the files to restore.
+    bool bRestoreConfirmed = false;
+    // What the overwrite question shows of the file in place and of the restored one.
+    QString ExistingFilePath;
+    QString ExistingFileSize;
+    QString ExistingFileDate;
+    QString RestoredFileSize;
+    QString RestoredFileDate;
+    int ReplaceMode = 0;
+    int ReplaceAnswer = 0;
+    // Set by the FTP destination dialog right before it opens the folder browser.
+    bool FTPBrowseRequested = false;
 };
 
 ProgramState& state();

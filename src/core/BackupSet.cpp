@@ -1,0 +1,32 @@
+#include "core/BackupSet.h"
+
+#include <QFile>
+
+namespace core
+{
+namespace
+{
+// The longest file name the file systems we run on accept, in bytes.
+constexpr qsizetype MaxFileNameBytes = 255;
+// The longest suffix a set's files carry.
+const QString LongestSuffix = QStringLiteral("RESTORE.lst");
+} // namespace
+
+std::optional<QString> setNameError(const QString& name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("The set name is empty.");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("The set name \"%1\" is not a file name.").arg(name);
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            return QStringLiteral("The set name \"%1\" contains a slash or backslash.").arg(name);
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("The set name contains a control character.");
+    }
+    if (QFile::encodeName(name + LongestSuffix).size() > MaxFileNameBytes)
+        return QStringLiteral("The set name \"%1\" is too long for a file name.").arg(name);
+    return std::nullopt;
+}
+
+} // namespace core

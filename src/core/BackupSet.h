@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include <QString>
+
+namespace core
+{
+
+// One destination of a set.
+struct DestinationInfo
+{
+    // 1 local or network folder, 2 FTP server, 3 e-mail recipient; 0 in an unused slot.
+    int Type = 0;
+    QString LocalFolder;
+    QString FTPHost;
+    QString FTPPort;
+    QString FTPUser;
+    // Held as typed; the document stores it scrambled.
+    QString FTPPass;
+    QString FTPFolder;
+    bool FTPPassive = false;
+    QString EmailID;
+    QString Subject;
+    QString Body;
+};
+
+// The schedule of a set.
+struct ScheduleInfo
+{
+    bool Scheduler = false;
+    // First run date in the short date form of DateText.
+    QString StartDate;
+    // "hh:mm:ss".
+    QString StartTime;
+    bool Repeat = false;
+    // 0 daily, 1 weekly, 2 monthly.
+    int SAccurancy = 0;
+    // Weekly: day keys "mon".."sun"; monthly: day numbers; joined by ",".
+    QString Period;
+    bool RunOnStart = false;
+    bool RunOnEnd = false;
+};
+
+// Destination slots are numbered from 1; slot 0 is never used.
+inline constexpr int MaxDestinations = 30;
+
+// One backup set, as its document holds it plus the working values of the delivery under way.
+struct BackupSetInfo
+{
+    QString ItemName;
+    // 1 a restore item, anything else a backup item.
+    int ItemType = 0;
+    QString Exclude;
+    QString Include;
+    bool ExcludeFolders = false;
+    int Destination = 0;
+    QString LastFolder;
+
+    // Working values of the destination a run has just delivered to; never stored.
+    int RunDestType = 0;
+    QString RunLanFolder;
+    QString RunFtpHost;
+    QString RunFtpUser;
+    QString RunFtpPassword;
+    QString RunFtpFolder;
+    QString RunFtpPort;
+
+    // 0 full, 1 incremental.
+    int BackupType = 0;
+    bool UseTimeStamp = false;
+    // Time-stamp accuracy: 0 month, 1 day, 2 hour, 3 minute.
+    int Accurancy = 0;
+    QString TimeStampFormat;
+    int FormatIndex = 0;
+    // 0 keep all versions, 1 keep the last KeepVersions, 2 keep for a period.
+    int DeleteBackups = 0;
+    int KeepVersions = 0;
+    // The keeping period of rule 2; held in memory only.
+    int KeepQuantity = 0;
+    int KeepPeriodAccurancy = 0;
+    // 0 copy each file, 1 one zip archive of all files, 2 one zip archive per file.
+    int Compression = 0;
+    // 1: delivered files are enciphered and named with ".bf" appended.
+    int ProtectData = 0;
+    QString BFPassword;
+    QString ZIPName;
+    QString Quality;
+    bool Ran = false;
+    int ArchiveCount = 0;
+    bool LoadFailed = false;
+    ScheduleInfo Schedule;
+    bool Incremental = false;
+    // Slots 1 to DestCount hold the destinations in list order.
+    std::array<DestinationInfo, MaxDestinations + 1> Dest {};
+    int DestCount = 0;
+    // 1: each run delivers to one destination and moves on; 2: each run delivers to every one.
+    int RotationType = 0;
+    // 1-based slot the next run starts with.
+    int CurrentDestination = 0;
+};
+
+// Why a set name cannot name a document, or nothing when it can. The name becomes a file name in
+// data/, with ".sbd", ".bak", ".lst" or "RESTORE.lst" appended.
+std::optional<QString> setNameError(const QString& name);
+
+} // namespace core

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace core
+{
+
+// What the set store needs of the main window, which lives above it. The main window registers
+// itself at start-up; without one (tests of the store, tools) the store leaves the window alone.
+class MainWindowServices
+{
+public:
+    virtual ~MainWindowServices() = default;
+
+    // Writes one cell of the set list's row that shows `setName`; `subItem` counts the columns
+    // after the name from 1. False when no row shows that set.
+    virtual bool setSetRowCell(const QString& setName, int subItem, const QString& text) = 0;
+
+    // Shows the loaded set's file list again: one row per FILES line (a path, optionally followed by
+    // a TAB and its statistics); `excluded` tells for each line whether an exclude mask matches it.
+    virtual void showFileList(const QStringList& lines, const QList<bool>& excluded) = 0;
+
+    // The version lines of the loaded set as the main window keeps them.
+    virtual QStringList& globalVersions() = 0;
+};
+
+MainWindowServices* mainWindowServices();
+// Registers the main window (nullptr when it goes away). The caller keeps ownership.
+void setMainWindowServices(MainWindowServices* services);
+
+} // namespace core

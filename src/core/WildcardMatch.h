@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace core
+{
+
+// The wildcard pattern of exclude masks, matched case-sensitively against the whole text:
+// "*" any run of characters, "?" one character, "#" one digit, "[list]" one character of the list
+// (ranges such as "a-z" allowed), "[!list]" one character not in it. A pattern with an unclosed
+// "[" matches nothing.
+bool likeMatch(QStringView text, QStringView pattern);
+
+// A set's exclude masks: its Exclude text split at ";", each mask trimmed; none when it is empty.
+QStringList excludeMasks(const QString& exclude);
+
+// Whether the path of a file-list line (the text before its first TAB) matches one of the masks.
+bool isExcluded(QStringView line, const QStringList& masks);
+
+} // namespace core

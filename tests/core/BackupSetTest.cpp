@@ -1,0 +1,36 @@
+#include "core/BackupSet.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+TEST(SetName, RefusesNamesThatCannotNameADocument)
+{
+    const std::pair<QString, bool> cases[] = {
+        {"Documents", true},
+        {"My set (2026) – Zoë", true},
+        {"a.b", true},
+        {"...", true},
+        {QString(255 - 11, 'x'), true},
+        {QString(255 - 10, 'x'), false},
+        {QString(122, QChar(0x00E9)), true}, // two bytes each in a file name
+        {QString(123, QChar(0x00E9)), false},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"a/b", false},
+        {"a\\b", false},
+        {"a\tb", false},
+        {"a\nb", false},
+        {QString("a") + QChar(0) + "b", false},
+        {QString("a") + QChar(0x7F), false},
+    };
+    for (const auto& [name, valid] : cases) {
+        const auto error = core::setNameError(name);
+        EXPECT_EQ(!error.has_value(), valid) << qPrintable(name);
+        if (error) {
+            EXPECT_FALSE(error->isEmpty());
+        }
+    }
+}
+} // namespace
