@@ -32,13 +32,13 @@ double localTimeOf(const QDateTime& time)
     return platform::localDateValue(QDateTime::fromSecsSinceEpoch(time.toSecsSinceEpoch(), Qt::UTC));
 }
 
-QString typeNameOf(const QString& path, const struct stat& st, const QString& extension)
+QString typeNameOf(const QString& path, mode_t mode, const QString& extension)
 {
     const QMimeDatabase mimes;
     QMimeType type;
-    if (S_ISDIR(st.st_mode))
+    if (S_ISDIR(mode))
         type = mimes.mimeTypeForName(QStringLiteral("inode/directory"));
-    else if (S_ISREG(st.st_mode))
+    else if (S_ISREG(mode))
         type = mimes.mimeTypeForFile(path);
     else
         // Reading a pipe or a device to guess its type could block.
@@ -89,13 +89,46 @@ void CFileInfo::Refresh()
     if (m_attributes == 0)
         m_attributes = attr::Normal;
 
-    const QDateTime born = QFileInfo(m_fullPathName).birthTime();
-    m_creationTime = born.isValid() ? localTimeOf(born) : localTimeOf(st.st_ctim);
-    m_lastAccessTime = localTimeOf(st.st_atim);
-    m_modifyTime = localTimeOf(st.st_mtim);
-
-    m_typeName = typeNameOf(m_fullPathName, st, m_fileExtension);
+    m_foundPath = m_fullPathName;
+    m_foundMode = st.st_mode;
+    m_changed = st.st_ctim;
+    m_accessed = st.st_atim;
+    m_modified = st.st_mtim;
+    m_creationTime.reset();
+    m_lastAccessTime.reset();
+    m_modifyTime.reset();
+    m_typeName.reset();
     m_icon.reset();
+}
+
+const QString& CFileInfo::TypeName() const
+{
+    if (!m_typeName)
+        m_typeName = m_foundPath.isEmpty() ? QString() : typeNameOf(m_foundPath, m_foundMode, m_fileExtension);
+    return *m_typeName;
+}
+
+double CFileInfo::CreationTime() const
+{
+    if (!m_creationTime) {
+        const QDateTime born = m_foundPath.isEmpty() ? QDateTime() : QFileInfo(m_foundPath).birthTime();
+        m_creationTime = m_foundPath.isEmpty() ? 0.0 : born.isValid() ? localTimeOf(born) : localTimeOf(m_changed);
+    }
+    return *m_creationTime;
+}
+
+double CFileInfo::LastAccessTime() const
+{
+    if (!m_lastAccessTime)
+        m_lastAccessTime = m_foundPath.isEmpty() ? 0.0 : localTimeOf(m_accessed);
+    return *m_lastAccessTime;
+}
+
+double CFileInfo::ModifyTime() const
+{
+    if (!m_modifyTime)
+        m_modifyTime = m_foundPath.isEmpty() ? 0.0 : localTimeOf(m_modified);
+    return *m_modifyTime;
 }
 
 QIcon CFileInfo::hIcon() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <optional>
 
 #include <QIcon>
@@ -37,7 +38,8 @@ public:
     // The text after the last point of Filename; "" without one.
     const QString& FileExtension() const { return m_fileExtension; }
     const QString& DisplayName() const { return m_displayName; }
-    const QString& TypeName() const { return m_typeName; }
+    // Looked up on first use: asking the MIME database costs more than the rest of a lookup.
+    const QString& TypeName() const;
     // There are no short names here: these are the long forms.
     const QString& ShortPathName() const { return m_fullPathName; }
     const QString& ShortName() const { return m_filename; }
@@ -73,11 +75,11 @@ public:
 
     // Local date values, whole seconds. The creation time is the birth time where the file system
     // keeps one, else the time of the last status change; it cannot be set.
-    double CreationTime() const { return m_creationTime; }
+    double CreationTime() const;
     bool setCreationTime(double newVal);
-    double LastAccessTime() const { return m_lastAccessTime; }
+    double LastAccessTime() const;
     bool setLastAccessTime(double newVal);
-    double ModifyTime() const { return m_modifyTime; }
+    double ModifyTime() const;
     bool setModifyTime(double newVal);
 
     // The desktop's icon for the file, looked up on first use.
@@ -108,15 +110,22 @@ private:
     QString m_filePath;
     QString m_fileExtension;
     QString m_displayName;
-    QString m_typeName;
+    // What the last successful lookup found. The type name and the local times are made from it on
+    // first use: the MIME database and the local-time conversion cost more than the lookup itself.
+    QString m_foundPath;
+    quint32 m_foundMode = 0;
+    timespec m_changed = {};
+    timespec m_accessed = {};
+    timespec m_modified = {};
+    mutable std::optional<QString> m_typeName;
     bool m_fileExists = false;
     bool m_pathExists = false;
     qint64 m_fileSize = 0;
     qint64 m_compressedSize = 0;
     quint32 m_attributes = 0;
-    double m_creationTime = 0;
-    double m_lastAccessTime = 0;
-    double m_modifyTime = 0;
+    mutable std::optional<double> m_creationTime;
+    mutable std::optional<double> m_lastAccessTime;
+    mutable std::optional<double> m_modifyTime;
     mutable std::optional<QIcon> m_icon;
 };
 
