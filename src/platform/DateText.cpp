@@ -1,6 +1,7 @@
 #include "platform/DateText.h"
 
 #include <cmath>
+#include <ctime>
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -243,6 +244,19 @@ QDateTime fromDateValue(double value)
 
 double localDateValue(const QDateTime& instant)
 {
+    // One zone check and localtime_r: Qt's own conversion checks the zone file several times per
+    // call, which dominates when the times of many thousands of files are read.
+    if (instant.isValid()) {
+        const qint64 ms = instant.toMSecsSinceEpoch();
+        const time_t seconds = static_cast<time_t>(ms >= 0 ? ms / 1000 : (ms - 999) / 1000);
+        const int msPart = static_cast<int>(ms - static_cast<qint64>(seconds) * 1000);
+        struct tm local = {};
+        if (localtime_r(&seconds, &local)) {
+            const QDate date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+            const QTime time(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), msPart);
+            return toDateValue(QDateTime(date, time));
+        }
+    }
     const QDateTime local = instant.toLocalTime();
     return toDateValue(QDateTime(local.date(), local.time()));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ScopedEnv.h"
+
 using platform::DateText;
 
 namespace
@@ -86,4 +88,25 @@ TEST(DateValue, CountsDaysSinceEndOf1899)
 
     for (double value : {36526.0, 36526.5, -1.25, 46366.999988425923, 0.0})
         EXPECT_NEAR(platform::toDateValue(platform::fromDateValue(value)), value, 1e-8) << value;
+}
+
+TEST(DateValue, LocalValueOfAnInstantFollowsTheZoneAndItsSummerTime)
+{
+    {
+        const test::ScopedEnv utc("TZ", "UTC");
+        EXPECT_DOUBLE_EQ(platform::localDateValue(QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC)),
+                         platform::toDateValue(QDateTime(QDate(2026, 12, 1), QTime(10, 0))));
+    }
+    // A change of zone while the program runs is seen at once.
+    const test::ScopedEnv zone("TZ", "Europe/Berlin");
+    const std::pair<QDateTime, QDateTime> cases[] = {
+        {QDateTime(QDate(2026, 12, 1), QTime(10, 0), Qt::UTC), QDateTime(QDate(2026, 12, 1), QTime(11, 0))},
+        {QDateTime(QDate(2026, 7, 1), QTime(10, 0, 0, 500), Qt::UTC),
+         QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0, 500))},
+        {QDateTime(QDate(2026, 3, 29), QTime(1, 0), Qt::UTC), QDateTime(QDate(2026, 3, 29), QTime(3, 0))},
+        {QDateTime(QDate(1960, 1, 1), QTime(0, 0), Qt::UTC), QDateTime(QDate(1960, 1, 1), QTime(1, 0))},
+    };
+    for (const auto& [instant, wall] : cases)
+        EXPECT_DOUBLE_EQ(platform::localDateValue(instant), platform::toDateValue(wall))
+            << qPrintable(instant.toString());
 }
