@@ -1,10 +1,10 @@
 #include "core/SetText.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 
 #include "core/ErrorReport.h"
+#include "core/FileSystemHelpers.h"
 #include "core/MainWindowServices.h"
 #include "core/ProjectTextCoding.h"
 
@@ -310,7 +310,7 @@ QString DeleteVersion(const QString& sText, const QString& sVersion, bool* ok)
 QString ReadVersionsBlock(const QString& path)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         return QString();
     const QString text = QString::fromUtf8(file.readAll());
 

@@ -1,0 +1,184 @@
+#include "core/RunOutcome.h"
+
+#include <optional>
+
+#include <QFile>
+
+#include "core/CFileInfo.h"
+#include "core/ErrorReport.h"
+#include "core/FileSystemHelpers.h"
+#include "core/MainWindowServices.h"
+#include "core/ProgramState.h"
+#include "core/ProjectTextCoding.h"
+#include "core/ScramblePassword.h"
+#include "core/SetText.h"
+#include "core/WildcardMatch.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+
+namespace core
+{
+namespace
+{
+QString nowText()
+{
+    const QDateTime now = platform::clock().now();
+    return platform::DateText::shortDate(now.date()) + QLatin1Char(' ') + platform::DateText::longTime(now.time());
+}
+
+// Each pair of equal separators becomes one, scanning from the left, so that joining a folder that
+// ends with a separator does not leave a doubled one.
+QString reduceSeparatorPairs(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        result += c;
+        const bool separator = c == QLatin1Char('/') || c == QLatin1Char('\\');
+        if (separator && i + 1 < text.size() && text.at(i + 1) == c)
+            ++i;
+    }
+    return result;
+}
+
+// The FILES line of a listed path with its current statistics, or nothing when the path is gone.
+std::optional<QString> statisticsLine(const QString& path, CFileInfo& info)
+{
+    info.setFullPathName(path);
+    if (!info.fileExists())
+        return std::nullopt;
+    if (info.Attributes() & attr::Directory) {
+        const QString folder = info.FullPathName();
+        return fileLine(path, FolderDateModified(folder), static_cast<double>(FolderSize(folder)));
+    }
+    return fileLine(path, info.ModifyTime(), static_cast<double>(info.FileSize()));
+}
+
+// The version line of the delivery the set has just made, or nothing for e-mail deliveries.
+std::optional<QString> versionLine(const BackupSetInfo& set, qint64 deliveredBytes)
+{
+    const QString bar = QStringLiteral("|");
+    QString line;
+    switch (set.RunDestType) {
+    case 1: {
+        const QString folder = oneLine(set.RunLanFolder);
+        line = QStringLiteral("LAN|") + folder + bar + folder + QLatin1Char('/') + oneLine(set.ZIPName);
+        line = reduceSeparatorPairs(line);
+        break;
+    }
+    case 2: {
+        const QString folder = oneLine(set.RunFtpFolder);
+        line = QStringLiteral("FTP|") + oneLine(set.RunFtpUser) + bar + oneLine(ScramblePassword(set.RunFtpPassword))
+            + bar + oneLine(set.RunFtpHost) + bar + oneLine(set.RunFtpPort) + bar + folder + bar + folder
+            + QLatin1Char('/') + oneLine(set.ZIPName);
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (set.ProtectData == 1)
+        line += QStringLiteral(".bf");
+    line += bar + platform::DateText::generalDate(platform::clock().now());
+    line += bar + generalNumberText(static_cast<double>(deliveredBytes) / 1024.0);
+    line += bar + QString::number(set.Compression);
+    line += bar + QString::number(set.ProtectData);
+    line += bar + oneLine(set.BFPassword);
+    return line;
+}
+} // namespace
+
+StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
+                                 const QString& sDuration, qint64 deliveredBytes)
+{
+    setText = ReplaceValue(setText, QStringLiteral("Ran"), QStringLiteral("-1"));
+    setText = ReplaceValue(setText, QStringLiteral("LastRunTime"), nowText());
+    setText = ReplaceValue(setText, QStringLiteral("Status"), sStatus);
+    if (!sDuration.isEmpty())
+        setText = ReplaceValue(setText, QStringLiteral("Duration"), sDuration);
+    if (sStatus.right(7).toUpper() != QLatin1String("SUCCESS"))
+        return {};
+
+    setText = ReplaceValue(setText, QStringLiteral("LastFolder"), set.LastFolder);
+    setText = ReplaceValue(setText, QStringLiteral("CurrentDestination"), QString::number(set.CurrentDestination));
+
+    CFileInfo info;
+    setText = rewriteFileLines(setText, [&info](const QString& path) { return statisticsLine(path, info); });
+
+    const std::optional<QString> line = versionLine(set, deliveredBytes);
+    if (!line)
+        return {};
+    const qsizetype fields = line->count(QLatin1Char('|')) + 1;
+    const qsizetype expected = set.RunDestType == 1 ? 8 : 12;
+    if (fields != expected) {
+        const QString reason = QStringLiteral("The version line \"%1\" has %2 fields instead of %3: a value holds "
+                                              "\"|\". The version is not recorded.")
+                                   .arg(*line)
+                                   .arg(fields)
+                                   .arg(expected);
+        reportFailure(QStringLiteral("modGeneral.ReplaceProjectValues(sStatus)"), {sStatus}, err::InvalidArgument,
+                      reason);
+        return StoreResult::failed(reason);
+    }
+    bool added = false;
+    const QString text = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added);
+    if (!added) {
+        const QString reason = QStringLiteral("The version line could not be added: the set document has no "
+                                              "VERSIONS section.");
+        reportFailure(QStringLiteral("modGeneral.ReplaceProjectValues(sStatus)"), {sStatus}, err::InvalidArgument,
+                      reason);
+        return StoreResult::failed(reason);
+    }
+    setText = text;
+    return {};
+}
+
+StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration)
+{
+    const auto fail = [](qint32 number, const QString& reason) {
+        Err().Raise(number, reason);
+        return StoreResult::failed(reason);
+    };
+    MainWindowServices* mainWindow = mainWindowServices();
+    if (!mainWindow)
+        return fail(err::General, QStringLiteral("There is no main window to show the outcome in."));
+    if (!mainWindow->setSetRowCell(set.ItemName, 2, nowText()))
+        return fail(err::General, QStringLiteral("The set list shows no set named \"%1\".").arg(set.ItemName));
+    mainWindow->setSetRowCell(set.ItemName, 5, sStatus);
+    if (set.CurrentDestination >= 1 && set.CurrentDestination <= set.DestCount) {
+        static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+        const int type = set.Dest.at(set.CurrentDestination).Type;
+        if (type >= 1 && type <= 3)
+            mainWindow->setSetRowCell(set.ItemName, 4, kinds[type - 1]);
+    }
+    if (!sDuration.isEmpty())
+        mainWindow->setSetRowCell(set.ItemName, 7, sDuration);
+
+    // The file view shows the loaded set; another set's files stay out of it.
+    if (set.ItemName != state().CurrentSet.ItemName)
+        return {};
+    if (const auto error = setNameError(set.ItemName))
+        return fail(err::InvalidArgument, *error);
+    QFile file(setDocumentPath(set.ItemName));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(err::FileNotFound,
+                    QStringLiteral("Cannot read \"%1\": %2").arg(file.fileName(), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (bytes.isEmpty())
+        return {};
+    const QString text = DecodeProjectText(QString::fromUtf8(bytes));
+
+    const QStringList masks = excludeMasks(set.Exclude);
+    QStringList lines;
+    QList<bool> excluded;
+    for (const QString& line : sectionLines(text, QStringLiteral("FILES"))) {
+        if (line.isEmpty())
+            continue;
+        lines << line;
+        excluded << isExcluded(line, masks);
+    }
+    mainWindow->showFileList(lines, excluded);
+    return {};
+}
+
+} // namespace core

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include "core/BackupSet.h"
+#include "core/SetDocument.h"
+
+namespace core
+{
+
+// Records the outcome of one delivery of `set` in its document text `setText`: Ran, LastRunTime,
+// Status and, when given, Duration. After a success ("success" at the end of the status, in any
+// letter case) also LastFolder, CurrentDestination, the statistics of every listed path that still
+// exists, and, for a folder or FTP delivery, the new version line with `deliveredBytes` as its size.
+// On failure the steps done before stay in `setText` and the failure is reported.
+StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
+                                 const QString& sDuration, qint64 deliveredBytes);
+
+// Shows the outcome in the main window: the set's row in the set list (last run time, status, the
+// next destination's kind, duration) and, when the set is the loaded one, its file list read again
+// from its document.
+StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration);
+
+} // namespace core
