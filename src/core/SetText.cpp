@@ -35,7 +35,7 @@ void forEachLine(const QString& text, qsizetype from, Visit visit)
         line.start = pos;
         const qsizetype lf = text.indexOf(QLatin1Char('\n'), pos);
         if (lf < 0) {
-            line.end = size;
+            line.end = text.at(size - 1) == QLatin1Char('\r') ? size - 1 : size;
             line.next = size;
         } else {
             line.end = (lf > pos && text.at(lf - 1) == QLatin1Char('\r')) ? lf - 1 : lf;

@@ -67,6 +67,7 @@ TEST(ExtractItem, FindsKeysOnlyAtTheStartOfALine)
         {"\r\nItemType=1\r\nType=2\r\n", "Type", "2"},
         {"Ran=\r\nRan=-1\r\n", "Ran", ""},
         {"\r\nRan=-1", "Ran", "-1"},
+        {"\r\nRan=-1\r", "Ran", "-1"},
         {"Status=Success\r\n", "Status", "Success"},
         {"Exclude=a=b\r\n", "Exclude", "a=b"},
         {"", "Ran", ""},

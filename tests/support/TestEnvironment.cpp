@@ -3,6 +3,8 @@
 #include <QLocale>
 
 #include "core/ErrorReport.h"
+#include "core/FileWriter.h"
+#include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
@@ -16,6 +18,8 @@ void StateResetListener::OnTestStart(const ::testing::TestInfo&)
 {
     core::resetState();
     core::resetErrors();
+    core::setFileWriter(nullptr);
+    core::setMainWindowServices(nullptr);
     platform::setClock(nullptr);
     platform::setPrompt(nullptr);
     platform::setShell(nullptr);
