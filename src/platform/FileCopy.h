@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QDateTime>
+#include <QString>
+
+namespace platform
+{
+
+enum class CopyStatus
+{
+    Ok,
+    // stopRequested() answered true; nothing was changed at the target.
+    Stopped,
+    Failed,
+};
+
+struct CopyResult
+{
+    CopyStatus status = CopyStatus::Failed;
+    // Why the copy failed, for the user.
+    QString error;
+};
+
+// Copies `source` to `target`, replacing a file that is there. The bytes go, in chunks, to a
+// temporary file in the target's folder, which takes the target's name only once every byte is
+// written: a failed or stopped copy leaves an existing target whole and no partial file behind.
+// The target's folder must exist. The copy keeps the source's modification time and permission bits (never set-id
+// bits). Between chunks the event loop runs once and `stopRequested` (when given) is asked.
+CopyResult copyFileReplacing(const QString& source, const QString& target,
+                             const std::function<bool()>& stopRequested = {});
+
+// Sets a written file's modification time and, when given, its permission bits (rwx for owner,
+// group and others; set-id bits are dropped). False when either could not be set.
+bool setFileDateAndMode(const QString& path, const QDateTime& modified, std::optional<quint32> mode = std::nullopt);
+
+} // namespace platform

@@ -1,0 +1,86 @@
+#include "platform/FileCopy.h"
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "support/ProgramFolderTest.h"
+#include "support/ZipFixtures.h"
+
+using platform::copyFileReplacing;
+using platform::CopyStatus;
+
+namespace
+{
+class FileCopyTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& relative) const { return dir.path() + "/" + relative; }
+    QStringList namesIn(const QString& folder) const { return QDir(path(folder)).entryList(QDir::Files); }
+
+    QTemporaryDir dir;
+};
+} // namespace
+
+TEST_F(FileCopyTest, CopiesAndReplacesKeepingDateAndMode)
+{
+    const QByteArray bytes = test::noisyBytes(2 * 1024 * 1024 + 5);
+    ASSERT_TRUE(test::writeFile(path("src/a.bin"), bytes));
+    const QDateTime stamp(QDate(2020, 2, 29), QTime(13, 14, 15));
+    ASSERT_TRUE(platform::setFileDateAndMode(path("src/a.bin"), stamp, 0750));
+    ASSERT_TRUE(QDir().mkpath(path("dst")));
+
+    for (const QByteArray& before : {QByteArray(), QByteArray("old content")}) {
+        if (!before.isNull())
+            ASSERT_TRUE(test::writeFile(path("dst/a.bin"), before));
+        const platform::CopyResult result = copyFileReplacing(path("src/a.bin"), path("dst/a.bin"));
+        EXPECT_EQ(result.status, CopyStatus::Ok) << result.error.toStdString();
+        EXPECT_EQ(test::readFile(path("dst/a.bin")), bytes);
+        EXPECT_EQ(QFileInfo(path("dst/a.bin")).lastModified(), stamp);
+        struct stat st = {};
+        ASSERT_EQ(::stat(QFile::encodeName(path("dst/a.bin")).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0750u);
+        EXPECT_EQ(namesIn("dst"), QStringList {"a.bin"});
+    }
+}
+
+TEST_F(FileCopyTest, FailedOrStoppedCopyLeavesTheTargetWhole)
+{
+    ASSERT_TRUE(test::writeFile(path("src/big.bin"), test::noisyBytes(3 * 1024 * 1024)));
+    ASSERT_TRUE(test::writeFile(path("dst/big.bin"), "the file in place"));
+    ASSERT_TRUE(QDir().mkpath(path("dst/folder.bin")));
+
+    // A stop request that arrives through the event loop while the first chunk is copied.
+    bool stop = false;
+    QTimer::singleShot(0, [&] { stop = true; });
+    int asked = 0;
+    platform::CopyResult result = copyFileReplacing(path("src/big.bin"), path("dst/big.bin"), [&] {
+        ++asked;
+        return stop;
+    });
+    EXPECT_EQ(result.status, CopyStatus::Stopped);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(test::readFile(path("dst/big.bin")), "the file in place");
+
+    result = copyFileReplacing(path("src/missing.bin"), path("dst/big.bin"));
+    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_TRUE(result.error.contains("missing.bin")) << result.error.toStdString();
+    EXPECT_EQ(test::readFile(path("dst/big.bin")), "the file in place");
+
+    result = copyFileReplacing(path("src/big.bin"), path("dst/folder.bin"));
+    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_TRUE(QFileInfo(path("dst/folder.bin")).isDir());
+
+    result = copyFileReplacing(path("src/big.bin"), path("nowhere/big.bin"));
+    EXPECT_EQ(result.status, CopyStatus::Failed);
+
+    // No temporary file is left behind.
+    EXPECT_EQ(namesIn("dst"), QStringList {"big.bin"});
+}

@@ -1,0 +1,180 @@
+#include "platform/ZipReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/ProgramFolderTest.h"
+#include "support/ZipFixtures.h"
+
+using platform::ZipEntryInfo;
+using platform::ZipEntryKind;
+using platform::ZipReader;
+using platform::ZipReadStatus;
+
+namespace
+{
+// A tree zipped by Info-ZIP with folders, a link and a file several chunks long.
+class ZipReaderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        big = test::noisyBytes(3 * ZipReader::ChunkSize + 123);
+        ASSERT_TRUE(test::writeFile(path("tree/a.txt"), "alpha\n"));
+        ASSERT_TRUE(test::writeFile(path("tree/sub/big.bin"), big));
+        ASSERT_TRUE(QDir().mkpath(path("tree/sub/empty")));
+        ASSERT_TRUE(QFile::link("a.txt", path("tree/ln")));
+        ASSERT_TRUE(test::runZip(path("tree"), {"-r", "-y", path("t.zip"), "."}));
+    }
+
+    QString path(const QString& relative) const { return dir.path() + "/" + relative; }
+
+    const ZipEntryInfo* entry(const ZipReader& reader, const QString& name) const
+    {
+        for (const ZipEntryInfo& e : reader.entries()) {
+            if (e.name == name)
+                return &e;
+        }
+        return nullptr;
+    }
+
+    QTemporaryDir dir;
+    QByteArray big;
+};
+} // namespace
+
+TEST_F(ZipReaderTest, ListsWhatInfoZipWrote)
+{
+    ZipReader reader;
+    ASSERT_TRUE(reader.open(path("t.zip"))) << reader.errorString().toStdString();
+
+    struct Expected
+    {
+        QString name;
+        ZipEntryKind kind;
+        qint64 size;
+    };
+    const Expected expected[] = {
+        {"a.txt", ZipEntryKind::File, 6},
+        {"sub/", ZipEntryKind::Folder, 0},
+        {"sub/big.bin", ZipEntryKind::File, big.size()},
+        {"sub/empty/", ZipEntryKind::Folder, 0},
+        {"ln", ZipEntryKind::Link, 5},
+    };
+    EXPECT_EQ(reader.entries().size(), std::size(expected));
+    for (const Expected& e : expected) {
+        const ZipEntryInfo* info = entry(reader, e.name);
+        ASSERT_NE(info, nullptr) << e.name.toStdString();
+        EXPECT_EQ(info->kind, e.kind) << e.name.toStdString();
+        EXPECT_EQ(info->size, e.size) << e.name.toStdString();
+        EXPECT_FALSE(info->encrypted);
+        EXPECT_TRUE(info->unixPermissions.has_value());
+    }
+    // The extended time stamp gives the source's time to the second.
+    const ZipEntryInfo* a = entry(reader, "a.txt");
+    EXPECT_EQ(a->modified.toSecsSinceEpoch(), QFileInfo(path("tree/a.txt")).lastModified().toSecsSinceEpoch());
+    EXPECT_EQ(a->method, 0);
+    EXPECT_EQ(entry(reader, "sub/big.bin")->method, 8);
+}
+
+TEST_F(ZipReaderTest, StreamsAnEntryInChunks)
+{
+    ZipReader reader;
+    ASSERT_TRUE(reader.open(path("t.zip")));
+    QByteArray got;
+    int chunks = 0;
+    const ZipReadStatus status = reader.read(entry(reader, "sub/big.bin")->index, [&](const char* data, qint64 size) {
+        EXPECT_LE(size, ZipReader::ChunkSize);
+        got.append(data, size);
+        ++chunks;
+        return true;
+    });
+    EXPECT_EQ(status, ZipReadStatus::Ok) << reader.errorString().toStdString();
+    EXPECT_GE(chunks, 4);
+    EXPECT_EQ(got, big);
+
+    // A sink that stops ends the read at once.
+    chunks = 0;
+    EXPECT_EQ(reader.read(entry(reader, "sub/big.bin")->index, [&](const char*, qint64) { return ++chunks < 2; }),
+              ZipReadStatus::Interrupted);
+    EXPECT_EQ(chunks, 2);
+}
+
+TEST_F(ZipReaderTest, DamagedArchivesAreReportedNotRead)
+{
+    // A bad CRC shows only once the entry has been read whole.
+    ASSERT_TRUE(QFile::copy(path("t.zip"), path("crc.zip")));
+    ASSERT_TRUE(test::flipStoredCrc(path("crc.zip"), "sub/big.bin"));
+    ZipReader reader;
+    ASSERT_TRUE(reader.open(path("crc.zip")));
+    EXPECT_EQ(reader.read(entry(reader, "sub/big.bin")->index, [](const char*, qint64) { return true; }),
+              ZipReadStatus::Damaged);
+    EXPECT_FALSE(reader.errorString().isEmpty());
+    EXPECT_EQ(reader.read(entry(reader, "a.txt")->index, [](const char*, qint64) { return true; }), ZipReadStatus::Ok);
+
+    const qint64 size = QFileInfo(path("t.zip")).size();
+    for (const qint64 cut : {size - 10, size / 2, qint64(3)}) {
+        ASSERT_TRUE(QFile::copy(path("t.zip"), path("cut.zip")));
+        ASSERT_TRUE(test::truncateFile(path("cut.zip"), cut));
+        ZipReader cutReader;
+        EXPECT_FALSE(cutReader.open(path("cut.zip"))) << cut;
+        EXPECT_FALSE(cutReader.errorString().isEmpty());
+        EXPECT_TRUE(cutReader.entries().isEmpty());
+        QFile::remove(path("cut.zip"));
+    }
+    EXPECT_FALSE(reader.open(path("missing.zip")));
+}
+
+TEST_F(ZipReaderTest, EncryptedEntriesNeedTheirPassword)
+{
+    ASSERT_TRUE(test::runZip(path("tree"), {"-P", "secret", path("p.zip"), "a.txt"}));
+    ZipReader reader;
+    ASSERT_TRUE(reader.open(path("p.zip")));
+    ASSERT_EQ(reader.entries().size(), 1);
+    EXPECT_TRUE(reader.entries().first().encrypted);
+
+    QByteArray got;
+    const auto sink = [&](const char* data, qint64 size) {
+        got.append(data, size);
+        return true;
+    };
+    EXPECT_EQ(reader.read(0, sink), ZipReadStatus::NeedPassword);
+    // The check byte lets one wrong password in 256 through to the CRC check.
+    const ZipReadStatus wrong = reader.read(0, sink, "wrong");
+    EXPECT_TRUE(wrong == ZipReadStatus::WrongPassword || wrong == ZipReadStatus::Damaged);
+    got.clear();
+    EXPECT_EQ(reader.read(0, sink, "secret"), ZipReadStatus::Ok);
+    EXPECT_EQ(got, "alpha\n");
+}
+
+TEST(ZipEntryPath, NamesThatLeaveTheFolderAreRefused)
+{
+    const std::pair<QString, std::optional<QString>> cases[] = {
+        {"a.txt", "a.txt"},
+        {"home/u/a.txt", "home/u/a.txt"},
+        {"sub/", "sub"},
+        {"./sub//b.txt", "sub/b.txt"},
+        {"win\\style\\c.txt", "win/style/c.txt"},
+        {"a..b/c..", "a..b/c.."},
+        {"../x", std::nullopt},
+        {"sub/../../x", std::nullopt},
+        {"..\\x", std::nullopt},
+        {"/abs", std::nullopt},
+        {"\\abs", std::nullopt},
+        {"\\\\server\\share\\x", std::nullopt},
+        {"C:/x", std::nullopt},
+        {"c:x", std::nullopt},
+        {"./", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [name, expected] : cases) {
+        const platform::ZipEntryPath result = platform::zipEntryRelativePath(name);
+        EXPECT_EQ(result.path, expected) << name.toStdString();
+        EXPECT_EQ(result.refusal.isEmpty(), expected.has_value()) << name.toStdString();
+    }
+}

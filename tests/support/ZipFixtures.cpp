@@ -1,0 +1,122 @@
+#include "support/ZipFixtures.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtEndian>
+
+namespace test
+{
+namespace
+{
+constexpr quint32 kCentralSignature = 0x02014b50;
+constexpr quint32 kEndSignature = 0x06054b50;
+
+quint16 u16(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+
+quint32 u32(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+struct CentralRecord
+{
+    qsizetype at = 0;
+    QByteArray name;
+    qsizetype localAt = 0;
+};
+
+QList<CentralRecord> centralRecords(const QByteArray& bytes)
+{
+    QList<CentralRecord> records;
+    qsizetype end = bytes.size() - 22;
+    while (end >= 0 && u32(bytes, end) != kEndSignature)
+        --end;
+    if (end < 0)
+        return records;
+    qsizetype at = qsizetype(u32(bytes, end + 16));
+    const int count = u16(bytes, end + 10);
+    for (int i = 0; i < count && at + 46 <= bytes.size() && u32(bytes, at) == kCentralSignature; ++i) {
+        CentralRecord record;
+        record.at = at;
+        const quint16 nameLength = u16(bytes, at + 28);
+        record.name = bytes.mid(at + 46, nameLength);
+        record.localAt = qsizetype(u32(bytes, at + 42));
+        records << record;
+        at += 46 + nameLength + u16(bytes, at + 30) + u16(bytes, at + 32);
+    }
+    return records;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+} // namespace
+
+bool runZip(const QString& folder, const QStringList& arguments)
+{
+    QProcess zip;
+    zip.setWorkingDirectory(folder);
+    zip.start(QStringLiteral("zip"), QStringList {QStringLiteral("-q")} + arguments);
+    return zip.waitForFinished(60000) && zip.exitStatus() == QProcess::NormalExit && zip.exitCode() == 0;
+}
+
+QByteArray noisyBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    quint32 x = seed ? seed : 1;
+    for (qsizetype i = 0; i < size; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        bytes[i] = char(x);
+    }
+    return bytes;
+}
+
+bool truncateFile(const QString& path, qint64 size)
+{
+    return QFile::resize(path, size);
+}
+
+bool flipStoredCrc(const QString& archive, const QString& name)
+{
+    QByteArray bytes = readAll(archive);
+    for (const CentralRecord& record : centralRecords(bytes)) {
+        if (record.name != name.toUtf8())
+            continue;
+        bytes[record.at + 16] = char(bytes.at(record.at + 16) ^ 0x5a);
+        bytes[record.localAt + 14] = char(bytes.at(record.localAt + 14) ^ 0x5a);
+        return writeAll(archive, bytes);
+    }
+    return false;
+}
+
+bool renameEntry(const QString& archive, const QString& from, const QString& to)
+{
+    const QByteArray oldName = from.toUtf8();
+    const QByteArray newName = to.toUtf8();
+    if (oldName.size() != newName.size())
+        return false;
+    QByteArray bytes = readAll(archive);
+    for (const CentralRecord& record : centralRecords(bytes)) {
+        if (record.name != oldName)
+            continue;
+        bytes.replace(record.at + 46, newName.size(), newName);
+        bytes.replace(record.localAt + 30, newName.size(), newName);
+        return writeAll(archive, bytes);
+    }
+    return false;
+}
+
+} // namespace test
