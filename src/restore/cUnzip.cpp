@@ -1,0 +1,545 @@
+#include "restore/cUnzip.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include "core/ErrorReport.h"
+#include "platform/EventLoop.h"
+#include "platform/FileCopy.h"
+
+namespace restore
+{
+namespace
+{
+using platform::ZipEntryInfo;
+using platform::ZipEntryKind;
+using platform::ZipReadStatus;
+
+QString methodName(int method)
+{
+    switch (method) {
+    case 0:
+        return QStringLiteral("Stored");
+    case 8:
+        return QStringLiteral("Deflated");
+    case 9:
+        return QStringLiteral("Deflate64");
+    case 12:
+        return QStringLiteral("BZip2");
+    case 14:
+        return QStringLiteral("LZMA");
+    case 93:
+        return QStringLiteral("Zstandard");
+    case 95:
+        return QStringLiteral("XZ");
+    default:
+        return QStringLiteral("Method %1").arg(method);
+    }
+}
+
+enum class PathState
+{
+    Missing,
+    File,
+    Folder,
+    Link,
+    Other,
+};
+
+PathState pathState(const QString& path)
+{
+    struct stat st = {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return PathState::Missing;
+    if (S_ISLNK(st.st_mode))
+        return PathState::Link;
+    if (S_ISDIR(st.st_mode))
+        return PathState::Folder;
+    return S_ISREG(st.st_mode) ? PathState::File : PathState::Other;
+}
+
+// Makes the folders of `relative` below `root` one by one, never going through a link, so that
+// nothing can be written outside the root. An empty text when they are all there.
+QString makeFolders(const QString& root, const QString& relative, bool& refused)
+{
+    refused = false;
+    QString path = root;
+    for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        path += QLatin1Char('/') + part;
+        switch (pathState(path)) {
+        case PathState::Folder:
+            continue;
+        case PathState::Missing:
+            if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && pathState(path) != PathState::Folder)
+                return QStringLiteral("cannot make folder %1: %2")
+                    .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            continue;
+        case PathState::Link:
+            refused = true;
+            return QStringLiteral("%1 is a link").arg(path);
+        default:
+            return QStringLiteral("%1 is not a folder").arg(path);
+        }
+    }
+    return QString();
+}
+
+QString folderPart(const QString& relative)
+{
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : relative.left(slash);
+}
+
+QString lastPart(const QString& relative)
+{
+    return relative.mid(relative.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool isGood(UnzipOutcome outcome)
+{
+    return outcome == UnzipOutcome::Written || outcome == UnzipOutcome::Tested || outcome == UnzipOutcome::Kept;
+}
+} // namespace
+
+// The state of one Unzip.
+struct cUnzip::Pass
+{
+    platform::ZipReader reader;
+    QString root;
+    bool stopped = false;
+    bool replaceAll = false;
+    bool replaceNone = false;
+    QByteArray password;
+    bool passwordRefused = false;
+};
+
+cUnzip::cUnzip(QObject* parent)
+    : QObject(parent)
+{ }
+
+cUnzip::~cUnzip() = default;
+
+void cUnzip::setZipFile(const QString& sFile)
+{
+    m_zipFile = sFile;
+    m_listing.clear();
+}
+
+const cUnzip::Entry* cUnzip::entryAt(qint64 lIndex, const char* property) const
+{
+    if (lIndex >= 1 && lIndex <= m_listing.size())
+        return &m_listing.at(lIndex - 1);
+    core::reportFailure(QStringLiteral("cUnzip.%1(lIndex)").arg(QLatin1String(property)), {lIndex},
+                        core::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+    return nullptr;
+}
+
+QString cUnzip::Filename(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "Filename");
+    return entry ? entry->name : QString();
+}
+
+QString cUnzip::FileDirectory(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileDirectory");
+    return entry ? entry->folder : QString();
+}
+
+qint64 cUnzip::FileSize(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileSize");
+    return entry ? entry->size : 0;
+}
+
+qint64 cUnzip::FilePackedSize(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FilePackedSize");
+    return entry ? entry->packedSize : 0;
+}
+
+qint64 cUnzip::FileCompressionRatio(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileCompressionRatio");
+    if (!entry)
+        return 0;
+    return entry->size > 0 ? (entry->packedSize * 100 + entry->size / 2) / entry->size : 100;
+}
+
+QDateTime cUnzip::FileDate(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileDate");
+    return entry ? entry->date : QDateTime();
+}
+
+quint32 cUnzip::FileCRC(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileCRC");
+    return entry ? entry->crc : 0;
+}
+
+QString cUnzip::FileCompressionMethod(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileCompressionMethod");
+    return entry ? entry->method : QString();
+}
+
+bool cUnzip::FileEncrypted(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileEncrypted");
+    return entry && entry->encrypted;
+}
+
+bool cUnzip::FileSelected(qint64 lIndex) const
+{
+    const Entry* entry = entryAt(lIndex, "FileSelected");
+    return entry && entry->selected;
+}
+
+void cUnzip::setFileSelected(qint64 lIndex, bool bState)
+{
+    if (entryAt(lIndex, "FileSelected"))
+        m_listing[lIndex - 1].selected = bState;
+}
+
+qint32 cUnzip::Directory()
+{
+    m_listing.clear();
+    m_archiveError.clear();
+    platform::ZipReader reader;
+    if (!reader.open(m_zipFile)) {
+        m_archiveError = reader.errorString();
+        return 0;
+    }
+    for (const ZipEntryInfo& info : reader.entries()) {
+        QString name = info.name;
+        name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+        Entry entry;
+        entry.archiveIndex = info.index;
+        entry.name = name.mid(slash + 1);
+        entry.folder = slash < 0 ? QString() : name.left(slash);
+        // Folder entries have no name of their own and are not listed.
+        if (entry.name.isEmpty() || info.kind == ZipEntryKind::Folder)
+            continue;
+        entry.size = info.size;
+        entry.packedSize = info.compressedSize;
+        entry.method = methodName(info.method);
+        entry.date = info.modified;
+        entry.crc = info.crc;
+        entry.encrypted = info.encrypted;
+        m_listing << entry;
+    }
+    return 0;
+}
+
+bool cUnzip::Unzip()
+{
+    m_results.clear();
+    m_archiveError.clear();
+    if (m_zipFile.isEmpty())
+        return false;
+    if (m_unzipFolder.isEmpty() && !m_testZip) {
+        m_archiveError = QStringLiteral("No folder to unzip to");
+        return false;
+    }
+
+    Pass pass;
+    if (!pass.reader.open(m_zipFile)) {
+        m_archiveError = pass.reader.errorString();
+        return false;
+    }
+    if (!m_testZip) {
+        pass.root = QDir::cleanPath(QDir(m_unzipFolder).absolutePath());
+        if (!QDir().mkpath(pass.root)) {
+            m_archiveError = QStringLiteral("cannot make folder %1").arg(pass.root);
+            return false;
+        }
+    }
+
+    // Without a listing, or with every listed entry chosen, the whole archive is unpacked.
+    QSet<qint64> chosen;
+    bool everything = true;
+    for (const Entry& entry : std::as_const(m_listing)) {
+        if (entry.selected)
+            chosen.insert(entry.archiveIndex);
+        else
+            everything = false;
+    }
+    if (m_listing.isEmpty())
+        everything = true;
+
+    for (const ZipEntryInfo& entry : pass.reader.entries()) {
+        if (!everything && !chosen.contains(entry.index))
+            continue;
+        bool cancel = false;
+        emit Cancel(entry.name, cancel);
+        if (cancel) {
+            pass.stopped = true;
+            break;
+        }
+        const std::optional<UnzipResult> result = unpackEntry(pass, entry);
+        if (!result)
+            continue;
+        m_results << *result;
+        report(*result);
+        if (result->outcome == UnzipOutcome::Stopped)
+            break;
+    }
+
+    if (pass.stopped)
+        return false;
+    for (const UnzipResult& result : std::as_const(m_results)) {
+        if (!isGood(result.outcome))
+            return false;
+    }
+    return true;
+}
+
+std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& entry)
+{
+    UnzipResult result;
+    result.entry = entry.name;
+    const platform::ZipEntryPath safe = platform::zipEntryRelativePath(entry.name);
+    if (!safe.path) {
+        result.outcome = UnzipOutcome::Refused;
+        result.reason = safe.refusal;
+        return result;
+    }
+    if (entry.kind == ZipEntryKind::Link || entry.kind == ZipEntryKind::Special) {
+        result.outcome = UnzipOutcome::Refused;
+        result.reason = entry.kind == ZipEntryKind::Link ? QStringLiteral("link") : QStringLiteral("not a plain file");
+        return result;
+    }
+
+    QString relative = m_useFolderNames ? *safe.path : lastPart(*safe.path);
+    if (m_spaceToUnderScore)
+        relative.replace(QLatin1Char(' '), QLatin1Char('_'));
+
+    if (entry.kind == ZipEntryKind::Folder) {
+        // Only a kept folder structure has folders to make.
+        if (m_testZip || !m_useFolderNames)
+            return std::nullopt;
+        result.target = pass.root + QLatin1Char('/') + relative;
+        bool refused = false;
+        result.reason = makeFolders(pass.root, relative, refused);
+        result.outcome = result.reason.isEmpty() ? UnzipOutcome::Written
+            : refused                            ? UnzipOutcome::Refused
+                                                 : UnzipOutcome::Failed;
+        return result;
+    }
+
+    if (m_testZip) {
+        if (entry.encrypted && !passwordFor(pass)) {
+            result.outcome = UnzipOutcome::Damaged;
+            result.reason = QStringLiteral("no password");
+            return result;
+        }
+        bool cancelled = false;
+        const ZipReadStatus status = pass.reader.read(
+            entry.index,
+            [&](const char*, qint64) {
+                platform::doEvents();
+                emit Cancel(entry.name, cancelled);
+                return !cancelled;
+            },
+            entry.encrypted ? pass.password : QByteArray());
+        if (status == ZipReadStatus::Ok) {
+            result.outcome = UnzipOutcome::Tested;
+        } else if (status == ZipReadStatus::Interrupted) {
+            pass.stopped = true;
+            result.outcome = UnzipOutcome::Stopped;
+        } else {
+            if (status == ZipReadStatus::WrongPassword)
+                pass.password.clear();
+            result.outcome = UnzipOutcome::Damaged;
+            result.reason
+                = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password") : pass.reader.errorString();
+        }
+        return result;
+    }
+
+    result.target = pass.root + QLatin1Char('/') + relative;
+    bool refused = false;
+    const QString folderError = makeFolders(pass.root, folderPart(relative), refused);
+    if (!folderError.isEmpty()) {
+        result.outcome = refused ? UnzipOutcome::Refused : UnzipOutcome::Failed;
+        result.reason = folderError;
+        return result;
+    }
+    return writeFile(pass, entry, result.target);
+}
+
+UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QString& target)
+{
+    UnzipResult result;
+    result.entry = entry.name;
+    result.target = target;
+
+    switch (pathState(target)) {
+    case PathState::Missing:
+        break;
+    case PathState::File:
+        if (!askOverwrite(pass, entry, target, result.reason)) {
+            result.outcome = UnzipOutcome::Kept;
+            return result;
+        }
+        break;
+    case PathState::Link:
+        result.outcome = UnzipOutcome::Refused;
+        result.reason = QStringLiteral("%1 is a link").arg(target);
+        return result;
+    default:
+        result.outcome = UnzipOutcome::Failed;
+        result.reason = QStringLiteral("%1 is not a file").arg(target);
+        return result;
+    }
+
+    if (entry.encrypted && !passwordFor(pass)) {
+        result.outcome = UnzipOutcome::Damaged;
+        result.reason = QStringLiteral("no password");
+        return result;
+    }
+
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly)) {
+        result.outcome = UnzipOutcome::Failed;
+        result.reason = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+        return result;
+    }
+    bool cancelled = false;
+    QString writeError;
+    const ZipReadStatus status = pass.reader.read(
+        entry.index,
+        [&](const char* data, qint64 size) {
+            if (out.write(data, size) != size) {
+                writeError = out.errorString();
+                return false;
+            }
+            platform::doEvents();
+            emit Cancel(entry.name, cancelled);
+            return !cancelled;
+        },
+        entry.encrypted ? pass.password : QByteArray());
+
+    if (status != ZipReadStatus::Ok) {
+        out.cancelWriting();
+        if (status == ZipReadStatus::Interrupted && writeError.isEmpty()) {
+            pass.stopped = true;
+            result.outcome = UnzipOutcome::Stopped;
+            result.reason = QStringLiteral("stopped");
+        } else if (status == ZipReadStatus::Interrupted) {
+            result.outcome = UnzipOutcome::Failed;
+            result.reason = QStringLiteral("cannot write %1: %2").arg(target, writeError);
+        } else {
+            // The next encrypted entry asks again.
+            if (status == ZipReadStatus::WrongPassword)
+                pass.password.clear();
+            result.outcome = UnzipOutcome::Damaged;
+            result.reason
+                = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password") : pass.reader.errorString();
+        }
+        return result;
+    }
+    if (!out.commit()) {
+        result.outcome = UnzipOutcome::Failed;
+        result.reason = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+        return result;
+    }
+    // The owner can always read what was restored, so it can be placed.
+    std::optional<quint32> mode;
+    if (entry.unixPermissions)
+        mode = *entry.unixPermissions | S_IRUSR;
+    platform::setFileDateAndMode(target, entry.modified, mode);
+    result.outcome = UnzipOutcome::Written;
+    return result;
+}
+
+bool cUnzip::askOverwrite(Pass& pass, const ZipEntryInfo& entry, const QString& target, QString& reason)
+{
+    if (m_extractOnlyNewer && entry.modified <= QFileInfo(target).lastModified()) {
+        reason = QStringLiteral("the file there is not older");
+        return false;
+    }
+    if (m_overwriteExisting || pass.replaceAll)
+        return true;
+    reason = QStringLiteral("a file is there");
+    if (pass.replaceNone)
+        return false;
+    if (!m_promptToOverwrite)
+        return m_extractOnlyNewer;
+    qint32 response = ReplaceNo;
+    emit OverwritePrompt(target, response);
+    switch (response) {
+    case ReplaceAll:
+        pass.replaceAll = true;
+        return true;
+    case ReplaceYes:
+        return true;
+    case ReplaceNone:
+        pass.replaceNone = true;
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool cUnzip::passwordFor(Pass& pass)
+{
+    if (!pass.password.isEmpty())
+        return true;
+    if (pass.passwordRefused)
+        return false;
+    QString answer;
+    bool cancel = false;
+    emit PasswordRequest(answer, cancel);
+    answer = answer.trimmed();
+    if (answer.isEmpty() || cancel) {
+        pass.passwordRefused = true;
+        return false;
+    }
+    pass.password = answer.toUtf8();
+    return true;
+}
+
+void cUnzip::report(const UnzipResult& result)
+{
+    const bool problem = !isGood(result.outcome);
+    if (m_messageLevel >= 2 || (m_messageLevel == 1 && !problem))
+        return;
+    QString text;
+    switch (result.outcome) {
+    case UnzipOutcome::Written:
+        text = QStringLiteral("  inflating: %1").arg(result.target);
+        break;
+    case UnzipOutcome::Tested:
+        text = QStringLiteral("    testing: %1   OK").arg(result.entry);
+        break;
+    case UnzipOutcome::Kept:
+        text = QStringLiteral("    keeping: %1 (%2)").arg(result.target, result.reason);
+        break;
+    default:
+        text = QStringLiteral("   skipping: %1 (%2)").arg(result.entry, result.reason);
+        break;
+    }
+    emit UnzipProgress(1, text);
+}
+
+void cUnzip::GetVersion(qint32& lMajor, qint32& lMinor, qint32& lRevision, QDateTime&, QString& sExtraInfo) const
+{
+    const QStringList parts = platform::ZipReader::libraryVersion().split(QLatin1Char('.'));
+    lMajor = parts.value(0).toInt();
+    lMinor = parts.value(1).toInt();
+    lRevision = parts.value(2).toInt();
+    sExtraInfo.clear();
+}
+
+} // namespace restore
