@@ -106,8 +106,9 @@ TEST_F(RestorePlacingTest, ScriptedAnswersDecideWhatIsReplaced)
         }
         EXPECT_EQ(filesIn(programFile("target")), (QStringList {a, b, c}));
         EXPECT_EQ(core::state().ReplaceAnswer, cs.answerAfter);
-        if (!cs.expectedLog.isEmpty())
+        if (!cs.expectedLog.isEmpty()) {
             EXPECT_EQ(logLines(), cs.expectedLog);
+        }
     }
 }
 

@@ -401,8 +401,9 @@ TEST_F(cUnzipTest, ExistingFilesByTheOverwriteOptions)
         }
         EXPECT_TRUE(unzip.Unzip());
         EXPECT_EQ(prompted.size(), c.expectedPrompts);
-        if (!prompted.isEmpty())
+        if (!prompted.isEmpty()) {
             EXPECT_EQ(prompted.first(), work + "/home/u/docs/a.txt");
+        }
         EXPECT_EQ(test::readFile(work + "/home/u/docs/a.txt"), c.expectedA);
         EXPECT_EQ(test::readFile(work + "/home/u/docs/deep/b.txt"), c.expectedB);
         EXPECT_EQ(filesBelow(work), (QStringList {"home/u/docs/a.txt", "home/u/docs/deep/b.txt"}));
