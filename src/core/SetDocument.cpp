@@ -186,6 +186,11 @@ QString setDocumentPath(const QString& setName)
     return platform::ProgramFolder::file(QStringLiteral("data/") + setName + QStringLiteral(".sbd"));
 }
 
+QString setFileListPath(const QString& setName)
+{
+    return platform::ProgramFolder::file(QStringLiteral("data/") + setName + QStringLiteral(".lst"));
+}
+
 StoreResult WriteProject(const QStringList& checkedPaths)
 {
     const BackupSetInfo& set = state().NewBackupSet;

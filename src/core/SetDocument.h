@@ -18,6 +18,9 @@ struct StoreResult
 
 // The document of a set: data/<name>.sbd below the program folder.
 QString setDocumentPath(const QString& setName);
+// The file list of the set's last run: data/<name>.lst below the program folder, one source path a
+// line, each ended by CR LF.
+QString setFileListPath(const QString& setName);
 
 // Creates the document of the program's NewBackupSet, whose file list is `checkedPaths` (the
 // wizard's checked entries in tree order). Refuses a name that cannot name a document, a

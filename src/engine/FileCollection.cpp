@@ -1,0 +1,202 @@
+#include "engine/FileCollection.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/BackupSet.h"
+#include "core/FileSystemHelpers.h"
+#include "core/FileWriter.h"
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "core/SetDocument.h"
+#include "core/WildcardMatch.h"
+#include "platform/EventLoop.h"
+#include "platform/ProgramFolder.h"
+
+namespace engine
+{
+namespace
+{
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+
+bool stopRequested()
+{
+    return core::state().bStopBackup;
+}
+
+CollectionResult stopped()
+{
+    return CollectionResult {CollectionResult::Outcome::Stopped, QString(), 0};
+}
+
+CollectionResult failed(const QString& reason)
+{
+    return CollectionResult {CollectionResult::Outcome::Failed, reason, 0};
+}
+
+QString writeFailure(const QFile& file)
+{
+    return QStringLiteral("Cannot write the file list \"%1\": %2").arg(file.fileName(), file.errorString());
+}
+
+bool writeLine(QFile& file, const QString& line)
+{
+    const QByteArray bytes = line.toUtf8() + LineEnd;
+    return file.write(bytes) == bytes.size();
+}
+
+// The path of a FILES line: the text before its first TAB.
+QString pathOfLine(const QString& line)
+{
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    return tab < 0 ? line : line.left(tab);
+}
+} // namespace
+
+QString includePatternList(core::BackupSetInfo& set)
+{
+    if (set.Include.trimmed().isEmpty())
+        set.Include = QStringLiteral("*.*;");
+    QString masks = set.Include;
+    masks.replace(QLatin1Char(','), QLatin1Char('|'));
+    masks.replace(QLatin1Char(';'), QLatin1Char('|'));
+    masks.remove(QLatin1Char(' '));
+    return masks;
+}
+
+QString advanceDots(const QString& status)
+{
+    QString text = status;
+    if (text.contains(QLatin1String("...")))
+        text.remove(QLatin1String("..."));
+    else if (text.contains(QLatin1String("..")))
+        text.replace(QLatin1String(".."), QLatin1String("..."));
+    else if (text.contains(QLatin1Char('.')))
+        text.replace(QLatin1Char('.'), QLatin1String(".."));
+    else
+        text += QLatin1Char('.');
+    return text;
+}
+
+FileCollector::~FileCollector()
+{
+    removeWorkLists();
+}
+
+void FileCollector::removeWorkLists()
+{
+    if (!m_collectedList.isEmpty())
+        QFile::remove(m_collectedList);
+    if (!m_filteredList.isEmpty())
+        QFile::remove(m_filteredList);
+}
+
+void FileCollector::setStatus(const QString& text)
+{
+    m_status = text;
+    if (showStatus)
+        showStatus(text);
+}
+
+CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringList& filesLines)
+{
+    setStatus(QStringLiteral("[Organizing files]"));
+    if (const auto error = core::setNameError(set.ItemName))
+        return failed(*error);
+
+    const QString workFolder = core::WinTmpDir();
+    if (workFolder.isEmpty())
+        return failed(QStringLiteral("Cannot create the run's work folder below \"%1\".")
+                          .arg(platform::ProgramFolder::file(QStringLiteral("tmp"))));
+    removeWorkLists();
+    m_collectedList = workFolder + QStringLiteral("filestemp2.lst");
+    m_filteredList = workFolder + QStringLiteral("filestemp1.lst");
+
+    QFile collected(m_collectedList);
+    if (!collected.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return failed(writeFailure(collected));
+    core::LogEvent(QStringLiteral("Getting Files"));
+
+    m_search.showStatus = showStatus;
+    // Counts the lines written since the status dots last moved, across folders.
+    int sinceDots = 0;
+    for (const QString& line : filesLines) {
+        const QString path = pathOfLine(line);
+        // Only absolute paths: a relative one would name whatever lies below the current folder.
+        if (!path.startsWith(QLatin1Char('/')))
+            continue;
+        if (QFileInfo(path).isDir()) {
+            m_search.findfiles(path, includePatternList(set));
+            for (const QString& folder : m_search.unreadable())
+                core::LogEvent(QStringLiteral("Cannot read ") + folder);
+            for (const QString& file : m_search.unlistable())
+                core::LogEvent(QStringLiteral("Left out (line break in the name): ") + file);
+            if (stopRequested())
+                return stopped();
+            setStatus(QStringLiteral("[Creating Index File]"));
+            for (const QString& file : m_search.filesfound()) {
+                if (stopRequested())
+                    return stopped();
+                if (!writeLine(collected, file))
+                    return failed(writeFailure(collected));
+                platform::doEvents();
+                if (++sinceDots > 49) {
+                    setStatus(advanceDots(m_status));
+                    sinceDots = 0;
+                }
+            }
+        } else if (core::FileExists(path)) {
+            if (!writeLine(collected, path))
+                return failed(writeFailure(collected));
+            platform::doEvents();
+        }
+        platform::doEvents();
+        if (stopRequested())
+            return stopped();
+    }
+    if (!collected.flush())
+        return failed(writeFailure(collected));
+    collected.close();
+
+    // The exclude filter; without masks the same pass only copies.
+    QStringList masks;
+    if (!set.Exclude.trimmed().isEmpty()) {
+        core::LogEvent(QStringLiteral("Applying Exclude Filter"));
+        masks = core::excludeMasks(set.Exclude);
+    }
+    if (!collected.open(QIODevice::ReadOnly))
+        return failed(
+            QStringLiteral("Cannot read the file list \"%1\": %2").arg(m_collectedList, collected.errorString()));
+    QByteArray listText;
+    qint64 listed = 0;
+    while (!collected.atEnd()) {
+        QByteArray bytes = collected.readLine();
+        if (bytes.endsWith(LineEnd))
+            bytes.chop(LineEnd.size());
+        const QString line = QString::fromUtf8(bytes);
+        if (!line.isEmpty() && line != QLatin1String(" ") && !core::isExcluded(line, masks)) {
+            listText += bytes + LineEnd;
+            ++listed;
+        }
+        if (stopRequested())
+            return stopped();
+    }
+    collected.close();
+    QFile filtered(m_filteredList);
+    if (!filtered.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        || filtered.write(listText) != listText.size() || !filtered.flush())
+        return failed(writeFailure(filtered));
+    filtered.close();
+    if (stopRequested())
+        return stopped();
+
+    // The previous list stays whole until the new one is complete.
+    const QString setFileList = core::setFileListPath(set.ItemName);
+    platform::makePrivateFolder(platform::ProgramFolder::file(QStringLiteral("data")));
+    QString reason;
+    if (!core::fileWriter().replaceFile(setFileList, listText, reason))
+        return failed(reason);
+    return CollectionResult {CollectionResult::Outcome::Completed, QString(), listed};
+}
+
+} // namespace engine

@@ -1,0 +1,255 @@
+#include "engine/FileSearch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QList>
+#include <QSet>
+
+#include "core/ProgramState.h"
+#include "platform/EventLoop.h"
+
+namespace engine
+{
+namespace
+{
+// Greedy match that falls back to the last "*" seen; both sides are case-folded code points.
+bool wildMatch(const QList<uint>& name, const QList<uint>& pattern, qsizetype patternEnd)
+{
+    constexpr uint star = '*';
+    constexpr uint question = '?';
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype starAt = -1;
+    qsizetype starName = 0;
+    while (n < name.size()) {
+        if (p < patternEnd && pattern.at(p) == star) {
+            starAt = p++;
+            starName = n;
+        } else if (p < patternEnd && (pattern.at(p) == question || pattern.at(p) == name.at(n))) {
+            ++p;
+            ++n;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < patternEnd && pattern.at(p) == star)
+        ++p;
+    return p == patternEnd;
+}
+
+enum class EntryKind
+{
+    File,
+    Folder,
+    Other
+};
+
+struct Entry
+{
+    QString name;
+    QByteArray nativeName;
+    EntryKind kind = EntryKind::Other;
+};
+
+// The names of an open folder, in name order. Takes over its own copy of the descriptor.
+bool readEntries(int dirFd, std::vector<Entry>& entries)
+{
+    const int listFd = ::dup(dirFd);
+    if (listFd < 0)
+        return false;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+        ::close(listFd);
+        return false;
+    }
+    errno = 0;
+    while (const dirent* item = ::readdir(dir)) {
+        const QByteArray native(item->d_name);
+        if (native != "." && native != "..")
+            entries.push_back(Entry {QFile::decodeName(native), native, EntryKind::Other});
+        errno = 0;
+    }
+    const bool ok = errno == 0;
+    ::closedir(dir);
+    // The disk keeps names in no useful order; the list of a run should not depend on it.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int folded = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a.name < b.name;
+    });
+    return ok;
+}
+
+// What an entry is, without following a link to a folder. Files that vanished meanwhile are Other;
+// false when the entry cannot be examined.
+bool classify(int dirFd, Entry& entry)
+{
+    struct stat st = {};
+    if (::fstatat(dirFd, entry.nativeName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode)) {
+        entry.kind = EntryKind::Folder;
+    } else if (S_ISREG(st.st_mode)) {
+        entry.kind = EntryKind::File;
+    } else if (S_ISLNK(st.st_mode)) {
+        // A link counts only when it leads to a regular file; dangling links are left alone.
+        struct stat target = {};
+        if (::fstatat(dirFd, entry.nativeName.constData(), &target, 0) == 0 && S_ISREG(target.st_mode))
+            entry.kind = EntryKind::File;
+    }
+    return true;
+}
+
+bool holdsLineBreak(const QString& name)
+{
+    return name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'));
+}
+} // namespace
+
+bool includePatternMatches(QStringView name, QStringView pattern)
+{
+    if (pattern.isEmpty())
+        return false;
+    const QList<uint> foldedName = name.toString().toCaseFolded().toUcs4();
+    const QList<uint> foldedPattern = pattern.toString().toCaseFolded().toUcs4();
+    if (wildMatch(foldedName, foldedPattern, foldedPattern.size()))
+        return true;
+    return pattern.endsWith(QLatin1String(".*")) && wildMatch(foldedName, foldedPattern, foldedPattern.size() - 2);
+}
+
+struct clsdirsearch::Walk
+{
+    // Identities of the folders being walked, to refuse a folder that contains itself (bind mounts).
+    std::vector<std::pair<dev_t, ino_t>> ancestors;
+};
+
+void clsdirsearch::findfiles(const QString& startFolder, const QString& patternList)
+{
+    m_filesFound.clear();
+    m_unreadable.clear();
+    m_unlistable.clear();
+    m_searchPatterns = patternList.split(QLatin1Char('|'));
+    m_searchCancelled = false;
+    m_pause = false;
+
+    Walk walk;
+    // The folder the user chose may itself be a link; only links met below it are not followed.
+    const int fd = ::open(QFile::encodeName(startFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st = {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0)
+        walk.ancestors.emplace_back(st.st_dev, st.st_ino);
+    searchFolder(walk, startFolder, fd);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+bool clsdirsearch::stopRequested()
+{
+    if (core::state().bStopBackup)
+        m_searchCancelled = true;
+    return m_searchCancelled;
+}
+
+void clsdirsearch::waitWhilePaused()
+{
+    // A stop request ends the pause too: a paused walk must not outlive a cancelled run.
+    while (m_pause && !m_searchCancelled && !core::state().bStopBackup)
+        platform::waitWhile([this] { return m_pause && !m_searchCancelled && !core::state().bStopBackup; }, 100);
+}
+
+void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd)
+{
+    if (core::state().bStopBackup)
+        return;
+    const QString folder = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
+    if (searching)
+        searching(folder);
+
+    std::vector<Entry> entries;
+    if (dirFd < 0 || !readEntries(dirFd, entries))
+        m_unreadable << folder;
+
+    // Scan: what each entry is, with progress for every one.
+    std::vector<const Entry*> files;
+    std::vector<const Entry*> subfolders;
+    for (Entry& entry : entries) {
+        platform::doEvents();
+        if (!classify(dirFd, entry))
+            m_unreadable << folder + entry.name;
+        if (entry.kind == EntryKind::Folder)
+            subfolders.push_back(&entry);
+        else if (entry.kind == EntryKind::File)
+            files.push_back(&entry);
+        if (showStatus)
+            showStatus(QStringLiteral("[Indexing Files]\n") + folder + entry.name);
+        if (core::state().bStopBackup)
+            return;
+        platform::doEvents();
+        waitWhilePaused();
+        if (stopRequested())
+            return;
+    }
+
+    // Match: each pattern in turn over the folder's own files.
+    QSet<QString> taken;
+    for (const QString& pattern : std::as_const(m_searchPatterns)) {
+        for (const Entry* file : files) {
+            if (!includePatternMatches(file->name, pattern))
+                continue;
+            platform::doEvents();
+            if (!taken.contains(file->name)) {
+                taken.insert(file->name);
+                if (holdsLineBreak(file->name)) {
+                    m_unlistable << folder + file->name;
+                } else {
+                    m_filesFound << folder + file->name;
+                    if (found)
+                        found(file->name, folder);
+                }
+            }
+            waitWhilePaused();
+            // The run's stop request too: a folder of many thousand files must not delay it.
+            if (stopRequested())
+                return;
+        }
+    }
+
+    if (!m_searchInSubfolders)
+        return;
+    for (const Entry* sub : subfolders) {
+        waitWhilePaused();
+        if (stopRequested())
+            return;
+        const QString path = folder + sub->name;
+        const int childFd
+            = ::openat(dirFd, sub->nativeName.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (childFd < 0) {
+            if (errno != ENOENT)
+                m_unreadable << path + QLatin1Char('/');
+            continue;
+        }
+        struct stat st = {};
+        const bool known = ::fstat(childFd, &st) == 0;
+        const std::pair<dev_t, ino_t> identity(st.st_dev, st.st_ino);
+        if (known && std::find(walk.ancestors.begin(), walk.ancestors.end(), identity) == walk.ancestors.end()) {
+            walk.ancestors.push_back(identity);
+            searchFolder(walk, path, childFd);
+            walk.ancestors.pop_back();
+        }
+        ::close(childFd);
+        platform::doEvents();
+    }
+}
+
+} // namespace engine

@@ -1,0 +1,84 @@
+#include "engine/TimestampFormat.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include "platform/Clock.h"
+#include "support/Fakes.h"
+
+namespace
+{
+core::BackupSetInfo stampedSet(int accuracy, const QString& pattern)
+{
+    core::BackupSetInfo set;
+    set.ItemName = "Docs";
+    set.UseTimeStamp = true;
+    set.Accurancy = accuracy;
+    set.TimeStampFormat = pattern;
+    return set;
+}
+
+TEST(TimestampFolder, NamesTheFolderForEveryOfferedPattern)
+{
+    test::FakeClock clock(QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)));
+    platform::setClock(&clock);
+    struct Case
+    {
+        int accuracy;
+        QString pattern;
+        QString expected;
+    };
+    const Case cases[] = {
+        {0, "-yyyy_mm-", "-2026_12- Docs"},
+        {0, "yyyy mmmm", "2026 December Docs"},
+        {0, "mmmm yyyy", "December 2026 Docs"},
+        {1, "-yyyy_mm_dd-", "-2026_12_08- Docs"},
+        {1, "yyyy mmmm dd", "2026 December 08 Docs"},
+        {1, "dd mmmm yyyy", "08 December 2026 Docs"},
+        {1, "mmmm dd, yyyy", "December 08, 2026 Docs"},
+        {2, "-yyyy_mm_dd-#-hh-", "-2026_12_08--14- Docs"},
+        {3, "-yyyy_mm_dd-#-hh_mm-", "-2026_12_08--14_05- Docs"},
+        {3, "yyyy mmmm dd# (hh.mm)", "2026 December 08 (14.05) Docs"},
+        {3, "dd mmmm yyyy# (hh.mm)", "08 December 2026 (14.05) Docs"},
+        {3, "mmmm dd, yyyy# (hh.mm)", "December 08, 2026 (14.05) Docs"},
+        // A pattern without its time part, and accuracies the options never store.
+        {2, "-yyyy_mm-", "-2026_12- Docs"},
+        {4, "-yyyy_mm_dd-", ""},
+        {-1, "-yyyy_mm_dd-", ""},
+        // Nested folders are allowed; only a climb out of the destination is not.
+        {0, "yyyy/mm", "2026/12 Docs"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<QString> name
+            = engine::timestampFolderName(stampedSet(c.accuracy, c.pattern), platform::clock().now());
+        ASSERT_TRUE(name.has_value()) << qPrintable(c.pattern);
+        EXPECT_EQ(*name, c.expected) << c.accuracy << " " << qPrintable(c.pattern);
+    }
+
+    clock.set(QDateTime(QDate(2027, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(engine::timestampFolderName(stampedSet(3, "-yyyy_mm_dd-#-hh_mm-"), platform::clock().now()),
+              "-2027_01_01--00_00- Docs");
+    platform::setClock(nullptr);
+}
+
+TEST(TimestampFolder, MonthAndDayNamesComeFromTheLocale)
+{
+    const QDateTime when(QDate(2026, 12, 8), QTime(14, 5, 9));
+    EXPECT_EQ(engine::formatTimestamp(when, "ddd dddd, mmm d.m.yy h:n:s"), "Tue Tuesday, Dec 8.12.26 14:5:9");
+    EXPECT_EQ(engine::formatTimestamp(when, "hh:nn:ss hh-m"), "14:05:09 14-5");
+
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(engine::timestampFolderName(stampedSet(3, "dd mmmm yyyy# (hh.mm)"), when),
+              "08 Dezember 2026 (14.05) Docs");
+}
+
+TEST(TimestampFolder, RefusesANameThatLeavesTheDestination)
+{
+    QString reason;
+    const std::optional<QString> name = engine::timestampFolderName(
+        stampedSet(0, "../../yyyy"), QDateTime(QDate(2026, 12, 8), QTime(14, 5)), &reason);
+    EXPECT_FALSE(name.has_value());
+    EXPECT_TRUE(reason.contains("../../2026 Docs"));
+}
+} // namespace
