@@ -1,0 +1,348 @@
+#include "platform/ZipWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/InfoZipTools.h"
+#include "support/ProgramFolderTest.h"
+
+using namespace platform;
+
+namespace
+{
+
+QByteArray textBytes(qsizetype size)
+{
+    static const QByteArray words("backup set archive folder version restore schedule destination protect ");
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (int line = 0; bytes.size() < size; ++line)
+        bytes += words.mid(line % 17) + QByteArray::number(line) + '\n';
+    bytes.truncate(size);
+    return bytes;
+}
+
+QByteArray randomBytes(qsizetype size, quint32 seed = 7)
+{
+    QRandomGenerator generator(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
+}
+
+class ZipWriterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sources.isValid());
+        ASSERT_TRUE(target.isValid());
+    }
+
+    QString source(const QString& relative) const { return sources.path() + QLatin1Char('/') + relative; }
+    QString archive() const { return target.path() + QStringLiteral("/set.zip"); }
+
+    // A source file and its entry, mirrored below the sources folder.
+    ZipEntrySource file(const QString& relative, const QByteArray& bytes)
+    {
+        EXPECT_TRUE(test::writeFile(source(relative), bytes));
+        return {source(relative), QStringLiteral("src/") + relative, false};
+    }
+
+    static void setModified(const QString& path, const QDateTime& when)
+    {
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(when.toSecsSinceEpoch()), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    }
+
+    // The archive is sound by Info-ZIP and holds exactly these entries with these sources' bytes.
+    void expectArchiveHolds(const QList<ZipEntrySource>& entries) const
+    {
+        QString output;
+        EXPECT_TRUE(test::unzipTestsOk(archive(), &output)) << output.toStdString();
+        QStringList names;
+        for (const ZipEntrySource& entry : entries)
+            names << entry.entryName + (entry.folder ? QStringLiteral("/") : QString());
+        EXPECT_EQ(test::unzipNames(archive()), names);
+        for (const ZipEntrySource& entry : entries) {
+            if (!entry.folder) {
+                EXPECT_EQ(test::unzipEntry(archive(), entry.entryName), test::readFile(entry.sourcePath))
+                    << entry.entryName.toStdString();
+            }
+        }
+    }
+
+    QStringList targetFolderFiles() const { return QDir(target.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir sources;
+    QTemporaryDir target;
+};
+
+TEST_F(ZipWriterTest, PacksEachKindOfFileSoundlyAndStoresWhatDoesNotShrink)
+{
+    struct Case
+    {
+        QString name;
+        QByteArray bytes;
+        const char* method;
+    };
+    const Case cases[] = {
+        {QStringLiteral("text.txt"), textBytes(200000), "defN"},
+        {QStringLiteral("random.bin"), randomBytes(200000), "stor"},
+        {QStringLiteral("empty.txt"), QByteArray(), "stor"},
+        {QStringLiteral("one byte"), QByteArray("x"), "stor"},
+        // Larger than one chunk: judged and streamed chunk by chunk.
+        {QStringLiteral("big text.txt"), textBytes(ZipChunkSize * 5 / 2), "defN"},
+        {QStringLiteral("big random.bin"), randomBytes(ZipChunkSize * 5 / 2), "stor"},
+        {QStringLiteral("exactly one chunk.txt"), textBytes(ZipChunkSize), "defN"},
+        {QStringLiteral("mostly random.bin"), randomBytes(ZipChunkSize + 10) + textBytes(ZipChunkSize), "stor"},
+        {QStringLiteral("projekt \u00e4rger/\u65e5\u672c.txt"), textBytes(5000), "defN"},
+    };
+    QList<ZipEntrySource> entries;
+    for (const Case& c : cases)
+        entries << file(c.name, c.bytes);
+    entries.insert(1, {source(QStringLiteral("projekt \u00e4rger")), QStringLiteral("src/projekt \u00e4rger"), true});
+
+    const ZipWriteResult result = writeZipArchive(archive(), entries);
+
+    ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+    EXPECT_TRUE(result.skipped.isEmpty());
+    EXPECT_EQ(result.packed, entries.size());
+    expectArchiveHolds(entries);
+    for (const Case& c : cases) {
+        const QString line = test::zipinfoLine(archive(), QStringLiteral("src/") + c.name);
+        EXPECT_TRUE(line.contains(QLatin1Char(' ') + QLatin1String(c.method) + QLatin1Char(' '))) << line.toStdString();
+    }
+    EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+}
+
+TEST_F(ZipWriterTest, KeepsModesAndTimesAndFlagsNamesAsUtf8)
+{
+    const ZipEntrySource script = file(QStringLiteral("run.sh"), "echo hi\n");
+    const ZipEntrySource accented = file(QStringLiteral("r\u00e9sum\u00e9.txt"), "cv\n");
+    ASSERT_TRUE(QFile::setPermissions(script.sourcePath,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                          | QFile::ExeGroup));
+    setModified(script.sourcePath, QDateTime(QDate(2024, 3, 5), QTime(10, 20, 30)));
+
+    ASSERT_EQ(writeZipArchive(archive(), {script, accented}).status, ZipWriteStatus::Written);
+
+    const QString line = test::zipinfoLine(archive(), script.entryName);
+    EXPECT_TRUE(line.startsWith(QStringLiteral("-rwxr-x---"))) << line.toStdString();
+    EXPECT_TRUE(line.contains(QStringLiteral(" 20240305.102030 "))) << line.toStdString();
+    const auto flags = test::centralDirectoryFlags(archive());
+    ASSERT_EQ(flags.size(), 2);
+    EXPECT_EQ(flags[1].first, accented.entryName);
+    EXPECT_TRUE(flags[1].second & 0x0800) << "non-ASCII names carry the UTF-8 flag";
+}
+
+TEST_F(ZipWriterTest, LeavesOutWhatCannotBePackedAndBuildsTheRest)
+{
+    const ZipEntrySource kept = file(QStringLiteral("kept.txt"), "kept\n");
+    ASSERT_TRUE(QDir().mkpath(source(QStringLiteral("a folder"))));
+    struct Case
+    {
+        ZipEntrySource entry;
+        QString reason;
+    };
+    const Case cases[] = {
+        {{source(QStringLiteral("gone.txt")), QStringLiteral("src/gone.txt")}, QStringLiteral("it no longer exists")},
+        {{source(QStringLiteral("a folder")), QStringLiteral("src/a folder")},
+         QStringLiteral("it is not a regular file")},
+        {{kept.sourcePath, QStringLiteral("../kept.txt")}, QStringLiteral("it has no safe name inside an archive")},
+        {{kept.sourcePath, kept.entryName}, QStringLiteral("another file is packed under the same name")},
+        {{archive(), QStringLiteral("set.zip")}, QStringLiteral("it is the archive being written")},
+    };
+    ASSERT_TRUE(test::writeFile(archive(), "an older archive"));
+    QList<ZipEntrySource> entries {kept};
+    for (const Case& c : cases)
+        entries << c.entry;
+
+    const ZipWriteResult result = writeZipArchive(archive(), entries);
+
+    ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+    ASSERT_EQ(result.skipped.size(), std::size(cases));
+    for (qsizetype i = 0; i < result.skipped.size(); ++i) {
+        EXPECT_EQ(result.skipped[i].sourcePath, cases[i].entry.sourcePath);
+        EXPECT_EQ(result.skipped[i].reason, cases[i].reason);
+    }
+    expectArchiveHolds({kept});
+}
+
+TEST(ZipEntryNames, OnlyRelativeNamesThatStayInsideAreSafe)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"home/u/a.txt", true},
+        {"a", true},
+        {"docs/projekt \xc3\xa4rger/x", true},
+        {"", false},
+        {"/etc/passwd", false},
+        {"\\x", false},
+        {"a/../../b", false},
+        {"..", false},
+        {"a\\..\\b", false},
+        {"a//b", false},
+        {"a/./b", false},
+        {"a/", false},
+    };
+    for (const auto& [name, safe] : cases)
+        EXPECT_EQ(isSafeZipEntryName(QString::fromUtf8(name)), safe) << name;
+}
+
+TEST_F(ZipWriterTest, AFileThatChangesOrVanishesWhileTheArchiveIsWrittenIsLeftOut)
+{
+    enum class Change
+    {
+        Grows,
+        Shrinks,
+        Vanishes
+    };
+    for (const Change change : {Change::Grows, Change::Shrinks, Change::Vanishes}) {
+        const ZipEntrySource first = file(QStringLiteral("first.txt"), textBytes(1000));
+        const ZipEntrySource big = file(QStringLiteral("big.txt"), textBytes(ZipChunkSize * 3));
+        const ZipEntrySource last = file(QStringLiteral("last.txt"), textBytes(2000));
+        // Stop checks come before each file and before each further chunk: the third is the big file's
+        // second chunk; the first comes before the big file is opened.
+        int checks = 0;
+        ZipWriteOptions options;
+        options.stopRequested = [&] {
+            ++checks;
+            QFile bigFile(big.sourcePath);
+            if (change == Change::Vanishes && checks == 1) {
+                EXPECT_TRUE(bigFile.remove());
+            }
+            if (change == Change::Grows && checks == 3 && bigFile.open(QIODevice::Append))
+                bigFile.write("more");
+            if (change == Change::Shrinks && checks == 3) {
+                EXPECT_TRUE(bigFile.resize(ZipChunkSize + 10));
+            }
+            return false;
+        };
+
+        const ZipWriteResult result = writeZipArchive(archive(), {first, big, last}, options);
+
+        ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+        ASSERT_EQ(result.skipped.size(), 1);
+        EXPECT_EQ(result.skipped[0].sourcePath, big.sourcePath);
+        EXPECT_EQ(result.skipped[0].reason,
+                  change == Change::Vanishes ? QStringLiteral("it no longer exists")
+                                             : QStringLiteral("it changed while it was being packed"));
+        expectArchiveHolds({first, last});
+        EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+    }
+}
+
+TEST_F(ZipWriterTest, AStopEndsTheBuildWithinAChunkAndLeavesTheEarlierArchive)
+{
+    const ZipEntrySource big = file(QStringLiteral("big.bin"), randomBytes(ZipChunkSize * 4));
+    ASSERT_TRUE(test::writeFile(archive(), "the earlier archive"));
+    int checks = 0;
+    ZipWriteOptions options;
+    options.stopRequested = [&] { return ++checks == 2; };
+
+    const ZipWriteResult result = writeZipArchive(archive(), {big}, options);
+
+    EXPECT_EQ(result.status, ZipWriteStatus::Stopped);
+    EXPECT_EQ(checks, 2) << "asked once before the file and once before its second chunk";
+    EXPECT_EQ(test::readFile(archive()), QByteArray("the earlier archive"));
+    EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+}
+
+TEST_F(ZipWriterTest, AFreshArchiveHoldsOnlyTheNewEntries)
+{
+    const ZipEntrySource a = file(QStringLiteral("a.txt"), "a\n");
+    const ZipEntrySource b = file(QStringLiteral("b.txt"), "b\n");
+    ASSERT_EQ(writeZipArchive(archive(), {a, b}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(QFile::remove(b.sourcePath));
+
+    ASSERT_EQ(writeZipArchive(archive(), {a}).status, ZipWriteStatus::Written);
+
+    expectArchiveHolds({a});
+}
+
+TEST_F(ZipWriterTest, FailuresLeaveTheEarlierArchiveAsItWas)
+{
+    const ZipEntrySource a = file(QStringLiteral("a.txt"), "a\n");
+    ASSERT_EQ(writeZipArchive(archive(), {a}).status, ZipWriteStatus::Written);
+    const QByteArray earlier = test::readFile(archive());
+
+    struct Case
+    {
+        QList<ZipEntrySource> entries;
+        ZipWriteStatus status;
+    };
+    const Case cases[] = {
+        {{}, ZipWriteStatus::NothingToPack},
+        {{{source(QStringLiteral("gone.txt")), QStringLiteral("src/gone.txt")}}, ZipWriteStatus::NothingToPack},
+    };
+    for (const Case& c : cases) {
+        const ZipWriteResult result = writeZipArchive(archive(), c.entries);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_EQ(test::readFile(archive()), earlier);
+    }
+
+    const QString nowhere = target.path() + QStringLiteral("/missing folder/set.zip");
+    const ZipWriteResult result = writeZipArchive(nowhere, {a});
+    EXPECT_EQ(result.status, ZipWriteStatus::Failed);
+    EXPECT_TRUE(result.error.contains(nowhere)) << result.error.toStdString();
+    EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+}
+
+TEST_F(ZipWriterTest, UpdatingReplacesNewerFilesAndKeepsTheOthers)
+{
+    const ZipEntrySource changed = file(QStringLiteral("changed.txt"), "old\n");
+    const ZipEntrySource same = file(QStringLiteral("same.txt"), "same\n");
+    const ZipEntrySource kept = file(QStringLiteral("kept.txt"), "kept\n");
+    const QDateTime before(QDate(2025, 1, 1), QTime(8, 0, 0));
+    for (const ZipEntrySource& entry : {changed, same, kept})
+        setModified(entry.sourcePath, before);
+    ASSERT_EQ(writeZipArchive(archive(), {changed, same, kept}).status, ZipWriteStatus::Written);
+
+    ASSERT_TRUE(test::writeFile(changed.sourcePath, "new\n"));
+    setModified(changed.sourcePath, before.addSecs(60));
+    // Changed without a newer time: an update keeps the packed copy.
+    ASSERT_TRUE(test::writeFile(same.sourcePath, "SAME\n"));
+    setModified(same.sourcePath, before);
+    const ZipEntrySource added = file(QStringLiteral("added.txt"), "added\n");
+    ZipWriteOptions update;
+    update.updateExisting = true;
+
+    const ZipWriteResult result = writeZipArchive(archive(), {changed, same, added}, update);
+
+    ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+    EXPECT_EQ(result.packed, 2);
+    ASSERT_TRUE(test::unzipTestsOk(archive()));
+    EXPECT_EQ(test::unzipNames(archive()),
+              (QStringList {changed.entryName, same.entryName, kept.entryName, added.entryName}));
+    EXPECT_EQ(test::unzipEntry(archive(), changed.entryName), QByteArray("new\n"));
+    EXPECT_EQ(test::unzipEntry(archive(), same.entryName), QByteArray("same\n"));
+    EXPECT_EQ(test::unzipEntry(archive(), added.entryName), QByteArray("added\n"));
+}
+
+TEST_F(ZipWriterTest, UpdatingSomethingThatIsNotAnArchiveLeavesItAlone)
+{
+    const ZipEntrySource a = file(QStringLiteral("a.txt"), "a\n");
+    ASSERT_TRUE(test::writeFile(archive(), QByteArray(100, 'x')));
+    ZipWriteOptions update;
+    update.updateExisting = true;
+
+    const ZipWriteResult result = writeZipArchive(archive(), {a}, update);
+
+    EXPECT_EQ(result.status, ZipWriteStatus::NotAnArchive);
+    EXPECT_EQ(test::readFile(archive()), QByteArray(100, 'x'));
+}
+
+} // namespace
