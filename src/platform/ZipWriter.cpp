@@ -30,6 +30,9 @@ QString zipErrorText(int code)
     return text;
 }
 
+// The head of a file that decides whether deflating it is worth while.
+constexpr qsizetype ZipProbeSize = 16 * 1024;
+
 const QString ChangedWhileRead = QStringLiteral("it changed while it was being packed");
 
 // What one attempt at the archive learnt from its sources.
@@ -207,26 +210,32 @@ private:
         if (m_consumed == m_size && !atEndOfFile())
             return false;
 
+        // Data that does not shrink (photos, music, archives) shows it at once: a small probe of the
+        // file's head, flushed so that its deflated size is exact, spares deflating the rest.
+        const bool whole = m_consumed == m_size;
+        const qsizetype probe = std::min<qsizetype>(m_in.size(), ZipProbeSize);
+        const bool probeIsWhole = whole && probe == m_in.size();
         m_deflate = m_size > 0;
         if (m_deflate && !startDeflate())
             return false;
-        const bool whole = m_consumed == m_size;
-        if (m_deflate && !deflateChunk(whole ? Z_FINISH : Z_SYNC_FLUSH))
+        if (m_deflate && !deflateInput(0, probe, probeIsWhole ? Z_FINISH : Z_SYNC_FLUSH))
             return false;
-        if (m_deflate && m_out.size() >= m_in.size()) {
-            endDeflate();
+        if (m_deflate && m_out.size() >= probe)
             m_deflate = false;
-        }
-        if (m_deflate) {
-            if (whole) {
-                endDeflate();
-                m_compressedKnown = true;
-                m_compressedSize = m_out.size();
-            }
-        } else {
+        if (m_deflate && !probeIsWhole && !deflateInput(probe, m_in.size() - probe, whole ? Z_FINISH : Z_SYNC_FLUSH))
+            return false;
+        if (m_deflate && m_out.size() >= m_in.size())
+            m_deflate = false;
+        if (!m_deflate) {
+            endDeflate();
             m_out.swap(m_in);
-            // Stored: the entry's method must say so before libzip writes its header.
+            // Stored: the entry's method must say so before libzip writes its header (were it not to,
+            // libzip would deflate the entry itself).
             zip_set_file_compression(m_archive, m_index, ZIP_CM_STORE, 0);
+        } else if (whole) {
+            endDeflate();
+            m_compressedKnown = true;
+            m_compressedSize = m_out.size();
         }
         m_outPos = 0;
         m_inputDone = whole;
@@ -246,7 +255,7 @@ private:
         if (last && !atEndOfFile())
             return false;
         if (m_deflate) {
-            if (!deflateChunk(last ? Z_FINISH : Z_NO_FLUSH))
+            if (!deflateInput(0, m_in.size(), last ? Z_FINISH : Z_NO_FLUSH))
                 return false;
             if (last)
                 endDeflate();
@@ -302,11 +311,11 @@ private:
         m_streamOpen = false;
     }
 
-    // Deflates m_in onto the end of m_out.
-    bool deflateChunk(int flush)
+    // Deflates part of m_in onto the end of m_out.
+    bool deflateInput(qsizetype from, qsizetype size, int flush)
     {
-        m_stream.next_in = reinterpret_cast<Bytef*>(m_in.data());
-        m_stream.avail_in = static_cast<uInt>(m_in.size());
+        m_stream.next_in = reinterpret_cast<Bytef*>(m_in.data() + from);
+        m_stream.avail_in = static_cast<uInt>(size);
         for (;;) {
             const qsizetype before = m_out.size();
             const qsizetype room = static_cast<qsizetype>(deflateBound(&m_stream, m_stream.avail_in)) + 64;

@@ -64,8 +64,8 @@ inline constexpr qint64 ZipChunkSize = 1024 * 1024;
 // place only when complete, so a failed or stopped build leaves an earlier archive untouched. An
 // entry that cannot be packed (missing, unreadable, changed while it was read, unsafe or repeated
 // name) is left out and listed in `skipped`; the rest of the archive is still built. Deflated at the
-// default level; a file whose deflated form does not shrink (judged on its first chunk when it is
-// larger) is stored. Zip64 is written where sizes or counts need it.
+// default level; a file that does not shrink is stored, judged on its first 16 KiB, then on the whole
+// file (on its first chunk when it is larger). Zip64 is written where sizes or counts need it.
 ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntrySource>& entries,
                                const ZipWriteOptions& options = {});
 
