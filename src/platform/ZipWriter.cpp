@@ -14,6 +14,7 @@
 #include <zlib.h>
 
 #include "platform/EventLoop.h"
+#include "platform/ZipReader.h"
 
 namespace platform
 {
@@ -502,10 +503,17 @@ bool isArchiveItself(const QString& sourcePath, const QString& archivePath)
     return QFileInfo(sourcePath).absoluteFilePath() == QFileInfo(archivePath).absoluteFilePath();
 }
 
+// A name is safe when extracting it puts the entry exactly where its name says, inside the folder.
+bool isSafeEntryName(const QString& name)
+{
+    const ZipEntryPath relative = zipEntryRelativePath(name);
+    return relative.path && *relative.path == name && !name.contains(QChar(0));
+}
+
 // Why an entry cannot be packed at all, or an empty text when it can be tried.
 QString precheck(const ZipEntrySource& entry, const QString& archivePath, QSet<QString>& names)
 {
-    if (!isSafeZipEntryName(entry.entryName))
+    if (!isSafeEntryName(entry.entryName))
         return QStringLiteral("it has no safe name inside an archive");
     if (names.contains(entry.entryName))
         return QStringLiteral("another file is packed under the same name");
@@ -528,21 +536,6 @@ QString precheck(const ZipEntrySource& entry, const QString& archivePath, QSet<Q
 }
 
 } // namespace
-
-bool isSafeZipEntryName(const QString& name)
-{
-    if (name.isEmpty() || name.contains(QChar(0)))
-        return false;
-    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')))
-        return false;
-    QString parts = name;
-    parts.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    for (const QString& part : parts.split(QLatin1Char('/'))) {
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
-            return false;
-    }
-    return true;
-}
 
 ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntrySource>& entries,
                                const ZipWriteOptions& options)

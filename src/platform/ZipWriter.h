@@ -12,7 +12,8 @@ namespace platform
 struct ZipEntrySource
 {
     QString sourcePath;
-    // Relative and "/"-separated ("home/u/a.txt"); stored as UTF-8 and flagged as such.
+    // Relative and "/"-separated ("home/u/a.txt"), as zipEntryRelativePath gives it back unchanged;
+    // stored as UTF-8 and flagged as such.
     QString entryName;
     bool folder = false;
 };
@@ -68,9 +69,5 @@ inline constexpr qint64 ZipChunkSize = 1024 * 1024;
 // file (on its first chunk when it is larger). Zip64 is written where sizes or counts need it.
 ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntrySource>& entries,
                                const ZipWriteOptions& options = {});
-
-// True for a relative entry name that cannot escape the folder it is extracted into: not empty, no
-// leading separator, no empty, "." or ".." part (with "/" or "\" as separators), no NUL.
-bool isSafeZipEntryName(const QString& name);
 
 } // namespace platform

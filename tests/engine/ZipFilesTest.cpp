@@ -10,7 +10,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
-#include "support/InfoZipTools.h"
+#include "support/ZipFixtures.h"
 #include "support/ProgramFolderTest.h"
 
 using engine::clsZipFiles;

@@ -26,6 +26,7 @@ struct CentralRecord
     qsizetype at = 0;
     QByteArray name;
     qsizetype localAt = 0;
+    quint16 flags = 0;
 };
 
 QList<CentralRecord> centralRecords(const QByteArray& bytes)
@@ -44,6 +45,7 @@ QList<CentralRecord> centralRecords(const QByteArray& bytes)
         const quint16 nameLength = u16(bytes, at + 28);
         record.name = bytes.mid(at + 46, nameLength);
         record.localAt = qsizetype(u32(bytes, at + 42));
+        record.flags = u16(bytes, at + 8);
         records << record;
         at += 46 + nameLength + u16(bytes, at + 30) + u16(bytes, at + 32);
     }
@@ -54,6 +56,29 @@ QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray runUnzip(const QStringList& arguments, int* exitCode = nullptr)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("/usr/bin/unzip"), arguments);
+    unzip.waitForFinished(120000);
+    if (exitCode)
+        *exitCode = unzip.exitStatus() == QProcess::NormalExit ? unzip.exitCode() : -1;
+    return unzip.readAllStandardOutput();
+}
+
+// unzip takes entry names as wildcard patterns; a backslash makes a special character literal.
+QString literalPattern(const QString& entry)
+{
+    QString pattern;
+    for (const QChar c : entry) {
+        if (c == QLatin1Char('[') || c == QLatin1Char(']') || c == QLatin1Char('*') || c == QLatin1Char('?')
+            || c == QLatin1Char('\\'))
+            pattern += QLatin1Char('\\');
+        pattern += c;
+    }
+    return pattern;
 }
 
 bool writeAll(const QString& path, const QByteArray& bytes)
@@ -117,6 +142,44 @@ bool renameEntry(const QString& archive, const QString& from, const QString& to)
         return writeAll(archive, bytes);
     }
     return false;
+}
+
+bool unzipTestsOk(const QString& archive, QString* output)
+{
+    int exitCode = -1;
+    const QByteArray text = runUnzip({QStringLiteral("-t"), archive}, &exitCode);
+    if (output)
+        *output = QString::fromUtf8(text);
+    return exitCode == 0 && text.contains("No errors detected");
+}
+
+QStringList unzipNames(const QString& archive)
+{
+    return QString::fromUtf8(runUnzip({QStringLiteral("-Z1"), archive})).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QByteArray unzipEntry(const QString& archive, const QString& entry)
+{
+    return runUnzip({QStringLiteral("-p"), archive, literalPattern(entry)});
+}
+
+QString zipinfoLine(const QString& archive, const QString& entry)
+{
+    const QString text = QString::fromUtf8(
+        runUnzip({QStringLiteral("-Z"), QStringLiteral("-s"), QStringLiteral("-T"), archive, literalPattern(entry)}));
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char(' ') + entry))
+            return line;
+    }
+    return {};
+}
+
+QList<QPair<QString, quint16>> centralDirectoryFlags(const QString& archive)
+{
+    QList<QPair<QString, quint16>> flags;
+    for (const CentralRecord& record : centralRecords(readAll(archive)))
+        flags.append({QString::fromUtf8(record.name), record.flags});
+    return flags;
 }
 
 } // namespace test

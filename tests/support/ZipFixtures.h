@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -25,5 +27,18 @@ bool flipStoredCrc(const QString& archive, const QString& name);
 // Renames an entry in place; `to` must be as long as `from` (names such as "../x" or "/abs" that
 // zip itself will not store).
 bool renameEntry(const QString& archive, const QString& from, const QString& to);
+
+// Info-ZIP's unzip as the judge of the archives the program writes.
+
+// `unzip -t`: true when every entry tests OK; the tool's report goes to `output` when given.
+bool unzipTestsOk(const QString& archive, QString* output = nullptr);
+// `unzip -Z1`: the entry names in the archive's order.
+QStringList unzipNames(const QString& archive);
+// `unzip -p`: the bytes of one entry (wildcard characters in the name are matched literally).
+QByteArray unzipEntry(const QString& archive, const QString& entry);
+// zipinfo's line for the entry, with exact times: "-rwxr-x---  3.0 unx  8 tx  8 stor 20240305.102030 a".
+QString zipinfoLine(const QString& archive, const QString& entry);
+// The general-purpose flags of each entry's central header, with the entry's name.
+QList<QPair<QString, quint16>> centralDirectoryFlags(const QString& archive);
 
 } // namespace test
