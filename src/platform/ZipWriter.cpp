@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -165,7 +166,7 @@ private:
     void close()
     {
         endDeflate();
-        m_file.close();
+        m_file.reset();
         m_in = QByteArray();
         m_out = QByteArray();
         m_outPos = 0;
@@ -191,15 +192,16 @@ private:
         m_phase = Phase::Reading;
         if (!stopCheck())
             return false;
-        m_file.setFileName(m_path);
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        // Made only now: every entry's source lives until the archive is closed.
+        m_file = std::make_unique<QFile>(m_path);
+        if (!m_file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
             const bool gone = !QFileInfo::exists(m_path);
             return fail(gone ? QStringLiteral("it no longer exists")
-                             : QStringLiteral("it cannot be read: ") + m_file.errorString(),
+                             : QStringLiteral("it cannot be read: ") + m_file->errorString(),
                         ZIP_ER_OPEN);
         }
         struct stat info;
-        if (::fstat(m_file.handle(), &info) != 0 || !S_ISREG(info.st_mode))
+        if (::fstat(m_file->handle(), &info) != 0 || !S_ISREG(info.st_mode))
             return fail(QStringLiteral("it is not a regular file"), ZIP_ER_OPEN);
         m_size = info.st_size;
         m_mtime = info.st_mtime;
@@ -272,9 +274,9 @@ private:
         m_in.resize(want);
         qint64 got = 0;
         while (got < want) {
-            const qint64 n = m_file.read(m_in.data() + got, want - got);
+            const qint64 n = m_file->read(m_in.data() + got, want - got);
             if (n < 0)
-                return fail(QStringLiteral("it cannot be read: ") + m_file.errorString(), ZIP_ER_READ);
+                return fail(QStringLiteral("it cannot be read: ") + m_file->errorString(), ZIP_ER_READ);
             if (n == 0)
                 return fail(ChangedWhileRead, ZIP_ER_READ);
             got += n;
@@ -288,9 +290,9 @@ private:
     bool atEndOfFile()
     {
         char extra = 0;
-        const qint64 n = m_file.read(&extra, 1);
+        const qint64 n = m_file->read(&extra, 1);
         if (n < 0)
-            return fail(QStringLiteral("it cannot be read: ") + m_file.errorString(), ZIP_ER_READ);
+            return fail(QStringLiteral("it cannot be read: ") + m_file->errorString(), ZIP_ER_READ);
         if (n > 0)
             return fail(ChangedWhileRead, ZIP_ER_READ);
         return true;
@@ -366,7 +368,7 @@ private:
     zip_error_t m_error;
 
     Phase m_phase = Phase::Fresh;
-    QFile m_file;
+    std::unique_ptr<QFile> m_file;
     qint64 m_size = 0;
     time_t m_mtime = 0;
     mode_t m_mode = 0;
