@@ -15,6 +15,7 @@ namespace err
 inline constexpr qint32 InvalidArgument = 5;
 inline constexpr qint32 Overflow = 6;
 inline constexpr qint32 SubscriptOutOfRange = 9;
+inline constexpr qint32 TypeMismatch = 13;
 inline constexpr qint32 FileNotFound = 53;
 inline constexpr qint32 FileAlreadyExists = 58;
 inline constexpr qint32 DiskFull = 61;

@@ -1,0 +1,129 @@
+#include "main_window/BackupSetList.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <QDir>
+#include <QFile>
+
+#include "core/ErrorReport.h"
+#include "core/ProjectTextCoding.h"
+#include "core/SetText.h"
+#include "main_window/DocumentValues.h"
+#include "main_window/NextRunTime.h"
+#include "main_window/SetDocumentParser.h"
+#include "platform/Clock.h"
+#include "platform/ProgramFolder.h"
+
+namespace main_window
+{
+namespace
+{
+QString nextLocation(const core::BackupSetInfo& set)
+{
+    if (set.RotationType == 2) {
+        // Every destination receives each run: list the kinds in the order they first appear.
+        static const QString kinds[] = {QStringLiteral("LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+        QStringList listed;
+        for (int j = 1; j <= set.DestCount; ++j) {
+            const int type = set.Dest.at(static_cast<size_t>(j)).Type;
+            if (type >= 1 && type <= 3 && !listed.contains(kinds[type - 1]))
+                listed << kinds[type - 1];
+        }
+        return QStringLiteral("All (") + listed.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
+    static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+    const int n = set.CurrentDestination;
+    if (n < 1 || n > set.DestCount)
+        return QString();
+    const int type = set.Dest.at(static_cast<size_t>(n)).Type;
+    return type >= 1 && type <= 3 ? kinds[type - 1] : QString();
+}
+
+std::optional<QString> readDocument(const QString& path, QString& problem)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return core::DecodeProjectText(QString::fromUtf8(bytes));
+    }
+    problem = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
+    return std::nullopt;
+}
+
+// Sorted as people read names, with a fixed order for names that differ only in letter case.
+bool nameOrder(const QString& a, const QString& b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+} // namespace
+
+SetListRow setListRow(const QString& name, const QString& text, const QDateTime& now)
+{
+    SetListRow row;
+    row.name = name;
+    row.cells = QStringList(SetColumnCount, QString());
+    const auto setCell = [&row](SetColumn column, const QString& value) { row.cells[column - 1] = value; };
+
+    const ParseResult result = parseSetDocument(text);
+    if (result.parsed) {
+        const core::BackupSetInfo& set = result.parsed->set;
+        const QString stats = sectionText(text, QStringLiteral("STATS"));
+        const auto orUnknown = [](const QString& value) { return value.isEmpty() ? QStringLiteral("Unknown") : value; };
+        setCell(ItemTypeColumn,
+                core::ExtractItem(stats, QStringLiteral("ItemType")) == QLatin1String("1") ? QStringLiteral("Restore")
+                                                                                           : QStringLiteral("Backup"));
+        setCell(LastRunTimeColumn, core::ExtractItem(stats, QStringLiteral("LastRunTime")));
+        setCell(DurationColumn, core::ExtractItem(stats, QStringLiteral("Duration")));
+        setCell(NextLocationColumn, nextLocation(set));
+        setCell(StatusColumn, orUnknown(core::ExtractItem(stats, QStringLiteral("Status"))));
+        setCell(CreationTimeColumn, orUnknown(core::ExtractItem(stats, QStringLiteral("CreationTime"))));
+    } else {
+        row.valid = false;
+        row.problem = text.isEmpty() ? QStringLiteral("The document is empty.") : result.reason;
+        setCell(ItemTypeColumn, QStringLiteral("Unknown"));
+        setCell(NextLocationColumn, QStringLiteral("Invalid file"));
+    }
+
+    // A damaged document with a running schedule still shows when it is due.
+    const QString scheduler
+        = core::ExtractItem(sectionText(text, QStringLiteral("GENERAL")), QStringLiteral("Scheduler"));
+    if (truthValue(scheduler.isEmpty() ? QStringLiteral("0") : scheduler).value_or(false))
+        setCell(NextRunTimeColumn, CalculateDate(sectionText(text, QStringLiteral("SCHEDULER")), now));
+    return row;
+}
+
+SetListing LoadBackupSets(int Id)
+{
+    const QString location = QStringLiteral("frmMain.LoadBackupSets(Id)");
+    const QDir data(platform::ProgramFolder::file(QStringLiteral("data")));
+    QStringList names;
+    for (const QString& name : data.entryList(QDir::Files)) {
+        if (name.size() > 4 && name.endsWith(QLatin1String(".sbd"), Qt::CaseInsensitive))
+            names << name;
+    }
+    std::sort(names.begin(), names.end(), nameOrder);
+
+    const QDateTime now = platform::clock().now();
+    SetListing listing;
+    listing.rows.reserve(names.size());
+    for (const QString& fileName : names) {
+        const QString setName = fileName.chopped(4);
+        QString problem;
+        const std::optional<QString> text = readDocument(data.filePath(fileName), problem);
+        SetListRow row = setListRow(setName, text.value_or(QString()), now);
+        if (!text)
+            row.problem = problem;
+        if (!row.valid)
+            core::reportFailure(location, {Id}, core::err::InvalidArgument,
+                                QStringLiteral("The set \"%1\" cannot be listed: %2").arg(setName, row.problem));
+        listing.rows.append(row);
+    }
+    if (!listing.rows.isEmpty())
+        listing.selectedRow = Id >= 1 && Id <= listing.rows.size() ? Id - 1 : 0;
+    return listing;
+}
+
+} // namespace main_window
