@@ -21,6 +21,24 @@ bool FakeShell::open(const QString& file, const QString&)
     return accept;
 }
 
+bool FakeTray::update(const QString& text)
+{
+    if (!shown)
+        return false;
+    toolTip = text;
+    return true;
+}
+
+bool FakeTray::add(const QIcon&, const QString& text)
+{
+    if (!available)
+        return false;
+    ++adds;
+    shown = true;
+    toolTip = text;
+    return true;
+}
+
 std::optional<QString> FakeFileDialogs::next(const QString& title, const QString& start)
 {
     titles << title;

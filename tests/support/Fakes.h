@@ -13,6 +13,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
 #include "platform/Shell.h"
+#include "platform/Tray.h"
 
 namespace test
 {
@@ -55,6 +56,24 @@ public:
     bool open(const QString& file, const QString& workingFolder) override;
     bool accept = true;
     QStringList opened;
+};
+
+// A notification area that can be switched off, and can lose the icon the way a restarted desktop
+// panel does.
+class FakeTray : public platform::Tray
+{
+public:
+    bool isAvailable() const override { return available; }
+    bool update(const QString& toolTip) override;
+    bool add(const QIcon& icon, const QString& toolTip) override;
+    void remove() override { shown = false; }
+    // The panel restarts: the icon is gone until it is added again.
+    void drop() { shown = false; }
+
+    bool available = true;
+    bool shown = false;
+    QString toolTip;
+    int adds = 0;
 };
 
 // Answers file and folder pickers from scripted choices; nullopt means the user cancelled.

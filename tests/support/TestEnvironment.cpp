@@ -10,6 +10,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
 #include "platform/Shell.h"
+#include "platform/Tray.h"
 
 namespace test
 {
@@ -24,6 +25,7 @@ void StateResetListener::OnTestStart(const ::testing::TestInfo&)
     platform::setPrompt(nullptr);
     platform::setShell(nullptr);
     platform::setFileDialogs(nullptr);
+    platform::setTray(nullptr);
     platform::setServiceUnattended(false);
     platform::setUnattendedSink({});
     QLocale::setDefault(QLocale(QStringLiteral("en_GB")));
