@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace core
 {
 
@@ -24,6 +26,17 @@ public:
 
     // The version lines of the loaded set as the main window keeps them.
     virtual QStringList& globalVersions() = 0;
+
+    // The main window itself, which other windows follow (visible or hidden, its window state);
+    // nullptr when there is none.
+    virtual QWidget* mainWindow() { return nullptr; }
+    // Writes the text of the first panel of the main window's status bar.
+    virtual void setStatusText(const QString&) { }
+    // Shows the preferences window, modeless or modal.
+    virtual void showPreferences(bool) { }
+    // Lets the preferences window's test-mail button be pressed again, creating the window unshown
+    // when it does not exist.
+    virtual void enableMailTest() { }
 };
 
 MainWindowServices* mainWindowServices();

@@ -47,6 +47,16 @@ struct ProgramState
     QString AppTitle;
     bool ServiceMode = false;
     bool StartHidden = false;
+    // Brand switches set at start-up: windows are skinned while UseSkin is on; the banner is never shown.
+    bool UseSkin = false;
+    bool UseBanner = false;
+    // The number in the language download path, and the edition that follows the program name in the
+    // autostart entry's name.
+    int BrandProductId = 0;
+    int EditionNumber = 0;
+    QString BannerAddress;
+    // The mail being sent is a test mail from the preferences or the e-mail destination dialog.
+    bool MailIsTest = false;
     NotificationSettingsInfo NotificationSettings;
 
     // The set loaded in the main window, and its document's whole text.

@@ -152,4 +152,24 @@ bool SaveSetting(const QString& AppName, const QString& Section, const QString& 
     return file.write(appGroup(AppName, Section), Key, Value) == platform::regerr::Success;
 }
 
+QString ReadPreference(const QString& Key, const QString& Default)
+{
+    return ReadSetting(productName(), kSettings, Key, Default).value_or(Default);
+}
+
+bool WritePreference(const QString& Key, const QString& Value)
+{
+    return WriteSetting(productName(), kSettings, Key, Value);
+}
+
+QString GetUserPreference(const QString& Key, const QString& Default)
+{
+    return GetSetting(productName(), kSettings, Key, Default);
+}
+
+bool SaveUserPreference(const QString& Key, const QString& Value)
+{
+    return SaveSetting(productName(), kSettings, Key, Value);
+}
+
 } // namespace core

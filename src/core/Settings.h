@@ -36,6 +36,13 @@ QString GetSetting(const QString& AppName, const QString& Section, const QString
                    const QString& Default = QString());
 bool SaveSetting(const QString& AppName, const QString& Section, const QString& Key, const QString& Value);
 
+// The program's own preferences: the values above under the program's name and the section
+// "Settings". A value that cannot be read gives the default (the error stays in Err()).
+QString ReadPreference(const QString& Key, const QString& Default);
+bool WritePreference(const QString& Key, const QString& Value);
+QString GetUserPreference(const QString& Key, const QString& Default);
+bool SaveUserPreference(const QString& Key, const QString& Value);
+
 // The notice shown when the settings cannot be written.
 QString PermissionDeniedText();
 

@@ -11,4 +11,11 @@ QString BrandProgramName();
 QString BrandCompanyName();
 QString BrandWebsite();
 
+// "[ProgramName]", "[CompanyName]" and "[Website]", in any letter case, replaced by the brand values.
+QString replaceBrandPlaceholders(QString text);
+
+// Sets the program-wide brand switches (ProgramState): windows are skinned, no banner, product id
+// and edition 0, no banner address. Run at start-up and again by the website window.
+void LoadBrand();
+
 } // namespace localisation

@@ -121,13 +121,10 @@ TranslationTable::TranslationTable(const QStringList& itemLines)
 
 QString TranslationTable::lookup(const QString& key) const
 {
-    QString text = m_texts.value(key.toUpper());
+    const QString text = m_texts.value(key.toUpper());
     if (text.isEmpty())
         return text;
-    text.replace(QLatin1String("[ProgramName]"), BrandProgramName(), Qt::CaseInsensitive);
-    text.replace(QLatin1String("[CompanyName]"), BrandCompanyName(), Qt::CaseInsensitive);
-    text.replace(QLatin1String("[Website]"), BrandWebsite(), Qt::CaseInsensitive);
-    return withCapital(text);
+    return withCapital(replaceBrandPlaceholders(text));
 }
 
 QString withCapital(QString text)
