@@ -1,7 +1,8 @@
 #include <QApplication>
-#include <QMainWindow>
 
 #include "core/FileSystemHelpers.h"
+#include "main_window/ProgramStart.h"
+#include "platform/InstanceLock.h"
 #include "platform/VersionInfo.h"
 
 int main(int argc, char* argv[])
@@ -10,15 +11,12 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QString::fromLatin1(platform::version::ProductName));
     QApplication::setOrganizationName(QString::fromLatin1(platform::version::CompanyName));
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMain"));
-    window.setWindowTitle(QStringLiteral("%1 %2.%3")
-                              .arg(QString::fromLatin1(platform::version::ProductName))
-                              .arg(platform::version::Major)
-                              .arg(platform::version::Minor));
-    window.resize(800, 500);
-    window.show();
-    const int exitCode = app.exec();
+    // A second start on the same program folder ends here, before anything can be seen.
+    platform::InstanceLock instance;
+    if (!instance.tryLock())
+        return 0;
+
+    const int exitCode = main_window::runProgram(app);
     core::ReleaseWorkFolder();
     return exitCode;
 }

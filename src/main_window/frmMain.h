@@ -1,0 +1,199 @@
+#pragma once
+
+#include <functional>
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include "core/MainWindowServices.h"
+#include "main_window/CloseDecision.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+
+namespace main_window
+{
+
+// The main window: the list of backup sets, the file view of the loaded set, the toolbar, the menus,
+// the timers and the tray icon. Other windows and the set store use its members by name; it is the
+// program's one long-lived window, loaded once by the splash window and unloaded only at exit.
+class frmMain : public QMainWindow, public core::MainWindowServices
+{
+    Q_OBJECT
+
+public:
+    frmMain();
+    ~frmMain() override;
+
+    // How the program ends at exit; tests count the ends instead of leaving the event loop.
+    static void setProgramEnd(std::function<void()> end);
+
+    // Start-up: language, logging, folders, service decision, set list, tray icon, column widths,
+    // skin, help on the first start and the hidden start.
+    void Form_Load();
+
+    // Shut-down. The close request decides between hiding to the tray and unloading; the unload saves
+    // the column widths, unloads the other windows, removes the tray icon, logs the end and ends the
+    // program. unloadWindow() runs both, as closing the window does.
+    bool Form_QueryUnload(UnloadMode mode);
+    void Form_Unload();
+    void unloadWindow(UnloadMode mode);
+    bool isUnloaded() const { return m_unloaded; }
+    const CloseFlags& closeFlags() const { return m_close; }
+
+    // Runs on every change of size or state: the hidden start, and the last state other than minimised.
+    void Form_Resize();
+
+    // The tray icon: kept present by its timer; its notifications and its menu.
+    void tmrTrayIcon_Timer();
+    void pctTray_MouseDown(int mouseMessage);
+    void mnuTrayOpen_Click();
+    void mnuTrayHide_Click();
+    void mnuTrayClose_Click();
+
+    // The service host's events.
+    void Win2kService_Start(bool& Success);
+    void Win2kService_Stop();
+
+    // The set list and the set loader. In this form the list shows the names of the set documents and
+    // the loader only remembers the selected row; reading the sets comes with the set list.
+    void LoadBackupSets(int Id);
+    bool LoadBackup(bool bFromFile, const QString& strBackupname);
+    // Copies the toolbar buttons' enabled state to the File menu.
+    void SyncButtons();
+
+    // The command buttons.
+    void cmdNewItem_Click();
+    void cmdBackup_Click();
+    void cmdRestore_Click();
+    void cmdDelete_Click();
+    void cmdSettings_Click();
+    void cmdRefresh_Click();
+    void cmdWebsite_Click();
+    void Command1_Click();
+
+    // The menus and the toolbar. Running, deleting and queueing sets come with the schedule clock.
+    void mnuFileNewItem_Click();
+    void mnuFileExecute_Click();
+    void mnuBackupAll_Click();
+    void mnuFileRestore_Click();
+    void mnuFileDelete_Click();
+    void mnuFileSettings_Click();
+    void mnu_Pref_Click();
+    void mnuFileExit_Click();
+    void mnuProjectSettings_Click();
+    void mnuViewToolbar_Click();
+    void mnuViewStatusBar_Click();
+    void mnuViewRefresh_Click();
+    void mnuRunItem_Click(int Index);
+    void mnuToolsItem_Click(int Index);
+    void mnuLanguagesItem_Click(int Index);
+    void mnuHelpItem_Click(int Index);
+    void mnuAboutItem_Click(int Index);
+    void mnuHelpAbout_Click();
+    void tlbTools_ButtonClick(int index);
+
+    // A button of tlbTools by its index (from 1, separators counted) or by its key; nullptr when none.
+    QAction* toolbarButton(int index) const;
+    QAction* toolbarButton(const QString& key) const;
+    // Panel n (from 1) of StatusBar1.
+    QLabel* statusPanel(int n) const;
+
+    // What other subsystems need of the window.
+    bool setSetRowCell(const QString& setName, int subItem, const QString& text) override;
+    void showFileList(const QStringList& lines, const QList<bool>& excluded) override;
+    QStringList& globalVersions() override { return m_globalVersions; }
+    QWidget* mainWindow() override { return this; }
+    void setStatusText(const QString& text) override;
+    void showPreferences(bool modal) override;
+    void enableMailTest() override;
+
+    // A new set was written by the wizard; the properties window saved the set.
+    bool newItem = false;
+    bool Modified = false;
+    QStringList globalfiles;
+    QStringList globalexcludes;
+    QString CurrentSetName;
+    int SelectedIndex = -1;
+
+    QTreeWidget* lstBackupSet = nullptr;
+    QTreeWidget* lstBackupFiles = nullptr;
+    QComboBox* imgCombo = nullptr;
+    QLabel* lblBackupSet = nullptr;
+    QToolBar* tlbUplevel = nullptr;
+    QListWidget* lstSchedule = nullptr;
+    QTimer* tmrScheduler = nullptr;
+    QTimer* tmrProcessSchedule = nullptr;
+    QTimer* timSchedule = nullptr;
+    QTimer* tmrTrayIcon = nullptr;
+    QTimer* mailTimer = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QToolBar* tlbTools = nullptr;
+    QFrame* pctTray = nullptr;
+    QFrame* picIconUnknown = nullptr;
+    QFrame* PicIconFolder = nullptr;
+    QFrame* picInvisiblePictureBox = nullptr;
+    QFrame* Picture1 = nullptr;
+    QPushButton* cmdNewItem = nullptr;
+    QPushButton* cmdBackup = nullptr;
+    QPushButton* cmdRestore = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdSettings = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdWebsite = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    QMenu* mnuTray = nullptr;
+    QAction* mnuTrayOpen = nullptr;
+    QAction* mnuTrayHide = nullptr;
+    QAction* mnuTrayClose = nullptr;
+    QAction* mnuFileExecute = nullptr;
+    QAction* mnuBackupAll = nullptr;
+    QAction* mnuFileRestore = nullptr;
+    QAction* mnuFileDelete = nullptr;
+    QAction* mnuProjectSettings = nullptr;
+    QAction* mnuViewToolbar = nullptr;
+    QAction* mnuViewStatusBar = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildToolbar();
+    void buildTimers();
+
+    void makeProgramFolders();
+    void decideServiceMode();
+    void applyColumnWidths();
+    void saveColumnWidths();
+    void unloadOtherWindows();
+    // Hides the window to the tray; without a notification area it minimises instead, so that the
+    // program stays within reach.
+    void hideToTray();
+    void activate();
+    void showStillRunningNotice();
+    // A problem of the load that does not stop it: the service host, the log and ErrorIn hear of it.
+    void reportLoadProblem(qint32 number, const QString& description);
+
+    // The widths as stored, so that a column the user left alone keeps its width to the twip.
+    QList<int> m_storedWidths;
+    CloseFlags m_close;
+    bool m_unloaded = false;
+    QStringList m_globalVersions;
+    QLabel* m_statusPanel = nullptr;
+};
+
+} // namespace main_window

@@ -1,0 +1,180 @@
+#include <csignal>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/EventLoop.h"
+#include "support/ProgramFolderTest.h"
+
+namespace
+{
+// Waits are bounded so that a program that hangs fails the test instead of stopping the run.
+constexpr int StartLimitMs = 30000;
+
+// The built program, started on a program folder of its own without a screen.
+class ProcessTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(config.isValid());
+        QDir().mkpath(home.filePath("settings"));
+        setMachine("chkLog", "1");
+        setUser("Language", "English");
+        setUser("showHelp", "0");
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* process : processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(StartLimitMs);
+            }
+            delete process;
+        }
+    }
+
+    static QString program() { return qEnvironmentVariable("QUILLBACK_TEST_BINARY_DIR") + "/src/app/quillback"; }
+
+    void setMachine(const QString& name, const QString& value)
+    {
+        machine += name + "=" + value + "\n";
+        ASSERT_TRUE(test::writeFile(home.filePath("settings/machine.ini"),
+                                    ("[SOFTWARE\\Quillback Software\\Quillback\\Settings]\n" + machine).toUtf8()));
+    }
+    void setUser(const QString& name, const QString& value)
+    {
+        user += name + "=" + value + "\n";
+        ASSERT_TRUE(test::writeFile(home.filePath("settings/app.ini"), ("[Quillback\\Settings]\n" + user).toUtf8()));
+    }
+    void clearUser()
+    {
+        user.clear();
+        QFile::remove(home.filePath("settings/app.ini"));
+    }
+    QString userSettings() const { return QString::fromUtf8(test::readFile(home.filePath("settings/app.ini"))); }
+    QString log() const { return QString::fromUtf8(test::readFile(home.filePath("status.log"))); }
+
+    QProcess* start(const QStringList& arguments)
+    {
+        auto* process = new QProcess;
+        processes.append(process);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QUILLBACK_HOME", home.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_CONFIG_HOME", config.path());
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(program(), arguments);
+        EXPECT_TRUE(process->waitForStarted(StartLimitMs)) << program().toStdString();
+        return process;
+    }
+
+    bool waitForLog(const QString& text)
+    {
+        return platform::waitWhile([&] { return !log().contains(text); }, StartLimitMs);
+    }
+
+    bool waitForEnd(QProcess* process) { return process->waitForFinished(StartLimitMs); }
+
+    static void terminate(QProcess* process) { ::kill(static_cast<pid_t>(process->processId()), SIGTERM); }
+
+    int count(const QString& text) const { return static_cast<int>(log().count(text)); }
+
+    QTemporaryDir home;
+    QTemporaryDir config;
+    QString machine;
+    QString user;
+    QList<QProcess*> processes;
+};
+} // namespace
+
+TEST_F(ProcessTest, SilentStartRunsHiddenAndTerminateEndsItCleanly)
+{
+    QProcess* quillback = start({"/silent"});
+    ASSERT_TRUE(waitForLog("Quillback Started successfull")) << log().toStdString();
+    const QString lines = log();
+    EXPECT_TRUE(lines.contains(" -----------------------------------------------------------\r\n"));
+    EXPECT_TRUE(lines.contains(" Loading Quillback 1.0\r\n"));
+    EXPECT_TRUE(lines.contains(" Checking OS Version...\r\n"));
+    EXPECT_TRUE(lines.contains(" Windows NT or compatible.\r\n"));
+    EXPECT_EQ(quillback->state(), QProcess::Running);
+
+    terminate(quillback);
+    ASSERT_TRUE(waitForEnd(quillback));
+    EXPECT_EQ(quillback->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(quillback->exitCode(), 0);
+    EXPECT_TRUE(log().endsWith(" Quillback closed\r\n")) << log().toStdString();
+    EXPECT_TRUE(userSettings().contains("BackupSetColumn1=2500"));
+    EXPECT_FALSE(QFile::exists(home.filePath("quillback.lock")));
+}
+
+TEST_F(ProcessTest, ServiceStartWithSwitchRunsUntilTheServiceStops)
+{
+    ASSERT_TRUE(test::writeFile(home.filePath("settings/service.ini"), "Active=1\n"));
+    QProcess* quillback = start({"/s"});
+    ASSERT_TRUE(waitForLog("Quillback Started successfull")) << log().toStdString();
+    EXPECT_FALSE(log().contains("as a service"));
+    EXPECT_EQ(quillback->state(), QProcess::Running);
+    terminate(quillback);
+    ASSERT_TRUE(waitForEnd(quillback));
+    EXPECT_EQ(quillback->exitCode(), 0);
+    EXPECT_TRUE(log().endsWith(" Quillback closed\r\n"));
+}
+
+TEST_F(ProcessTest, ServiceStartedByHandShowsTheNoticeAndEnds)
+{
+    ASSERT_TRUE(test::writeFile(home.filePath("settings/service.ini"), "Active=1\n"));
+    QProcess* quillback = start({});
+    ASSERT_TRUE(waitForEnd(quillback));
+    EXPECT_EQ(quillback->exitCode(), 0);
+    // Nobody can see the notice here: it is written to the log.
+    EXPECT_TRUE(log().contains("You are running Quillback as a service.")) << log().toStdString();
+    EXPECT_FALSE(log().contains("Started successfull"));
+    EXPECT_TRUE(log().endsWith(" Quillback closed\r\n"));
+}
+
+TEST_F(ProcessTest, SecondInstanceEndsAtOnceWithoutATrace)
+{
+    QProcess* first = start({"/silent"});
+    ASSERT_TRUE(waitForLog("Quillback Started successfull"));
+    const QString before = log();
+    QProcess* second = start({});
+    ASSERT_TRUE(waitForEnd(second));
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(log(), before);
+    EXPECT_EQ(first->state(), QProcess::Running);
+    terminate(first);
+    ASSERT_TRUE(waitForEnd(first));
+    EXPECT_EQ(count("Loading Quillback"), 1);
+    EXPECT_EQ(count("Quillback closed"), 1);
+}
+
+TEST_F(ProcessTest, MinimisedStartKeepsRunning)
+{
+    setMachine("chkMin", "1");
+    QProcess* quillback = start({});
+    ASSERT_TRUE(waitForLog("Quillback Started successfull"));
+    EXPECT_EQ(quillback->state(), QProcess::Running);
+    terminate(quillback);
+    ASSERT_TRUE(waitForEnd(quillback));
+    EXPECT_TRUE(log().endsWith(" Quillback closed\r\n"));
+}
+
+TEST_F(ProcessTest, FirstStartChoosesEnglish)
+{
+    clearUser();
+    QProcess* quillback = start({"/silent"});
+    ASSERT_TRUE(waitForLog("Quillback Started successfull"));
+    terminate(quillback);
+    ASSERT_TRUE(waitForEnd(quillback));
+    EXPECT_TRUE(userSettings().contains("Language=English\n")) << userSettings().toStdString();
+    EXPECT_TRUE(userSettings().contains("showHelp=0"));
+}
