@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -46,6 +45,7 @@
 #include "localisation/frmLanguage.h"
 #include "mail/frmEmailAdd.h"
 #include "mail/frmSck.h"
+#include "main_window/BackupSetList.h"
 #include "main_window/Form8.h"
 #include "main_window/ProgramPictures.h"
 #include "main_window/StartupOptions.h"
@@ -822,15 +822,16 @@ void frmMain::Win2kService_Stop()
 void frmMain::LoadBackupSets(int Id)
 {
     lstBackupSet->clear();
-    const QDir data(platform::ProgramFolder::file(QStringLiteral("data")));
-    for (const QString& file : data.entryList({QStringLiteral("*.sbd")}, QDir::Files, QDir::Name)) {
+    const SetListing listing = main_window::LoadBackupSets(Id);
+    for (const SetListRow& listed : listing.rows) {
         auto* row = new QTreeWidgetItem(lstBackupSet);
-        row->setText(0, file.left(file.size() - 4));
+        row->setText(0, listed.name);
+        for (int column = ItemTypeColumn; column <= SetColumnCount; ++column)
+            row->setText(column, listed.cells.value(column - 1));
     }
-    if (lstBackupSet->topLevelItemCount() == 0)
+    if (listing.selectedRow < 0)
         return;
-    const int index = Id < 0 || Id >= lstBackupSet->topLevelItemCount() ? 0 : Id;
-    lstBackupSet->setCurrentItem(lstBackupSet->topLevelItem(index));
+    lstBackupSet->setCurrentItem(lstBackupSet->topLevelItem(listing.selectedRow));
     LoadBackup(false, QString());
 }
 

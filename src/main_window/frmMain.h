@@ -64,8 +64,9 @@ public:
     void Win2kService_Start(bool& Success);
     void Win2kService_Stop();
 
-    // The set list and the set loader. In this form the list shows the names of the set documents and
-    // the loader only remembers the selected row; reading the sets comes with the set list.
+    // The set list and the set loader. In this form the list shows the rows of the set documents and
+    // the loader only remembers the selected row; loading a set into the window comes with the set
+    // loader's window side.
     void LoadBackupSets(int Id);
     bool LoadBackup(bool bFromFile, const QString& strBackupname);
     // Copies the toolbar buttons' enabled state to the File menu.

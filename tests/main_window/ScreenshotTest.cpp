@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "main_window/MainWindowTest.h"
+#include "main_window/SetDocumentFixtures.h"
 
 namespace
 {
@@ -21,8 +22,26 @@ class ScreenshotTest : public test::MainWindowTest
 TEST_F(ScreenshotTest, MainWindowIsDrawnWithItsListsToolbarAndStatusBar)
 {
     QDir().mkpath(programFile("data"));
-    for (const char* name : {"Documents", "Photos", "Projects"})
-        ASSERT_TRUE(test::writeFile(programFile(QString("data/%1.sbd").arg(name)), "x"));
+    const struct
+    {
+        const char* name;
+        const char* status;
+        const char* lastRun;
+        const char* scheduled;
+    } sets[] = {
+        {"Documents", "Success", "09/12/2026 22:00:04", "1"},
+        {"Photos", "Never ran", "", "0"},
+        {"Projects", "FAILURE Destination folder not found", "08/12/2026 18:30:00", "1"},
+    };
+    for (const auto& set : sets) {
+        const QString text = test::SetDocumentFixture()
+                                 .set("GENERAL", "ItemName", set.name)
+                                 .set("GENERAL", "Scheduler", set.scheduled)
+                                 .set("STATS", "Status", set.status)
+                                 .set("STATS", "LastRunTime", set.lastRun)
+                                 .text();
+        ASSERT_TRUE(test::writeFile(programFile(QString("data/%1.sbd").arg(set.name)), text.toUtf8()));
+    }
     main_window::frmMain* main = startThroughSplash();
     ASSERT_NE(main, nullptr);
     main->setStatusText("Ready");
