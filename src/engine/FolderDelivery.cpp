@@ -1,0 +1,300 @@
+#include "engine/FolderDelivery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/ErrorReport.h"
+#include "core/FileSystemHelpers.h"
+#include "core/PathHelpers.h"
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "core/SetDocument.h"
+#include "platform/EventLoop.h"
+#include "platform/FileCopy.h"
+#include "platform/MirrorPath.h"
+
+namespace engine
+{
+namespace
+{
+using Outcome = FolderDeliveryResult::Outcome;
+
+const QString CrLf = QStringLiteral("\r\n");
+// The runtime's "Bad file name or number".
+constexpr qint32 BadFileName = 52;
+
+bool stopRequested()
+{
+    return core::state().bStopBackup;
+}
+
+FolderDeliveryResult stopped()
+{
+    FolderDeliveryResult result;
+    result.outcome = Outcome::Stopped;
+    return result;
+}
+
+FolderDeliveryResult failed(const QString& reason)
+{
+    FolderDeliveryResult result;
+    result.outcome = Outcome::Failed;
+    result.reason = reason;
+    return result;
+}
+
+// "a" and "b" joined by one "/"; an empty "b" adds no level.
+QString joinPath(const QString& folder, const QString& part)
+{
+    if (part.isEmpty())
+        return folder;
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + part;
+    return folder + QLatin1Char('/') + part;
+}
+
+QString withoutTrailingSlashes(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+bool isFolder(const QString& path)
+{
+    return QFileInfo(path).isDir();
+}
+
+void removeWorkFiles(const PreparedFile& prepared)
+{
+    for (const QString& file : prepared.workFiles)
+        QFile::remove(file);
+}
+
+void addCopyError(FolderDeliveryResult& result, qint32 number, const QString& description, const QString& source)
+{
+    const QString entry = QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description + CrLf
+        + QStringLiteral("File: ") + source + CrLf + CrLf;
+    result.copyErrors += entry;
+    result.failedFiles << source;
+    core::LogEvent(QStringLiteral("Could not copy ") + source + QStringLiteral(": Error ") + QString::number(number)
+                   + QLatin1Char(' ') + description);
+}
+
+// The runtime's error for a copy that failed, by what is missing.
+void addFailedCopy(FolderDeliveryResult& result, const QString& sent, const QString& targetFolder,
+                   const QString& source, const QString& why)
+{
+    if (!QFileInfo(sent).isFile())
+        addCopyError(result, core::err::FileNotFound, QStringLiteral("File not found"), source);
+    else if (!isFolder(targetFolder))
+        addCopyError(result, core::err::PathNotFound, QStringLiteral("Path not found"), source);
+    else
+        addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + why, source);
+}
+
+// The folder part of a mirrored path: "home/u/a.txt" gives "home/u", "a.txt" gives "".
+QString folderPartOf(const QString& relative)
+{
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : relative.left(slash);
+}
+
+std::optional<QString> mirrorFolderName(const QString& path, const QString& root)
+{
+    const std::optional<QString> relative = platform::mirrorRelativePath(path);
+    if (!relative)
+        return std::nullopt;
+    const QString folder = joinPath(root, folderPartOf(*relative));
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+} // namespace
+
+std::optional<QString> MakeMirrorFolder(const QString& path, const QString& root)
+{
+    const std::optional<QString> folder = mirrorFolderName(path, root);
+    if (folder)
+        QDir().mkpath(*folder);
+    return folder;
+}
+
+void FolderDelivery::setStatus(const QString& text)
+{
+    if (showStatus)
+        showStatus(text);
+}
+
+std::optional<QString> FolderDelivery::mirrorFolder(const QString& path, const QString& root)
+{
+    const std::optional<QString> folder = mirrorFolderName(path, root);
+    if (folder && !m_madeFolders.contains(*folder)) {
+        QDir().mkpath(*folder);
+        if (isFolder(*folder))
+            m_madeFolders.insert(*folder);
+    }
+    return folder;
+}
+
+FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
+                                             const QString& archivePath)
+{
+    m_madeFolders.clear();
+    core::LogEvent(QStringLiteral("Performing Local/LAN Backup"));
+    set.RunDestType = 1;
+
+    const auto run = [&]() -> FolderDeliveryResult {
+        if (destination < 1 || destination > core::MaxDestinations)
+            return failed(QStringLiteral("There is no destination %1.").arg(destination));
+        const QString localFolder = set.Dest.at(destination).LocalFolder;
+        if (localFolder.trimmed().isEmpty())
+            return failed(QStringLiteral("Destination %1 names no folder.").arg(destination));
+        if (!localFolder.startsWith(QLatin1Char('/')))
+            return failed(QStringLiteral("The destination folder \"%1\" is not a full path.").arg(localFolder));
+        if (timestampFolder.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+            return failed(QStringLiteral("The time-stamp folder \"%1\" would lie outside the destination folder.")
+                              .arg(timestampFolder));
+
+        const QString folder = withoutTrailingSlashes(localFolder);
+        const QString root = joinPath(folder, timestampFolder);
+        set.RunLanFolder = folder.endsWith(QLatin1Char('/')) ? folder + timestampFolder
+                                                             : folder + QLatin1Char('/') + timestampFolder;
+        set.LastFolder = QString(timestampFolder).remove(QLatin1Char('/'));
+
+        if (set.UseTimeStamp)
+            core::LogEvent(QStringLiteral("Making Timestamp Folder"));
+        // Only the last level of the destination is made: a missing mount point must not turn into a
+        // folder on the local disk.
+        if (!isFolder(folder))
+            QDir().mkdir(folder);
+        if (!isFolder(folder))
+            return failed(QStringLiteral("Could not create folder: ") + folder);
+        if (stopRequested())
+            return stopped();
+        if (root != folder) {
+            QDir().mkpath(root);
+            if (!isFolder(root))
+                return failed(QStringLiteral("Could not create folder: ") + root);
+        }
+        if (stopRequested())
+            return stopped();
+
+        switch (set.Compression) {
+        case 0:
+        case 2:
+            return deliverEachFile(set, root);
+        case 1:
+            return deliverArchive(folder, timestampFolder, root, archivePath);
+        default:
+            return failed(
+                QStringLiteral("The compression mode %1 is not known; nothing was delivered.").arg(set.Compression));
+        }
+    };
+
+    FolderDeliveryResult result = run();
+    if (result.outcome == Outcome::Failed)
+        core::state().strFailureReason = result.reason;
+    return result;
+}
+
+FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& set, const QString& root)
+{
+    if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
+        return failed(QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
+
+    QFile list(core::setFileListPath(set.ItemName));
+    if (!list.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+
+    FolderDeliveryResult result;
+    qint64 listed = 0;
+    const auto stopCheck = [] { return stopRequested(); };
+    while (!list.atEnd()) {
+        if (stopRequested())
+            return stopped();
+        QByteArray bytes = list.readLine();
+        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+            bytes.chop(1);
+        const QString source = QString::fromUtf8(bytes);
+        if (source.isEmpty() || source == QLatin1String(" "))
+            continue;
+        ++listed;
+
+        const std::optional<QString> targetFolder = mirrorFolder(source, root);
+        if (!targetFolder) {
+            addCopyError(result, BadFileName, QStringLiteral("Bad file name or number"), source);
+            continue;
+        }
+        if (stopRequested())
+            return stopped();
+
+        const PreparedFile prepared
+            = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
+        if (stopRequested()) {
+            removeWorkFiles(prepared);
+            return stopped();
+        }
+        if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
+            const QString why = prepared.error.isEmpty()
+                ? QStringLiteral("\"%1\" cannot name a file").arg(prepared.name)
+                : prepared.error;
+            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + why, source);
+            removeWorkFiles(prepared);
+            continue;
+        }
+
+        const QString target = *targetFolder + prepared.name;
+        setStatus(QStringLiteral("[Moving files to the backup location] ") + CrLf + prepared.path);
+        platform::doEvents();
+        core::LogEvent(QStringLiteral("Backing Up: ") + prepared.path + QStringLiteral(" > ") + target);
+        const platform::CopyResult copy = platform::copyFileReplacing(prepared.path, target, stopCheck);
+        if (copy.status == platform::CopyStatus::Ok) {
+            result.deliveredBytes += QFileInfo(target).size();
+            ++result.deliveredFiles;
+        } else if (copy.status == platform::CopyStatus::Failed) {
+            addFailedCopy(result, prepared.path, *targetFolder, source, copy.error);
+        }
+        removeWorkFiles(prepared);
+        if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+            return stopped();
+        platform::doEvents();
+    }
+    if (list.error() != QFileDevice::NoError)
+        return failed(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+    if (listed > 0 && result.deliveredFiles == 0) {
+        FolderDeliveryResult none
+            = failed(QStringLiteral("None of the %1 listed files could be copied to %2").arg(listed).arg(root));
+        none.copyErrors = result.copyErrors;
+        none.failedFiles = result.failedFiles;
+        return none;
+    }
+    return result;
+}
+
+FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const QString& timestampFolder,
+                                                    const QString& root, const QString& archivePath)
+{
+    if (stopRequested())
+        return stopped();
+    if (archivePath.isEmpty())
+        return failed(QStringLiteral("The run made no archive to deliver."));
+    const QString name = core::FileNameOf(archivePath);
+    const QString target = joinPath(root, name);
+
+    setStatus(QStringLiteral("[Moving files to the backup location]") + CrLf + archivePath);
+    platform::doEvents();
+    core::LogEvent(QStringLiteral("Backing Up: ") + archivePath + QStringLiteral(" > ") + folder + QStringLiteral(" / ")
+                   + timestampFolder + QStringLiteral(" / ") + name);
+    const platform::CopyResult copy = platform::copyFileReplacing(archivePath, target, [] { return stopRequested(); });
+    if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+        return stopped();
+    if (copy.status == platform::CopyStatus::Failed)
+        return failed(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copy.error));
+
+    FolderDeliveryResult result;
+    result.deliveredBytes = QFileInfo(target).size();
+    result.deliveredFiles = 1;
+    return result;
+}
+
+} // namespace engine

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include "core/BackupSet.h"
+
+namespace engine
+{
+
+// The folder below `root` in which the copy of the source file `path` goes: root, "/", then every
+// folder level of the path ("/home/u/a.txt" below "/mnt/b" gives "/mnt/b/home/u/"); the root
+// itself, with "/", for a file at the top. The folders are created when missing (failures are left
+// for the copy to report). Nothing, creating nothing, for a path that cannot be mirrored (a ".."
+// part, or no name).
+std::optional<QString> MakeMirrorFolder(const QString& path, const QString& root);
+
+// What a delivery sends for one listed source file.
+struct PreparedFile
+{
+    // The file to copy: the source itself, or a work copy (packed or protected).
+    QString path;
+    // Its name at the destination ("a.txt", "a.txt.zip", "a.txt.zip.bf").
+    QString name;
+    // Work copies to remove once the file is sent, whatever the outcome.
+    QStringList workFiles;
+    // Why the file could not be prepared; then nothing is copied and the file counts as failed.
+    QString error;
+};
+
+// How a delivery to a folder ended.
+struct FolderDeliveryResult
+{
+    enum class Outcome
+    {
+        // The delivery ran to its end; files that could not be copied are in copyErrors.
+        Delivered,
+        // Nothing usable arrived; `reason` says why (it is also the run's strFailureReason).
+        Failed,
+        // The run's stop request was seen; the run ends through its cancelled ending.
+        Stopped,
+    };
+    Outcome outcome = Outcome::Delivered;
+    QString reason;
+    // Bytes of the files and archive that arrived, for the version line.
+    qint64 deliveredBytes = 0;
+    qint64 deliveredFiles = 0;
+    // One entry per file that could not be copied: "Error <number> <description>", CR LF,
+    // "File: <source path>", CR LF, CR LF.
+    QString copyErrors;
+    // The source paths of those files.
+    QStringList failedFiles;
+
+    bool delivered() const { return outcome == Outcome::Delivered; }
+};
+
+// Delivers one run of a set to one of its folder destinations: each listed file mirrored below the
+// destination folder (or its time-stamp folder), or the single archive into it. Every file is
+// copied under a temporary name and takes its place only when complete, with its modification
+// time kept, so a failed copy leaves the previous version whole.
+class FolderDelivery
+{
+public:
+    // Delivers to destination slot `destination` of `set`. `timestampFolder` is the run's time-stamp
+    // folder name ("" without time stamps); `archivePath` is the run's single archive (Compression
+    // 1). Per-file modes read the set file list data/<set>.lst. Sets the set's RunDestType,
+    // RunLanFolder and LastFolder for the outcome's version line; on failure also the program's
+    // strFailureReason. Logs and shows its progress.
+    FolderDeliveryResult deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
+                                 const QString& archivePath);
+
+    // The run window's status text.
+    std::function<void(const QString& text)> showStatus;
+    // Packs and protects one source file as the set asks (Compression 2, ProtectData 1). Sets that
+    // ask for neither send their files as they are and need none; the others are refused without it.
+    std::function<PreparedFile(const QString& source)> prepareFile;
+
+private:
+    FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set, const QString& root);
+    FolderDeliveryResult deliverArchive(const QString& folder, const QString& timestampFolder, const QString& root,
+                                        const QString& archivePath);
+    std::optional<QString> mirrorFolder(const QString& path, const QString& root);
+    void setStatus(const QString& text);
+
+    // Folders made during this delivery, so that each is created once.
+    QSet<QString> m_madeFolders;
+};
+
+} // namespace engine

@@ -1,0 +1,256 @@
+#include "engine/RunRecorder.h"
+
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "core/RunOutcome.h"
+#include "core/SetDocument.h"
+#include "core/SetText.h"
+#include "platform/Clock.h"
+
+namespace engine
+{
+namespace
+{
+const QString CrLf = QStringLiteral("\r\n");
+
+enum class Situation
+{
+    Stopped,
+    Failed,
+    // An earlier destination of the same run, in front of a later failure.
+    EarlierSuccess,
+    EarlierFailure,
+};
+
+// The text after "(Destination<n>" for a destination of `type`; empty for a type that is no kind of
+// destination.
+QString destinationText(int type, Situation situation)
+{
+    static const QString lan = QStringLiteral(" LAN = ");
+    static const QString ftp = QStringLiteral(" FTP = ");
+    QString kind;
+    switch (type) {
+    case 1:
+        kind = lan;
+        break;
+    case 2:
+        kind = ftp;
+        break;
+    case 3:
+        kind = situation == Situation::EarlierSuccess ? QStringLiteral(" Email = ") : QStringLiteral(" EMAIL = ");
+        break;
+    default:
+        return {};
+    }
+    switch (situation) {
+    case Situation::Stopped:
+        return kind + QStringLiteral("CANCELLED)");
+    case Situation::Failed:
+        return kind + QStringLiteral("FAILURE)");
+    case Situation::EarlierSuccess:
+        return kind + QStringLiteral("Success) ");
+    case Situation::EarlierFailure:
+        return kind + QStringLiteral("FAILURE) ");
+    }
+    return {};
+}
+
+QString destinationTag(int destination)
+{
+    return QStringLiteral("(Destination") + QString::number(destination);
+}
+} // namespace
+
+QString durationText(const QDateTime& start, const QDateTime& end)
+{
+    const qint64 seconds = qMax<qint64>(0, start.secsTo(end));
+    return QString::number(seconds / 3600) + QLatin1Char(':')
+        + QString::number(seconds / 60 % 60).rightJustified(2, QLatin1Char('0')) + QLatin1Char(':')
+        + QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
+}
+
+RunRecorder::RunRecorder(core::BackupSetInfo& set, QString& setText, const QDateTime& start)
+    : m_set(set)
+    , m_setText(setText)
+    , m_start(start)
+{ }
+
+int RunRecorder::typeOf(int destination) const
+{
+    if (destination < 1 || destination > core::MaxDestinations)
+        return 0;
+    return m_set.Dest.at(destination).Type;
+}
+
+void RunRecorder::record(const QString& status, qint64 deliveredBytes)
+{
+    const QString duration = durationText(m_start, platform::clock().now());
+    if (const core::StoreResult recorded
+        = core::ReplaceProjectValues(m_set, m_setText, status, duration, deliveredBytes);
+        !recorded)
+        core::LogEvent(QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason);
+    // The row is refreshed from the saved document, so the save comes first.
+    if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, m_setText); !saved)
+        core::LogEvent(QStringLiteral("The set could not be saved: ") + saved.reason);
+    core::RefreshBackupSetRow(m_set, status, duration);
+}
+
+bool RunRecorder::beginRun()
+{
+    QString reason;
+    if (m_set.DestCount < 1)
+        reason = QStringLiteral("The set has no destination.");
+    else if (m_set.DestCount > core::MaxDestinations)
+        reason = QStringLiteral("The set has %1 destinations; a set holds at most %2.")
+                     .arg(m_set.DestCount)
+                     .arg(core::MaxDestinations);
+    else if (m_set.RotationType != 1 && m_set.RotationType != 2)
+        reason = QStringLiteral("The set's rotation %1 is neither 1 (one destination a run) nor 2 (every "
+                                "destination).")
+                     .arg(m_set.RotationType);
+    if (!reason.isEmpty()) {
+        core::state().strFailureReason = reason;
+        core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
+        m_overallOK = false;
+        m_failures << reason;
+        record(QStringLiteral("FAILURE ") + reason, 0);
+        return false;
+    }
+    if (m_set.RotationType == 2 || m_set.CurrentDestination < 1 || m_set.CurrentDestination > m_set.DestCount)
+        m_set.CurrentDestination = 1;
+    return true;
+}
+
+int RunRecorder::destinationsThisRun() const
+{
+    if (m_set.DestCount < 1 || m_set.DestCount > core::MaxDestinations)
+        return 0;
+    switch (m_set.RotationType) {
+    case 1:
+        return 1;
+    case 2:
+        return m_set.DestCount;
+    default:
+        return 0;
+    }
+}
+
+int RunRecorder::beginDestination()
+{
+    m_current = m_set.CurrentDestination;
+    core::state().strFailureReason.clear();
+    core::LogEvent(QStringLiteral("---------Destination: ") + QString::number(m_current));
+    core::LogEvent(QStringLiteral("---------Type: ") + QString::number(typeOf(m_current)));
+    return m_current;
+}
+
+// The reason of a destination that failed without leaving one of its own.
+QString RunRecorder::failureText(int destination) const
+{
+    const bool stopped = core::state().bStopBackup;
+    const QString text = destinationText(typeOf(destination), stopped ? Situation::Stopped : Situation::Failed);
+    if (!text.isEmpty())
+        return destinationTag(destination) + text;
+    if (stopped)
+        return QStringLiteral("(CANCELLED)");
+    return destinationTag(destination) + QStringLiteral(" has the unknown type %1)").arg(typeOf(destination));
+}
+
+// The reason with the outcomes of the earlier destinations of a run over all destinations in front.
+QString RunRecorder::withSummary(int destination, const QString& reason) const
+{
+    if (m_set.DestCount <= 1 || m_set.RotationType != 2 || destination <= 1)
+        return reason;
+    QString summary;
+    for (int k = 1; k < destination; ++k) {
+        bool delivered = true;
+        for (const Outcome& outcome : m_outcomes)
+            if (outcome.destination == k)
+                delivered = outcome.delivered;
+        const QString text
+            = destinationText(typeOf(k), delivered ? Situation::EarlierSuccess : Situation::EarlierFailure);
+        if (!text.isEmpty())
+            summary += destinationTag(k) + text;
+    }
+    return summary + reason;
+}
+
+QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
+{
+    const int d = m_current ? m_current : m_set.CurrentDestination;
+    const int type = typeOf(d);
+    const bool ok = delivered && type >= 1 && type <= 3;
+
+    if (m_set.RotationType == 1)
+        core::LogEvent(QStringLiteral("Finished - No Rotation"));
+    else if (m_set.RotationType == 2)
+        core::LogEvent(QStringLiteral("Rotating to Next Backup"));
+    if (m_set.RotationType == 1 || m_set.RotationType == 2) {
+        ++m_set.CurrentDestination;
+        if (m_set.CurrentDestination > m_set.DestCount)
+            m_set.CurrentDestination = 1;
+    }
+    m_setText = core::ReplaceValue(m_setText, QStringLiteral("CurrentDestination"),
+                                   QString::number(m_set.CurrentDestination));
+
+    QString status;
+    if (ok) {
+        core::LogEvent(QStringLiteral("Backup Complete: Success!"));
+        status = QStringLiteral("Success");
+        record(status, deliveredBytes);
+    } else {
+        QString reason = core::state().strFailureReason;
+        if (reason.isEmpty())
+            reason = failureText(d);
+        reason = withSummary(d, reason);
+        core::state().strFailureReason = reason;
+        core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
+        m_overallOK = false;
+        m_failures << reason;
+        status = QStringLiteral("FAILURE ") + reason;
+        record(status, 0);
+    }
+    m_outcomes << Outcome {d, ok};
+    m_current = 0;
+    if (m_set.RotationType == 2)
+        core::LogEvent(QStringLiteral("Moving to next backup"));
+    return status;
+}
+
+FinalStatus RunRecorder::finish(const QString& copyErrors)
+{
+    FinalStatus status;
+    if (m_overallOK) {
+        core::LogEvent(QStringLiteral("Overall Status: Success"));
+        status.statusText = QStringLiteral("Backup Successful") + CrLf + copyErrors;
+        return status;
+    }
+    core::LogEvent(QStringLiteral("Overall Status: FAILURE"));
+    status.success = false;
+    status.headline = QStringLiteral("The backup could not be completed successfully.");
+    status.statusText = m_failures.isEmpty() ? QStringLiteral("Failed: Unknown Error.") : m_failures.join(CrLf);
+    if (!copyErrors.isEmpty())
+        status.statusText += CrLf + copyErrors;
+    return status;
+}
+
+QString RunRecorder::recordCancelled()
+{
+    core::LogEvent(QStringLiteral("=============BACKUP WAS CANCELLED (By error or user)============="));
+    QString reason = core::state().strFailureReason;
+    if (m_current) {
+        if (reason.isEmpty())
+            reason = failureText(m_current);
+        reason = withSummary(m_current, reason);
+    } else if (reason.isEmpty()) {
+        reason = core::state().bStopBackup ? QStringLiteral("(CANCELLED)") : QStringLiteral("(Unknown error)");
+    }
+    core::LogEvent(QStringLiteral("FAILURE REASON: ") + reason);
+    m_overallOK = false;
+    record(QStringLiteral("FAILURE ") + reason, 0);
+    core::state().strFailureReason.clear();
+    m_current = 0;
+    return reason;
+}
+
+} // namespace engine
