@@ -249,7 +249,7 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
         core::LogEvent(QStringLiteral("Backing Up: ") + prepared.path + QStringLiteral(" > ") + target);
         const platform::CopyResult copy = platform::copyFileReplacing(prepared.path, target, stopCheck);
         if (copy.status == platform::CopyStatus::Ok) {
-            result.deliveredBytes += QFileInfo(target).size();
+            result.deliveredBytes += copy.bytes;
             ++result.deliveredFiles;
         } else if (copy.status == platform::CopyStatus::Failed) {
             addFailedCopy(result, prepared.path, *targetFolder, source, copy.error);
@@ -292,7 +292,7 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
         return failed(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copy.error));
 
     FolderDeliveryResult result;
-    result.deliveredBytes = QFileInfo(target).size();
+    result.deliveredBytes = copy.bytes;
     result.deliveredFiles = 1;
     return result;
 }

@@ -1,13 +1,15 @@
 #include "platform/FileCopy.h"
 
-#include <vector>
+#include <cerrno>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include "platform/EventLoop.h"
 
@@ -16,51 +18,196 @@ namespace platform
 namespace
 {
 constexpr qint64 kChunkSize = 1024 * 1024;
+
+QString systemText(int error)
+{
+    return qt_error_string(error);
+}
+
+CopyResult failure(const char* what, const QString& path, int error)
+{
+    return {CopyStatus::Failed, QStringLiteral("cannot %1 %2: %3").arg(QLatin1String(what), path, systemText(error))};
+}
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    { }
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    // Closes now, for the error that some file systems report only at close.
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// The copy until it is complete: an unnamed file in the target's folder where the file system
+// offers one, otherwise a hidden temporary name beside the target. Removed unless committed.
+class PendingFile
+{
+public:
+    PendingFile(const QByteArray& folder, const QByteArray& name)
+        : m_folder(folder)
+        , m_name(name)
+    { }
+    ~PendingFile()
+    {
+        if (!m_tempPath.isEmpty())
+            ::unlink(m_tempPath.constData());
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    bool open(int& error)
+    {
+        m_fd = std::make_unique<Descriptor>(::open(m_folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        if (m_fd->get() >= 0)
+            return true;
+        QByteArray path = m_folder + "/." + m_name + ".XXXXXX";
+        m_fd = std::make_unique<Descriptor>(::mkostemp(path.data(), O_CLOEXEC));
+        if (m_fd->get() < 0) {
+            error = errno;
+            return false;
+        }
+        m_tempPath = path;
+        return true;
+    }
+    int fd() const { return m_fd->get(); }
+
+    // Gives the complete copy the target's name, replacing what is there in one step, with the
+    // source's modification time and permission bits.
+    bool commit(const QByteArray& target, const struct stat& source, int& error)
+    {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+        const mode_t mode = source.st_mode & 0777;
+        if (m_tempPath.isEmpty()) {
+            ::fchmod(fd(), mode);
+            ::futimens(fd(), times);
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd());
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0) {
+                m_fd->close();
+                return true;
+            }
+            if (errno != EEXIST) {
+                error = errno;
+                return false;
+            }
+            // A file is in place: link the copy under a free name and rename it over that file.
+            for (int attempt = 0; attempt < 16 && m_tempPath.isEmpty(); ++attempt) {
+                const QByteArray temp
+                    = m_folder + "/." + m_name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+                if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temp.constData(), AT_SYMLINK_FOLLOW) == 0)
+                    m_tempPath = temp;
+                else if (errno != EEXIST) {
+                    error = errno;
+                    return false;
+                }
+            }
+            if (m_tempPath.isEmpty()) {
+                error = EEXIST;
+                return false;
+            }
+            m_fd->close();
+        } else {
+            if (!m_fd->close()) {
+                error = errno;
+                return false;
+            }
+            ::chmod(m_tempPath.constData(), mode);
+            ::utimensat(AT_FDCWD, m_tempPath.constData(), times, 0);
+        }
+        if (::rename(m_tempPath.constData(), target.constData()) != 0) {
+            error = errno;
+            return false;
+        }
+        m_tempPath.clear();
+        return true;
+    }
+
+private:
+    QByteArray m_folder;
+    QByteArray m_name;
+    std::unique_ptr<Descriptor> m_fd;
+    QByteArray m_tempPath;
+};
+
+bool writeAll(int fd, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size_t(size));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        size -= done;
+    }
+    return true;
+}
 } // namespace
 
 CopyResult copyFileReplacing(const QString& source, const QString& target, const std::function<bool()>& stopRequested)
 {
-    QFile in(source);
-    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
-        return {CopyStatus::Failed, QStringLiteral("cannot read %1: %2").arg(source, in.errorString())};
-    if (QFileInfo(target).isDir())
+    const QByteArray sourcePath = QFile::encodeName(source);
+    const QByteArray targetPath = QFile::encodeName(target);
+    Descriptor in(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() < 0)
+        return failure("read", source, errno);
+    struct stat sourceInfo = {};
+    if (::fstat(in.get(), &sourceInfo) != 0)
+        return failure("read", source, errno);
+    if (!S_ISREG(sourceInfo.st_mode))
+        return {CopyStatus::Failed, QStringLiteral("cannot read %1: it is not a file").arg(source)};
+
+    struct stat targetInfo = {};
+    const bool replacing = ::lstat(targetPath.constData(), &targetInfo) == 0;
+    if (replacing && S_ISDIR(targetInfo.st_mode))
         return {CopyStatus::Failed, QStringLiteral("%1 is a folder").arg(target)};
 
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return {CopyStatus::Failed, QStringLiteral("cannot write %1: %2").arg(target, out.errorString())};
+    const QFileInfo targetFile(target);
+    PendingFile out(QFile::encodeName(targetFile.absolutePath()), QFile::encodeName(targetFile.fileName()));
+    int error = 0;
+    if (!out.open(error))
+        return failure("write", target, error);
 
-    std::vector<char> buffer(kChunkSize);
+    const qint64 chunk = qBound<qint64>(4096, qint64(sourceInfo.st_size), kChunkSize);
+    const std::unique_ptr<char[]> buffer(new char[chunk]);
+    qint64 copied = 0;
     for (;;) {
-        const qint64 got = in.read(buffer.data(), qint64(buffer.size()));
-        if (got < 0) {
-            out.cancelWriting();
-            return {CopyStatus::Failed, QStringLiteral("cannot read %1: %2").arg(source, in.errorString())};
-        }
+        const ssize_t got = ::read(in.get(), buffer.get(), size_t(chunk));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failure("read", source, errno);
         if (got == 0)
             break;
-        if (out.write(buffer.data(), got) != got) {
-            const QString error = out.errorString();
-            out.cancelWriting();
-            return {CopyStatus::Failed, QStringLiteral("cannot write %1: %2").arg(target, error)};
-        }
+        if (!writeAll(out.fd(), buffer.get(), got))
+            return failure("write", target, errno);
+        copied += got;
         doEvents();
-        if (stopRequested && stopRequested()) {
-            out.cancelWriting();
+        if (stopRequested && stopRequested())
             return {CopyStatus::Stopped, QStringLiteral("stopped")};
-        }
     }
-    if (!out.commit())
-        return {CopyStatus::Failed, QStringLiteral("cannot write %1: %2").arg(target, out.errorString())};
-
-    struct stat st = {};
-    if (::stat(QFile::encodeName(source).constData(), &st) == 0) {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-        const QByteArray path = QFile::encodeName(target);
-        ::utimensat(AT_FDCWD, path.constData(), times, 0);
-        ::chmod(path.constData(), st.st_mode & 0777);
-    }
-    return {CopyStatus::Ok, QString()};
+    // The previous copy goes only once the new one is on the disk; a new file has none to keep.
+    if (replacing && ::fdatasync(out.fd()) != 0 && errno != EINVAL)
+        return failure("write", target, errno);
+    if (!out.commit(targetPath, sourceInfo, error))
+        return failure("write", target, error);
+    return {CopyStatus::Ok, QString(), copied};
 }
 
 bool setFileDateAndMode(const QString& path, const QDateTime& modified, std::optional<quint32> mode)

@@ -22,13 +22,16 @@ struct CopyResult
     CopyStatus status = CopyStatus::Failed;
     // Why the copy failed, for the user.
     QString error;
+    // The bytes written to the target.
+    qint64 bytes = 0;
 };
 
 // Copies `source` to `target`, replacing a file that is there. The bytes go, in chunks, to a
 // temporary file in the target's folder, which takes the target's name only once every byte is
-// written: a failed or stopped copy leaves an existing target whole and no partial file behind.
-// The target's folder must exist. The copy keeps the source's modification time and permission bits (never set-id
-// bits). Between chunks the event loop runs once and `stopRequested` (when given) is asked.
+// written (and, when it replaces a file, is on the disk): a failed or stopped copy leaves an
+// existing target whole and no partial file behind. The target's folder must exist. The copy keeps
+// the source's modification time and permission bits (never set-id bits). Between chunks the event
+// loop runs once and `stopRequested` (when given) is asked.
 CopyResult copyFileReplacing(const QString& source, const QString& target,
                              const std::function<bool()>& stopRequested = {});
 

@@ -38,10 +38,12 @@ TEST_F(FileCopyTest, CopiesAndReplacesKeepingDateAndMode)
     ASSERT_TRUE(QDir().mkpath(path("dst")));
 
     for (const QByteArray& before : {QByteArray(), QByteArray("old content")}) {
-        if (!before.isNull())
+        if (!before.isNull()) {
             ASSERT_TRUE(test::writeFile(path("dst/a.bin"), before));
+        }
         const platform::CopyResult result = copyFileReplacing(path("src/a.bin"), path("dst/a.bin"));
         EXPECT_EQ(result.status, CopyStatus::Ok) << result.error.toStdString();
+        EXPECT_EQ(result.bytes, bytes.size());
         EXPECT_EQ(test::readFile(path("dst/a.bin")), bytes);
         EXPECT_EQ(QFileInfo(path("dst/a.bin")).lastModified(), stamp);
         struct stat st = {};
@@ -80,6 +82,12 @@ TEST_F(FileCopyTest, FailedOrStoppedCopyLeavesTheTargetWhole)
 
     result = copyFileReplacing(path("src/big.bin"), path("nowhere/big.bin"));
     EXPECT_EQ(result.status, CopyStatus::Failed);
+
+    // A pipe is no file to copy, and opening it must not wait for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("src/pipe")).constData(), 0600), 0);
+    result = copyFileReplacing(path("src/pipe"), path("dst/big.bin"));
+    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_EQ(test::readFile(path("dst/big.bin")), "the file in place");
 
     // No temporary file is left behind.
     EXPECT_EQ(namesIn("dst"), QStringList {"big.bin"});
