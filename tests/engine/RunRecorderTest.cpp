@@ -347,4 +347,22 @@ TEST_F(RotationTest, AnUnwritableFolderAmongAllDestinationsFailsOnlyItself)
     EXPECT_TRUE(log().endsWith("Overall Status: FAILURE\r\n"));
 }
 
+TEST_F(RotationTest, AFileGoneSinceTheCollectionShowsInTheFinalStatusOfASuccessfulRun)
+{
+    makeSet({1}, 1);
+    const QString gone = programFile("source/Docs/gone.txt");
+    ASSERT_TRUE(test::writeFile(core::setFileListPath("Docs"), (gone + "\r\n" + sourceFile + "\r\n").toUtf8()));
+
+    const engine::FinalStatus status = run();
+
+    EXPECT_TRUE(status.success);
+    EXPECT_EQ(status.statusText, "Backup Successful\r\nError 53 File not found\r\nFile: " + gone + "\r\n\r\n");
+    EXPECT_EQ(test::readFile(copyIn(1)), "alpha");
+    EXPECT_EQ(saved("Status"), "Success");
+    const QStringList versions = savedVersions();
+    ASSERT_EQ(versions.size(), 1);
+    // Five bytes arrived: the size field is in KiB.
+    EXPECT_EQ(versions.at(0).section('|', 4, 4), "0.0048828125");
+}
+
 } // namespace
