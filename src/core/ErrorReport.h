@@ -22,6 +22,7 @@ inline constexpr qint32 DiskFull = 61;
 inline constexpr qint32 PermissionDenied = 70;
 inline constexpr qint32 PathFileAccess = 75;
 inline constexpr qint32 PathNotFound = 76;
+inline constexpr qint32 ObjectNotSet = 91;
 inline constexpr qint32 ObjectErrorBase = -2147221504; // &H80040000
 inline constexpr qint32 General = ObjectErrorBase + 5198;
 inline constexpr qint32 SilentFirst = ObjectErrorBase + 4197;

@@ -45,9 +45,9 @@
 #include "localisation/frmLanguage.h"
 #include "mail/frmEmailAdd.h"
 #include "mail/frmSck.h"
-#include "main_window/BackupSetList.h"
 #include "main_window/Form8.h"
 #include "main_window/ProgramPictures.h"
+#include "main_window/SetListWidget.h"
 #include "main_window/StartupOptions.h"
 #include "main_window/frmAbout.h"
 #include "main_window/frmPrefs2.h"
@@ -158,7 +158,7 @@ void frmMain::buildControls()
     Picture1 = pictureBox(central, "Picture1");
     layout->addWidget(Picture1);
 
-    lstBackupSet = new QTreeWidget(central);
+    lstBackupSet = new SetListWidget(central);
     lstBackupSet->setObjectName(QStringLiteral("lstBackupSet"));
     lstBackupSet->setRootIsDecorated(false);
     lstBackupSet->setAllColumnsShowFocus(true);
@@ -222,6 +222,8 @@ void frmMain::buildControls()
     picIconUnknown = pictureBox(central, "picIconUnknown");
     PicIconFolder = pictureBox(central, "PicIconFolder");
     picInvisiblePictureBox = pictureBox(central, "picInvisiblePictureBox");
+    folderPicture = style()->standardIcon(QStyle::SP_DirIcon);
+    unknownPicture = style()->standardIcon(QStyle::SP_FileIcon);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -237,6 +239,15 @@ void frmMain::buildControls()
     connect(cmdRefresh, &QPushButton::clicked, this, &frmMain::cmdRefresh_Click);
     connect(cmdWebsite, &QPushButton::clicked, this, &frmMain::cmdWebsite_Click);
     connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+
+    auto* setList = static_cast<SetListWidget*>(lstBackupSet);
+    connect(setList, &SetListWidget::rowChosen, this, &frmMain::lstBackupSet_ItemClick);
+    connect(setList, &SetListWidget::buttonPressed, this, &frmMain::lstBackupSet_MouseDown);
+    connect(setList, &SetListWidget::buttonReleased, this, &frmMain::lstBackupSet_MouseUp);
+    connect(setList, &SetListWidget::doubleClickedAnywhere, this, &frmMain::lstBackupSet_DblClick);
+    lstBackupFiles->header()->setSectionsClickable(true);
+    connect(lstBackupFiles->header(), &QHeaderView::sectionClicked, this, &frmMain::lstBackupFiles_ColumnClick);
+    connect(imgCombo, &QComboBox::activated, this, &frmMain::imgCombo_Click);
 }
 
 void frmMain::buildMenus()
@@ -283,7 +294,7 @@ void frmMain::buildMenus()
     mnuFileStop->setVisible(false);
     mnuFileDelete = addItem(
         mnuFile, "mnuFileDelete", QStringLiteral("&Delete"), [this] { mnuFileDelete_Click(); }, this);
-    QAction* mnuFileSettings = addItem(
+    mnuFileSettings = addItem(
         mnuFile, "mnuFileSettings", QStringLiteral("&Settings"), [this] { mnuFileSettings_Click(); }, this);
     for (QAction* item : {mnuFileExecute, mnuBackupAll, mnuFileRestore, mnuFileDelete, mnuFileSettings})
         item->setEnabled(false);
@@ -815,63 +826,6 @@ void frmMain::Win2kService_Stop()
     core::state().ServiceMode = false;
     m_close.ExitRequested = true;
     unloadWindow(UnloadMode::Code);
-}
-
-// ---- Set list ----
-
-void frmMain::LoadBackupSets(int Id)
-{
-    lstBackupSet->clear();
-    const SetListing listing = main_window::LoadBackupSets(Id);
-    for (const SetListRow& listed : listing.rows) {
-        auto* row = new QTreeWidgetItem(lstBackupSet);
-        row->setText(0, listed.name);
-        for (int column = ItemTypeColumn; column <= SetColumnCount; ++column)
-            row->setText(column, listed.cells.value(column - 1));
-    }
-    if (listing.selectedRow < 0)
-        return;
-    lstBackupSet->setCurrentItem(lstBackupSet->topLevelItem(listing.selectedRow));
-    LoadBackup(false, QString());
-}
-
-bool frmMain::LoadBackup(bool, const QString& strBackupname)
-{
-    QTreeWidgetItem* row = lstBackupSet->currentItem();
-    CurrentSetName = strBackupname.isEmpty() && row ? row->text(0) : strBackupname;
-    SelectedIndex = row ? lstBackupSet->indexOfTopLevelItem(row) : -1;
-    return false;
-}
-
-void frmMain::SyncButtons()
-{
-    mnuFileExecute->setEnabled(toolbarButton(QStringLiteral("go"))->isEnabled());
-    mnuBackupAll->setEnabled(mnuFileExecute->isEnabled());
-    mnuFileRestore->setEnabled(toolbarButton(QStringLiteral("restore"))->isEnabled());
-    mnuFileDelete->setEnabled(toolbarButton(QStringLiteral("delete"))->isEnabled());
-    mnuProjectSettings->setEnabled(toolbarButton(QStringLiteral("settings"))->isEnabled());
-}
-
-bool frmMain::setSetRowCell(const QString& setName, int subItem, const QString& text)
-{
-    for (int i = 0; i < lstBackupSet->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = lstBackupSet->topLevelItem(i);
-        if (row->text(0) == setName) {
-            row->setText(subItem, text);
-            return true;
-        }
-    }
-    return false;
-}
-
-void frmMain::showFileList(const QStringList& lines, const QList<bool>&)
-{
-    lstBackupFiles->clear();
-    for (const QString& line : lines) {
-        const QString path = line.section(QLatin1Char('\t'), 0, 0);
-        if (!path.isEmpty())
-            new QTreeWidgetItem(lstBackupFiles, {path});
-    }
 }
 
 void frmMain::setStatusText(const QString& text)

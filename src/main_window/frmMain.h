@@ -2,14 +2,18 @@
 
 #include <functional>
 
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
 #include <QStringList>
 
 #include "core/MainWindowServices.h"
 #include "main_window/CloseDecision.h"
+#include "main_window/SetLoader.h"
 
 class QAction;
 class QComboBox;
+class QFileInfo;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -19,6 +23,7 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace main_window
 {
@@ -64,13 +69,35 @@ public:
     void Win2kService_Start(bool& Success);
     void Win2kService_Stop();
 
-    // The set list and the set loader. In this form the list shows the rows of the set documents and
-    // the loader only remembers the selected row; loading a set into the window comes with the set
-    // loader's window side.
+    // Lists the set documents, selects row `Id` (from 1; -1 or a row that does not exist: the first)
+    // and loads it. A damaged document shows as a red row.
     void LoadBackupSets(int Id);
+    // Makes a set the loaded set: `strBackupname`, or the selected row's set when it is empty. Shows
+    // its files, writes its "Next run time" cell and its file-list cache and enables the set commands.
+    // False when the document is missing, empty or damaged (the set's row turns red and only Delete
+    // stays possible), when another load is under way (nothing changes) or when no set is selected.
+    // `bFromFile` takes the file view from the set's cache when there is one.
     bool LoadBackup(bool bFromFile, const QString& strBackupname);
+    // Adds one row to the file view: `strFile` is a path, optionally followed by a TAB and more (a
+    // FILES line); it is cut at the TAB and, unless the text comes from the cache, gets the folder or
+    // file marker appended. Excluded (`grayed`) entries are shown grey. `Refresh` changes nothing.
+    void StickIconOntoListView(QString& strFile, bool grayed, bool Refresh, bool bFromFile);
     // Copies the toolbar buttons' enabled state to the File menu.
     void SyncButtons();
+
+    // The set list and the file view's events.
+    void lstBackupSet_ItemClick(QTreeWidgetItem* Item);
+    void lstBackupSet_MouseDown(Qt::MouseButton Button);
+    void lstBackupSet_MouseUp(const QPoint& position);
+    void lstBackupSet_DblClick();
+    void lstBackupFiles_ColumnClick(int column);
+    void imgCombo_Click();
+
+    // Hooks the version pruning into the set loader; until one is hooked, a due keeping rule prunes
+    // nothing.
+    void setSyncVersions(SetLoader::SyncVersionsFunction syncVersions);
+    // The row of lstBackupSet that shows `setName`; nullptr when none does.
+    QTreeWidgetItem* setRow(const QString& setName) const;
 
     // The command buttons.
     void cmdNewItem_Click();
@@ -112,7 +139,7 @@ public:
     // What other subsystems need of the window.
     bool setSetRowCell(const QString& setName, int subItem, const QString& text) override;
     void showFileList(const QStringList& lines, const QList<bool>& excluded) override;
-    QStringList& globalVersions() override { return m_globalVersions; }
+    QStringList& globalVersions() override { return m_loader.globalVersions(); }
     QWidget* mainWindow() override { return this; }
     void setStatusText(const QString& text) override;
     void showPreferences(bool modal) override;
@@ -121,8 +148,10 @@ public:
     // A new set was written by the wizard; the properties window saved the set.
     bool newItem = false;
     bool Modified = false;
-    QStringList globalfiles;
-    QStringList globalexcludes;
+    // The loaded set's FILES lines and exclude masks.
+    const QStringList& globalfiles() const { return m_loader.globalfiles(); }
+    const QStringList& globalexcludes() const { return m_loader.globalexcludes(); }
+    // The row of the set chosen last, by its text and index.
     QString CurrentSetName;
     int SelectedIndex = -1;
 
@@ -142,6 +171,9 @@ public:
     QFrame* pctTray = nullptr;
     QFrame* picIconUnknown = nullptr;
     QFrame* PicIconFolder = nullptr;
+    // What PicIconFolder and picIconUnknown show: a folder, and a file the system cannot describe.
+    QIcon folderPicture;
+    QIcon unknownPicture;
     QFrame* picInvisiblePictureBox = nullptr;
     QFrame* Picture1 = nullptr;
     QPushButton* cmdNewItem = nullptr;
@@ -161,6 +193,7 @@ public:
     QAction* mnuBackupAll = nullptr;
     QAction* mnuFileRestore = nullptr;
     QAction* mnuFileDelete = nullptr;
+    QAction* mnuFileSettings = nullptr;
     QAction* mnuProjectSettings = nullptr;
     QAction* mnuViewToolbar = nullptr;
     QAction* mnuViewStatusBar = nullptr;
@@ -193,8 +226,40 @@ private:
     QList<int> m_storedWidths;
     CloseFlags m_close;
     bool m_unloaded = false;
-    QStringList m_globalVersions;
     QLabel* m_statusPanel = nullptr;
+
+    enum class LoadOutcome
+    {
+        Loaded,
+        Failed,
+        Refused,
+        NoSetSelected,
+    };
+    LoadOutcome loadSet(bool bFromFile, const QString& strBackupname);
+    void showLoadedSet(const SetLoader::Result& result, bool bFromFile);
+    void showFailedLoad(const QString& setName);
+    void resetFileView();
+    void SelectBackupSet(const QString& name);
+    void selectRow(QTreeWidgetItem* row);
+    QTreeWidgetItem* selectedSetRow() const;
+    void SaveFileListCache(const QString& setName);
+    bool ShowFolderContents(QString& folder);
+    void addFileRows(const QList<FileViewRow>& rows);
+    // A file view row as StickIconOntoListView adds it.
+    QTreeWidgetItem* fileViewRow(QString& strFile, bool grayed, bool bFromFile);
+    // Enables the set commands of the toolbar, the command buttons and the File menu together.
+    void setSetCommands(bool go, bool restore, bool remove, bool settings);
+    QIcon filePicture(const QFileInfo& info);
+
+    SetLoader m_loader;
+    QString m_setBeingLoaded;
+    bool LeftButtonDown = false;
+    // The file view's pictures by path, and the icons of kinds of files by suffix.
+    QHash<QString, QIcon> ilImages;
+    QHash<QString, QIcon> m_kindPictures;
+    bool m_filesSorted = false;
+    int m_filesSortColumn = 0;
+    Qt::SortOrder m_filesSortOrder = Qt::AscendingOrder;
 };
 
 } // namespace main_window
