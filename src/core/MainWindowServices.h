@@ -37,6 +37,18 @@ public:
     // Lets the preferences window's test-mail button be pressed again, creating the window unshown
     // when it does not exist.
     virtual void enableMailTest() { }
+
+    // The set list as the run window's schedule clock reads it: the number of rows, and one cell of a
+    // row (row from 0; subItem 0 the set's name, then the columns after it from 1).
+    virtual int setRowCount() const { return 0; }
+    virtual QString setRowCell(int, int) const { return QString(); }
+    // Appends a set to the run queue and switches the queue's timer on.
+    virtual void queueRun(const QString&) { }
+    // Shows the set's row in red: its last run failed.
+    virtual void showSetRowFailed(const QString&) { }
+    // Loads a set into CurrentSet, strSetText and the window; with bFromFile false and an empty
+    // name, the set of the list's selected row.
+    virtual bool LoadBackup(bool, const QString&) { return false; }
 };
 
 MainWindowServices* mainWindowServices();

@@ -34,6 +34,8 @@ struct ProgramState
     bool bBackupFinished = false;
     // The stop request of a run or a restore, polled by every step.
     bool bStopBackup = false;
+    // A backup run is under way; nothing may start another until it has ended.
+    bool RunInProgress = false;
     bool bMailSuccess = false;
     bool bMailDone = false;
     QString strFailureReason;

@@ -74,9 +74,7 @@ void removeWorkFiles(const PreparedFile& prepared)
 
 void addCopyError(FolderDeliveryResult& result, qint32 number, const QString& description, const QString& source)
 {
-    const QString entry = QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description + CrLf
-        + QStringLiteral("File: ") + source + CrLf + CrLf;
-    result.copyErrors += entry;
+    result.copyErrors += copyErrorEntry(number, description, source);
     result.failedFiles << source;
     core::LogEvent(QStringLiteral("Could not copy ") + source + QStringLiteral(": Error ") + QString::number(number)
                    + QLatin1Char(' ') + description);
@@ -110,6 +108,12 @@ std::optional<QString> mirrorFolderName(const QString& path, const QString& root
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 } // namespace
+
+QString copyErrorEntry(qint32 number, const QString& description, const QString& source)
+{
+    return QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description + CrLf
+        + QStringLiteral("File: ") + source + CrLf + CrLf;
+}
 
 std::optional<QString> MakeMirrorFolder(const QString& path, const QString& root)
 {

@@ -19,6 +19,10 @@ namespace engine
 // part, or no name).
 std::optional<QString> MakeMirrorFolder(const QString& path, const QString& root);
 
+// One entry of a run's list of files that did not arrive: "Error <number> <description>", CR LF,
+// "File: <source path>", CR LF, CR LF.
+QString copyErrorEntry(qint32 number, const QString& description, const QString& source);
+
 // What a delivery sends for one listed source file.
 struct PreparedFile
 {

@@ -1,46 +1,128 @@
 #include "engine/frmProcessing.h"
 
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "engine/BackupRun.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
+#include "platform/Prompt.h"
 
 namespace engine
 {
+namespace
+{
+const QString Caption = QStringLiteral("Please wait...");
+const QString Headline = QStringLiteral("Please wait while processing the backup set...");
+const QString CountdownStart = QStringLiteral("15");
+
+QString message(const char* key)
+{
+    return localisation::Languages().getMessages(QLatin1String(key));
+}
+
+QWidget* mainWindow()
+{
+    core::MainWindowServices* services = core::mainWindowServices();
+    return services ? services->mainWindow() : nullptr;
+}
+
+QTimer* makeTimer(QObject* owner, const char* name, int interval)
+{
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(interval);
+    return timer;
+}
+
+QPushButton* makeButton(QWidget* owner, const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Whether the "Next run time" text falls in the same calendar minute as `now`.
+std::optional<bool> dueAt(const QString& nextRun, const QDateTime& now)
+{
+    const QStringList parts = nextRun.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() < 2)
+        return std::nullopt;
+    const std::optional<QDate> date = platform::DateText::parseDate(parts.at(0));
+    const std::optional<QTime> time = platform::DateText::parseTime(parts.at(1));
+    if (!date || !time)
+        return std::nullopt;
+    return *date == now.date() && time->hour() == now.time().hour() && time->minute() == now.time().minute();
+}
+} // namespace
 
 frmProcessing::frmProcessing()
 {
     setObjectName(QStringLiteral("frmProcessing"));
-    setWindowTitle(QStringLiteral("Please wait..."));
-    auto* layout = new QVBoxLayout(this);
-    lblLabel = new QLabel(QStringLiteral("Please wait while processing the backup set..."), this);
+    setWindowTitle(Caption);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+
+    lblLabel = new QLabel(Headline, this);
     lblLabel->setObjectName(QStringLiteral("lblLabel"));
     lblStatus = new QPlainTextEdit(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setReadOnly(true);
-    cmdClose = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    lblStatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lblTime = new QLabel(CountdownStart, this);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+    lblTime->hide();
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->hide();
+    cmdMin = makeButton(this, "cmdMin", QStringLiteral("Minimize"));
+    cmdPause = makeButton(this, "cmdPause", QStringLiteral("Pause"));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("Cancel"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdMin);
+    buttons->addWidget(cmdPause);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblLabel);
     layout->addWidget(lblStatus);
-    layout->addWidget(cmdClose, 0, Qt::AlignRight);
+    layout->addLayout(buttons);
+    resize(480, 260);
+
+    connect(cmdMin, &QPushButton::clicked, this, &frmProcessing::cmdMin_Click);
+    connect(cmdPause, &QPushButton::clicked, this, &frmProcessing::cmdPause_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmProcessing::cmdClose_Click);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(250);
+    Timer1 = makeTimer(this, "Timer1", 250);
+    Timer3 = makeTimer(this, "Timer3", 1000);
+    tmrScheduler = makeTimer(this, "tmrScheduler", 500);
+    timFTP = makeTimer(this, "timFTP", 1000);
+    tmrClose = makeTimer(this, "tmrClose", 1000);
     connect(Timer1, &QTimer::timeout, this, &frmProcessing::Timer1_Timer);
+    connect(Timer3, &QTimer::timeout, this, &frmProcessing::Timer3_Timer);
+    connect(tmrScheduler, &QTimer::timeout, this, &frmProcessing::tmrScheduler_Timer);
+    connect(timFTP, &QTimer::timeout, this, &frmProcessing::timFTP_Timer);
+    connect(tmrClose, &QTimer::timeout, this, &frmProcessing::tmrClose_Timer);
     Timer1->start();
-    tmrClose = new QTimer(this);
-    tmrClose->setObjectName(QStringLiteral("tmrClose"));
-    tmrClose->setInterval(1000);
+    Timer3->start();
+    tmrScheduler->start();
 }
 
 void frmProcessing::Form_Load()
@@ -48,48 +130,211 @@ void frmProcessing::Form_Load()
     localisation::translateAndSkin(this);
     if (core::state().bStopBackup) {
         turnOffAllTimers();
+        tmrScheduler->stop();
         platform::Form<frmProcessing>::unload();
         return;
     }
-    core::MainWindowServices* services = core::mainWindowServices();
-    const QWidget* main = services ? services->mainWindow() : nullptr;
+    m_statusPalette = lblStatus->palette();
+    const QWidget* main = mainWindow();
     if (main && !main->isVisible()) {
         hide();
         platform::doEvents();
     }
 }
 
-void frmProcessing::turnOffTimer()
+bool frmProcessing::DirExists(const QString& OrigFile) const
 {
+    return QFileInfo(OrigFile).isDir();
+}
+
+bool frmProcessing::turnOffTimer()
+{
+    if (m_running)
+        return false;
     tmrClose->stop();
-    cmdClose->setText(localisation::Languages().getMessages(QStringLiteral("MSG_CANCEL")));
+    // A window that carries another run starts its countdown and texts afresh.
+    lblTime->setText(CountdownStart);
+    setWindowTitle(Caption);
+    lblLabel->setText(Headline);
+    lblStatus->setPalette(m_statusPalette);
+    cmdClose->setText(message("MSG_CANCEL"));
     lblStatus->clear();
     Timer1->start();
     platform::doEvents();
+    return true;
 }
 
 void frmProcessing::cmdClose_Click()
 {
     core::state().bStopBackup = true;
+    platform::doEvents();
+    core::LogEvent(QStringLiteral("=======BACKUP CANCEL/STOP BUTTON PRESSED========="));
     turnOffAllTimers();
+    if (m_running) {
+        m_closeWhenDone = true;
+        hide();
+        return;
+    }
     platform::Form<frmProcessing>::unload();
+}
+
+void frmProcessing::reject()
+{
+    cmdClose_Click();
+}
+
+bool frmProcessing::event(QEvent* event)
+{
+    if (event->type() == QEvent::DeferredDelete && m_running) {
+        m_deleteWhenDone = true;
+        return true;
+    }
+    return QDialog::event(event);
 }
 
 void frmProcessing::Timer1_Timer()
 {
+    // One run at a time in the whole program: a window loaded while another run is under way waits
+    // for it to end.
+    if (m_running || core::state().RunInProgress)
+        return;
     Timer1->stop();
+    m_running = true;
+    const auto ended = qScopeGuard([this] {
+        m_running = false;
+        if (m_deleteWhenDone)
+            deleteLater();
+        else if (m_closeWhenDone && platform::Form<frmProcessing>::loaded() == this)
+            platform::Form<frmProcessing>::unload();
+    });
     RunBackup();
 }
 
 void frmProcessing::RunBackup()
 {
-    // Nothing is delivered yet: the run ends at once, so that whoever waits for it goes on.
+    cmdClose->setEnabled(true);
+    List1->clear();
+    BackupRun run;
+    run.showStatus = [this](const QString& text) { setStatus(text); };
+    const RunResult result = run.run();
+    if (!result.status.success) {
+        lblLabel->setText(result.status.headline);
+        setStatusColour(QColor(192, 0, 0));
+    }
+    setStatus(result.status.statusText);
+
+    if (!m_closeWhenDone && !m_deleteWhenDone)
+        tmrClose_Timer();
+    cmdClose->setEnabled(true);
     core::state().bBackupFinished = true;
+    platform::doEvents();
+}
+
+void frmProcessing::Timer3_Timer()
+{
+    QWidget* main = mainWindow();
+    if (!main)
+        return;
+    if (main->isMinimized() && !isMinimized()) {
+        const auto restored = Qt::WindowStates(core::state().MainWindowState) & ~Qt::WindowMinimized;
+        main->setWindowState(restored);
+        raise();
+        activateWindow();
+    }
+    if (!main->isMinimized() && isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (isVisible() != main->isVisible())
+        setVisible(main->isVisible());
+}
+
+void frmProcessing::tmrScheduler_Timer()
+{
+    core::MainWindowServices* main = core::mainWindowServices();
+    if (!main)
+        return;
+    const int rows = main->setRowCount();
+    for (int row = 0; row < rows; ++row) {
+        platform::doEvents();
+        // Handlers that ran just now may have changed the list or taken the main window away.
+        main = core::mainWindowServices();
+        if (!main || row >= main->setRowCount())
+            return;
+        const QString nextRun = main->setRowCell(row, 3);
+        if (nextRun.isEmpty())
+            continue;
+        const std::optional<bool> due = dueAt(nextRun, platform::clock().now());
+        // A text that is no time ends this tick; the next one starts again from the first row.
+        if (!due)
+            return;
+        if (!*due)
+            continue;
+        const QString setName = main->setRowCell(row, 0);
+        main->queueRun(setName);
+        main->setSetRowCell(setName, 3, QString());
+        main->setSetRowCell(setName, 4, QStringLiteral("Running..."));
+    }
+}
+
+void frmProcessing::timFTP_Timer()
+{
+    ++intConnectTicks;
+    setStatus(QStringLiteral("FTP: Connecting... (") + QString::number(intConnectTicks) + QLatin1Char(')'));
+    if (intConnectTicks > 30)
+        core::state().bStopBackup = true;
+}
+
+void frmProcessing::tmrClose_Timer()
+{
+    if (!tmrClose->isActive())
+        tmrClose->start();
+    const int left = lblTime->text().toInt() - 1;
+    lblTime->setText(QString::number(left));
+    if (left <= 0) {
+        cmdClose_Click();
+        return;
+    }
+    cmdClose->setVisible(true);
+    cmdClose->setText(message("MSG_CLOSE") + QStringLiteral(" (") + QString::number(left) + QLatin1Char(')'));
+    cmdClose->repaint();
+    setWindowTitle(message("MSG_CLOSING1") + QString::number(left)
+                   + (left > 1 ? message("MSG_CLOSING2") : message("MSG_CLOSING3")));
+}
+
+void frmProcessing::cmdMin_Click()
+{
+    if (QWidget* main = mainWindow()) {
+        main->setWindowState(main->windowState() | Qt::WindowMinimized);
+        main->hide();
+    }
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void frmProcessing::cmdPause_Click()
+{
+    platform::Message paused;
+    paused.text = message("MSG_PAUSED");
+    paused.buttons = platform::Buttons::Ok;
+    paused.parent = this;
+    platform::prompt().show(paused);
+}
+
+void frmProcessing::setStatus(const QString& text)
+{
+    lblStatus->setPlainText(text);
+}
+
+void frmProcessing::setStatusColour(const QColor& colour)
+{
+    QPalette palette = lblStatus->palette();
+    palette.setColor(QPalette::Text, colour);
+    lblStatus->setPalette(palette);
 }
 
 void frmProcessing::turnOffAllTimers()
 {
     Timer1->stop();
+    Timer3->stop();
+    timFTP->stop();
     tmrClose->stop();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QPalette>
 
+class QEvent;
 class QLabel;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -10,8 +13,13 @@ class QTimer;
 namespace engine
 {
 
-// The run window. In this form its start timer begins a run that ends at once as finished; the run
-// itself, the window's own schedule clock and its following of the main window come with the engine.
+// The run window: one run of the loaded set takes place in it. Its start timer begins the run (a
+// BackupRun, which does the work), its status box shows the progress, and after the run it counts
+// down and closes. It follows the main window's state and visibility and, while open, keeps the
+// schedule: sets that fall due are queued for after this run.
+//
+// The window is never destroyed while its run is under way: Cancel/Close then only asks the run to
+// stop and hides the window, which goes once the run has ended through its cancelled ending.
 class frmProcessing : public QDialog
 {
     Q_OBJECT
@@ -19,28 +27,68 @@ class frmProcessing : public QDialog
 public:
     frmProcessing();
 
-    // Translates and skins the window; unloads it at once when a stop is requested, and hides it when
-    // the main window is hidden (a scheduled run in the tray).
+    // Translates and skins the window; unloads it at once when a stop is requested, and hides it
+    // when the main window is hidden (a scheduled run in the tray).
     void Form_Load();
-    // Makes a window left loaded by an earlier run start a new one.
-    void turnOffTimer();
-    // Cancel/Close: requests the stop and unloads the window.
+    // Makes a window left loaded by an earlier run carry a new one: stops its countdown and starts
+    // the run 250 ms later. False, changing nothing, while this window's run is under way.
+    bool turnOffTimer();
+    // Cancel/Close: requests the stop and logs it; unloads the window, or, while the run is under
+    // way, hides it until the run has ended.
     void cmdClose_Click();
+    // Whether a folder of that path exists.
+    bool DirExists(const QString& OrigFile) const;
+    // Whether this window's run is under way.
+    bool running() const { return m_running; }
+
+    // The timers' ticks and the buttons, callable as the events call them.
     void Timer1_Timer();
-    void RunBackup();
+    void Timer3_Timer();
+    void tmrScheduler_Timer();
+    void timFTP_Timer();
+    void tmrClose_Timer();
+    void cmdMin_Click();
+    void cmdPause_Click();
 
-    // The size in bytes of the file the run last prepared for sending.
+    // The size in bytes of the file the run last prepared for sending by FTP or e-mail.
     qint64 lngFileSize = 0;
-
-    QTimer* Timer1 = nullptr;
-    QTimer* tmrClose = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QPlainTextEdit* lblStatus = nullptr;
-
-private:
-    void turnOffAllTimers();
+    // Seconds of the FTP connection attempt under way.
+    int intConnectTicks = 0;
 
     QLabel* lblLabel = nullptr;
+    QPlainTextEdit* lblStatus = nullptr;
+    QLabel* lblTime = nullptr;
+    QPushButton* cmdMin = nullptr;
+    QPushButton* cmdPause = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QListWidget* List1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer3 = nullptr;
+    QTimer* tmrScheduler = nullptr;
+    QTimer* timFTP = nullptr;
+    QTimer* tmrClose = nullptr;
+
+public slots:
+    // Escape and the close box act as Cancel/Close.
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void RunBackup();
+    void setStatus(const QString& text);
+    void setStatusColour(const QColor& colour);
+    void turnOffAllTimers();
+
+    // The run's code is on the stack: the window must stay.
+    bool m_running = false;
+    // Cancel/Close was pressed during the run: unload once it has ended.
+    bool m_closeWhenDone = false;
+    // Someone asked to destroy the window during the run: destroy it once the run has ended.
+    bool m_deleteWhenDone = false;
+    // The status box's colours before a failed run turned its text red.
+    QPalette m_statusPalette;
 };
 
 } // namespace engine

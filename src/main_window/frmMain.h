@@ -77,7 +77,7 @@ public:
     // False when the document is missing, empty or damaged (the set's row turns red and only Delete
     // stays possible), when another load is under way (nothing changes) or when no set is selected.
     // `bFromFile` takes the file view from the set's cache when there is one.
-    bool LoadBackup(bool bFromFile, const QString& strBackupname);
+    bool LoadBackup(bool bFromFile, const QString& strBackupname) override;
     // Adds one row to the file view: `strFile` is a path, optionally followed by a TAB and more (a
     // FILES line); it is cut at the TAB and, unless the text comes from the cache, gets the folder or
     // file marker appended. Excluded (`grayed`) entries are shown grey. `Refresh` changes nothing.
@@ -144,6 +144,10 @@ public:
     void setStatusText(const QString& text) override;
     void showPreferences(bool modal) override;
     void enableMailTest() override;
+    int setRowCount() const override;
+    QString setRowCell(int row, int subItem) const override;
+    void queueRun(const QString& setName) override;
+    void showSetRowFailed(const QString& setName) override;
 
     // A new set was written by the wizard; the properties window saved the set.
     bool newItem = false;

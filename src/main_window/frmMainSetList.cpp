@@ -8,8 +8,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "core/ErrorReport.h"
@@ -114,6 +116,31 @@ bool frmMain::setSetRowCell(const QString& setName, int subItem, const QString& 
         return false;
     row->setText(subItem, text);
     return true;
+}
+
+int frmMain::setRowCount() const
+{
+    return lstBackupSet->topLevelItemCount();
+}
+
+QString frmMain::setRowCell(int row, int subItem) const
+{
+    const QTreeWidgetItem* item = lstBackupSet->topLevelItem(row);
+    return item ? item->text(subItem) : QString();
+}
+
+void frmMain::queueRun(const QString& setName)
+{
+    lstSchedule->addItem(setName);
+    tmrProcessSchedule->start();
+}
+
+void frmMain::showSetRowFailed(const QString& setName)
+{
+    if (QTreeWidgetItem* row = setRow(setName)) {
+        for (int column = 0; column < lstBackupSet->columnCount(); ++column)
+            row->setForeground(column, QColor(Qt::red));
+    }
 }
 
 // ---- Set loader ----

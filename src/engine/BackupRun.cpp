@@ -1,0 +1,337 @@
+#include "engine/BackupRun.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include "core/ErrorReport.h"
+#include "core/FileSystemHelpers.h"
+#include "core/MainWindowServices.h"
+#include "core/PathHelpers.h"
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "core/SetDocument.h"
+#include "core/SetText.h"
+#include "crypto/BackupFileCipher.h"
+#include "engine/FileCollection.h"
+#include "engine/TimestampFormat.h"
+#include "engine/ZipFiles.h"
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "platform/ProgramFolder.h"
+
+namespace engine
+{
+namespace
+{
+const QString CrLf = QStringLiteral("\r\n");
+
+bool stopRequested()
+{
+    return core::state().bStopBackup;
+}
+
+// Sets the reason the run is broken off with, and logs it.
+void failWith(const QString& reason)
+{
+    core::state().strFailureReason = reason;
+    core::LogEvent(reason);
+}
+
+// Where the per-file work copies go: a folder of their own in the run's work folder, so that a
+// source named like a working list cannot meet it. Empty when it cannot be made.
+QString workCopiesFolder()
+{
+    const QString work = core::WinTmpDir();
+    if (work.isEmpty())
+        return QString();
+    const QString folder = work + QStringLiteral("files/");
+    platform::makePrivateFolder(folder);
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString workFolderFailure()
+{
+    return QStringLiteral("The run's work folder cannot be made below \"%1\".")
+        .arg(platform::ProgramFolder::file(QStringLiteral("tmp")));
+}
+
+// The copy-error entry of a file the archive builder left out.
+QString skippedEntry(const platform::ZipSkippedEntry& skipped)
+{
+    if (!QFileInfo(skipped.sourcePath).isFile())
+        return copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not found"), skipped.sourcePath);
+    return copyErrorEntry(core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + skipped.reason,
+                          skipped.sourcePath);
+}
+
+void reloadTheSet()
+{
+    if (core::MainWindowServices* main = core::mainWindowServices())
+        main->LoadBackup(false, QString());
+}
+} // namespace
+
+std::optional<QString> archiveNameError(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("The set names no file for its archive.");
+    if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("The archive name \"%1\" is not a plain file name: it must not hold \"/\" or be "
+                              "\"..\".")
+            .arg(name);
+    return std::nullopt;
+}
+
+void BackupRun::setStatus(const QString& text)
+{
+    if (showStatus)
+        showStatus(text);
+}
+
+RunResult BackupRun::run()
+{
+    core::ProgramState& program = core::state();
+    program.RunInProgress = true;
+    const auto ended = qScopeGuard([&program] {
+        core::ReleaseWorkFolder();
+        program.RunInProgress = false;
+    });
+    m_archivePath.clear();
+    m_timestampFolder.clear();
+    m_copyErrors.clear();
+
+    core::BackupSetInfo& set = program.CurrentSet;
+    RunRecorder recorder(set, program.strSetText, platform::clock().now());
+    core::LogEvent(QStringLiteral("======================Running Backup======================"));
+    core::LogEvent(QStringLiteral("Name: ") + set.ItemName);
+    core::LogEvent(QStringLiteral("Type: ") + QString::number(set.ItemType));
+    core::LogEvent(QStringLiteral("Compression: ") + QString::number(set.Compression));
+    core::LogEvent(QStringLiteral("Encryption: ") + QString::number(set.ProtectData));
+    core::LogEvent(QStringLiteral("Destinations: ") + QString::number(set.DestCount));
+    program.strFailureReason.clear();
+    platform::doEvents();
+
+    const RunResult result = road(set, recorder);
+    // Pruning of old versions comes with the load, so it sees this run's version line.
+    reloadTheSet();
+    return result;
+}
+
+RunResult BackupRun::road(core::BackupSetInfo& set, RunRecorder& recorder)
+{
+    {
+        FileCollector collector;
+        collector.showStatus = showStatus;
+        const CollectionResult collected
+            = collector.collect(set, core::sectionLines(core::state().strSetText, QStringLiteral("FILES")));
+        if (collected.outcome == CollectionResult::Outcome::Failed)
+            failWith(collected.reason);
+        if (collected.outcome != CollectionResult::Outcome::Completed)
+            return cancelled(set, recorder);
+    }
+
+    if (set.Compression == 1 && !(buildArchive(set) && protectArchive(set)))
+        return cancelled(set, recorder);
+
+    setStatus(QStringLiteral("[Moving files to the backup location]"));
+    if (set.UseTimeStamp) {
+        core::LogEvent(QStringLiteral("Getting Timestamp Information"));
+        QString reason;
+        const std::optional<QString> name = timestampFolderName(set, platform::clock().now(), &reason);
+        if (!name) {
+            failWith(reason);
+            return cancelled(set, recorder);
+        }
+        m_timestampFolder = *name;
+    }
+    if (stopRequested())
+        return cancelled(set, recorder);
+
+    if (recorder.beginRun()) {
+        for (int i = 0; i < recorder.destinationsThisRun(); ++i) {
+            const int d = recorder.beginDestination();
+            if (stopRequested())
+                return cancelled(set, recorder);
+            bool delivered = false;
+            qint64 deliveredBytes = 0;
+            switch (set.Dest.at(d).Type) {
+            case 1: {
+                FolderDelivery delivery;
+                delivery.showStatus = showStatus;
+                delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
+                const FolderDeliveryResult result = delivery.deliver(set, d, m_timestampFolder, m_archivePath);
+                m_copyErrors += result.copyErrors;
+                if (result.outcome == FolderDeliveryResult::Outcome::Stopped)
+                    return cancelled(set, recorder);
+                delivered = result.delivered();
+                deliveredBytes = result.deliveredBytes;
+                break;
+            }
+            // Neither has a sender yet: such a destination fails, and never passes for delivered.
+            case 2:
+                core::LogEvent(QStringLiteral("Performing FTP Backup"));
+                set.RunDestType = 2;
+                failWith(QStringLiteral("FTP delivery is not available"));
+                break;
+            case 3:
+                core::LogEvent(QStringLiteral("Performing Email Backup"));
+                set.RunDestType = 3;
+                failWith(QStringLiteral("E-mail delivery is not available"));
+                break;
+            default:
+                break;
+            }
+            recorder.recordDestination(delivered, deliveredBytes);
+        }
+    }
+    RunResult result;
+    result.status = recorder.finish(m_copyErrors);
+    return result;
+}
+
+RunResult BackupRun::cancelled(core::BackupSetInfo& set, RunRecorder& recorder)
+{
+    const QString reason = recorder.recordCancelled();
+    if (core::MainWindowServices* main = core::mainWindowServices())
+        main->showSetRowFailed(set.ItemName);
+    RunResult result;
+    result.cancelled = true;
+    result.status.success = false;
+    result.status.headline = QStringLiteral("The backup could not be completed successfully.");
+    result.status.statusText = reason;
+    return result;
+}
+
+bool BackupRun::buildArchive(const core::BackupSetInfo& set)
+{
+    if (const std::optional<QString> error = archiveNameError(set.ZIPName)) {
+        failWith(*error);
+        return false;
+    }
+    const QString work = core::WinTmpDir();
+    if (work.isEmpty()) {
+        failWith(workFolderFailure());
+        return false;
+    }
+    m_archivePath = work + QString(set.ZIPName).replace(QLatin1Char(' '), QLatin1Char('_'));
+
+    core::LogEvent(QStringLiteral("Compressing Single Zip"));
+    setStatus(QStringLiteral("[Compressing data... please wait...]"));
+    clsZipFiles zip;
+    zip.setZipFileName(m_archivePath);
+    zip.setUpdatingZip(false);
+    QFile list(core::setFileListPath(set.ItemName));
+    if (!list.open(QIODevice::ReadOnly)) {
+        failWith(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return false;
+    }
+    while (!list.atEnd()) {
+        QByteArray bytes = list.readLine();
+        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+            bytes.chop(1);
+        if (!bytes.isEmpty() && bytes != " ")
+            zip.AddFile(QString::fromUtf8(bytes));
+        if (stopRequested())
+            return false;
+    }
+    if (list.error() != QFileDevice::NoError) {
+        failWith(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return false;
+    }
+    list.close();
+    if (stopRequested())
+        return false;
+
+    if (zip.MakeZipFile() != ziperr::Ok) {
+        core::LogEvent(zip.GetLastMessage());
+        failWith(QStringLiteral("An error occurred while zipping the files, please try again"));
+        setStatus(QStringLiteral("Error Zipping Files - A restart might help"));
+        return false;
+    }
+    if (stopRequested())
+        return false;
+    for (const platform::ZipSkippedEntry& skipped : zip.SkippedFiles()) {
+        core::LogEvent(QStringLiteral("Could not pack ") + skipped.sourcePath + QStringLiteral(": ") + skipped.reason);
+        m_copyErrors += skippedEntry(skipped);
+    }
+    return true;
+}
+
+bool BackupRun::protectArchive(const core::BackupSetInfo& set)
+{
+    if (set.ProtectData != 1)
+        return true;
+    core::LogEvent(QStringLiteral("Encrypting Single Zip"));
+    setStatus(QStringLiteral("[Encrypting data...]"));
+    if (stopRequested())
+        return false;
+    const QString protectedPath = m_archivePath + QStringLiteral(".bf");
+    const crypto::CipherResult result = crypto::EncryptBackupFile(m_archivePath, protectedPath, set.BFPassword);
+    if (result.status == crypto::CipherStatus::Stopped)
+        return false;
+    if (!result.ok()) {
+        failWith(QStringLiteral("The archive could not be protected: ") + result.description);
+        return false;
+    }
+    QFile::remove(m_archivePath);
+    m_archivePath = protectedPath;
+    return true;
+}
+
+PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QString& source)
+{
+    PreparedFile prepared {source, core::FileNameOf(source), {}, {}};
+    // A file gone since the collection is sent as it is, so that its copy reports it missing.
+    if (!QFileInfo(source).isFile())
+        return prepared;
+    if (set.Compression != 2 && set.ProtectData != 1)
+        return prepared;
+    const QString folder = workCopiesFolder();
+    if (folder.isEmpty()) {
+        prepared.error = workFolderFailure();
+        return prepared;
+    }
+
+    if (set.Compression == 2) {
+        const QString archive = folder + prepared.name + QStringLiteral(".zip");
+        core::LogEvent(QStringLiteral("Zipping ") + source);
+        clsZipFiles zip;
+        zip.setZipFileName(archive);
+        zip.setUpdatingZip(false);
+        zip.AddFile(source);
+        const qint32 made = zip.MakeZipFile();
+        prepared.workFiles << archive;
+        if (stopRequested())
+            return prepared;
+        if (made != ziperr::Ok) {
+            prepared.error = zip.GetLastMessage().trimmed();
+            return prepared;
+        }
+        prepared.path = archive;
+        prepared.name += QStringLiteral(".zip");
+    }
+    if (stopRequested())
+        return prepared;
+
+    if (set.ProtectData == 1) {
+        const QString target = folder + prepared.name + QStringLiteral(".bf");
+        setStatus(QStringLiteral("[Encrypting Files]") + CrLf + prepared.path);
+        platform::doEvents();
+        // Spelled as this log line has always been spelled, so that searches of old logs still find it.
+        core::LogEvent(QStringLiteral("Encryting ") + prepared.path);
+        const crypto::CipherResult result = crypto::EncryptBackupFile(prepared.path, target, set.BFPassword);
+        prepared.workFiles << target;
+        if (result.status == crypto::CipherStatus::Stopped)
+            return prepared;
+        if (!result.ok()) {
+            prepared.error = QStringLiteral("The file could not be protected: ") + result.description;
+            return prepared;
+        }
+        prepared.path = target;
+        prepared.name += QStringLiteral(".bf");
+    }
+    return prepared;
+}
+
+} // namespace engine

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QDateTime>
+#include <QString>
+
+#include "core/BackupSet.h"
+#include "engine/FolderDelivery.h"
+#include "engine/RunRecorder.h"
+
+namespace engine
+{
+
+// How a run ended, for the run window.
+struct RunResult
+{
+    // The run left through its cancelled ending: it was stopped, or a failure broke it off.
+    bool cancelled = false;
+    FinalStatus status;
+};
+
+// Why `name` cannot name the set's single archive, or nothing when it can: it must be a bare file
+// name, since the archive is written to the run's work folder and delivered under that name.
+std::optional<QString> archiveNameError(const QString& name);
+
+// One run of the loaded set (the program's CurrentSet and strSetText): collects the files of its
+// FILES lines, packs and protects them as the set asks, delivers them to its current destination or
+// to every destination, records each outcome in the set's document and has the main window load the
+// set again. Work copies (archives, .bf files, the working lists) are made in the run's private work
+// folder, never beside the sources, and the folder is removed when the run ends, however it ends.
+// The run polls the stop request (bStopBackup) at every step and yields to the event loop between
+// files and chunks, so the run window's buttons and timers keep working inside it.
+class BackupRun
+{
+public:
+    RunResult run();
+
+    // The run window's status text.
+    std::function<void(const QString& text)> showStatus;
+
+private:
+    RunResult road(core::BackupSetInfo& set, RunRecorder& recorder);
+    RunResult cancelled(core::BackupSetInfo& set, RunRecorder& recorder);
+    bool buildArchive(const core::BackupSetInfo& set);
+    bool protectArchive(const core::BackupSetInfo& set);
+    PreparedFile prepareFile(const core::BackupSetInfo& set, const QString& source);
+    void setStatus(const QString& text);
+
+    // The single archive of a set that packs everything into one (Compression 1).
+    QString m_archivePath;
+    QString m_timestampFolder;
+    // Entries of the files that did not arrive or were left out of the archive.
+    QString m_copyErrors;
+};
+
+} // namespace engine
