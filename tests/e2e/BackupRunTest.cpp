@@ -1,0 +1,461 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "RunFixture.h"
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "core/SetDocument.h"
+#include "core/SetText.h"
+#include "platform/DateText.h"
+#include "support/ZipFixtures.h"
+
+using platform::Form;
+
+namespace
+{
+const QString Waiting = "Please wait while processing the backup set...";
+const QString Failed = "The backup could not be completed successfully.";
+const QString CancelBanner = "=======BACKUP CANCEL/STOP BUTTON PRESSED=========";
+const QString CancelledBanner = "=============BACKUP WAS CANCELLED (By error or user)=============";
+
+// The status box shows line breaks as they were written, whichever way.
+QString lines(QString text)
+{
+    return text.replace("\r\n", "\n");
+}
+
+class BackupRunTest : public test::RunFixture
+{
+protected:
+    QStringList tmpEntries() const
+    {
+        return QDir(programFile("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    // The listed files' mirrored paths below a destination folder, with what packing adds.
+    QStringList deliveredNames(const QString& stamp, const QString& ending) const
+    {
+        QStringList names;
+        for (const QString& file : listed)
+            names << (stamp.isEmpty() ? QString() : stamp + "/") + entryOf(file) + ending;
+        names.sort();
+        return names;
+    }
+
+    // Checks a single archive holds exactly the listed files, byte for byte.
+    void expectArchiveOfListed(const QString& archive, const QStringList& files)
+    {
+        QString report;
+        EXPECT_TRUE(test::unzipTestsOk(archive, &report)) << report.toStdString();
+        QStringList names = test::unzipNames(archive);
+        names.sort();
+        QStringList expected;
+        for (const QString& file : files)
+            expected << entryOf(file);
+        expected.sort();
+        EXPECT_EQ(names, expected);
+        for (const QString& file : files)
+            EXPECT_EQ(test::unzipEntry(archive, entryOf(file)), contents.value(file)) << file.toStdString();
+    }
+
+    qint64 bytesBelow(const QString& root) const
+    {
+        qint64 total = 0;
+        for (const QString& file : test::filesBelow(root))
+            total += QFileInfo(root + "/" + file).size();
+        return total;
+    }
+};
+
+TEST_F(BackupRunTest, EveryPackingAndProtectionDeliversTheFilesAndRecordsTheRun)
+{
+    const double sourceDate = platform::localDateValue(QDateTime::fromSecsSinceEpoch(1796000000, Qt::UTC));
+    qint64 docsSize = test::readFile(excluded).size();
+    for (const QString& file : listed)
+        if (file.startsWith(source + "/Docs/"))
+            docsSize += contents.value(file).size();
+    const QStringList statistics = {
+        core::fileLine(source + "/Docs", sourceDate, double(docsSize)),
+        core::fileLine(source + "/single.log", sourceDate, double(contents.value(source + "/single.log").size())),
+    };
+
+    for (const int compression : {0, 1, 2}) {
+        for (const bool protect : {false, true}) {
+            for (const bool timestamps : {false, true}) {
+                SCOPED_TRACE(QStringLiteral("compression %1, protected %2, time stamps %3")
+                                 .arg(compression)
+                                 .arg(protect)
+                                 .arg(timestamps)
+                                 .toStdString());
+                QDir(backup(1)).removeRecursively();
+                QFile::remove(core::RunLogPath());
+                makeSet({.compression = compression, .protect = protect, .timestamps = timestamps});
+                const auto sourceBefore = test::snapshot(source);
+
+                runAndClose();
+
+                // What arrived, byte for byte.
+                const QString stamp = timestamps ? Stamp : QString();
+                const QString root = timestamps ? backup(1) + "/" + Stamp : backup(1);
+                const QString ending = protect ? ".bf" : "";
+                QStringList targets;
+                if (compression == 1) {
+                    const QString archive = root + "/Docs_Backup.zip" + ending;
+                    targets << archive;
+                    EXPECT_EQ(test::filesBelow(backup(1)),
+                              QStringList({(stamp.isEmpty() ? QString() : stamp + "/") + "Docs_Backup.zip" + ending}));
+                    expectArchiveOfListed(plainFile(archive, protect), listed);
+                } else {
+                    const QString packed = compression == 2 ? ".zip" : "";
+                    EXPECT_EQ(test::filesBelow(backup(1)), deliveredNames(stamp, packed + ending));
+                    for (const QString& file : listed) {
+                        const QString target = mirrored(root, file) + packed + ending;
+                        targets << target;
+                        const QString plain = plainFile(target, protect);
+                        if (compression == 0) {
+                            EXPECT_EQ(test::readFile(plain), contents.value(file)) << file.toStdString();
+                        } else {
+                            EXPECT_TRUE(test::unzipTestsOk(plain)) << file.toStdString();
+                            EXPECT_EQ(test::unzipNames(plain), QStringList({entryOf(file)}));
+                            EXPECT_EQ(test::unzipEntry(plain, entryOf(file)), contents.value(file));
+                        }
+                    }
+                }
+                EXPECT_FALSE(QFileInfo::exists(backup(2)));
+
+                // Nothing changed at the sources and no work file is left anywhere.
+                EXPECT_EQ(test::snapshot(source), sourceBefore);
+                EXPECT_EQ(tmpEntries(), QStringList());
+
+                // The set file list, the document and its backup copy.
+                EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), (listed.join("\r\n") + "\r\n").toUtf8());
+                EXPECT_EQ(saved("Status"), "Success");
+                EXPECT_EQ(saved("Ran"), "-1");
+                EXPECT_EQ(saved("LastRunTime"), Now);
+                EXPECT_EQ(saved("Duration"), "0:00:00");
+                EXPECT_EQ(saved("CurrentDestination"), "2");
+                EXPECT_EQ(saved("LastFolder"), stamp);
+                EXPECT_EQ(savedSection("FILES"), statistics);
+                const QString lanFolder = timestamps ? backup(1) + "/" + Stamp : backup(1) + "/";
+                const QString archiveField = (timestamps ? lanFolder + "/" : lanFolder) + "Docs Backup.zip" + ending;
+                const QString size = core::generalNumberText(double(bytesBelow(backup(1))) / 1024.0);
+                EXPECT_EQ(savedSection("VERSIONS"),
+                          QStringList({QStringLiteral("LAN|%1|%2|%3|%4|%5|%6|%7")
+                                           .arg(lanFolder, archiveField, Now, size)
+                                           .arg(compression)
+                                           .arg(protect ? 1 : 0)
+                                           .arg(Password)}));
+                EXPECT_EQ(QString::fromUtf8(test::readFile(core::setDocumentPath("Docs") + ".bak")), originalDocument);
+
+                // The window and the main window's row.
+                EXPECT_EQ(headline, Waiting);
+                EXPECT_EQ(lines(finalStatus), "Backup Successful\n");
+                EXPECT_EQ(setRowCell(5), "Success");
+
+                // The log, from the banner to the window's closing.
+                QStringList expected = {"======================Running Backup======================",
+                                        "Name: Docs",
+                                        "Type: 0",
+                                        QStringLiteral("Compression: %1").arg(compression),
+                                        QStringLiteral("Encryption: %1").arg(protect ? 1 : 0),
+                                        "Destinations: 2",
+                                        "Getting Files",
+                                        "Applying Exclude Filter"};
+                if (compression == 1)
+                    expected << "Compressing Single Zip";
+                if (compression == 1 && protect)
+                    expected << "Encrypting Single Zip";
+                if (timestamps)
+                    expected << "Getting Timestamp Information";
+                expected << "---------Destination: 1"
+                         << "---------Type: 1"
+                         << "Performing Local/LAN Backup";
+                if (timestamps)
+                    expected << "Making Timestamp Folder";
+                if (compression == 1) {
+                    expected << "Backing Up: * > " + backup(1) + " / " + stamp + " / Docs_Backup.zip" + ending;
+                } else {
+                    for (qsizetype i = 0; i < listed.size(); ++i) {
+                        if (compression == 2)
+                            expected << "Zipping " + listed.at(i);
+                        if (protect)
+                            expected << "Encryting *";
+                        const QString sent = compression == 0 && !protect ? listed.at(i) : "*";
+                        expected << "Backing Up: " + sent + " > " + targets.at(i);
+                    }
+                }
+                expected << "Finished - No Rotation"
+                         << "Backup Complete: Success!"
+                         << "Overall Status: Success" << CancelBanner;
+                QString missing;
+                EXPECT_TRUE(logHasInOrder(expected, &missing)) << missing.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(BackupRunTest, ARotatingSetAlternatesBetweenItsFolders)
+{
+    makeSet({});
+    for (const int expected : {1, 2, 1}) {
+        SCOPED_TRACE(expected);
+        QDir(backup(1)).removeRecursively();
+        QDir(backup(2)).removeRecursively();
+        loadSet();
+
+        runAndClose();
+
+        EXPECT_EQ(QFileInfo::exists(mirrored(backup(1), listed.at(1))), expected == 1);
+        EXPECT_EQ(QFileInfo::exists(mirrored(backup(2), listed.at(1))), expected == 2);
+        EXPECT_EQ(saved("CurrentDestination"), expected == 1 ? "2" : "1");
+    }
+    const QStringList versions = savedSection("VERSIONS");
+    ASSERT_EQ(versions.size(), 2);
+    EXPECT_TRUE(versions.at(0).startsWith("LAN|" + backup(1) + "/|")) << versions.at(0).toStdString();
+    EXPECT_TRUE(versions.at(1).startsWith("LAN|" + backup(2) + "/|")) << versions.at(1).toStdString();
+}
+
+TEST_F(BackupRunTest, EveryDestinationIsTriedAndEachFailureIsItsOwn)
+{
+    const QString blocker = programFile("blocker");
+    ASSERT_TRUE(test::writeFile(blocker, "a regular file, so nothing can be made below it"));
+    struct Case
+    {
+        std::vector<int> types;
+        QStringList outcomes;
+        int versions;
+    };
+    const Case cases[] = {
+        {{1, 1, 1},
+         {"Backup Complete: Success!",
+          "Backup Complete: FAILURE (Destination1 LAN = Success) Could not create folder: " + blocker + "/backup",
+          "Backup Complete: Success!"},
+         2},
+        // The senders of these kinds are not there yet: they fail, and never pass for delivered.
+        {{1, 2, 3},
+         {"Backup Complete: Success!",
+          "Backup Complete: FAILURE (Destination1 LAN = Success) FTP delivery is not available",
+          "Backup Complete: FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is "
+          "not available"},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.outcomes.at(1).toStdString());
+        for (int n = 1; n <= 3; ++n)
+            QDir(backup(n)).removeRecursively();
+        QFile::remove(core::RunLogPath());
+        SetOptions options;
+        options.destinations = 3;
+        options.rotation = 2;
+        options.types = c.types;
+        options.adjust = [&](core::BackupSetInfo& set) { set.Dest[2].LocalFolder = blocker + "/backup"; };
+        makeSet(options);
+
+        runAndClose();
+
+        QString missing;
+        EXPECT_TRUE(
+            logHasInOrder({"---------Destination: 1", c.outcomes.at(0), "---------Destination: 2", c.outcomes.at(1),
+                           "---------Destination: 3", c.outcomes.at(2), "Overall Status: FAILURE"},
+                          &missing))
+            << missing.toStdString();
+        EXPECT_EQ(test::readFile(mirrored(backup(1), listed.at(1))), "alpha\n");
+        EXPECT_EQ(QFileInfo::exists(mirrored(backup(3), listed.at(1))), c.types.at(2) == 1);
+        EXPECT_EQ(savedSection("VERSIONS").size(), c.versions);
+        EXPECT_EQ(saved("CurrentDestination"), "1");
+        EXPECT_EQ(headline, Failed);
+        EXPECT_TRUE(lines(finalStatus).contains(c.outcomes.at(1).mid(QString("Backup Complete: FAILURE ").size())));
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
+TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothing)
+{
+    struct Case
+    {
+        SetOptions options;
+        QString reason;
+    };
+    SetOptions none;
+    none.destinations = 0;
+    SetOptions unknownRotation;
+    unknownRotation.rotation = 3;
+    const auto archiveNamed = [](const QString& name) {
+        SetOptions options;
+        options.compression = 1;
+        options.zipName = name;
+        return options;
+    };
+    const Case cases[] = {
+        {none, "The set has no destination."},
+        {unknownRotation, "The set's rotation 3 is neither 1 (one destination a run) nor 2 (every destination)."},
+        {archiveNamed("../Docs.zip"),
+         "The archive name \"../Docs.zip\" is not a plain file name: it must not hold \"/\" or be \"..\"."},
+        {archiveNamed(".."), "The archive name \"..\" is not a plain file name: it must not hold \"/\" or be \"..\"."},
+        {archiveNamed(""), "The set names no file for its archive."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
+        QDir(backup(1)).removeRecursively();
+        makeSet(c.options);
+
+        runAndClose();
+
+        EXPECT_EQ(saved("Status"), "FAILURE " + c.reason);
+        EXPECT_EQ(saved("CurrentDestination"), "1");
+        EXPECT_EQ(savedSection("VERSIONS"), QStringList());
+        EXPECT_EQ(headline, Failed);
+        EXPECT_EQ(lines(finalStatus), c.reason);
+        EXPECT_FALSE(QFileInfo::exists(backup(1)));
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
+TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
+{
+    const QString gone = listed.at(1);
+    struct Case
+    {
+        int compression;
+        // The status at which the file goes: after the collection, before it is packed or sent.
+        QString goesAt;
+    };
+    const Case cases[] = {
+        {0, "[Moving files to the backup location]"},
+        {1, "[Compressing data... please wait...]"},
+        {2, "[Moving files to the backup location]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.compression);
+        QDir(backup(1)).removeRecursively();
+        ASSERT_TRUE(test::writeFile(gone, contents.value(gone)));
+        makeSet({.compression = c.compression});
+
+        QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing*, const QString& status) {
+            if (status == c.goesAt)
+                QFile::remove(gone);
+        });
+        ASSERT_FALSE(window.isNull());
+        EXPECT_TRUE(closeByCountdown(window));
+
+        EXPECT_TRUE(test::readFile(core::setFileListPath("Docs")).contains(gone.toUtf8()));
+        EXPECT_EQ(lines(finalStatus), "Backup Successful\nError 53 File not found\nFile: " + gone + "\n\n");
+        EXPECT_EQ(saved("Status"), "Success");
+        QStringList arrived = listed;
+        arrived.removeOne(gone);
+        if (c.compression == 1) {
+            expectArchiveOfListed(backup(1) + "/Docs_Backup.zip", arrived);
+        } else {
+            const QString packed = c.compression == 2 ? ".zip" : "";
+            QStringList names = test::filesBelow(backup(1));
+            QStringList expected;
+            for (const QString& file : arrived)
+                expected << entryOf(file) + packed;
+            expected.sort();
+            EXPECT_EQ(names, expected);
+        }
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
+TEST_F(BackupRunTest, CancelDuringTheCollectionEndsTheRunAsCancelledAndKeepsThePreviousList)
+{
+    makeSet({});
+    const QByteArray previous = "/earlier/run.txt\r\n";
+    ASSERT_TRUE(test::writeFile(core::setFileListPath("Docs"), previous));
+    QPointer<engine::frmProcessing> pressed;
+    bool stayedWhileRunning = true;
+
+    QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing* running, const QString& status) {
+        if (pressed) {
+            // The window is hidden but stays until its run has ended.
+            stayedWhileRunning
+                = stayedWhileRunning && Form<engine::frmProcessing>::loaded() == running && running->isHidden();
+        } else if (status == "[Creating Index File]") {
+            pressed = running;
+            running->cmdClose->click();
+        }
+    });
+
+    ASSERT_FALSE(pressed.isNull());
+    EXPECT_TRUE(stayedWhileRunning);
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+
+    QString missing;
+    EXPECT_TRUE(
+        logHasInOrder({"Getting Files", CancelBanner, CancelledBanner, "FAILURE REASON: (CANCELLED)"}, &missing))
+        << missing.toStdString();
+    EXPECT_FALSE(logLines().contains("Overall Status: Success"));
+    EXPECT_EQ(saved("Status"), "FAILURE (CANCELLED)");
+    EXPECT_EQ(saved("CurrentDestination"), "1");
+    EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previous);
+    EXPECT_EQ(setRowCell(5), "FAILURE (CANCELLED)");
+    const QList<QTreeWidgetItem*> rows = main->lstBackupSet->findItems("Docs", Qt::MatchExactly);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first()->foreground(0).color(), QColor(255, 0, 0));
+    EXPECT_FALSE(QFileInfo::exists(backup(1)));
+    EXPECT_EQ(tmpEntries(), QStringList());
+    EXPECT_TRUE(core::state().bStopBackup);
+}
+
+TEST_F(BackupRunTest, CancelDuringPackingLeavesNoArchiveAndNoWorkFile)
+{
+    struct Case
+    {
+        int compression;
+        bool protect;
+        QString pressAt;
+        QString reason;
+    };
+    const Case cases[] = {
+        {1, false, "[Compressing data... please wait...]", "(CANCELLED)"},
+        {1, true, "[Encrypting data...]", "(CANCELLED)"},
+        {2, true, "[Encrypting Files]", "(Destination1 LAN = CANCELLED)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pressAt.toStdString());
+        QDir(backup(1)).removeRecursively();
+        makeSet({.compression = c.compression, .protect = c.protect});
+        const auto sourceBefore = test::snapshot(source);
+
+        QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing* running, const QString& status) {
+            // The click arrives with the first pass of the event loop inside the packing.
+            if (status.startsWith(c.pressAt))
+                QTimer::singleShot(0, running->cmdClose, &QPushButton::click);
+        });
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull());
+
+        EXPECT_EQ(saved("Status"), "FAILURE " + c.reason);
+        EXPECT_EQ(test::filesBelow(backup(1)), QStringList());
+        EXPECT_EQ(tmpEntries(), QStringList());
+        EXPECT_EQ(test::snapshot(source), sourceBefore);
+    }
+}
+
+TEST_F(BackupRunTest, ASecondSingleArchiveRunHoldsOnlyTheFilesThereNow)
+{
+    makeSet({.compression = 1, .destinations = 1});
+    runAndClose();
+    expectArchiveOfListed(backup(1) + "/Docs_Backup.zip", listed);
+
+    const QString gone = listed.takeAt(1);
+    ASSERT_TRUE(QFile::remove(gone));
+    loadSet();
+    runAndClose();
+
+    expectArchiveOfListed(backup(1) + "/Docs_Backup.zip", listed);
+    EXPECT_EQ(savedSection("VERSIONS").size(), 1);
+}
+
+} // namespace
