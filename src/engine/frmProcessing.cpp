@@ -262,11 +262,9 @@ void frmProcessing::tmrScheduler_Timer()
         const QString nextRun = main->setRowCell(row, 3);
         if (nextRun.isEmpty())
             continue;
+        // A text that is no time is passed over, so that it never holds up the rows after it.
         const std::optional<bool> due = dueAt(nextRun, platform::clock().now());
-        // A text that is no time ends this tick; the next one starts again from the first row.
-        if (!due)
-            return;
-        if (!*due)
+        if (!due || !*due)
             continue;
         const QString setName = main->setRowCell(row, 0);
         main->queueRun(setName);

@@ -274,7 +274,7 @@ TEST_F(RunWindowTest, ScheduleClockQueuesTheSetsDueThisMinuteOnce)
         {"C", "", "", "11/12/2026 12:00:00", "Local/LAN"},
         {"D", "", "", "", "Local/LAN"},
         {"E", "", "", "10/12/2026 12:00:59", "FTP"},
-        // A text that is no time ends the tick: the rows after it wait for the next one.
+        // A text that is no time holds up no row after it.
         {"F", "", "", "soon", "Local/LAN"},
         {"G", "", "", "10/12/2026 12:00:00", "Local/LAN"},
     };
@@ -284,13 +284,13 @@ TEST_F(RunWindowTest, ScheduleClockQueuesTheSetsDueThisMinuteOnce)
     window.tmrScheduler_Timer();
     window.tmrScheduler_Timer();
 
-    EXPECT_EQ(main.queued, QStringList({"A", "E"}));
-    for (const int row : {0, 4}) {
+    EXPECT_EQ(main.queued, QStringList({"A", "E", "G"}));
+    for (const int row : {0, 4, 6}) {
         EXPECT_EQ(main.rows.at(row).at(3), QString()) << row;
         EXPECT_EQ(main.rows.at(row).at(4), "Running...") << row;
     }
     EXPECT_EQ(main.rows.at(1).at(4), "Local/LAN");
-    EXPECT_EQ(main.rows.at(6).at(3), "10/12/2026 12:00:00");
+    EXPECT_EQ(main.rows.at(5).at(3), "soon");
     EXPECT_EQ(window.tmrScheduler->interval(), 500);
 }
 
