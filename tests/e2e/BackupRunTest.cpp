@@ -155,6 +155,10 @@ TEST_F(BackupRunTest, EveryPackingAndProtectionDeliversTheFilesAndRecordsTheRun)
                                            .arg(Password)}));
                 EXPECT_EQ(QString::fromUtf8(test::readFile(core::setDocumentPath("Docs") + ".bak")), originalDocument);
 
+                // The main window has loaded the set again, as the run left it.
+                EXPECT_EQ(core::state().strSetText, document());
+                EXPECT_EQ(core::state().CurrentSet.CurrentDestination, 2);
+
                 // The window and the main window's row.
                 EXPECT_EQ(headline, Waiting);
                 EXPECT_EQ(lines(finalStatus), "Backup Successful\n");

@@ -130,11 +130,12 @@ void RunFixture::makeSet(const SetOptions& options)
 
 void RunFixture::loadSet()
 {
+    // As a click on the set's row does.
     main->LoadBackupSets(-1);
-    const QList<QTreeWidgetItem*> rows = main->lstBackupSet->findItems("Docs", Qt::MatchExactly);
-    ASSERT_EQ(rows.size(), 1);
-    main->lstBackupSet->setCurrentItem(rows.first());
-    ASSERT_EQ(loader.LoadBackup("Docs").outcome, main_window::SetLoader::Outcome::Loaded);
+    core::state().CurrentSet = core::BackupSetInfo {};
+    ASSERT_NE(main->setRow("Docs"), nullptr);
+    main->lstBackupSet_ItemClick(main->setRow("Docs"));
+    ASSERT_EQ(core::state().CurrentSet.ItemName, "Docs");
 }
 
 QPointer<engine::frmProcessing>

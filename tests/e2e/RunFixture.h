@@ -11,7 +11,6 @@
 #include "core/BackupSet.h"
 #include "engine/frmProcessing.h"
 #include "main_window/MainWindowTest.h"
-#include "main_window/SetLoader.h"
 
 namespace test
 {
@@ -93,7 +92,6 @@ protected:
     static inline const QString Stamp = QStringLiteral("December 10, 2026 (12.00) Docs");
 
     main_window::frmMain* main = nullptr;
-    main_window::SetLoader loader;
     QString source;
     // The source files the set lists, in the set file list's order, and their contents.
     QStringList listed;
