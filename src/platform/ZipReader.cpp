@@ -163,9 +163,15 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
     for (;;) {
         const zip_int64_t got = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
         if (got < 0) {
-            // A wrong traditional password that passed the check byte also ends here, as a CRC error.
-            m_error = libzipMessage(zip_file_get_error(file));
-            status = ZipReadStatus::Damaged;
+            zip_error_t* error = zip_file_get_error(file);
+            m_error = libzipMessage(error);
+            // One wrong traditional password in 256 passes the check byte and only fails here, at the
+            // CRC: for an encrypted entry the two cannot be told apart, so the password is blamed and
+            // the caller can ask again.
+            const bool crcWithPassword = !password.isEmpty() && zip_error_code_zip(error) == ZIP_ER_CRC;
+            status = crcWithPassword ? ZipReadStatus::WrongPassword : ZipReadStatus::Damaged;
+            if (crcWithPassword)
+                m_error = QStringLiteral("Wrong password or damaged entry");
             break;
         }
         if (got == 0)

@@ -48,6 +48,7 @@ enum class ZipReadStatus
     // Bad CRC, undecodable data, a read past the archive's end.
     Damaged,
     NeedPassword,
+    // Also a CRC error of an entry read with a password: a wrong password may pass the check byte.
     WrongPassword,
     // The sink asked to stop.
     Interrupted,

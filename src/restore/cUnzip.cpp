@@ -361,8 +361,8 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
             if (status == ZipReadStatus::WrongPassword)
                 pass.password.clear();
             result.outcome = UnzipOutcome::Damaged;
-            result.reason
-                = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password") : pass.reader.errorString();
+            result.reason = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password or damaged entry")
+                                                                   : pass.reader.errorString();
         }
         return result;
     }
@@ -444,8 +444,8 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
             if (status == ZipReadStatus::WrongPassword)
                 pass.password.clear();
             result.outcome = UnzipOutcome::Damaged;
-            result.reason
-                = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password") : pass.reader.errorString();
+            result.reason = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password or damaged entry")
+                                                                   : pass.reader.errorString();
         }
         return result;
     }

@@ -144,9 +144,12 @@ TEST_F(ZipReaderTest, EncryptedEntriesNeedTheirPassword)
         return true;
     };
     EXPECT_EQ(reader.read(0, sink), ZipReadStatus::NeedPassword);
-    // The check byte lets one wrong password in 256 through to the CRC check.
-    const ZipReadStatus wrong = reader.read(0, sink, "wrong");
-    EXPECT_TRUE(wrong == ZipReadStatus::WrongPassword || wrong == ZipReadStatus::Damaged);
+    // The check byte lets one wrong password in 256 through to the CRC check; both end as a wrong
+    // password, whatever header zip chose.
+    for (const char* wrong : {"wrong", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"}) {
+        got.clear();
+        EXPECT_EQ(reader.read(0, sink, wrong), ZipReadStatus::WrongPassword) << wrong;
+    }
     got.clear();
     EXPECT_EQ(reader.read(0, sink, "secret"), ZipReadStatus::Ok);
     EXPECT_EQ(got, "alpha\n");
