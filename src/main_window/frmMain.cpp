@@ -1,6 +1,7 @@
 #include "main_window/frmMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -67,6 +68,7 @@
 #include "restore/frmRestoreToNew.h"
 #include "restore/frmRestoring.h"
 #include "restore/frmVersions.h"
+#include "restore/frmWarning.h"
 
 namespace main_window
 {
@@ -699,6 +701,13 @@ void frmMain::unloadOtherWindows()
     Form<editors::frmTimeStampSettings>::unload();
     Form<restore::frmVersions>::unload();
     Form<editors::frmWizard>::unload();
+    // The overwrite question is made for each file rather than loaded once.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* question = qobject_cast<restore::frmWarning*>(window)) {
+            question->hide();
+            question->deleteLater();
+        }
+    }
 }
 
 void frmMain::hideToTray()

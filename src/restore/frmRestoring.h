@@ -1,14 +1,29 @@
 #pragma once
 
+#include <optional>
+
 #include <QDialog>
 
+#include "restore/RestoreRun.h"
+
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace restore
 {
 
-// The restore window. In this form it only opens and closes; the restore run comes with the restore.
+// The window in which a restore runs. It shows the run's progress, offers Cancel, Pause and
+// Minimize, keeps itself in front of the program's other windows and follows the main window's
+// minimised state; after the run it counts down and closes itself.
+//
+// The hand-over: the file selection writes the loaded set's restore list (RestoreList.h), then
+//     if (auto* window = platform::Form<frmRestoring>::load())
+//         window->startRestore(request);
+// which confirms the hand-over (bRestoreConfirmed), shows the window and runs the restore at the
+// start timer's next tick. A window loaded without a confirmed hand-over removes itself at that
+// tick; a load while bStopBackup is set removes it at once (load() then gives nullptr).
 class frmRestoring : public QDialog
 {
     Q_OBJECT
@@ -17,14 +32,57 @@ public:
     frmRestoring();
 
     void Form_Load();
-    // Cancel: requests the stop and unloads the window.
-    void cmdClose_Click();
+    // Confirms the hand-over of `request`, shows the window and starts the start timer.
+    void startRestore(const RestoreRequest& request);
+    // Runs the restore of the request handed over (the start timer calls it).
+    void RestoreBackup();
 
-    QLabel* lblStatus = nullptr;
+    QLabel* lblLabel = nullptr;
+    QPlainTextEdit* lblStatus = nullptr;
+    // Seconds left in the closing countdown.
+    QLabel* lblTime = nullptr;
+    QPushButton* cmdPause = nullptr;
+    QPushButton* cmdMin = nullptr;
     QPushButton* cmdClose = nullptr;
+    // Start timer.
+    QTimer* Timer1 = nullptr;
+    // Keep-in-front timer.
+    QTimer* Timer3 = nullptr;
+    // The FTP connect limit: an FTP fetch starts it with intConnectSeconds at 0 for each attempt
+    // and stops it when the attempt ends; past 30 seconds it requests the stop.
+    QTimer* timFTP = nullptr;
+    int intConnectSeconds = 0;
+    // Closing countdown.
+    QTimer* tmrClose = nullptr;
+
+public slots:
+    void turnOnTimer();
+    // The overwrite question switches the keep-in-front timer off so that it is not covered.
+    void turnOffOnTopTimer();
+    void turnOnOnTopTimer();
+    // Cancel, and the end of the countdown: requests the stop and unloads the window.
+    void cmdClose_Click();
+    void cmdPause_Click();
+    void cmdMin_Click();
+    void Timer1_Timer();
+    void Timer3_Timer();
+    void timFTP_Timer();
+    void tmrClose_Timer();
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    QLabel* lblLabel = nullptr;
+    void Form_Resize();
+    void turnOffTimers();
+
+    std::optional<RestoreRequest> m_request;
+    // The run is on the call stack: the window must outlive it, even once unloaded.
+    int m_running = 0;
+    bool m_deleteWhenDone = false;
+    bool m_closing = false;
 };
 
 } // namespace restore

@@ -1,6 +1,9 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -18,6 +21,7 @@
 #include "platform/ServiceHost.h"
 #include "restore/frmRestoring.h"
 #include "restore/frmVersions.h"
+#include "restore/frmWarning.h"
 
 using main_window::frmMain;
 using main_window::frmStillRunning;
@@ -139,10 +143,14 @@ TEST_F(ShutdownTest, ExitUnloadsTheOtherWindowsAndEndsTheProgram)
     Form<mail::frmSck>::load();
     Form<editors::frmSettings>::load();
     Form<main_window::frmPrefs2>::load();
+    QPointer<restore::frmWarning> question = new restore::frmWarning;
+    question->show();
 
     main->findChild<QAction*>("mnuFileExit")->trigger();
 
     EXPECT_EQ(programEnds, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(question.isNull());
     EXPECT_TRUE(closedLogged());
     EXPECT_EQ(platform::loadedWindows(), QList<QWidget*>({main}));
     EXPECT_FALSE(main->closeFlags().ExitRequested);

@@ -1,0 +1,583 @@
+#include "restore/RestoreRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "core/FileSystemHelpers.h"
+#include "core/PathHelpers.h"
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "crypto/BackupFileCipher.h"
+#include "platform/EventLoop.h"
+#include "platform/FileCopy.h"
+#include "platform/MirrorPath.h"
+#include "platform/ProgramFolder.h"
+#include "restore/RestoreList.h"
+#include "restore/RestorePlacing.h"
+#include "restore/cUnzip.h"
+#include "restore/frmWarning.h"
+
+namespace restore
+{
+namespace
+{
+const QString CrLf = QStringLiteral("\r\n");
+// The status shows the next stage of its dots after this many lines of the restore list.
+constexpr int LinesPerDot = 500;
+
+// The folder and a relative path below it, joined by one "/".
+QString joinPath(QString folder, const QString& relative)
+{
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder.endsWith(QLatin1Char('/')) ? folder + relative : folder + QLatin1Char('/') + relative;
+}
+
+// A full local path that stays where it says: it begins with "/" and has no ".." part.
+bool isFullPath(const QString& path)
+{
+    return path.startsWith(QLatin1Char('/')) && !path.split(QLatin1Char('/')).contains(QStringLiteral(".."))
+        && !path.contains(QChar(0));
+}
+
+QString withReason(const QString& what, const QString& reason)
+{
+    return what + QStringLiteral(" (") + reason + QLatin1Char(')');
+}
+} // namespace
+
+namespace
+{
+// The lines of the completion's status; the failures last.
+QStringList summaryLines(const RestoreSummary& summary, bool withFailures)
+{
+    QString head;
+    if (summary.cancelled)
+        head = QStringLiteral("Restore cancelled.");
+    else if (!summary.error.isEmpty())
+        head = QStringLiteral("Nothing was restored.");
+    else if (summary.hasProblems())
+        head = QStringLiteral("Restore finished with problems.");
+    else
+        head = QStringLiteral("Done!");
+    QString counts = QStringLiteral("Files restored: %1, skipped: %2, missing: %3, failed: %4")
+                         .arg(summary.restored)
+                         .arg(summary.skipped)
+                         .arg(summary.missing)
+                         .arg(summary.failed);
+    if (summary.cancelled)
+        counts += QStringLiteral(", not restored: %1").arg(summary.notRestored);
+    QStringList lines {head, counts + QLatin1Char('.')};
+    if (!summary.error.isEmpty())
+        lines << summary.error;
+    if (!summary.missingList.isEmpty())
+        lines << QStringLiteral("The following files could not be restored (file not found error):")
+              << summary.missingList;
+    if (withFailures && !summary.failedList.isEmpty())
+        lines << QStringLiteral("The following files could not be restored:") << summary.failedList;
+    return lines;
+}
+} // namespace
+
+QString RestoreSummary::statusText() const
+{
+    return summaryLines(*this, true).join(CrLf);
+}
+
+RestoreRun::RestoreRun(RestoreRequest request)
+    : m_request(std::move(request))
+{ }
+
+RestoreRun::~RestoreRun()
+{
+    if (!m_work.isEmpty())
+        core::DeleteFolderTree(m_work);
+}
+
+bool RestoreRun::stopRequested() const
+{
+    return core::state().bStopBackup;
+}
+
+void RestoreRun::setStatus(const QString& text)
+{
+    m_status = text;
+    if (showStatus)
+        showStatus(text);
+}
+
+void RestoreRun::advanceDots()
+{
+    QString text = m_status;
+    if (text.contains(QStringLiteral("...")))
+        text.remove(QStringLiteral("..."));
+    else if (text.contains(QStringLiteral("..")))
+        text.replace(QStringLiteral(".."), QStringLiteral("..."));
+    else if (text.contains(QLatin1Char('.')))
+        text.replace(QStringLiteral("."), QStringLiteral(".."));
+    else
+        text += QLatin1Char('.');
+    setStatus(text);
+}
+
+void RestoreRun::fail(const QString& what, const QString& reason)
+{
+    m_summary.failedList << withReason(what, reason);
+    core::LogEvent(QStringLiteral("Could not restore: ") + withReason(what, reason));
+}
+
+void RestoreRun::cancelFrom(qsizetype index)
+{
+    m_summary.cancelled = true;
+    m_summary.notRestored = m_paths.size() - index;
+}
+
+RestoreRun::Outcome RestoreRun::run()
+{
+    if (stopRequested())
+        return stop();
+
+    const VersionLine& version = m_request.version;
+    const bool ftp = version.kind() == VersionLine::Kind::Ftp;
+    core::LogEvent(QStringLiteral("======================Performing Restore======================"));
+    core::LogEvent(QStringLiteral("Name: ") + core::state().CurrentSet.ItemName);
+    core::LogEvent(QStringLiteral("Type: ") + (ftp ? QStringLiteral("2") : QStringLiteral("1")));
+    core::LogEvent(QStringLiteral("Compression: ") + version.field(ftp ? 9 : 5));
+    core::LogEvent(QStringLiteral("Encryption: ") + version.field(ftp ? 10 : 6));
+    // A blanket answer of an earlier restore does not carry over.
+    core::state().ReplaceAnswer = NoAnswer;
+    if (ftp) {
+        core::LogEvent(QStringLiteral("Host: ") + version.ftpHost());
+        core::LogEvent(QStringLiteral("User: ") + version.ftpUser());
+        core::LogEvent(QStringLiteral("Folder: ") + version.ftpFolder());
+        core::LogEvent(QStringLiteral("Port: ") + version.ftpPort());
+    } else {
+        core::LogEvent(QStringLiteral("Backup Folder: ") + version.folder());
+    }
+
+    setStatus(QStringLiteral("[Building Restore List]"));
+    const bool listRead = readRestoreList();
+    if (stopRequested())
+        return stop();
+    if (!listRead)
+        return complete();
+
+    if (ftp) {
+        setStatus(QStringLiteral("[Restoring from FTP]"));
+        platform::doEvents();
+        core::LogEvent(QStringLiteral("-----------Performing FTP Restore--------------"));
+        if (stopRequested())
+            return stop();
+        m_summary.error = QStringLiteral("This version is on the FTP server %1. Restoring from an FTP server is not "
+                                         "available yet, so nothing was fetched.")
+                              .arg(version.ftpHost());
+        return complete();
+    }
+
+    setStatus(QStringLiteral("[Restoring from Local/Lan]"));
+    platform::doEvents();
+    if (stopRequested())
+        return stop();
+    core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
+    if (const std::optional<Outcome> ended = prepare())
+        return *ended;
+    return version.compression() == 1 ? restoreArchive() : restoreEachFile();
+}
+
+bool RestoreRun::readRestoreList()
+{
+    QFile list(restoreListPath(core::state().CurrentSet.ItemName));
+    if (!list.open(QIODevice::ReadOnly)) {
+        m_summary.error
+            = QStringLiteral("The restore list %1 cannot be read: %2").arg(list.fileName(), list.errorString());
+        return false;
+    }
+    // A path chosen twice is restored once.
+    QSet<QString> seen;
+    int lines = 0;
+    while (!list.atEnd()) {
+        QByteArray bytes = list.readLine();
+        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+            bytes.chop(1);
+        const QString line = QString::fromUtf8(bytes);
+        if (!line.isEmpty() && line != QLatin1String(" ") && !seen.contains(line)) {
+            seen.insert(line);
+            m_paths << line;
+        }
+        if (stopRequested())
+            return false;
+        platform::doEvents();
+        if (++lines == LinesPerDot) {
+            advanceDots();
+            lines = 0;
+        }
+    }
+    if (list.error() != QFileDevice::NoError) {
+        m_summary.error
+            = QStringLiteral("The restore list %1 cannot be read: %2").arg(list.fileName(), list.errorString());
+        m_paths.clear();
+        return false;
+    }
+    return true;
+}
+
+std::optional<RestoreRun::Outcome> RestoreRun::prepare()
+{
+    const VersionLine& version = m_request.version;
+    const int mode = version.compression();
+    if (mode < 0 || mode > 2) {
+        m_summary.error = QStringLiteral("The version's compression \"%1\" is not known.").arg(version.field(5));
+        return complete();
+    }
+    if (version.protection() != 0 && version.protection() != 1) {
+        m_summary.error = QStringLiteral("The version's protection \"%1\" is not known.").arg(version.field(6));
+        return complete();
+    }
+    if (!isFullPath(version.folder())) {
+        m_summary.error = QStringLiteral("The version's folder \"%1\" is not a full path.").arg(version.folder());
+        return complete();
+    }
+    // An absent folder (a drive not mounted) is one problem, not one per file.
+    if (!QFileInfo(version.folder()).isDir()) {
+        m_summary.error = QStringLiteral("The version's folder \"%1\" cannot be found.").arg(version.folder());
+        return complete();
+    }
+    if (!m_request.previousLocation) {
+        if (!isFullPath(m_request.newFolder)) {
+            m_summary.error
+                = QStringLiteral("The folder to restore to, \"%1\", is not a full path.").arg(m_request.newFolder);
+            return complete();
+        }
+        m_newFolder = QDir::cleanPath(m_request.newFolder);
+    }
+
+    const QString tmp = core::WinTmpDir();
+    QTemporaryDir work(tmp + QStringLiteral("restore-XXXXXX"));
+    if (tmp.isEmpty() || !work.isValid()) {
+        m_summary.error = QStringLiteral("No work folder can be made below %1: %2")
+                              .arg(platform::ProgramFolder::file(QStringLiteral("tmp")), work.errorString());
+        return complete();
+    }
+    work.setAutoRemove(false);
+    m_work = work.path() + QLatin1Char('/');
+    return std::nullopt;
+}
+
+RestoreRun::Target RestoreRun::targetFor(const QString& path) const
+{
+    Target target;
+    const std::optional<QString> relative = platform::mirrorRelativePath(path);
+    if (!relative) {
+        target.refusal = QStringLiteral("a path with \"..\" or without a name is never restored");
+        return target;
+    }
+    target.relative = *relative;
+    if (m_request.previousLocation) {
+        if (!path.startsWith(QLatin1Char('/'))) {
+            target.refusal = QStringLiteral("not a full path, so it has no previous location");
+            return target;
+        }
+        target.target = QLatin1Char('/') + *relative;
+    } else {
+        target.target = joinPath(m_newFolder, *relative);
+    }
+    return target;
+}
+
+std::optional<QString> RestoreRun::decrypt(const QString& workFile)
+{
+    QString plain = workFile;
+    plain.chop(3);
+    const crypto::CipherResult result = crypto::DecryptBackupFile(workFile, plain, m_request.version.password());
+    QFile::remove(workFile);
+    if (result.status == crypto::CipherStatus::Stopped)
+        return QString();
+    if (!result.ok())
+        return result.description.isEmpty() ? QStringLiteral("it cannot be decrypted") : result.description;
+    return std::nullopt;
+}
+
+RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& folder, bool useFolderNames,
+                                        const QString& logLine)
+{
+    Unpacked unpacked;
+    cUnzip unzip;
+    unzip.setZipFile(archive);
+    unzip.setUnzipFolder(folder);
+    unzip.setUseFolderNames(useFolderNames);
+    // The folder holds only what this archive brings.
+    unzip.setOverwriteExisting(true);
+    unzip.setMessageLevel(2);
+    QObject::connect(&unzip, &cUnzip::Cancel, [](const QString&, bool& cancel) { cancel = core::state().bStopBackup; });
+
+    setStatus(QStringLiteral("Status: Unzipping Files..."));
+    platform::doEvents();
+    core::LogEvent(logLine);
+    unzip.Unzip();
+    unpacked.archiveError = unzip.ArchiveError();
+    const QString archiveName = core::FileNameOf(archive);
+    for (const UnzipResult& result : unzip.Results()) {
+        if (result.outcome == UnzipOutcome::Stopped)
+            unpacked.stopped = true;
+        if (result.target.isEmpty()) {
+            // A name that would leave the folder: it has no path to be chosen by.
+            fail(result.entry + QStringLiteral(" in ") + archiveName, result.reason);
+            continue;
+        }
+        const QString at = QDir::cleanPath(result.target);
+        if (result.outcome == UnzipOutcome::Written)
+            unpacked.written.insert(at, true);
+        else
+            unpacked.problems.insert(at, result.reason);
+    }
+    if (stopRequested())
+        unpacked.stopped = true;
+    return unpacked;
+}
+
+RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const QString& target, bool finalCopy)
+{
+    const PlaceResult placed = PlaceFile(workFile, target, finalCopy);
+    switch (placed.outcome) {
+    case PlaceOutcome::Placed:
+        ++m_summary.restored;
+        break;
+    case PlaceOutcome::Skipped:
+        ++m_summary.skipped;
+        break;
+    case PlaceOutcome::Failed:
+        ++m_summary.failed;
+        fail(path, placed.reason);
+        break;
+    case PlaceOutcome::Cancelled:
+        return Step::Cancel;
+    case PlaceOutcome::Stopped:
+        return Step::Stop;
+    }
+    return Step::Next;
+}
+
+RestoreRun::Outcome RestoreRun::restoreArchive()
+{
+    if (stopRequested())
+        return stop();
+    const bool isProtected = m_request.version.protection() == 1;
+    const qint64 chosen = m_paths.size();
+
+    QString name = core::state().CurrentSet.ZIPName;
+    name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".")
+        || name == QLatin1String("..")) {
+        m_summary.error = QStringLiteral("The set's archive name \"%1\" cannot name a file.").arg(name);
+        return complete();
+    }
+    if (isProtected)
+        name += QStringLiteral(".bf");
+    const QString source = joinPath(m_request.version.folder(), name);
+    QString workFile = m_work + name;
+    if (stopRequested())
+        return stop();
+
+    if (!core::FileExists(source)) {
+        m_summary.missingList << source;
+        m_summary.missing += chosen;
+        return complete();
+    }
+    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
+    const platform::CopyResult copy
+        = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
+    if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+        return stop();
+    const auto archiveUnusable = [&](const QString& reason) {
+        fail(source, reason);
+        m_summary.failed += chosen;
+        return complete();
+    };
+    if (copy.status == platform::CopyStatus::Failed)
+        return archiveUnusable(copy.error);
+
+    if (isProtected) {
+        setStatus(QStringLiteral("Status: Decrypting File"));
+        platform::doEvents();
+        core::LogEvent(QStringLiteral("Decrypting File"));
+        if (const std::optional<QString> why = decrypt(workFile)) {
+            if (why->isEmpty() || stopRequested())
+                return stop();
+            return archiveUnusable(*why);
+        }
+        workFile.chop(3);
+    }
+
+    const QString unpackFolder = m_work + QStringLiteral("unpacked");
+    const Unpacked unpacked = unpack(workFile, unpackFolder, true, QStringLiteral("Unzipping Files"));
+    QFile::remove(workFile);
+    if (unpacked.stopped)
+        return stop();
+    if (!unpacked.archiveError.isEmpty())
+        return archiveUnusable(QStringLiteral("damaged archive: ") + unpacked.archiveError);
+    setStatus(QStringLiteral("Status: Finished Extracting ") + core::FileNameOf(workFile));
+
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        const QString& path = m_paths.at(i);
+        if (stopRequested())
+            return stop();
+        setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
+        platform::doEvents();
+        if (stopRequested())
+            return stop();
+        const Target target = targetFor(path);
+        if (!target.refusal.isEmpty()) {
+            ++m_summary.failed;
+            fail(path, target.refusal);
+            continue;
+        }
+        const QString work = QDir::cleanPath(unpackFolder + QLatin1Char('/') + target.relative);
+        if (unpacked.problems.contains(work)) {
+            ++m_summary.failed;
+            fail(path, unpacked.problems.value(work));
+            continue;
+        }
+        if (!unpacked.written.contains(work)) {
+            ++m_summary.missing;
+            m_summary.missingList << withReason(path, QStringLiteral("not in the archive"));
+            continue;
+        }
+        const Step step = place(path, work, target.target, false);
+        if (step == Step::Stop)
+            return stop();
+        if (step == Step::Cancel) {
+            cancelFrom(i);
+            break;
+        }
+        platform::doEvents();
+    }
+    return complete();
+}
+
+RestoreRun::Outcome RestoreRun::restoreEachFile()
+{
+    const int mode = m_request.version.compression();
+    const bool isProtected = m_request.version.protection() == 1;
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        const QString& path = m_paths.at(i);
+        if (stopRequested())
+            return stop();
+        setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
+        platform::doEvents();
+        if (stopRequested())
+            return stop();
+        const Step step = restoreOneFile(path, mode, isProtected);
+        if (step == Step::Stop)
+            return stop();
+        if (step == Step::Cancel) {
+            cancelFrom(i);
+            break;
+        }
+    }
+    return complete();
+}
+
+RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool isProtected)
+{
+    const Target target = targetFor(path);
+    if (!target.refusal.isEmpty()) {
+        ++m_summary.failed;
+        fail(path, target.refusal);
+        return Step::Next;
+    }
+    QString suffix = mode == 2 ? QStringLiteral(".zip") : QString();
+    if (isProtected)
+        suffix += QStringLiteral(".bf");
+    const QString source = joinPath(m_request.version.folder(), target.relative) + suffix;
+    QString workFile = m_work + QStringLiteral("files/") + target.relative + suffix;
+
+    if (stopRequested())
+        return Step::Stop;
+    core::MakePath(workFile);
+    if (stopRequested())
+        return Step::Stop;
+    if (!core::FileExists(source)) {
+        ++m_summary.missing;
+        m_summary.missingList << source;
+        return Step::Next;
+    }
+    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
+    const platform::CopyResult copy
+        = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
+    if (copy.status == platform::CopyStatus::Stopped)
+        return Step::Stop;
+    if (copy.status == platform::CopyStatus::Failed) {
+        ++m_summary.failed;
+        fail(path, copy.error);
+        return Step::Next;
+    }
+
+    if (isProtected) {
+        core::LogEvent(QStringLiteral("Decrypting File"));
+        if (const std::optional<QString> why = decrypt(workFile)) {
+            if (why->isEmpty())
+                return Step::Stop;
+            ++m_summary.failed;
+            fail(path, *why);
+            return Step::Next;
+        }
+        workFile.chop(3);
+    }
+
+    if (mode != 2) {
+        setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
+        platform::doEvents();
+        return place(path, workFile, target.target, false);
+    }
+
+    QString plain = workFile;
+    plain.chop(4);
+    // Only what this archive brings is placed.
+    QFile::remove(plain);
+    const Unpacked unpacked
+        = unpack(workFile, core::ParentFolder(workFile).value_or(QString()), false, QStringLiteral("Unzipping File"));
+    QFile::remove(workFile);
+    if (unpacked.stopped)
+        return Step::Stop;
+    const QString work = QDir::cleanPath(plain);
+    if (!unpacked.archiveError.isEmpty() || unpacked.problems.contains(work)) {
+        ++m_summary.failed;
+        fail(path,
+             unpacked.archiveError.isEmpty() ? unpacked.problems.value(work)
+                                             : QStringLiteral("damaged archive: ") + unpacked.archiveError);
+        return Step::Next;
+    }
+    if (!unpacked.written.contains(work)) {
+        ++m_summary.missing;
+        m_summary.missingList << withReason(source, core::FileNameOf(plain) + QStringLiteral(" is not in it"));
+        return Step::Next;
+    }
+    setStatus(QStringLiteral("[Restoring Files]") + CrLf + target.target);
+    platform::doEvents();
+    return place(path, plain, target.target, true);
+}
+
+RestoreRun::Outcome RestoreRun::stop()
+{
+    if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
+        m_work.clear();
+    return Outcome::Stopped;
+}
+
+RestoreRun::Outcome RestoreRun::complete()
+{
+    if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
+        m_work.clear();
+    const QString status = m_summary.statusText();
+    setStatus(status);
+    // The failures were logged as they happened.
+    for (const QString& line : summaryLines(m_summary, false))
+        core::LogEvent(line);
+    core::LogEvent(QStringLiteral("================Restore Complete=============="));
+    return Outcome::Completed;
+}
+
+} // namespace restore
