@@ -254,11 +254,13 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
         m_newFolder = QDir::cleanPath(m_request.newFolder);
     }
 
-    const QString tmp = core::WinTmpDir();
-    QTemporaryDir work(tmp + QStringLiteral("restore-XXXXXX"));
-    if (tmp.isEmpty() || !work.isValid()) {
-        m_summary.error = QStringLiteral("No work folder can be made below %1: %2")
-                              .arg(platform::ProgramFolder::file(QStringLiteral("tmp")), work.errorString());
+    // A folder of the restore's own, so that a run's end, which clears the run's work folder, never
+    // takes the restore's files along.
+    const QString tmp = platform::ProgramFolder::file(QStringLiteral("tmp"));
+    const bool tmpMade = platform::makePrivateFolder(tmp);
+    QTemporaryDir work(tmp + QStringLiteral("/restore-XXXXXX"));
+    if (!tmpMade || !work.isValid()) {
+        m_summary.error = QStringLiteral("No work folder can be made below %1: %2").arg(tmp, work.errorString());
         return complete();
     }
     work.setAutoRemove(false);

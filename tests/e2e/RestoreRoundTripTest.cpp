@@ -1,0 +1,144 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "RunFixture.h"
+#include "core/ProgramState.h"
+#include "core/SetDocument.h"
+#include "platform/EventLoop.h"
+#include "platform/Form.h"
+#include "restore/RestoreList.h"
+#include "restore/frmRestoring.h"
+
+using platform::Form;
+using restore::frmRestoring;
+
+namespace
+{
+// Long enough for any restore of these sets; the wait ends as soon as the restore does.
+constexpr int RestoreLimitMs = 120000;
+
+// Sets backed up by the real run and restored from their folder versions.
+class RestoreRoundTripTest : public test::RunFixture
+{
+protected:
+    // The program folder but what a restore may change: the log, and tmp/, which must end empty.
+    QMap<QString, test::EntryState> programFolder() const
+    {
+        QMap<QString, test::EntryState> entries = test::snapshot(home.path());
+        entries.remove("status.log");
+        entries.remove("tmp");
+        return entries;
+    }
+
+    static QMap<QString, test::EntryState> below(const QMap<QString, test::EntryState>& entries, const QString& folder,
+                                                 bool inside)
+    {
+        QMap<QString, test::EntryState> kept;
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+            if ((it.key() == folder || it.key().startsWith(folder + "/")) == inside)
+                kept.insert(it.key(), it.value());
+        }
+        return kept;
+    }
+
+    // Restores the set's latest version with every file of its last run chosen, as the file
+    // selection hands it to the restore window; gives the completion's status.
+    QString restoreLatest(const QString& newFolder)
+    {
+        // As the Restore command does.
+        core::state().bStopBackup = false;
+        const std::optional<restore::VersionLine> version
+            = restore::VersionLine::parse(savedSection("VERSIONS").value(0));
+        EXPECT_TRUE(version.has_value());
+        if (!version)
+            return QString();
+        QFile::remove(restore::restoreListPath("Docs"));
+        EXPECT_TRUE(QFile::copy(core::setFileListPath("Docs"), restore::restoreListPath("Docs")));
+
+        const QMap<QString, test::EntryState> before = programFolder();
+        QPointer<frmRestoring> window = Form<frmRestoring>::load();
+        EXPECT_FALSE(window.isNull());
+        if (!window)
+            return QString();
+        window->startRestore({*version, newFolder.isEmpty(), newFolder});
+        EXPECT_TRUE(platform::waitWhile([&] { return window && !window->tmrClose->isActive(); }, RestoreLimitMs));
+        if (!window)
+            return QString();
+        window->tmrClose->stop();
+        const QString status = window->lblStatus->toPlainText();
+
+        // Nothing was written but the targets, and the work folder is gone.
+        const QString targets
+            = newFolder.isEmpty() ? QStringLiteral("source") : QDir(home.path()).relativeFilePath(newFolder);
+        EXPECT_EQ(below(programFolder(), targets, false), below(before, targets, false));
+        EXPECT_EQ(QDir(programFile("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList());
+        EXPECT_TRUE(logLines().contains("================Restore Complete=============="));
+
+        // The countdown closes the window.
+        for (int tick = 0; tick < 14 && window; ++tick)
+            window->tmrClose_Timer();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull());
+        return status;
+    }
+
+    // The listed files below `root`, at their paths without the leading "/" and as they were backed
+    // up, and nothing else; "" stands for their previous location.
+    void expectListedFilesBelow(const QString& root)
+    {
+        const QString top = root.isEmpty() ? source : root;
+        QStringList expected;
+        for (const QString& file : std::as_const(listed))
+            expected << QDir(top).relativeFilePath(root + file);
+        expected.sort();
+        EXPECT_EQ(test::filesBelow(top), expected);
+        for (const QString& file : std::as_const(listed))
+            EXPECT_EQ(test::readFile(root + file), contents.value(file)) << file.toStdString();
+    }
+};
+} // namespace
+
+TEST_F(RestoreRoundTripTest, EveryPackingAndProtectionRestoresByteForByte)
+{
+    for (const int compression : {0, 1, 2}) {
+        for (const bool protect : {false, true}) {
+            for (const bool newFolder : {false, true}) {
+                SCOPED_TRACE(QStringLiteral("compression %1, protected %2, %3")
+                                 .arg(compression)
+                                 .arg(protect)
+                                 .arg(newFolder ? "new folder" : "previous location")
+                                 .toStdString());
+                QDir(backup(1)).removeRecursively();
+                // Time-stamp folders give the version a folder of its own.
+                makeSet({.compression = compression, .protect = protect, .timestamps = compression != 0});
+                runAndClose();
+                ASSERT_EQ(saved("Status"), "Success");
+
+                const QString target = newFolder ? programFile("restored here") : QString();
+                if (!newFolder) {
+                    for (const QString& file : std::as_const(listed))
+                        ASSERT_TRUE(QFile::remove(file));
+                    ASSERT_TRUE(QDir(source + "/Docs").removeRecursively());
+                }
+                const QString status = restoreLatest(target);
+                EXPECT_TRUE(status.startsWith("Done!\nFiles restored: 7, skipped: 0, missing: 0, failed: 0."))
+                    << status.toStdString();
+
+                if (newFolder) {
+                    expectListedFilesBelow(target);
+                    ASSERT_TRUE(QDir(target).removeRecursively());
+                } else {
+                    expectListedFilesBelow(QString());
+                    ASSERT_TRUE(test::writeFile(excluded, "left out by the exclude mask"));
+                }
+            }
+        }
+    }
+}
