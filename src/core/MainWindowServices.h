@@ -38,12 +38,10 @@ public:
     // when it does not exist.
     virtual void enableMailTest() { }
 
-    // The set list as the run window's schedule clock reads it: the number of rows, and one cell of a
-    // row (row from 0; subItem 0 the set's name, then the columns after it from 1).
-    virtual int setRowCount() const { return 0; }
-    virtual QString setRowCell(int, int) const { return QString(); }
-    // Appends a set to the run queue and switches the queue's timer on.
-    virtual void queueRun(const QString&) { }
+    // One tick of a schedule clock: queues every set whose "Next run time" has come and starts the
+    // run queue. The main window's clock and the run window's clock both call it; a set is queued
+    // once for each due time, whichever clock sees it first.
+    virtual void queueDueSets() { }
     // Shows the set's row in red: its last run failed.
     virtual void showSetRowFailed(const QString&) { }
     // Loads a set into CurrentSet, strSetText and the window; with bFromFile false and an empty

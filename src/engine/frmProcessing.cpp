@@ -18,8 +18,6 @@
 #include "engine/BackupRun.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
-#include "platform/Clock.h"
-#include "platform/DateText.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
 #include "platform/Prompt.h"
@@ -57,19 +55,6 @@ QPushButton* makeButton(QWidget* owner, const char* name, const QString& caption
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     return button;
-}
-
-// Whether the "Next run time" text falls in the same calendar minute as `now`.
-std::optional<bool> dueAt(const QString& nextRun, const QDateTime& now)
-{
-    const QStringList parts = nextRun.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.size() < 2)
-        return std::nullopt;
-    const std::optional<QDate> date = platform::DateText::parseDate(parts.at(0));
-    const std::optional<QTime> time = platform::DateText::parseTime(parts.at(1));
-    if (!date || !time)
-        return std::nullopt;
-    return *date == now.date() && time->hour() == now.time().hour() && time->minute() == now.time().minute();
 }
 } // namespace
 
@@ -249,28 +234,9 @@ void frmProcessing::Timer3_Timer()
 
 void frmProcessing::tmrScheduler_Timer()
 {
-    core::MainWindowServices* main = core::mainWindowServices();
-    if (!main)
-        return;
-    const int rows = main->setRowCount();
-    for (int row = 0; row < rows; ++row) {
-        platform::doEvents();
-        // Handlers that ran just now may have changed the list or taken the main window away.
-        main = core::mainWindowServices();
-        if (!main || row >= main->setRowCount())
-            return;
-        const QString nextRun = main->setRowCell(row, 3);
-        if (nextRun.isEmpty())
-            continue;
-        // A text that is no time is passed over, so that it never holds up the rows after it.
-        const std::optional<bool> due = dueAt(nextRun, platform::clock().now());
-        if (!due || !*due)
-            continue;
-        const QString setName = main->setRowCell(row, 0);
-        main->queueRun(setName);
-        main->setSetRowCell(setName, 3, QString());
-        main->setSetRowCell(setName, 4, QStringLiteral("Running..."));
-    }
+    // The main window decides what is due, so that both clocks queue a set once for each due time.
+    if (core::MainWindowServices* main = core::mainWindowServices())
+        main->queueDueSets();
 }
 
 void frmProcessing::timFTP_Timer()

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -24,9 +25,11 @@
 #include <QVBoxLayout>
 
 #include "core/ErrorReport.h"
+#include "core/FileSystemHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RegistryHelpers.h"
 #include "core/RunLog.h"
+#include "core/SetDocument.h"
 #include "core/Settings.h"
 #include "core/ShellHelpers.h"
 #include "editors/frmFilesAndDirectories.h"
@@ -46,6 +49,7 @@
 #include "localisation/frmLanguage.h"
 #include "mail/frmEmailAdd.h"
 #include "mail/frmSck.h"
+#include "main_window/FileViewRows.h"
 #include "main_window/Form8.h"
 #include "main_window/ProgramPictures.h"
 #include "main_window/SetListWidget.h"
@@ -427,7 +431,12 @@ void frmMain::buildTimers()
     timSchedule = makeTimer("timSchedule", 250, false);
     tmrTrayIcon = makeTimer("tmrTrayIcon", 5000, true);
     mailTimer = makeTimer("mailTimer", 1000, false);
+    connect(tmrScheduler, &QTimer::timeout, this, &frmMain::tmrScheduler_Timer);
+    connect(tmrProcessSchedule, &QTimer::timeout, this, &frmMain::tmrProcessSchedule_Timer);
+    connect(timSchedule, &QTimer::timeout, this, &frmMain::timSchedule_Timer);
     connect(tmrTrayIcon, &QTimer::timeout, this, &frmMain::tmrTrayIcon_Timer);
+    m_exitWait = new QTimer(this);
+    connect(m_exitWait, &QTimer::timeout, this, &frmMain::exitWait_Timer);
 }
 
 QAction* frmMain::toolbarButton(int index) const
@@ -617,7 +626,7 @@ void frmMain::unloadWindow(UnloadMode mode)
         programEnd()();
         return;
     }
-    if (Form_QueryUnload(mode))
+    if (Form_QueryUnload(mode) && stopRunBeforeExit(mode))
         Form_Unload();
 }
 
@@ -834,6 +843,8 @@ void frmMain::Win2kService_Stop()
 {
     core::state().ServiceMode = false;
     m_close.ExitRequested = true;
+    // The system ends the program: nobody is asked.
+    m_exitConfirmed = true;
     unloadWindow(UnloadMode::Code);
 }
 
@@ -905,24 +916,24 @@ void frmMain::Command1_Click()
     // The language template comes with the template writer.
 }
 
+void frmMain::reportNotOpened(const QString& location, const QVariantList& args, const QString& window)
+{
+    core::reportFailure(location, args, core::err::ObjectNotSet,
+                        QStringLiteral("The window %1 could not be opened.").arg(window));
+}
+
 void frmMain::mnuFileNewItem_Click()
 {
-    if (editors::frmWizard* wizard = Form<editors::frmWizard>::load())
-        wizard->exec();
+    editors::frmWizard* wizard = Form<editors::frmWizard>::load();
+    if (!wizard) {
+        reportNotOpened(QStringLiteral("frmMain.mnuFileNewItem_Click"), {}, QStringLiteral("frmWizard"));
+        return;
+    }
+    wizard->exec();
     if (newItem) {
         newItem = false;
         LoadBackupSets(-1);
     }
-}
-
-void frmMain::mnuFileExecute_Click()
-{
-    // The manual run comes with the run queue.
-}
-
-void frmMain::mnuBackupAll_Click()
-{
-    // Queueing every set comes with the run queue.
 }
 
 void frmMain::mnuFileRestore_Click()
@@ -932,7 +943,34 @@ void frmMain::mnuFileRestore_Click()
 
 void frmMain::mnuFileDelete_Click()
 {
-    // Deleting a set comes with the set commands.
+    const QTreeWidgetItem* row = lstBackupSet->currentItem();
+    if (!row || !row->isSelected())
+        return;
+    const QString name = row->text(0);
+    // A run would write the document again, and a queued set would find it gone.
+    if (setIsBusy(name))
+        return;
+    platform::Message question;
+    question.text = message("MSG_CONFIRM_DELETION").replace(QStringLiteral("<filename>"), name);
+    question.title = core::state().AppTitle;
+    question.buttons = platform::Buttons::YesNo;
+    question.icon = platform::Icon::Exclamation;
+    question.parent = this;
+    if (platform::prompt().show(question) != platform::Answer::Yes)
+        return;
+    // The question let the clock run: the set may have been queued meanwhile.
+    if (setIsBusy(name))
+        return;
+    // The document's .bak copy and the restore list stay, so the set can still be brought back.
+    for (const QString& path : {core::setDocumentPath(name), fileListCachePath(name), core::setFileListPath(name)}) {
+        QFile file(path);
+        if (file.exists() && !file.remove()) {
+            core::reportFailure(QStringLiteral("frmMain.mnuFileDelete_Click"), {}, core::err::PermissionDenied,
+                                QStringLiteral("%1 cannot be deleted: %2").arg(path, file.errorString()));
+        }
+    }
+    setSetCommands(false, false, false, false);
+    LoadBackupSets(-1);
 }
 
 void frmMain::mnuFileSettings_Click()
@@ -942,6 +980,10 @@ void frmMain::mnuFileSettings_Click()
 
 void frmMain::mnu_Pref_Click()
 {
+    if (!Form<frmPrefs2>::load()) {
+        reportNotOpened(QStringLiteral("frmMain.mnu_Pref_Click"), {}, QStringLiteral("frmPrefs2"));
+        return;
+    }
     showPreferences(false);
 }
 
@@ -954,8 +996,12 @@ void frmMain::mnuFileExit_Click()
 void frmMain::mnuProjectSettings_Click()
 {
     Modified = false;
-    if (editors::frmSettings* settings = Form<editors::frmSettings>::load())
-        settings->show();
+    editors::frmSettings* settings = Form<editors::frmSettings>::load();
+    if (!settings) {
+        reportNotOpened(QStringLiteral("frmMain.mnuProjectSettings_Click"), {}, QStringLiteral("frmSettings"));
+        return;
+    }
+    settings->show();
 }
 
 void frmMain::mnuViewToolbar_Click()
@@ -981,20 +1027,67 @@ void frmMain::mnuRunItem_Click(int) { }
 
 void frmMain::mnuToolsItem_Click(int Index)
 {
-    if (Index == 0) {
-        if (restore::frmExtract* extract = Form<restore::frmExtract>::load())
-            extract->show();
-    } else if (Index == 1) {
-        if (restore::frmDecrypt* decrypt = Form<restore::frmDecrypt>::load())
-            decrypt->show();
+    const QString location = QStringLiteral("frmMain.mnuToolsItem_Click(Index)");
+    QWidget* tool = nullptr;
+    switch (Index) {
+    case 0:
+        tool = Form<restore::frmExtract>::load();
+        break;
+    case 1:
+        tool = Form<restore::frmDecrypt>::load();
+        break;
+    case 2:
+        viewLog();
+        return;
+    default:
+        return;
     }
-    // Index 2, the log, comes with the set commands.
+    if (!tool) {
+        reportNotOpened(location, {Index}, Index == 0 ? QStringLiteral("frmExtract") : QStringLiteral("frmDecrypt"));
+        return;
+    }
+    tool->show();
+    tool->raise();
 }
 
-void frmMain::mnuLanguagesItem_Click(int)
+void frmMain::viewLog()
 {
-    if (localisation::frmLanguage* languages = Form<localisation::frmLanguage>::load())
-        languages->show();
+    const QString location = QStringLiteral("frmMain.mnuToolsItem_Click(Index)");
+    const QString path = core::RunLogPath();
+    if (core::FileExists(path)) {
+        const qint32 code = core::ShellExecuteOpen(path, platform::ProgramFolder::path());
+        if (code <= 32) {
+            core::reportFailure(
+                location, {2}, core::err::FileNotFound,
+                QStringLiteral("The log %1 cannot be opened: %2").arg(path, core::ShowShellExecuteError(code, false)));
+            core::ShowShellExecuteError(code, true);
+        }
+        return;
+    }
+    platform::Message question;
+    question.text = message("MSG_LOGGING");
+    question.buttons = platform::Buttons::YesNo;
+    question.parent = this;
+    if (platform::prompt().show(question) != platform::Answer::Yes)
+        return;
+    core::state().LoggingEnabled = true;
+    if (!core::WritePreference(QStringLiteral("chkLog"), QStringLiteral("1")))
+        core::reportFailure(
+            location, {2}, core::err::PathFileAccess,
+            QStringLiteral("The logging switch cannot be stored; logging is on until the program ends."));
+    core::LogEvent(QStringLiteral("Started Logging"));
+}
+
+void frmMain::mnuLanguagesItem_Click(int Index)
+{
+    localisation::frmLanguage* languages = Form<localisation::frmLanguage>::load();
+    if (!languages) {
+        reportNotOpened(QStringLiteral("frmMain.mnuLanguagesItem_Click(Index)"), {Index},
+                        QStringLiteral("frmLanguage"));
+        return;
+    }
+    languages->show();
+    languages->raise();
 }
 
 void frmMain::mnuHelpItem_Click(int)
@@ -1002,16 +1095,25 @@ void frmMain::mnuHelpItem_Click(int)
     Form8::helpCycle();
 }
 
-void frmMain::mnuAboutItem_Click(int)
+void frmMain::mnuAboutItem_Click(int Index)
 {
-    if (frmAbout* about = Form<frmAbout>::load())
-        about->show();
+    frmAbout* about = Form<frmAbout>::load();
+    if (!about) {
+        reportNotOpened(QStringLiteral("frmMain.mnuAboutItem_Click(Index)"), {Index}, QStringLiteral("frmAbout"));
+        return;
+    }
+    about->show();
+    about->raise();
 }
 
 void frmMain::mnuHelpAbout_Click()
 {
-    if (frmAbout* about = Form<frmAbout>::load())
-        about->exec();
+    frmAbout* about = Form<frmAbout>::load();
+    if (!about) {
+        reportNotOpened(QStringLiteral("frmMain.mnuHelpAbout_Click"), {}, QStringLiteral("frmAbout"));
+        return;
+    }
+    about->exec();
 }
 
 void frmMain::tlbTools_ButtonClick(int index)
@@ -1023,11 +1125,18 @@ void frmMain::tlbTools_ButtonClick(int index)
     case 3:
         mnuFileExecute_Click();
         break;
-    case 4:
+    case 4: {
         core::state().bStopBackup = false;
-        if (restore::frmVersions* versions = Form<restore::frmVersions>::load())
-            versions->show();
+        restore::frmVersions* versions = Form<restore::frmVersions>::load();
+        if (!versions) {
+            reportNotOpened(QStringLiteral("frmMain.tlbTools_ButtonClick(Button)"), {index},
+                            QStringLiteral("frmVersions"));
+            break;
+        }
+        versions->show();
+        versions->raise();
         break;
+    }
     case 5:
         mnuFileDelete_Click();
         break;
@@ -1046,9 +1155,13 @@ void frmMain::tlbTools_ButtonClick(int index)
         question.buttons = platform::Buttons::YesNo;
         question.icon = platform::Icon::Critical;
         question.parent = this;
-        // Ends at once, without the steps of an exit.
-        if (platform::prompt().show(question) == platform::Answer::Yes)
-            programEnd()();
+        // The exit itself is the one every exit takes: the column widths, the tray icon, the closing
+        // line, and a running backup ended through its Cancel first.
+        if (platform::prompt().show(question) == platform::Answer::Yes) {
+            m_exitConfirmed = true;
+            m_close.ExitRequested = true;
+            unloadWindow(UnloadMode::Code);
+        }
         break;
     }
     default:

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QStringList>
+#include <QVariantList>
 
 #include "core/MainWindowServices.h"
 #include "main_window/CloseDecision.h"
+#include "main_window/ScheduleClock.h"
 #include "main_window/SetLoader.h"
 
 class QAction;
@@ -109,7 +112,22 @@ public:
     void cmdWebsite_Click();
     void Command1_Click();
 
-    // The menus and the toolbar. Running, deleting and queueing sets come with the schedule clock.
+    // The schedule clock, the run queue's pump and its starter. The clock queues the sets that are
+    // due (queueDueSets); the pump starts one queued set at a time, and only while no run window is
+    // open, since runs share the loaded set and the run flags; the starter loads the set and opens the
+    // run window. A set whose document cannot be loaded is skipped. Once the run has ended and its
+    // window is gone or hidden, the list is rebuilt with the set that ran selected.
+    void tmrScheduler_Timer();
+    void tmrProcessSchedule_Timer();
+    void timSchedule_Timer();
+    // Appends a set to the run queue, marks its row "Running..." and starts the pump.
+    void queueRun(const QString& setName);
+    // Whether a run window is open: its run is about to start or under way, or the user still sees it.
+    bool runWindowOpen() const;
+    // Whether a set waits in the run queue or is being run; such a set cannot be deleted.
+    bool setIsBusy(const QString& setName) const;
+
+    // The menus and the toolbar.
     void mnuFileNewItem_Click();
     void mnuFileExecute_Click();
     void mnuBackupAll_Click();
@@ -144,9 +162,7 @@ public:
     void setStatusText(const QString& text) override;
     void showPreferences(bool modal) override;
     void enableMailTest() override;
-    int setRowCount() const override;
-    QString setRowCell(int row, int subItem) const override;
-    void queueRun(const QString& setName) override;
+    void queueDueSets() override;
     void showSetRowFailed(const QString& setName) override;
 
     // A new set was written by the wizard; the properties window saved the set.
@@ -213,6 +229,24 @@ private:
     void buildToolbar();
     void buildTimers();
 
+    // An exit while a run is under way: asks (unless the system ends the program or the user has
+    // confirmed already), requests the stop through the run window's Cancel and lets the exit go on
+    // once the run has ended through its cancelled path. True when the exit may go on now.
+    bool stopRunBeforeExit(UnloadMode mode);
+    void exitWait_Timer();
+    bool runUnderWay() const;
+    // The rows are rebuilt after a queued run (or a skipped one) with the set `setName` selected.
+    void reloadListAt(const QString& setName);
+    void endQueuedRun();
+    void startPump();
+    // The name of the set whose document is loaded now; empty when the last load failed.
+    QString loadedSetName() const;
+    void viewLog();
+    // A window a menu opens that would not load: the handler reports it and ends.
+    static void reportNotOpened(const QString& location, const QVariantList& args, const QString& window);
+    // Applies the busy rule to Delete after the queue or the runs changed.
+    void refreshDeleteCommand();
+
     void makeProgramFolders();
     void decideServiceMode();
     void applyColumnWidths();
@@ -230,6 +264,21 @@ private:
     QList<int> m_storedWidths;
     CloseFlags m_close;
     bool m_unloaded = false;
+    // The user answered the toolbar's exit question, or the system ends the program: no more asking.
+    bool m_exitConfirmed = false;
+    // An exit waits for the run it stopped; nothing new starts meanwhile.
+    bool m_exiting = false;
+    UnloadMode m_exitMode = UnloadMode::Code;
+    QTimer* m_exitWait = nullptr;
+    int m_exitWaitTicks = 0;
+
+    ScheduleClock m_scheduleClock;
+    // The queued set the starter began, while the pump waits for its run to end.
+    std::optional<QString> m_queuedRun;
+    // The set of the run window opened last (queued or manual).
+    QString m_runningSet;
+    // Whether the set loader allows Delete for the selected set; the busy rule comes on top.
+    bool m_deleteAllowed = false;
     QLabel* m_statusPanel = nullptr;
 
     enum class LoadOutcome

@@ -118,23 +118,6 @@ bool frmMain::setSetRowCell(const QString& setName, int subItem, const QString& 
     return true;
 }
 
-int frmMain::setRowCount() const
-{
-    return lstBackupSet->topLevelItemCount();
-}
-
-QString frmMain::setRowCell(int row, int subItem) const
-{
-    const QTreeWidgetItem* item = lstBackupSet->topLevelItem(row);
-    return item ? item->text(subItem) : QString();
-}
-
-void frmMain::queueRun(const QString& setName)
-{
-    lstSchedule->addItem(setName);
-    tmrProcessSchedule->start();
-}
-
 void frmMain::showSetRowFailed(const QString& setName)
 {
     if (QTreeWidgetItem* row = setRow(setName)) {
@@ -229,7 +212,7 @@ void frmMain::showFailedLoad(const QString& setName)
             row->setText(column, QString());
     }
     // A set whose row is listed can still be deleted.
-    const bool remove = row || toolbarButton(QStringLiteral("delete"))->isEnabled();
+    const bool remove = row || m_deleteAllowed;
     setSetCommands(false, false, remove, false);
 }
 
@@ -336,6 +319,9 @@ QIcon frmMain::filePicture(const QFileInfo& info)
 
 void frmMain::setSetCommands(bool go, bool restore, bool remove, bool settings)
 {
+    m_deleteAllowed = remove;
+    const QTreeWidgetItem* selected = selectedSetRow();
+    remove = remove && !(selected && setIsBusy(selected->text(0)));
     toolbarButton(QStringLiteral("go"))->setEnabled(go);
     toolbarButton(QStringLiteral("restore"))->setEnabled(restore);
     toolbarButton(QStringLiteral("delete"))->setEnabled(remove);

@@ -30,7 +30,7 @@ namespace
 {
 const QString CancelBanner = "=======BACKUP CANCEL/STOP BUTTON PRESSED=========";
 
-// The main window as the run window sees it: a window to follow, the set list's rows and the queue.
+// The main window as the run window sees it: a window to follow, the set list's rows and its clock.
 class FakeMainWindow : public core::MainWindowServices
 {
 public:
@@ -52,9 +52,7 @@ public:
     void showFileList(const QStringList&, const QList<bool>&) override { }
     QStringList& globalVersions() override { return versions; }
     QWidget* mainWindow() override { return &window; }
-    int setRowCount() const override { return int(rows.size()); }
-    QString setRowCell(int row, int subItem) const override { return rows.value(row).value(subItem); }
-    void queueRun(const QString& setName) override { queued << setName; }
+    void queueDueSets() override { ++clockTicks; }
     bool LoadBackup(bool bFromFile, const QString& strBackupname) override
     {
         EXPECT_FALSE(bFromFile);
@@ -65,7 +63,7 @@ public:
 
     QWidget window;
     QList<QStringList> rows;
-    QStringList queued;
+    int clockTicks = 0;
     QStringList versions;
     // The Status the set's document held at each load.
     QStringList loadsSaw;
@@ -266,32 +264,16 @@ TEST_F(RunWindowTest, TheSetIsLoadedAgainAfterItsOutcomeIsSavedOnEitherEnding)
     }
 }
 
-TEST_F(RunWindowTest, ScheduleClockQueuesTheSetsDueThisMinuteOnce)
+TEST_F(RunWindowTest, ScheduleClockAsksTheMainWindowToQueueTheDueSets)
 {
-    main.rows = {
-        {"A", "", "", "10/12/2026 12:00:00", "Local/LAN"},
-        {"B", "", "", "10/12/2026 12:01:00", "Local/LAN"},
-        {"C", "", "", "11/12/2026 12:00:00", "Local/LAN"},
-        {"D", "", "", "", "Local/LAN"},
-        {"E", "", "", "10/12/2026 12:00:59", "FTP"},
-        // A text that is no time holds up no row after it.
-        {"F", "", "", "soon", "Local/LAN"},
-        {"G", "", "", "10/12/2026 12:00:00", "Local/LAN"},
-    };
+    // What is due, and queueing it once, is the main window's one due test for both clocks.
     frmProcessing window;
     window.Timer1->stop();
-
     window.tmrScheduler_Timer();
     window.tmrScheduler_Timer();
-
-    EXPECT_EQ(main.queued, QStringList({"A", "E", "G"}));
-    for (const int row : {0, 4, 6}) {
-        EXPECT_EQ(main.rows.at(row).at(3), QString()) << row;
-        EXPECT_EQ(main.rows.at(row).at(4), "Running...") << row;
-    }
-    EXPECT_EQ(main.rows.at(1).at(4), "Local/LAN");
-    EXPECT_EQ(main.rows.at(5).at(3), "soon");
+    EXPECT_EQ(main.clockTicks, 2);
     EXPECT_EQ(window.tmrScheduler->interval(), 500);
+    EXPECT_TRUE(window.tmrScheduler->isActive());
 }
 
 TEST_F(RunWindowTest, FollowsTheMainWindowsStateAndVisibility)

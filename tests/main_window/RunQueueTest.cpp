@@ -1,0 +1,333 @@
+#include <QFile>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "core/ProgramState.h"
+#include "engine/frmProcessing.h"
+#include "main_window/BackupSetList.h"
+#include "main_window/MainWindowTest.h"
+#include "main_window/SetDocumentFixtures.h"
+
+using main_window::frmMain;
+using platform::Form;
+using test::SetDocumentFixture;
+
+namespace
+{
+const QString Queuing = "=============QUEUING SCHEDULE %1================";
+const QString Banner = "=============================================";
+const QString Beginning = "=====Beginning Scheduled Event===============";
+const QString Finished = "=============SCHEDULE FINISHED===============";
+
+// The schedule clock, the run queue and the runs they start. The clock stands at noon on 10 December
+// 2026 until a test moves it; the timers are ticked by hand, so nothing waits for real time.
+class RunQueueTest : public test::MainWindowTest
+{
+protected:
+    // A set that runs every day at `time`, or never when `time` is empty.
+    void store(const QString& name, const QString& time = QString()) const
+    {
+        SetDocumentFixture document;
+        document.set("GENERAL", "ItemName", name);
+        if (!time.isEmpty()) {
+            document.set("GENERAL", "Scheduler", "-1")
+                .set("SCHEDULER", "StartTime", time)
+                .set("SCHEDULER", "Repeat", "-1");
+        }
+        ASSERT_TRUE(test::writeFile(programFile("data/" + name + ".sbd"), document.text().toUtf8()));
+    }
+
+    static QTreeWidgetItem* row(frmMain* main, const QString& name)
+    {
+        QTreeWidgetItem* found = main->setRow(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    static QString cell(frmMain* main, const QString& name, int column)
+    {
+        const QTreeWidgetItem* found = row(main, name);
+        return found ? found->text(column) : QString();
+    }
+    static QStringList queue(frmMain* main)
+    {
+        QStringList names;
+        for (int i = 0; i < main->lstSchedule->count(); ++i)
+            names << main->lstSchedule->item(i)->text();
+        return names;
+    }
+    static QString selected(frmMain* main)
+    {
+        const QList<QTreeWidgetItem*> rows = main->lstBackupSet->selectedItems();
+        return rows.isEmpty() ? QString() : rows.first()->text(0);
+    }
+
+    // The log's texts without their date and time.
+    QStringList logTexts() const
+    {
+        QStringList texts;
+        for (const QString& line : log().split("\r\n", Qt::SkipEmptyParts))
+            texts << line.mid(20);
+        return texts;
+    }
+    int logged(const QString& text) const { return static_cast<int>(logTexts().count(text)); }
+
+    // Ticks the queue's timers and the run window's start timer, as the event loop would, until none
+    // has anything left to do.
+    static void runQueue(frmMain* main)
+    {
+        for (int step = 0; step < 100; ++step) {
+            if (main->timSchedule->isActive()) {
+                main->timSchedule_Timer();
+                continue;
+            }
+            engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
+            if (run && run->Timer1->isActive()) {
+                run->Timer1_Timer();
+                continue;
+            }
+            if (!main->tmrProcessSchedule->isActive())
+                return;
+            const QStringList before = queue(main);
+            main->tmrProcessSchedule_Timer();
+            // A pump that waits for an open window makes no progress by ticking.
+            if (main->tmrProcessSchedule->isActive() && !main->timSchedule->isActive() && queue(main) == before
+                && main->runWindowOpen())
+                return;
+        }
+        FAIL() << "the queue did not come to rest";
+    }
+
+    void tickAt(frmMain* main, const QTime& time)
+    {
+        clock.set(QDateTime(QDate(2026, 12, 10), time));
+        main->tmrScheduler_Timer();
+    }
+};
+} // namespace
+
+TEST_F(RunQueueTest, ADueSetIsQueuedOnceRunsAndIsSelectedAfterwards)
+{
+    store("Docs", "13:00:00");
+    store("Mail");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(cell(main, "Docs", main_window::NextRunTimeColumn), "10/12/2026 13:00:00");
+
+    tickAt(main, QTime(12, 59, 59));
+    EXPECT_TRUE(queue(main).isEmpty());
+
+    tickAt(main, QTime(13, 0, 10));
+    EXPECT_EQ(queue(main), QStringList {"Docs"});
+    EXPECT_EQ(logged(Queuing.arg("Docs")), 1);
+    EXPECT_EQ(cell(main, "Docs", main_window::NextRunTimeColumn), "");
+    EXPECT_EQ(cell(main, "Docs", main_window::NextLocationColumn), "Running...");
+    EXPECT_TRUE(main->tmrProcessSchedule->isActive());
+    // The next ticks of that minute, and the run window's clock, find it queued already.
+    tickAt(main, QTime(13, 0, 40));
+    main->queueDueSets();
+    EXPECT_EQ(queue(main), QStringList {"Docs"});
+    EXPECT_EQ(logged(Queuing.arg("Docs")), 1);
+
+    runQueue(main);
+    const QStringList texts = logTexts();
+    const qsizetype start = texts.indexOf(Beginning);
+    ASSERT_GT(start, 0);
+    EXPECT_EQ(texts.mid(start - 1, 4), (QStringList {Banner, Beginning, Banner, "Schedule Name: Docs"}));
+    EXPECT_GT(texts.indexOf(Finished), start);
+    EXPECT_EQ(logged(Finished), 1);
+    EXPECT_TRUE(queue(main).isEmpty());
+    EXPECT_FALSE(main->tmrProcessSchedule->isActive());
+    // The list is rebuilt: the set that ran is selected and loaded, its cell shows the next run.
+    EXPECT_EQ(selected(main), "Docs");
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Docs");
+    EXPECT_EQ(core::state().RunningIndex, 0);
+    EXPECT_EQ(cell(main, "Docs", main_window::NextRunTimeColumn), "11/12/2026 13:00:00");
+    EXPECT_EQ(cell(main, "Docs", main_window::NextLocationColumn), "");
+
+    tickAt(main, QTime(13, 0, 50));
+    EXPECT_TRUE(queue(main).isEmpty());
+}
+
+TEST_F(RunQueueTest, AMissedMinuteRunsOnceAndABadRowBlocksNoOtherRow)
+{
+    store("Archive", "13:00:00");
+    store("Docs", "13:00:00");
+    store("Mail", "14:00:00");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    row(main, "Archive")->setText(main_window::NextRunTimeColumn, "10/12/2026");
+
+    // The machine slept from noon to half past three.
+    tickAt(main, QTime(15, 30, 0));
+    EXPECT_EQ(queue(main), (QStringList {"Docs", "Mail"}));
+    tickAt(main, QTime(15, 30, 30));
+    tickAt(main, QTime(15, 31, 0));
+    EXPECT_EQ(queue(main), (QStringList {"Docs", "Mail"}));
+    EXPECT_EQ(logged(Queuing.arg("Archive")), 0);
+
+    runQueue(main);
+    EXPECT_EQ(logged("Schedule Name: Docs"), 1);
+    EXPECT_EQ(logged("Schedule Name: Mail"), 1);
+    EXPECT_EQ(logged(Finished), 2);
+    EXPECT_EQ(selected(main), "Mail");
+}
+
+TEST_F(RunQueueTest, BackupAllQueuesEverySetInListOrderAfterAskingAndRunsThemInTurn)
+{
+    for (const char* name : {"Alpha", "Beta", "Gamma"})
+        store(name, "18:00:00");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+
+    prompt.answer(platform::Answer::No);
+    main->mnuBackupAll_Click();
+    ASSERT_EQ(prompt.shown.size(), 1U);
+    EXPECT_EQ(prompt.shown[0].text,
+              "Are you sure you want to backup all items now?\r\n\r\nThey will be scheduled to begin immediately.  "
+              "Large backups could take a long time to complete");
+    EXPECT_EQ(prompt.shown[0].title, "Really start all backups now?");
+    EXPECT_EQ(prompt.shown[0].buttons, platform::Buttons::YesNo);
+    EXPECT_TRUE(queue(main).isEmpty());
+    EXPECT_FALSE(main->tmrProcessSchedule->isActive());
+
+    prompt.answer(platform::Answer::Yes);
+    main->mnuBackupAll_Click();
+    EXPECT_EQ(queue(main), (QStringList {"Alpha", "Beta", "Gamma"}));
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        EXPECT_EQ(cell(main, name, main_window::NextRunTimeColumn), "");
+        EXPECT_EQ(cell(main, name, main_window::NextLocationColumn), "Running...");
+    }
+    EXPECT_TRUE(main->tmrProcessSchedule->isActive());
+
+    runQueue(main);
+    QStringList started;
+    for (const QString& text : logTexts()) {
+        if (text.startsWith("Schedule Name: "))
+            started << text.mid(15);
+    }
+    EXPECT_EQ(started, (QStringList {"Alpha", "Beta", "Gamma"}));
+    EXPECT_EQ(logged(Finished), 3);
+    EXPECT_FALSE(log().contains("QUEUING SCHEDULE"));
+    EXPECT_EQ(selected(main), "Gamma");
+}
+
+TEST_F(RunQueueTest, AQueuedSetWhoseDocumentIsGoneOrDamagedIsSkipped)
+{
+    store("Alpha");
+    store("Beta");
+    store("Gamma");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(core::state().CurrentSet.ItemName, "Alpha");
+    main->queueRun("Beta");
+    main->queueRun("Gamma");
+    ASSERT_TRUE(QFile::remove(programFile("data/Beta.sbd")));
+    ASSERT_TRUE(test::writeFile(programFile("data/Gamma.sbd"), "not a set document"));
+
+    main->tmrProcessSchedule_Timer();
+    main->timSchedule_Timer();
+    // Nothing runs in its place: the set loaded before is not run.
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+    runQueue(main);
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+    EXPECT_EQ(logged("E: The backup set Beta cannot be loaded; it is skipped."), 1);
+    EXPECT_EQ(logged("E: The backup set Gamma cannot be loaded; it is skipped."), 1);
+    EXPECT_EQ(logged(Finished), 2);
+    EXPECT_TRUE(queue(main).isEmpty());
+    EXPECT_EQ(selected(main), "Alpha");
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Alpha");
+    EXPECT_FALSE(core::state().CurrentSet.LoadFailed);
+}
+
+TEST_F(RunQueueTest, TheQueueWaitsWhileARunWindowIsOpen)
+{
+    store("Alpha");
+    store("Beta");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(main->isVisible());
+
+    // A manual run of Alpha is open; Beta falls due meanwhile.
+    main->mnuFileExecute_Click();
+    engine::frmProcessing* manual = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(manual, nullptr);
+    EXPECT_TRUE(manual->isVisible());
+    EXPECT_EQ(manual->windowModality(), Qt::ApplicationModal);
+    main->queueRun("Beta");
+    main->tmrProcessSchedule_Timer();
+    EXPECT_FALSE(main->timSchedule->isActive());
+    manual->Timer1_Timer();
+    // Finished, but still on the screen: the queue waits until the user or the countdown closes it.
+    main->tmrProcessSchedule_Timer();
+    EXPECT_FALSE(main->timSchedule->isActive());
+    EXPECT_EQ(queue(main), QStringList {"Beta"});
+
+    manual->cmdClose_Click();
+    main->tmrProcessSchedule_Timer();
+    ASSERT_TRUE(main->timSchedule->isActive());
+    main->timSchedule_Timer();
+    engine::frmProcessing* scheduled = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(scheduled, nullptr);
+    // The main window is shown, so the scheduled run is shown too, and waited for until it closes.
+    EXPECT_TRUE(scheduled->isVisible());
+    EXPECT_FALSE(core::state().bStopBackup);
+    scheduled->Timer1_Timer();
+    main->tmrProcessSchedule_Timer();
+    EXPECT_EQ(logged(Finished), 0);
+    scheduled->cmdClose_Click();
+    main->tmrProcessSchedule_Timer();
+    EXPECT_EQ(logged(Finished), 1);
+    EXPECT_EQ(selected(main), "Beta");
+}
+
+TEST_F(RunQueueTest, ARunWindowClosedBeforeItsRunStartsCountsAsFinished)
+{
+    store("Alpha");
+    store("Beta");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    main->queueRun("Alpha");
+    main->queueRun("Beta");
+    main->tmrProcessSchedule_Timer();
+    main->timSchedule_Timer();
+    engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(run->isHidden());
+    run->cmdClose_Click();
+
+    main->tmrProcessSchedule_Timer();
+    EXPECT_EQ(logged(Finished), 1);
+    runQueue(main);
+    EXPECT_EQ(logged("Schedule Name: Beta"), 1);
+    EXPECT_EQ(logged(Finished), 2);
+    EXPECT_FALSE(main->tmrProcessSchedule->isActive());
+}
+
+TEST_F(RunQueueTest, TheManualRunRunsTheLoadedSetOnly)
+{
+    store("Alpha");
+    store("Beta");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    core::state().bStopBackup = true;
+    main->lstBackupSet->setCurrentItem(main->lstBackupSet->topLevelItem(1));
+    main->lstBackupSet_ItemClick(main->lstBackupSet->topLevelItem(1));
+    main->mnuFileExecute_Click();
+    engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(run, nullptr);
+    EXPECT_FALSE(core::state().bStopBackup);
+    EXPECT_EQ(core::state().RunningIndex, 1);
+    // A second press brings the open window forward instead of starting another run.
+    main->mnuFileExecute_Click();
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), run);
+    run->cmdClose_Click();
+
+    // After a failed load the set in memory is another one: nothing runs.
+    ASSERT_TRUE(test::writeFile(programFile("data/Beta.sbd"), "damaged"));
+    main->lstBackupSet_ItemClick(main->lstBackupSet->topLevelItem(1));
+    ASSERT_TRUE(core::state().CurrentSet.LoadFailed);
+    main->mnuFileExecute_Click();
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+}
