@@ -127,7 +127,9 @@ public:
     // Whether a set waits in the run queue or is being run; such a set cannot be deleted.
     bool setIsBusy(const QString& setName) const;
 
-    // The menus and the toolbar.
+    // The menus and the toolbar. File > Backup runs the loaded set at once, unless a run window is
+    // open already; Backup All queues every set after asking; Delete asks, and never takes a set that
+    // is queued or running.
     void mnuFileNewItem_Click();
     void mnuFileExecute_Click();
     void mnuBackupAll_Click();

@@ -314,8 +314,14 @@ void frmMain::exitWait_Timer()
     m_exitWait->stop();
     if (runUnderWay())
         core::LogEvent(QStringLiteral("E: The running backup did not stop in time; the program ends anyway."));
-    if (Form_QueryUnload(m_exitMode))
+    if (Form_QueryUnload(m_exitMode)) {
         Form_Unload();
+        return;
+    }
+    // The close turned out to be no exit after all: the program goes on, and so does its clock.
+    m_exiting = false;
+    tmrScheduler->start();
+    startPump();
 }
 
 } // namespace main_window

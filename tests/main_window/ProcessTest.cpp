@@ -4,12 +4,19 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "core/ProgramState.h"
+#include "core/SetDocument.h"
+#include "core/SetText.h"
+#include "platform/DateText.h"
 #include "platform/EventLoop.h"
+#include "platform/ProgramFolder.h"
 #include "support/ProgramFolderTest.h"
+#include "support/ScopedEnv.h"
 
 namespace
 {
@@ -70,6 +77,8 @@ protected:
         environment.insert("QUILLBACK_HOME", home.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("XDG_CONFIG_HOME", config.path());
+        // Dates in set documents are read in the program's locale: the same as this test's.
+        environment.insert("LC_ALL", "en_GB.UTF-8");
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(program(), arguments);
@@ -177,4 +186,51 @@ TEST_F(ProcessTest, FirstStartChoosesEnglish)
     ASSERT_TRUE(waitForEnd(quillback));
     EXPECT_TRUE(userSettings().contains("Language=English\n")) << userSettings().toStdString();
     EXPECT_TRUE(userSettings().contains("showHelp=0"));
+}
+
+TEST_F(ProcessTest, ServiceRunsASetWhenItFallsDue)
+{
+    ASSERT_TRUE(test::writeFile(home.filePath("settings/service.ini"), "Active=1\n"));
+    const QString source = home.filePath("source/a.txt");
+    ASSERT_TRUE(test::writeFile(source, "alpha"));
+    ASSERT_TRUE(QDir().mkpath(home.filePath("backup")));
+    ASSERT_TRUE(QDir().mkpath(home.filePath("data")));
+    // A whole minute at least a quarter of a minute away, so that the start still sees it ahead.
+    QDateTime due = QDateTime::currentDateTime().addSecs(75);
+    due.setTime(QTime(due.time().hour(), due.time().minute()));
+    {
+        const test::ScopedEnv programHome("QUILLBACK_HOME", home.path().toUtf8());
+        platform::ProgramFolder::reset();
+        const auto restore = qScopeGuard([] { platform::ProgramFolder::reset(); });
+        core::BackupSetInfo& set = core::state().NewBackupSet;
+        set.ItemName = "Docs";
+        set.DestCount = 1;
+        set.RotationType = 1;
+        set.Dest[1].Type = 1;
+        set.Dest[1].LocalFolder = home.filePath("backup");
+        set.Schedule.Scheduler = true;
+        set.Schedule.StartDate = platform::DateText::shortDate(due.date());
+        set.Schedule.StartTime = platform::DateText::longTime(due.time());
+        ASSERT_TRUE(core::WriteProject({home.filePath("source")}));
+    }
+    const auto versions = [&] {
+        const QString document = QString::fromUtf8(test::readFile(home.filePath("data/Docs.sbd")));
+        return core::sectionLines(document, "VERSIONS").filter("LAN|");
+    };
+    const QString copy = home.filePath("backup") + source;
+
+    QProcess* quillback = start({"/s"});
+    const int limitMs = static_cast<int>(QDateTime::currentDateTime().msecsTo(due)) + 120000;
+    const bool ran = platform::waitWhile([&] { return !QFile::exists(copy) || versions().size() != 1; }, limitMs);
+    EXPECT_TRUE(ran) << log().toStdString();
+    EXPECT_EQ(test::readFile(copy), "alpha");
+    EXPECT_TRUE(versions().value(0).startsWith("LAN|" + home.filePath("backup") + "/|"))
+        << versions().join('\n').toStdString();
+    EXPECT_EQ(count("=============QUEUING SCHEDULE Docs================"), 1);
+
+    terminate(quillback);
+    ASSERT_TRUE(waitForEnd(quillback));
+    EXPECT_EQ(quillback->exitCode(), 0);
+    EXPECT_EQ(count("Schedule Name: Docs"), 1);
+    EXPECT_TRUE(log().endsWith(" Quillback closed\r\n")) << log().toStdString();
 }

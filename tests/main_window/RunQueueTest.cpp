@@ -1,18 +1,22 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include "core/ProgramState.h"
+#include "core/SetDocument.h"
+#include "core/SetText.h"
 #include "engine/frmProcessing.h"
 #include "main_window/BackupSetList.h"
 #include "main_window/MainWindowTest.h"
-#include "main_window/SetDocumentFixtures.h"
+#include "platform/EventLoop.h"
 
 using main_window::frmMain;
 using platform::Form;
-using test::SetDocumentFixture;
 
 namespace
 {
@@ -26,17 +30,33 @@ const QString Finished = "=============SCHEDULE FINISHED===============";
 class RunQueueTest : public test::MainWindowTest
 {
 protected:
-    // A set that runs every day at `time`, or never when `time` is empty.
+    // A set that copies one file to its own folder, every day at `time`, or never when `time` is empty.
     void store(const QString& name, const QString& time = QString()) const
     {
-        SetDocumentFixture document;
-        document.set("GENERAL", "ItemName", name);
+        ASSERT_TRUE(test::writeFile(source(name), name.toUtf8()));
+        ASSERT_TRUE(QDir().mkpath(programFile("backup")));
+        core::BackupSetInfo& set = core::state().NewBackupSet;
+        set = core::BackupSetInfo {};
+        set.ItemName = name;
+        set.DestCount = 1;
+        set.RotationType = 1;
+        set.Dest[1].Type = 1;
+        set.Dest[1].LocalFolder = programFile("backup/" + name);
         if (!time.isEmpty()) {
-            document.set("GENERAL", "Scheduler", "-1")
-                .set("SCHEDULER", "StartTime", time)
-                .set("SCHEDULER", "Repeat", "-1");
+            set.Schedule.Scheduler = true;
+            set.Schedule.StartDate = "01/11/2026";
+            set.Schedule.StartTime = time;
+            set.Schedule.Repeat = true;
         }
-        ASSERT_TRUE(test::writeFile(programFile("data/" + name + ".sbd"), document.text().toUtf8()));
+        ASSERT_TRUE(core::WriteProject({QFileInfo(source(name)).path()}));
+    }
+    QString source(const QString& name) const { return programFile("source/" + name + "/a.txt"); }
+    // The set ran: its file is in its folder and its document holds the version line.
+    bool delivered(const QString& name) const
+    {
+        const QString document = QString::fromUtf8(test::readFile(core::setDocumentPath(name)));
+        const QStringList versions = core::sectionLines(document, "VERSIONS").filter("LAN|");
+        return test::readFile(programFile("backup/" + name) + source(name)) == name.toUtf8() && versions.size() == 1;
     }
 
     static QTreeWidgetItem* row(frmMain* main, const QString& name)
@@ -137,6 +157,8 @@ TEST_F(RunQueueTest, ADueSetIsQueuedOnceRunsAndIsSelectedAfterwards)
     EXPECT_EQ(texts.mid(start - 1, 4), (QStringList {Banner, Beginning, Banner, "Schedule Name: Docs"}));
     EXPECT_GT(texts.indexOf(Finished), start);
     EXPECT_EQ(logged(Finished), 1);
+    EXPECT_TRUE(delivered("Docs")) << log().toStdString();
+    EXPECT_FALSE(delivered("Mail"));
     EXPECT_TRUE(queue(main).isEmpty());
     EXPECT_FALSE(main->tmrProcessSchedule->isActive());
     // The list is rebuilt: the set that ran is selected and loaded, its cell shows the next run.
@@ -144,7 +166,7 @@ TEST_F(RunQueueTest, ADueSetIsQueuedOnceRunsAndIsSelectedAfterwards)
     EXPECT_EQ(core::state().CurrentSet.ItemName, "Docs");
     EXPECT_EQ(core::state().RunningIndex, 0);
     EXPECT_EQ(cell(main, "Docs", main_window::NextRunTimeColumn), "11/12/2026 13:00:00");
-    EXPECT_EQ(cell(main, "Docs", main_window::NextLocationColumn), "");
+    EXPECT_EQ(cell(main, "Docs", main_window::NextLocationColumn), "Local/LAN");
 
     tickAt(main, QTime(13, 0, 50));
     EXPECT_TRUE(queue(main).isEmpty());
@@ -170,6 +192,9 @@ TEST_F(RunQueueTest, AMissedMinuteRunsOnceAndABadRowBlocksNoOtherRow)
     runQueue(main);
     EXPECT_EQ(logged("Schedule Name: Docs"), 1);
     EXPECT_EQ(logged("Schedule Name: Mail"), 1);
+    EXPECT_TRUE(delivered("Docs"));
+    EXPECT_TRUE(delivered("Mail"));
+    EXPECT_FALSE(delivered("Archive"));
     EXPECT_EQ(logged(Finished), 2);
     EXPECT_EQ(selected(main), "Mail");
 }
@@ -208,6 +233,8 @@ TEST_F(RunQueueTest, BackupAllQueuesEverySetInListOrderAfterAskingAndRunsThemInT
             started << text.mid(15);
     }
     EXPECT_EQ(started, (QStringList {"Alpha", "Beta", "Gamma"}));
+    for (const char* name : {"Alpha", "Beta", "Gamma"})
+        EXPECT_TRUE(delivered(name)) << name;
     EXPECT_EQ(logged(Finished), 3);
     EXPECT_FALSE(log().contains("QUEUING SCHEDULE"));
     EXPECT_EQ(selected(main), "Gamma");
@@ -239,6 +266,7 @@ TEST_F(RunQueueTest, AQueuedSetWhoseDocumentIsGoneOrDamagedIsSkipped)
     EXPECT_EQ(selected(main), "Alpha");
     EXPECT_EQ(core::state().CurrentSet.ItemName, "Alpha");
     EXPECT_FALSE(core::state().CurrentSet.LoadFailed);
+    EXPECT_FALSE(delivered("Alpha"));
 }
 
 TEST_F(RunQueueTest, TheQueueWaitsWhileARunWindowIsOpen)
@@ -329,5 +357,40 @@ TEST_F(RunQueueTest, TheManualRunRunsTheLoadedSetOnly)
     main->lstBackupSet_ItemClick(main->lstBackupSet->topLevelItem(1));
     ASSERT_TRUE(core::state().CurrentSet.LoadFailed);
     main->mnuFileExecute_Click();
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+}
+
+TEST_F(RunQueueTest, AnExitDuringARunLetsItEndCancelledBeforeTheProgramEnds)
+{
+    store("Docs");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    main->mnuFileExecute_Click();
+    engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(run, nullptr);
+    // The tray's Exit comes while the run's own code waits below it.
+    bool asked = false;
+    QObject::connect(run->lblStatus, &QPlainTextEdit::textChanged, run, [&] {
+        if (asked || !run->running())
+            return;
+        asked = true;
+        prompt.answer(platform::Answer::Yes);
+        main->mnuTrayClose_Click();
+        EXPECT_EQ(programEnds, 0);
+    });
+    run->Timer1_Timer();
+    ASSERT_TRUE(asked);
+    ASSERT_TRUE(platform::waitWhile([&] { return programEnds == 0; }, 10000));
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_EQ(prompt.shown.size(), 1U);
+
+    const QStringList texts = logTexts();
+    const qsizetype cancel = texts.indexOf("=======BACKUP CANCEL/STOP BUTTON PRESSED=========");
+    const qsizetype cancelled = texts.indexOf("=============BACKUP WAS CANCELLED (By error or user)=============");
+    ASSERT_GE(cancel, 0);
+    EXPECT_GT(cancelled, cancel);
+    EXPECT_EQ(texts.last(), "Quillback closed");
+    const QString document = QString::fromUtf8(test::readFile(core::setDocumentPath("Docs")));
+    EXPECT_EQ(core::ExtractItem(document, "Status"), "FAILURE (CANCELLED)");
     EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
 }
