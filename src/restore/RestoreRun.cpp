@@ -158,6 +158,14 @@ RestoreRun::Outcome RestoreRun::run()
         core::LogEvent(QStringLiteral("Backup Folder: ") + version.folder());
     }
 
+    // The restore list, the archive name and the destination belong to the loaded set.
+    if (loadedSetName() != m_request.setName) {
+        m_summary.error = QStringLiteral("The set \"%1\" is no longer the set loaded in the main window, so nothing "
+                                         "was restored.")
+                              .arg(m_request.setName);
+        return complete();
+    }
+
     setStatus(QStringLiteral("[Building Restore List]"));
     const bool listRead = readRestoreList();
     if (stopRequested())

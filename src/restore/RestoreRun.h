@@ -24,6 +24,8 @@ struct RestoreRequest
     bool previousLocation = true;
     // A full path; read only when previousLocation is false.
     QString newFolder;
+    // The set the version was chosen from; the run restores only while it is the loaded set.
+    QString setName;
 };
 
 // How a restore ended, file by file.

@@ -6,65 +6,112 @@ namespace restore
 {
 namespace
 {
-constexpr int FolderFields = 8;
-constexpr int FtpFields = 12;
+constexpr qsizetype FolderFields = 8;
+constexpr qsizetype FtpFields = 12;
 
-int digit(const QString& field)
+// Digits only, so that a sign, blanks inside or a fraction never pass as a port.
+std::optional<quint16> portNumber(const QString& text)
 {
-    bool ok = false;
-    const int value = field.toInt(&ok);
-    return ok && field.size() == 1 ? value : -1;
+    if (text.isEmpty() || text.size() > 10)
+        return std::nullopt;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    const qint64 value = text.toLongLong();
+    if (value > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(value);
+}
+
+std::optional<VersionLine> refused(QString* reason, const QString& why)
+{
+    if (reason)
+        *reason = why;
+    return std::nullopt;
 }
 } // namespace
 
-std::optional<VersionLine> VersionLine::parse(const QString& line)
+std::optional<VersionLine> VersionLine::parse(const QString& line, QString* reason)
 {
+    if (reason)
+        reason->clear();
     VersionLine version;
     version.m_fields = line.split(QLatin1Char('|'));
-    const QString kind = version.m_fields.value(0);
-    if (kind == QLatin1String("LAN") && version.m_fields.size() >= FolderFields)
+    const QString kind = version.m_fields.first();
+    if (kind == QLatin1String("LAN")) {
+        if (version.m_fields.size() < FolderFields)
+            return refused(reason,
+                           QStringLiteral("a folder version has %1 fields, this line has %2")
+                               .arg(FolderFields)
+                               .arg(version.m_fields.size()));
         version.m_kind = Kind::Folder;
-    else if (kind == QLatin1String("FTP") && version.m_fields.size() >= FtpFields)
+        if (version.folder().isEmpty())
+            return refused(reason, QStringLiteral("the folder is empty"));
+    } else if (kind == QLatin1String("FTP")) {
+        if (version.m_fields.size() < FtpFields)
+            return refused(reason,
+                           QStringLiteral("an FTP version has %1 fields, this line has %2")
+                               .arg(FtpFields)
+                               .arg(version.m_fields.size()));
         version.m_kind = Kind::Ftp;
-    else
+        if (version.ftpHost().isEmpty())
+            return refused(reason, QStringLiteral("the host is empty"));
+        const std::optional<quint16> port = portNumber(version.field(4).trimmed());
+        if (!port)
+            return refused(reason,
+                           QStringLiteral("the port \"%1\" is not a number from 0 to 65535").arg(version.field(4)));
+        version.m_port = *port;
+    } else {
         return std::nullopt;
+    }
+    const QString compression = version.field(version.commonStart() + 2);
+    if (compression != QLatin1String("0") && compression != QLatin1String("1") && compression != QLatin1String("2"))
+        return refused(reason, QStringLiteral("the compression \"%1\" is not 0, 1 or 2").arg(compression));
+    const QString protection = version.field(version.commonStart() + 3);
+    if (protection != QLatin1String("0") && protection != QLatin1String("1"))
+        return refused(reason, QStringLiteral("the encryption \"%1\" is not 0 or 1").arg(protection));
     return version;
 }
 
 QString VersionLine::folder() const
 {
-    return m_kind == Kind::Folder ? field(1) : QString();
+    return field(m_kind == Kind::Ftp ? 5 : 1);
+}
+
+QString VersionLine::archivePath() const
+{
+    return field(m_kind == Kind::Ftp ? 6 : 2);
 }
 
 QString VersionLine::created() const
 {
-    return field(m_kind == Kind::Folder ? 3 : 7);
+    return field(commonStart());
+}
+
+QString VersionLine::sizeKB() const
+{
+    return field(commonStart() + 1);
 }
 
 int VersionLine::compression() const
 {
-    return digit(field(m_kind == Kind::Folder ? 5 : 9));
+    return field(commonStart() + 2).toInt();
 }
 
 int VersionLine::protection() const
 {
-    return digit(field(m_kind == Kind::Folder ? 6 : 10));
+    return field(commonStart() + 3).toInt();
 }
 
 QString VersionLine::password() const
 {
-    // The password is the last field and may itself hold a "|".
-    return m_fields.mid(m_kind == Kind::Folder ? 7 : 11).join(QLatin1Char('|'));
+    return m_fields.mid(commonStart() + 4).join(QLatin1Char('|'));
 }
 
 QString VersionLine::ftpHost() const
 {
     return m_kind == Kind::Ftp ? field(3) : QString();
-}
-
-QString VersionLine::ftpPort() const
-{
-    return m_kind == Kind::Ftp ? field(4) : QString();
 }
 
 QString VersionLine::ftpUser() const

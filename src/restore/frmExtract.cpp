@@ -1,28 +1,108 @@
 #include "restore/frmExtract.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
-#include <QVBoxLayout>
 
+#include "core/FileSystemHelpers.h"
+#include "core/PathHelpers.h"
+#include "localisation/Languages.h"
 #include "localisation/Skin.h"
-#include "platform/Form.h"
+#include "platform/FileDialogs.h"
+#include "restore/cUnzip.h"
 
 namespace restore
 {
+namespace
+{
+const QString ZipSuffix = QStringLiteral(".zip");
+// Names listed per kind of problem in the status; the rest are counted.
+constexpr qsizetype ListedNames = 20;
+
+QString message(const char* key)
+{
+    return localisation::Languages().getMessages(QLatin1String(key));
+}
+
+// One paragraph of the status: a heading and the names under it.
+QString paragraph(const QString& heading, const QStringList& names)
+{
+    if (names.isEmpty())
+        return QString();
+    QString text = QStringLiteral("\n") + heading;
+    for (qsizetype i = 0; i < names.size() && i < ListedNames; ++i)
+        text += QStringLiteral("\n    ") + names[i];
+    if (names.size() > ListedNames)
+        text += QStringLiteral("\n    ... and %1 more").arg(names.size() - ListedNames);
+    return text;
+}
+
+// What became of the entries that were not written.
+QString problems(const QList<UnzipResult>& results)
+{
+    QStringList kept;
+    QStringList refused;
+    QStringList failed;
+    for (const UnzipResult& result : results) {
+        switch (result.outcome) {
+        case UnzipOutcome::Kept:
+            kept << result.target;
+            break;
+        case UnzipOutcome::Refused:
+            refused << QStringLiteral("%1 (%2)").arg(result.entry, result.reason);
+            break;
+        case UnzipOutcome::Written:
+        case UnzipOutcome::Tested:
+            break;
+        default:
+            failed << QStringLiteral("%1 (%2)").arg(result.entry, result.reason);
+            break;
+        }
+    }
+    return paragraph(QStringLiteral("Skipped, a file of that name is already there:"), kept)
+        + paragraph(QStringLiteral("Refused, the name is not safe to write:"), refused)
+        + paragraph(QStringLiteral("Not extracted:"), failed);
+}
+} // namespace
 
 frmExtract::frmExtract()
 {
     setObjectName(QStringLiteral("frmExtract"));
     setWindowTitle(QStringLiteral("File Extractor"));
-    auto* layout = new QVBoxLayout(this);
-    auto* lblNotice
-        = new QLabel(QStringLiteral("Unpacking an archive by hand is not available in this version."), this);
-    lblNotice->setObjectName(QStringLiteral("lblNotice"));
-    layout->addWidget(lblNotice);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    layout->addWidget(cmdCancel);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmExtract::cmdCancel_Click);
+    auto* layout = new QGridLayout(this);
+    Label1 = new QLabel(QStringLiteral("Zip File:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Label1->setBuddy(Text1);
+    Command1 = new QPushButton(QStringLiteral("..."), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Label2 = new QLabel(QStringLiteral("Save To:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Text2 = new QLineEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Label2->setBuddy(Text2);
+    Command2 = new QPushButton(QStringLiteral("Extract"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(Text1, 0, 1);
+    layout->addWidget(Command1, 0, 2);
+    layout->addWidget(Label2, 1, 0);
+    layout->addWidget(Text2, 1, 1);
+    layout->addWidget(Command2, 1, 2);
+    layout->addWidget(lblStatus, 2, 0, 1, 3);
+    layout->setColumnStretch(1, 1);
+    resize(480, height());
+    connect(Command1, &QPushButton::clicked, this, &frmExtract::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmExtract::Command2_Click);
 }
 
 void frmExtract::Form_Load()
@@ -30,9 +110,60 @@ void frmExtract::Form_Load()
     localisation::translateAndSkin(this);
 }
 
-void frmExtract::cmdCancel_Click()
+void frmExtract::showStatus(const QString& text)
 {
-    platform::Form<frmExtract>::unload();
+    lblStatus->setText(text);
+    lblStatus->repaint();
+}
+
+void frmExtract::Command1_Click()
+{
+    const std::optional<QString> chosen = platform::fileDialogs().chooseOpenFile(
+        this, windowTitle(), QFileInfo(Text1->text()).path(), QStringLiteral("Zip Files (*.zip)"));
+    if (!chosen)
+        return;
+    Text1->setText(*chosen);
+    // Proposes a folder beside the archive, named as the archive without its ".zip".
+    Text2->setText(chosen->endsWith(ZipSuffix, Qt::CaseInsensitive) ? chosen->chopped(ZipSuffix.size())
+                                                                    : QFileInfo(*chosen).path());
+}
+
+void frmExtract::Command2_Click()
+{
+    const QString archive = Text1->text();
+    const QString folder = Text2->text();
+    if (archive.isEmpty() || folder.isEmpty())
+        return;
+    if (!QDir::isAbsolutePath(archive) || !QDir::isAbsolutePath(folder)) {
+        showStatus(QStringLiteral("Status: Please give the whole paths of the archive and of the folder"));
+        return;
+    }
+    if (!core::FileExists(archive)) {
+        showStatus(QStringLiteral("Status: Zip file does not exists"));
+        return;
+    }
+    QString name = archive;
+    name = core::LastPathPart(name);
+
+    cUnzip unzip;
+    unzip.setZipFile(archive);
+    unzip.setUnzipFolder(folder);
+    unzip.setUseFolderNames(true);
+    // Never replaces a file that is there: the default keeps it, and the status names it.
+    Command2->setEnabled(false);
+    showStatus(message("MSG_STATUS1"));
+    const QPointer<frmExtract> self(this);
+    unzip.Unzip();
+    // The window may have been closed while the unpacking let other handlers run.
+    if (!self)
+        return;
+    Command2->setEnabled(true);
+    if (!unzip.ArchiveError().isEmpty()) {
+        showStatus(QStringLiteral("Status: Cannot extract %1: %2").arg(name, unzip.ArchiveError())
+                   + problems(unzip.Results()));
+        return;
+    }
+    showStatus(message("MSG_STATUS2") + name + problems(unzip.Results()));
 }
 
 } // namespace restore

@@ -3,13 +3,15 @@
 #include <QDialog>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace restore
 {
 
-// The extract tool window. In this form it only opens and closes; unpacking an archive by hand comes
-// with the restore.
+// The extract tool: unpacks one zip archive below a folder, with the archive's folders. A file that
+// is already there is kept and named in the status, and so is every entry whose name is not safe to
+// write (one that leaves the folder, a link, a device).
 class frmExtract : public QDialog
 {
     Q_OBJECT
@@ -18,9 +20,21 @@ public:
     frmExtract();
 
     void Form_Load();
-    void cmdCancel_Click();
+    // "...": picks the archive and proposes the folder of its name.
+    void Command1_Click();
+    // "Extract".
+    void Command2_Click();
 
-    QPushButton* cmdCancel = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* lblStatus = nullptr;
+
+private:
+    void showStatus(const QString& text);
 };
 
 } // namespace restore

@@ -1,11 +1,21 @@
 #include "restore/frmRestoreToNew.h"
 
+#include <QAction>
+#include <QDir>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/ShellHelpers.h"
+#include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
+#include "platform/Prompt.h"
+#include "restore/frmSelectFiles.h"
 
 namespace restore
 {
@@ -15,18 +25,72 @@ frmRestoreToNew::frmRestoreToNew()
     setObjectName(QStringLiteral("frmRestoreToNew"));
     setWindowTitle(QStringLiteral("Restore to new location"));
     auto* layout = new QVBoxLayout(this);
-    auto* lblNotice = new QLabel(QStringLiteral("Restoring to a new location is not available in this version."), this);
-    lblNotice->setObjectName(QStringLiteral("lblNotice"));
-    layout->addWidget(lblNotice);
+    Label1 = new QLabel(QStringLiteral("Select a folder to restore the selected backup"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    lblInfo = new QLabel(QStringLiteral("&Folder:"), this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    txtnewFolder = new QLineEdit(this);
+    txtnewFolder->setObjectName(QStringLiteral("txtnewFolder"));
+    lblInfo->setBuddy(txtnewFolder);
+    tbSearchFolder = new QToolBar(this);
+    tbSearchFolder->setObjectName(QStringLiteral("tbSearchFolder"));
+    QAction* browse = tbSearchFolder->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("..."));
+    connect(browse, &QAction::triggered, this, &frmRestoreToNew::tbSearchFolder_ButtonClick);
+    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    layout->addWidget(cmdCancel);
+
+    layout->addWidget(Label1);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(lblInfo);
+    folderRow->addWidget(txtnewFolder, 1);
+    folderRow->addWidget(tbSearchFolder);
+    layout->addLayout(folderRow);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+    resize(480, height());
+    connect(cmdOK, &QPushButton::clicked, this, &frmRestoreToNew::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRestoreToNew::cmdCancel_Click);
 }
 
 void frmRestoreToNew::Form_Load()
 {
+    txtnewFolder->clear();
     localisation::translateAndSkin(this);
+}
+
+void frmRestoreToNew::tbSearchFolder_ButtonClick()
+{
+    QString folder;
+    core::BrowseForFolder(core::csidl::Desktop, 64, folder, nullptr,
+                          QStringLiteral("Select a folder to restore selected archive:"));
+    if (!folder.isEmpty())
+        txtnewFolder->setText(folder);
+}
+
+void frmRestoreToNew::cmdOK_Click()
+{
+    const QString folder = txtnewFolder->text();
+    if (folder.isEmpty())
+        return;
+    // A relative folder would land wherever the program happened to start.
+    if (!QDir::isAbsolutePath(folder)) {
+        platform::Message message;
+        message.text = localisation::Languages().getMessages(QStringLiteral("MSG_DIRECTORY"));
+        message.parent = this;
+        platform::prompt().show(message);
+        return;
+    }
+    RestoreRequest choice = m_choice;
+    choice.previousLocation = false;
+    choice.newFolder = folder;
+    frmSelectFiles::open(choice);
+    platform::Form<frmRestoreToNew>::unload();
 }
 
 void frmRestoreToNew::cmdCancel_Click()

@@ -6,12 +6,31 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "core/MainWindowServices.h"
+#include "core/ProgramState.h"
+#include "core/SetText.h"
+#include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
+#include "platform/Prompt.h"
+#include "restore/RestoreList.h"
+#include "restore/frmRestoreToNew.h"
+#include "restore/frmSelectFiles.h"
 
 namespace restore
 {
+namespace
+{
+// Type, created date, details, compression and encryption of a version's row.
+QStringList rowTexts(const VersionLine& version)
+{
+    const bool ftp = version.kind() == VersionLine::Kind::Ftp;
+    static const QString compressions[]
+        = {QStringLiteral("None"), QStringLiteral("Zip Single"), QStringLiteral("Zip Multi")};
+    return {ftp ? QStringLiteral("FTP") : QStringLiteral("LAN/Local Folder"), version.created(),
+            ftp ? version.ftpHost() : version.folder(), compressions[version.compression()],
+            version.protection() == 1 ? QStringLiteral("Blowfish") : QStringLiteral("None")};
+}
+} // namespace
 
 frmVersions::frmVersions()
 {
@@ -22,20 +41,23 @@ frmVersions::frmVersions()
         QStringLiteral("Please select a backup archive to restore from (you cannot restore from email backups)."),
         this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    lblException = new QLabel(QStringLiteral("Backup archives."), this);
+    lblException->setObjectName(QStringLiteral("lblException"));
     lvArchives = new QTreeWidget(this);
     lvArchives->setObjectName(QStringLiteral("lvArchives"));
     lvArchives->setRootIsDecorated(false);
+    lvArchives->setSelectionMode(QAbstractItemView::SingleSelection);
     lvArchives->setHeaderLabels({QStringLiteral("Type"), QStringLiteral("Created Date"), QStringLiteral("Details"),
                                  QStringLiteral("Compression"), QStringLiteral("Encryption")});
     cmdContinue = new QPushButton(QStringLiteral("Restore to Previous Location"), this);
     cmdContinue->setObjectName(QStringLiteral("cmdContinue"));
-    cmdContinue->setEnabled(false);
     cmdRestoreToNewLocation = new QPushButton(QStringLiteral("Restore to New Location"), this);
     cmdRestoreToNewLocation->setObjectName(QStringLiteral("cmdRestoreToNewLocation"));
-    cmdRestoreToNewLocation->setEnabled(false);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(Label1);
+    layout->addWidget(lblException);
     layout->addWidget(lvArchives);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdContinue);
@@ -43,23 +65,101 @@ frmVersions::frmVersions()
     buttons->addStretch();
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
+    resize(640, 360);
+    connect(cmdContinue, &QPushButton::clicked, this, &frmVersions::cmdContinue_Click);
+    connect(cmdRestoreToNewLocation, &QPushButton::clicked, this, &frmVersions::cmdRestoreToNewLocation_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmVersions::cmdCancel_Click);
 }
 
 void frmVersions::Form_Load()
 {
     localisation::translateAndSkin(this);
-    core::MainWindowServices* services = core::mainWindowServices();
-    if (!services)
+    fillList();
+}
+
+void frmVersions::fillList()
+{
+    // The versions of the loaded set, which the file selection and the restore work on too.
+    const std::optional<QString> loaded = loadedSetName();
+    if (!loaded)
         return;
-    for (const QString& line : services->globalVersions()) {
-        const QStringList fields = line.split(QLatin1Char('|'));
-        // Type, created date and details of folder and FTP versions; e-mail versions cannot be restored.
-        if (fields.value(0) == QLatin1String("LAN"))
-            new QTreeWidgetItem(lvArchives, {QStringLiteral("LAN/Local Folder"), fields.value(3), fields.value(1)});
-        else if (fields.value(0) == QLatin1String("FTP"))
-            new QTreeWidgetItem(lvArchives, {QStringLiteral("FTP"), fields.value(7), fields.value(3)});
+    m_setName = *loaded;
+    const QStringList lines = core::sectionLines(core::state().strSetText, QStringLiteral("VERSIONS"));
+    QStringList refused;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString reason;
+        const std::optional<VersionLine> version = VersionLine::parse(lines[i], &reason);
+        if (!version) {
+            if (!reason.isEmpty())
+                refused << QStringLiteral("Line %1: %2.").arg(i + 1).arg(reason);
+            continue;
+        }
+        new QTreeWidgetItem(lvArchives, rowTexts(*version));
+        m_versions << *version;
     }
+    if (refused.isEmpty())
+        return;
+    platform::Message message;
+    message.text = QStringLiteral("Some versions of the set \"%1\" cannot be restored: their lines in the set's "
+                                  "version list are damaged, and they are not listed.\n\n%2")
+                       .arg(m_setName, refused.join(QLatin1Char('\n')));
+    message.icon = platform::Icon::Exclamation;
+    message.parent = this;
+    platform::prompt().show(message);
+}
+
+std::optional<VersionLine> frmVersions::selectedVersion() const
+{
+    const QList<QTreeWidgetItem*> selected = lvArchives->selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    const int row = lvArchives->indexOfTopLevelItem(selected.first());
+    if (row < 0 || row >= m_versions.size())
+        return std::nullopt;
+    return m_versions[row];
+}
+
+bool frmVersions::hasSelection()
+{
+    if (selectedVersion())
+        return true;
+    platform::Message message;
+    message.text = localisation::Languages().getMessages(QStringLiteral("MSG_RESTORE"));
+    message.parent = this;
+    platform::prompt().show(message);
+    return false;
+}
+
+void frmVersions::cmdContinue_Click()
+{
+    if (m_versions.isEmpty()) {
+        platform::Form<frmVersions>::unload();
+        return;
+    }
+    if (!hasSelection())
+        return;
+    RestoreRequest choice;
+    choice.setName = m_setName;
+    choice.version = *selectedVersion();
+    choice.previousLocation = true;
+    frmSelectFiles::open(choice);
+    platform::Form<frmVersions>::unload();
+}
+
+void frmVersions::cmdRestoreToNewLocation_Click()
+{
+    if (m_versions.isEmpty() || !hasSelection())
+        return;
+    RestoreRequest choice;
+    choice.setName = m_setName;
+    choice.version = *selectedVersion();
+    choice.previousLocation = false;
+    platform::Form<frmRestoreToNew>::unload();
+    if (frmRestoreToNew* newLocation = platform::Form<frmRestoreToNew>::load()) {
+        newLocation->setChoice(choice);
+        newLocation->show();
+    }
+    platform::Form<frmVersions>::unload();
 }
 
 void frmVersions::cmdCancel_Click()

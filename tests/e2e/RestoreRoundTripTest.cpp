@@ -66,7 +66,7 @@ protected:
         EXPECT_FALSE(window.isNull());
         if (!window)
             return QString();
-        window->startRestore({*version, newFolder.isEmpty(), newFolder});
+        window->startRestore({*version, newFolder.isEmpty(), newFolder, "Docs"});
         EXPECT_TRUE(platform::waitWhile([&] { return window && !window->tmrClose->isActive(); }, RestoreLimitMs));
         if (!window)
             return QString();

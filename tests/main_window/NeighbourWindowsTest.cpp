@@ -14,6 +14,8 @@
 #include "mail/frmEmailAdd.h"
 #include "main_window/MainWindowTest.h"
 #include "main_window/frmPrefs2.h"
+#include "restore/frmDecrypt.h"
+#include "restore/frmExtract.h"
 #include "restore/frmVersions.h"
 
 using platform::Form;
@@ -162,8 +164,12 @@ TEST_F(NeighbourWindowsTest, MailDestinationDialogKeepsTheTestAddress)
 TEST_F(NeighbourWindowsTest, RestoreButtonClearsTheStopAndOpensAFreshChooser)
 {
     main_window::frmMain* main = loadMain();
-    main->globalVersions() = {"", "LAN|/backup/a|x|01/12/2026 10:00:00", "EMAIL|x",
-                              "FTP|u|p|ftp.example.org|21|/|x|02/12/2026 11:00:00", ""};
+    core::state().CurrentSet.ItemName = "Set";
+    core::state().strSetText = "<VERSIONS>\r\n"
+                               "LAN|/backup/a|/backup/a/Set.zip|01/12/2026 10:00:00|1|1|0|\r\n"
+                               "EMAIL|x\r\n"
+                               "FTP|u|p|ftp.example.org|21|/|/Set.zip|02/12/2026 11:00:00|1|1|0|\r\n"
+                               "</VERSIONS>\r\n";
     restore::frmVersions* first = Form<restore::frmVersions>::load();
     core::state().bStopBackup = true;
     main->cmdRestore_Click();
@@ -177,4 +183,49 @@ TEST_F(NeighbourWindowsTest, RestoreButtonClearsTheStopAndOpensAFreshChooser)
     EXPECT_EQ(chooser->lvArchives->topLevelItem(0)->text(2), "/backup/a");
     EXPECT_EQ(chooser->lvArchives->topLevelItem(1)->text(1), "02/12/2026 11:00:00");
     EXPECT_EQ(chooser->lvArchives->topLevelItem(1)->text(2), "ftp.example.org");
+}
+
+TEST_F(NeighbourWindowsTest, EveryRestoreEntryOpensTheChooserWithTheStopCleared)
+{
+    main_window::frmMain* main = loadMain();
+    core::state().CurrentSet.ItemName = "Set";
+    core::state().strSetText = "<VERSIONS>\r\nLAN|/backup/a|/backup/a/Set.zip|01/12/2026 10:00:00|1|1|0|\r\n"
+                               "</VERSIONS>\r\n";
+    struct Entry
+    {
+        const char* name;
+        std::function<void()> click;
+        // The toolbar shows an open chooser as it is; the others open a fresh one.
+        bool fresh;
+    };
+    const Entry entries[] = {
+        {"Restore button", [main] { main->cmdRestore_Click(); }, true},
+        {"File menu", [main] { main->mnuFileRestore_Click(); }, true},
+        {"toolbar", [main] { main->tlbTools_ButtonClick(4); }, false},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        Form<restore::frmVersions>::unload();
+        restore::frmVersions* open = Form<restore::frmVersions>::load();
+        core::state().bStopBackup = true;
+        entry.click();
+        EXPECT_FALSE(core::state().bStopBackup);
+        restore::frmVersions* chooser = Form<restore::frmVersions>::loaded();
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_EQ(chooser != open, entry.fresh);
+        EXPECT_TRUE(chooser->isVisible());
+        EXPECT_EQ(chooser->lvArchives->topLevelItemCount(), 1);
+    }
+}
+
+TEST_F(NeighbourWindowsTest, ToolsMenuOpensTheExtractAndDecryptTools)
+{
+    main_window::frmMain* main = loadMain();
+    main->mnuToolsItem_Click(0);
+    ASSERT_NE(Form<restore::frmExtract>::loaded(), nullptr);
+    EXPECT_TRUE(Form<restore::frmExtract>::loaded()->isVisible());
+    EXPECT_EQ(Form<restore::frmDecrypt>::loaded(), nullptr);
+    main->mnuToolsItem_Click(1);
+    ASSERT_NE(Form<restore::frmDecrypt>::loaded(), nullptr);
+    EXPECT_TRUE(Form<restore::frmDecrypt>::loaded()->isVisible());
 }

@@ -121,6 +121,7 @@ restore::RestoreRequest VersionTest::request(const QString& versionLine, const Q
         request.version = *version;
     request.previousLocation = newFolder.isEmpty();
     request.newFolder = newFolder;
+    request.setName = "Docs";
     return request;
 }
 
