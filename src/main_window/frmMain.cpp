@@ -71,6 +71,7 @@
 #include "restore/frmExtract.h"
 #include "restore/frmRestoreToNew.h"
 #include "restore/frmRestoring.h"
+#include "restore/frmSelectFiles.h"
 #include "restore/frmVersions.h"
 #include "restore/frmWarning.h"
 
@@ -702,7 +703,10 @@ void frmMain::unloadOtherWindows()
     Form<frmPrefs2>::unload();
     Form<engine::frmProcessing>::unload();
     Form<restore::frmRestoreToNew>::unload();
+    Form<restore::frmSelectFiles>::unload();
     Form<restore::frmRestoring>::unload();
+    Form<restore::frmDecrypt>::unload();
+    Form<restore::frmExtract>::unload();
     Form<mail::frmSck>::unload();
     Form<editors::frmSettings>::unload();
     Form<frmSplash>::unload();

@@ -19,7 +19,10 @@
 #include "main_window/frmPrefs2.h"
 #include "main_window/frmStillRunning.h"
 #include "platform/ServiceHost.h"
+#include "restore/frmDecrypt.h"
+#include "restore/frmExtract.h"
 #include "restore/frmRestoring.h"
+#include "restore/frmSelectFiles.h"
 #include "restore/frmVersions.h"
 #include "restore/frmWarning.h"
 
@@ -139,6 +142,9 @@ TEST_F(ShutdownTest, ExitUnloadsTheOtherWindowsAndEndsTheProgram)
     Form<engine::frmProcessing>::load();
     Form<restore::frmVersions>::load();
     Form<restore::frmRestoring>::load();
+    Form<restore::frmSelectFiles>::load();
+    Form<restore::frmDecrypt>::load();
+    Form<restore::frmExtract>::load();
     Form<ftp::frmAddFTP>::load();
     Form<mail::frmSck>::load();
     Form<editors::frmSettings>::load();
