@@ -237,6 +237,8 @@ private:
     bool stopRunBeforeExit(UnloadMode mode);
     void exitWait_Timer();
     bool runUnderWay() const;
+    // A restore is about to start or under way; it shares the stop request with runs.
+    bool restoreUnderWay() const;
     // The rows are rebuilt after a queued run (or a skipped one) with the set `setName` selected.
     void reloadListAt(const QString& setName);
     void endQueuedRun();

@@ -16,6 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/Form.h"
 #include "platform/Prompt.h"
+#include "restore/frmRestoring.h"
 
 namespace main_window
 {
@@ -111,8 +112,9 @@ void frmMain::tmrProcessSchedule_Timer()
         tmrProcessSchedule->stop();
         return;
     }
-    // Runs share the loaded set and the run flags: the next one waits for an open run window.
-    if (timSchedule->isActive() || runWindowOpen())
+    // Runs share the loaded set and the run flags: the next one waits for an open run window, and
+    // for a restore, which a run's stop request would cancel.
+    if (timSchedule->isActive() || runWindowOpen() || restoreUnderWay())
         return;
     core::state().bBackupFinished = false;
     timSchedule->start();
@@ -122,7 +124,8 @@ void frmMain::timSchedule_Timer()
 {
     timSchedule->stop();
     // Something began meanwhile; the pump starts the set once it has ended.
-    if (m_exiting || m_unloaded || m_queuedRun || lstSchedule->count() == 0 || runWindowOpen() || m_loader.loading())
+    if (m_exiting || m_unloaded || m_queuedRun || lstSchedule->count() == 0 || runWindowOpen() || restoreUnderWay()
+        || m_loader.loading())
         return;
     const QString name = lstSchedule->item(0)->text();
     core::LogEvent(Banner);
@@ -190,6 +193,12 @@ bool frmMain::runUnderWay() const
     return run && (run->Timer1->isActive() || run->running());
 }
 
+bool frmMain::restoreUnderWay() const
+{
+    const restore::frmRestoring* restoring = Form<restore::frmRestoring>::loaded();
+    return restoring && restoring->running();
+}
+
 bool frmMain::setIsBusy(const QString& setName) const
 {
     for (int i = 0; i < lstSchedule->count(); ++i) {
@@ -240,6 +249,16 @@ void frmMain::mnuFileExecute_Click()
             run->raise();
             run->activateWindow();
         }
+        return;
+    }
+    // A run's stop request would cancel the restore: the backup waits until the restore has ended.
+    if (restoreUnderWay()) {
+        platform::Message notice;
+        notice.text = QStringLiteral("A restore is under way. Start the backup when it has finished.");
+        notice.title = core::state().AppTitle;
+        notice.icon = platform::Icon::Information;
+        notice.parent = this;
+        platform::prompt().show(notice);
         return;
     }
     // After a failed load the set in memory is not the one selected: it must not run.

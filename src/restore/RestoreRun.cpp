@@ -143,7 +143,7 @@ RestoreRun::Outcome RestoreRun::run()
     const VersionLine& version = m_request.version;
     const bool ftp = version.kind() == VersionLine::Kind::Ftp;
     core::LogEvent(QStringLiteral("======================Performing Restore======================"));
-    core::LogEvent(QStringLiteral("Name: ") + core::state().CurrentSet.ItemName);
+    core::LogEvent(QStringLiteral("Name: ") + m_request.setName);
     core::LogEvent(QStringLiteral("Type: ") + (ftp ? QStringLiteral("2") : QStringLiteral("1")));
     core::LogEvent(QStringLiteral("Compression: ") + version.field(ftp ? 9 : 5));
     core::LogEvent(QStringLiteral("Encryption: ") + version.field(ftp ? 10 : 6));
@@ -165,6 +165,8 @@ RestoreRun::Outcome RestoreRun::run()
                               .arg(m_request.setName);
         return complete();
     }
+    // Another set may be loaded while the run yields: what the run needs of the set is taken now.
+    m_archiveName = core::state().CurrentSet.ZIPName;
 
     setStatus(QStringLiteral("[Building Restore List]"));
     const bool listRead = readRestoreList();
@@ -197,7 +199,7 @@ RestoreRun::Outcome RestoreRun::run()
 
 bool RestoreRun::readRestoreList()
 {
-    QFile list(restoreListPath(core::state().CurrentSet.ItemName));
+    QFile list(restoreListPath(m_request.setName));
     if (!list.open(QIODevice::ReadOnly)) {
         m_summary.error
             = QStringLiteral("The restore list %1 cannot be read: %2").arg(list.fileName(), list.errorString());
@@ -377,7 +379,7 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     const bool isProtected = m_request.version.protection() == 1;
     const qint64 chosen = m_paths.size();
 
-    QString name = core::state().CurrentSet.ZIPName;
+    QString name = m_archiveName;
     name.replace(QLatin1Char(' '), QLatin1Char('_'));
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".")
         || name == QLatin1String("..")) {

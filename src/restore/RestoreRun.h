@@ -135,6 +135,8 @@ private:
     QString m_status;
     // The private work folder, ending with "/".
     QString m_work;
+    // The loaded set's archive name, taken when the run starts.
+    QString m_archiveName;
     QString m_newFolder;
 };
 

@@ -145,6 +145,11 @@ void frmRestoring::Timer1_Timer()
         platform::Form<frmRestoring>::unload();
 }
 
+bool frmRestoring::running() const
+{
+    return m_running > 0 || (m_request && Timer1->isActive());
+}
+
 void frmRestoring::RestoreBackup()
 {
     if (!m_request)

@@ -36,6 +36,8 @@ public:
     void startRestore(const RestoreRequest& request);
     // Runs the restore of the request handed over (the start timer calls it).
     void RestoreBackup();
+    // A restore is about to start or under way.
+    bool running() const;
 
     QLabel* lblLabel = nullptr;
     QPlainTextEdit* lblStatus = nullptr;

@@ -14,6 +14,8 @@
 #include "main_window/BackupSetList.h"
 #include "main_window/MainWindowTest.h"
 #include "platform/EventLoop.h"
+#include "restore/VersionLine.h"
+#include "restore/frmRestoring.h"
 
 using main_window::frmMain;
 using platform::Form;
@@ -393,4 +395,41 @@ TEST_F(RunQueueTest, AnExitDuringARunLetsItEndCancelledBeforeTheProgramEnds)
     const QString document = QString::fromUtf8(test::readFile(core::setDocumentPath("Docs")));
     EXPECT_EQ(core::ExtractItem(document, "Status"), "FAILURE (CANCELLED)");
     EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+}
+
+TEST_F(RunQueueTest, RunsWaitWhileARestoreIsUnderWay)
+{
+    store("Alpha");
+    store("Beta");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+
+    // A restore has been handed over; its run starts at the window's next tick.
+    const auto version = restore::VersionLine::parse(
+        "LAN|" + programFile("backup/Alpha") + "|" + programFile("backup/Alpha/a.zip") + "|10/12/2026 11:00:00|1|0|0|");
+    ASSERT_TRUE(version);
+    restore::RestoreRequest request;
+    request.version = *version;
+    request.setName = "Alpha";
+    restore::frmRestoring* restoring = Form<restore::frmRestoring>::load();
+    ASSERT_NE(restoring, nullptr);
+    restoring->startRestore(request);
+    ASSERT_TRUE(restoring->running());
+
+    // Neither a queued nor a manual run starts: a run's stop request would cancel the restore.
+    main->queueRun("Beta");
+    main->tmrProcessSchedule_Timer();
+    EXPECT_FALSE(main->timSchedule->isActive());
+    prompt.shown.clear();
+    main->mnuFileExecute_Click();
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown.front().text, "A restore is under way. Start the backup when it has finished.");
+
+    restoring->cmdClose_Click();
+    platform::doEvents();
+    main->tmrProcessSchedule_Timer();
+    EXPECT_TRUE(main->timSchedule->isActive());
+    runQueue(main);
+    EXPECT_TRUE(delivered("Beta"));
 }

@@ -473,3 +473,20 @@ TEST_F(RestoreRunTest, AnEmptyListStillFetchesAndUnpacksTheArchive)
     EXPECT_TRUE(log.contains("Unzipping Files"));
     expectNoWorkLeft();
 }
+
+TEST_F(RestoreRunTest, ASetLoadedWhileTheRunYieldsDoesNotChangeIt)
+{
+    writeRestoreList(paths);
+    const QString version = makeVersion(disk("backup/Docs"), 1, true);
+    const restore::RestoreRequest chosen = request(version, disk("restored"));
+    // The run queue loads another set while the restore shows its progress.
+    const auto loadAnother = [](const QString&) {
+        core::state().CurrentSet.ItemName = "Other";
+        core::state().CurrentSet.ZIPName = "other.zip";
+    };
+    RestoreSummary summary;
+    EXPECT_EQ(restore(chosen, &summary, loadAnother), RestoreRun::Outcome::Completed);
+    EXPECT_EQ(summary.restored, paths.size());
+    for (const QString& path : std::as_const(paths))
+        EXPECT_EQ(test::readFile(disk("restored/" + mirrored(path))), originals[path]) << path.toStdString();
+}
