@@ -16,6 +16,7 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "engine/BackupRun.h"
+#include "localisation/ClosingCountdown.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/EventLoop.h"
@@ -26,14 +27,10 @@ namespace engine
 {
 namespace
 {
+using localisation::message;
 const QString Caption = QStringLiteral("Please wait...");
 const QString Headline = QStringLiteral("Please wait while processing the backup set...");
 const QString CountdownStart = QStringLiteral("15");
-
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
-}
 
 QWidget* mainWindow()
 {
@@ -257,11 +254,7 @@ void frmProcessing::tmrClose_Timer()
         cmdClose_Click();
         return;
     }
-    cmdClose->setVisible(true);
-    cmdClose->setText(message("MSG_CLOSE") + QStringLiteral(" (") + QString::number(left) + QLatin1Char(')'));
-    cmdClose->repaint();
-    setWindowTitle(message("MSG_CLOSING1") + QString::number(left)
-                   + (left > 1 ? message("MSG_CLOSING2") : message("MSG_CLOSING3")));
+    localisation::showClosingCountdown(this, cmdClose, left);
 }
 
 void frmProcessing::cmdMin_Click()

@@ -146,4 +146,9 @@ void resetLanguages()
     instance() = Localisation {};
 }
 
+QString message(const char* key)
+{
+    return Languages().getMessages(QLatin1String(key));
+}
+
 } // namespace localisation

@@ -59,6 +59,9 @@ private:
 // The program's one message table and translator.
 clsLanguages& Languages();
 
+// The text of a message of the one table, by its MSG_ key.
+QString message(const char* key);
+
 // The name of the language asked for last, or "English" after a fall-back; "English" at start.
 const QString& CurrentLanguage();
 void setCurrentLanguage(const QString& language);

@@ -79,6 +79,7 @@ namespace main_window
 {
 namespace
 {
+using localisation::message;
 using platform::Form;
 
 const char* const KeyProperty = "key";
@@ -93,11 +94,6 @@ QString programTitle()
 {
     return localisation::BrandProgramName()
         + QStringLiteral(" %1.%2").arg(platform::version::Major).arg(platform::version::Minor);
-}
-
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
 }
 
 QString columnKey(int column)

@@ -22,6 +22,7 @@ namespace main_window
 {
 namespace
 {
+using localisation::message;
 using platform::Form;
 
 const QString Running = QStringLiteral("Running...");
@@ -30,11 +31,6 @@ const QString Finished = QStringLiteral("=============SCHEDULE FINISHED=========
 // How often an exit looks whether the run it stopped has ended, and for how long it waits.
 constexpr int ExitWaitIntervalMs = 100;
 constexpr int ExitWaitLimitTicks = 600;
-
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
-}
 
 // The run window is modal to the program, without holding the caller in a loop of its own.
 void showRunWindow(engine::frmProcessing* run)

@@ -21,12 +21,9 @@ namespace restore
 {
 namespace
 {
+using localisation::message;
 const QString Suffix = QStringLiteral(".bf");
 
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
-}
 } // namespace
 
 frmDecrypt::frmDecrypt()

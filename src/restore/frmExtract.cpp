@@ -19,14 +19,10 @@ namespace restore
 {
 namespace
 {
+using localisation::message;
 const QString ZipSuffix = QStringLiteral(".zip");
 // Names listed per kind of problem in the status; the rest are counted.
 constexpr qsizetype ListedNames = 20;
-
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
-}
 
 // One paragraph of the status: a heading and the names under it.
 QString paragraph(const QString& heading, const QStringList& names)

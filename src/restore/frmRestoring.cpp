@@ -11,6 +11,7 @@
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
+#include "localisation/ClosingCountdown.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/EventLoop.h"
@@ -21,15 +22,11 @@ namespace restore
 {
 namespace
 {
+using localisation::message;
 // Seconds the window stays after the run.
 const QString CountdownStart = QStringLiteral("15");
 // The connect limit of one FTP attempt, in seconds.
 constexpr int ConnectLimitSeconds = 30;
-
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
-}
 
 QWidget* mainWindow()
 {
@@ -271,11 +268,7 @@ void frmRestoring::tmrClose_Timer()
         cmdClose_Click();
         return;
     }
-    cmdClose->setVisible(true);
-    cmdClose->setText(message("MSG_CLOSE") + QStringLiteral(" (") + QString::number(left) + QLatin1Char(')'));
-    cmdClose->repaint();
-    setWindowTitle(message("MSG_CLOSING1") + QString::number(left)
-                   + message(left > 1 ? "MSG_CLOSING2" : "MSG_CLOSING3"));
+    localisation::showClosingCountdown(this, cmdClose, left);
 }
 
 void frmRestoring::turnOffTimers()

@@ -17,11 +17,7 @@ namespace restore
 {
 namespace
 {
-QString message(const char* key)
-{
-    return localisation::Languages().getMessages(QLatin1String(key));
-}
-
+using localisation::message;
 // The restore window keeps itself in front; the question must not be hidden behind it.
 void stopRestoreWindowStayingInFront()
 {
