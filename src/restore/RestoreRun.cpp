@@ -1,5 +1,7 @@
 #include "restore/RestoreRun.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +17,7 @@
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
+#include "restore/LinkFreeFolders.h"
 #include "restore/RestoreList.h"
 #include "restore/RestorePlacing.h"
 #include "restore/cUnzip.h"
@@ -350,9 +353,22 @@ RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& f
     return unpacked;
 }
 
-RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const QString& target, bool finalCopy)
+RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const Target& target, bool finalCopy)
 {
-    const PlaceResult placed = PlaceFile(workFile, target, finalCopy);
+    // A link below the new folder could lead anywhere: its folders are made without following one.
+    if (!m_request.previousLocation) {
+        bool refused = false;
+        const QString folders
+            = target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0));
+        const QString problem = QDir().mkpath(m_newFolder) ? makeFolders(m_newFolder, folders, refused)
+                                                           : QStringLiteral("cannot make folder %1").arg(m_newFolder);
+        if (!problem.isEmpty()) {
+            ++m_summary.failed;
+            fail(path, problem);
+            return Step::Next;
+        }
+    }
+    const PlaceResult placed = PlaceFile(workFile, target.target, finalCopy);
     switch (placed.outcome) {
     case PlaceOutcome::Placed:
         ++m_summary.restored;
@@ -457,7 +473,7 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
             m_summary.missingList << withReason(path, QStringLiteral("not in the archive"));
             continue;
         }
-        const Step step = place(path, work, target.target, false);
+        const Step step = place(path, work, target, false);
         if (step == Step::Stop)
             return stop();
         if (step == Step::Cancel) {
@@ -542,7 +558,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     if (mode != 2) {
         setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
         platform::doEvents();
-        return place(path, workFile, target.target, false);
+        return place(path, workFile, target, false);
     }
 
     QString plain = workFile;
@@ -569,7 +585,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     }
     setStatus(QStringLiteral("[Restoring Files]") + CrLf + target.target);
     platform::doEvents();
-    return place(path, plain, target.target, true);
+    return place(path, plain, target, true);
 }
 
 RestoreRun::Outcome RestoreRun::stop()

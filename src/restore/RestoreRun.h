@@ -114,7 +114,7 @@ private:
     Outcome restoreArchive();
     Outcome restoreEachFile();
     Step restoreOneFile(const QString& path, int mode, bool isProtected);
-    Step place(const QString& path, const QString& workFile, const QString& target, bool finalCopy);
+    Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
     Unpacked unpack(const QString& archive, const QString& folder, bool useFolderNames, const QString& logLine);
     Target targetFor(const QString& path) const;
     // Decrypts the fetched .bf file to the same name without ".bf" and removes it. nullopt when

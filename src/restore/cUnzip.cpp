@@ -1,8 +1,5 @@
 #include "restore/cUnzip.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include <sys/stat.h>
 
 #include <QDir>
@@ -14,6 +11,7 @@
 #include "core/ErrorReport.h"
 #include "platform/EventLoop.h"
 #include "platform/FileCopy.h"
+#include "restore/LinkFreeFolders.h"
 
 namespace restore
 {
@@ -43,53 +41,6 @@ QString methodName(int method)
     default:
         return QStringLiteral("Method %1").arg(method);
     }
-}
-
-enum class PathState
-{
-    Missing,
-    File,
-    Folder,
-    Link,
-    Other,
-};
-
-PathState pathState(const QString& path)
-{
-    struct stat st = {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return PathState::Missing;
-    if (S_ISLNK(st.st_mode))
-        return PathState::Link;
-    if (S_ISDIR(st.st_mode))
-        return PathState::Folder;
-    return S_ISREG(st.st_mode) ? PathState::File : PathState::Other;
-}
-
-// Makes the folders of `relative` below `root` one by one, never going through a link, so that
-// nothing can be written outside the root. An empty text when they are all there.
-QString makeFolders(const QString& root, const QString& relative, bool& refused)
-{
-    refused = false;
-    QString path = root;
-    for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        path += QLatin1Char('/') + part;
-        switch (pathState(path)) {
-        case PathState::Folder:
-            continue;
-        case PathState::Missing:
-            if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && pathState(path) != PathState::Folder)
-                return QStringLiteral("cannot make folder %1: %2")
-                    .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-            continue;
-        case PathState::Link:
-            refused = true;
-            return QStringLiteral("%1 is a link").arg(path);
-        default:
-            return QStringLiteral("%1 is not a folder").arg(path);
-        }
-    }
-    return QString();
 }
 
 QString folderPart(const QString& relative)

@@ -490,3 +490,38 @@ TEST_F(RestoreRunTest, ASetLoadedWhileTheRunYieldsDoesNotChangeIt)
     for (const QString& path : std::as_const(paths))
         EXPECT_EQ(test::readFile(disk("restored/" + mirrored(path))), originals[path]) << path.toStdString();
 }
+
+TEST_F(RestoreRunTest, ALinkBelowTheNewFolderIsNeverFollowed)
+{
+    const QString a = source("docs/a.txt");
+    const QString b = source("docs/deep/b.txt");
+    writeRestoreList(paths);
+    const QString newFolder = disk("restored");
+    const QString elsewhere = disk("elsewhere");
+    for (const int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        const QString version = makeVersion(disk("backup/Docs"), mode, true);
+        // Someone left a link where the restore will make the folder of a and b.
+        const QString docs = newFolder + "/" + mirrored(disk("src/docs"));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(docs).path()));
+        ASSERT_TRUE(QDir().mkpath(elsewhere));
+        ASSERT_TRUE(QFile::link(elsewhere, docs));
+        test::WarningScript noQuestions({});
+
+        RestoreSummary summary;
+        EXPECT_EQ(restore(request(version, newFolder), &summary), RestoreRun::Outcome::Completed);
+        EXPECT_EQ(noQuestions.prompts, 0);
+        EXPECT_EQ(filesBelow(elsewhere), (QMap<QString, QByteArray> {}));
+        EXPECT_EQ(summary.restored, paths.size() - 2);
+        EXPECT_EQ(summary.failed, 2);
+        EXPECT_EQ(summary.failedList, (QStringList {a + " (" + docs + " is a link)", b + " (" + docs + " is a link)"}));
+        for (const QString& path : std::as_const(paths)) {
+            if (path != a && path != b) {
+                EXPECT_EQ(test::readFile(newFolder + "/" + mirrored(path)), originals[path]) << path.toStdString();
+            }
+        }
+        expectNoWorkLeft();
+        ASSERT_TRUE(QDir(disk("backup")).removeRecursively());
+        ASSERT_TRUE(QDir(newFolder).removeRecursively());
+    }
+}
