@@ -1,5 +1,7 @@
 #include "restore/RestorePlacing.h"
 
+#include <optional>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -42,8 +44,9 @@ PlaceResult skip(const QString& workFile)
     return {PlaceOutcome::Skipped, QString()};
 }
 
-// Shows the overwrite question and waits, with the event loop running, for its answer.
-int askOverwrite(const QString& workFile, const QString& target)
+// Shows the overwrite question and waits, with the event loop running, for its answer; nothing when
+// a stop was requested first, which takes the question away unanswered.
+std::optional<int> askOverwrite(const QString& workFile, const QString& target)
 {
     core::ProgramState& state = core::state();
     // A text that cannot be read keeps what it showed before.
@@ -63,9 +66,13 @@ int askOverwrite(const QString& workFile, const QString& target)
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
-    const auto waiting = [&] { return core::state().ReplaceAnswer == NoAnswer && !dialog.isNull(); };
+    const auto waiting = [&] { return state.ReplaceAnswer == NoAnswer && !dialog.isNull() && !state.bStopBackup; };
     while (waiting())
         platform::waitWhile(waiting, kAnswerPollMs);
+    if (state.bStopBackup) {
+        delete dialog.data();
+        return std::nullopt;
+    }
     // The question cannot go without an answer; should it, the file in place stays.
     if (state.ReplaceAnswer == NoAnswer)
         state.ReplaceAnswer = AnswerNo;
@@ -89,7 +96,10 @@ PlaceResult PlaceFile(const QString& workFile, const QString& target, bool final
         return copyOver(workFile, target);
 
     const QString copying = QStringLiteral("Copying File: ") + workFile + QStringLiteral(" > ") + target;
-    switch (askOverwrite(workFile, target)) {
+    const std::optional<int> answer = askOverwrite(workFile, target);
+    if (!answer)
+        return {PlaceOutcome::Stopped, QStringLiteral("stopped")};
+    switch (*answer) {
     case AnswerCancel:
         core::LogEvent(QStringLiteral("========Replace File Cancel Button Pressed by User=========="));
         return {PlaceOutcome::Cancelled, QString()};

@@ -15,7 +15,7 @@ enum class PlaceOutcome
     Cancelled,
     // The copy failed; an existing target is untouched and the work file is gone.
     Failed,
-    // A stop request came during the copy; the target is untouched and the work file stays.
+    // A stop request came during the question or the copy; the target is untouched and the work file stays.
     Stopped,
 };
 
@@ -31,7 +31,8 @@ struct PlaceResult
 // this restore stands in ReplaceAnswer (program state), which the run clears when it starts. A
 // replaced file is never lost: the copy goes to a temporary name in the target's folder and takes
 // the target's name only when it is complete. A stop request (bStopBackup) is seen within a chunk
-// of the copy. `finalCopy` logs a new target as the final copy of an unpacked file.
+// of the copy, and while the question waits, which it then takes away unanswered. `finalCopy` logs a new target as the
+// final copy of an unpacked file.
 PlaceResult PlaceFile(const QString& workFile, const QString& target, bool finalCopy = false);
 
 } // namespace restore

@@ -140,6 +140,41 @@ TEST_F(RestorePlacingTest, CancelLeavesTheWorkFileAndTheTarget)
         (QStringList {"REPLACE? CANCEL Clicked", "========Replace File Cancel Button Pressed by User=========="}));
 }
 
+TEST_F(RestorePlacingTest, AStopTakesTheQuestionAwayUnanswered)
+{
+    ASSERT_TRUE(test::writeFile(target("a.txt"), "old"));
+    ASSERT_TRUE(test::writeFile(work("a.txt"), "new"));
+    // The user stops the countdown to read the question; then the restore is cancelled. Should the
+    // question stay, an answer after many looks ends the wait so that the test fails rather than hangs.
+    int pollsAfterStop = 0;
+    bool answeredToEndTheWait = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* question = qobject_cast<restore::frmWarning*>(window);
+            if (!question || !question->isVisible())
+                continue;
+            if (!core::state().bStopBackup) {
+                question->Form_Click();
+                core::state().bStopBackup = true;
+            } else if (++pollsAfterStop == 1000000) {
+                answeredToEndTheWait = true;
+                question->cmdNo->click();
+            }
+        }
+    });
+    user.start(0);
+
+    EXPECT_EQ(PlaceFile(work("a.txt"), target("a.txt")).outcome, PlaceOutcome::Stopped);
+    EXPECT_FALSE(answeredToEndTheWait);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<restore::frmWarning*>(window), nullptr);
+    EXPECT_EQ(test::readFile(target("a.txt")), "old");
+    EXPECT_EQ(test::readFile(work("a.txt")), "new");
+    EXPECT_EQ(logLines(), QStringList {});
+}
+
 TEST_F(RestorePlacingTest, AFailedCopyLeavesTheExistingFileWhole)
 {
     const QByteArray big = test::noisyBytes(3 * 1024 * 1024);
