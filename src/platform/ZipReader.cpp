@@ -160,6 +160,10 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
 
     std::vector<char> buffer(ChunkSize);
     ZipReadStatus status = ZipReadStatus::Ok;
+    // libzip does not hold the data to the recorded size: an entry that says it is small could
+    // otherwise unpack without end.
+    const qint64 recorded = m_entries.at(index).size;
+    qint64 delivered = 0;
     for (;;) {
         const zip_int64_t got = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
         if (got < 0) {
@@ -176,6 +180,12 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
         }
         if (got == 0)
             break;
+        delivered += got;
+        if (delivered > recorded) {
+            m_error = QStringLiteral("the entry holds more than the %1 bytes its header records").arg(recorded);
+            status = ZipReadStatus::Damaged;
+            break;
+        }
         if (!sink(buffer.data(), qint64(got))) {
             status = ZipReadStatus::Interrupted;
             break;

@@ -130,6 +130,45 @@ TEST_F(ZipReaderTest, DamagedArchivesAreReportedNotRead)
     EXPECT_FALSE(reader.open(path("missing.zip")));
 }
 
+TEST_F(ZipReaderTest, AnEntryIsNeverReadPastItsRecordedSize)
+{
+    // Zeros pack a thousand to one: an entry that records a small size may unpack to far more.
+    const qint64 size = 4 * ZipReader::ChunkSize;
+    ASSERT_TRUE(test::writeFile(path("tree/zeros.bin"), QByteArray(size, '\0')));
+    const struct
+    {
+        qint64 recorded;
+        ZipReadStatus status;
+    } cases[] = {
+        {size, ZipReadStatus::Ok},
+        {size - 1, ZipReadStatus::Damaged},
+        {10, ZipReadStatus::Damaged},
+        // Less data than recorded: the CRC vouches for what is there, as Info-ZIP's unzip holds too.
+        {size + 1, ZipReadStatus::Ok},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.recorded);
+        QFile::remove(path("z.zip"));
+        ASSERT_TRUE(test::runZip(path("tree"), {path("z.zip"), "zeros.bin"}));
+        ASSERT_TRUE(test::setRecordedSize(path("z.zip"), "zeros.bin", quint64(c.recorded)));
+        ZipReader reader;
+        ASSERT_TRUE(reader.open(path("z.zip"))) << reader.errorString().toStdString();
+        ASSERT_EQ(reader.entries().first().size, c.recorded);
+        qint64 given = 0;
+        EXPECT_EQ(reader.read(0,
+                              [&](const char*, qint64 chunk) {
+                                  given += chunk;
+                                  return true;
+                              }),
+                  c.status);
+        EXPECT_LE(given, c.recorded);
+        if (c.status == ZipReadStatus::Damaged) {
+            EXPECT_EQ(reader.errorString(),
+                      QString("the entry holds more than the %1 bytes its header records").arg(c.recorded));
+        }
+    }
+}
+
 TEST_F(ZipReaderTest, EncryptedEntriesNeedTheirPassword)
 {
     ASSERT_TRUE(test::runZip(path("tree"), {"-P", "secret", path("p.zip"), "a.txt"}));

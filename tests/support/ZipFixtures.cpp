@@ -127,6 +127,45 @@ bool flipStoredCrc(const QString& archive, const QString& name)
     return false;
 }
 
+namespace
+{
+// Sets the uncompressed size of a header whose 32-bit field is at `field` and whose extra fields
+// span `extra`; a field of all ones stands for the first value of the Zip64 extra field.
+bool setSizeField(QByteArray& bytes, qsizetype field, qsizetype extra, qsizetype extraEnd, quint64 size)
+{
+    if (u32(bytes, field) != 0xFFFFFFFFu) {
+        if (size >= 0xFFFFFFFFu)
+            return false;
+        qToLittleEndian<quint32>(quint32(size), bytes.data() + field);
+        return true;
+    }
+    while (extra + 4 <= extraEnd) {
+        const quint16 length = u16(bytes, extra + 2);
+        if (u16(bytes, extra) == 0x0001 && length >= 8) {
+            qToLittleEndian<quint64>(size, bytes.data() + extra + 4);
+            return true;
+        }
+        extra += 4 + length;
+    }
+    return false;
+}
+} // namespace
+
+bool setRecordedSize(const QString& archive, const QString& name, quint64 size)
+{
+    QByteArray bytes = readAll(archive);
+    for (const CentralRecord& record : centralRecords(bytes)) {
+        if (record.name != name.toUtf8())
+            continue;
+        const qsizetype centralExtra = record.at + 46 + u16(bytes, record.at + 28);
+        const qsizetype localExtra = record.localAt + 30 + u16(bytes, record.localAt + 26);
+        return setSizeField(bytes, record.at + 24, centralExtra, centralExtra + u16(bytes, record.at + 30), size)
+            && setSizeField(bytes, record.localAt + 22, localExtra, localExtra + u16(bytes, record.localAt + 28), size)
+            && writeAll(archive, bytes);
+    }
+    return false;
+}
+
 bool renameEntry(const QString& archive, const QString& from, const QString& to)
 {
     const QByteArray oldName = from.toUtf8();

@@ -24,6 +24,10 @@ bool truncateFile(const QString& path, qint64 size);
 // Flips a byte of the stored CRC of the entry named `name`, in its local and central headers.
 bool flipStoredCrc(const QString& archive, const QString& name);
 
+// Records another uncompressed size for the entry named `name`, in its local and central headers
+// (in their Zip64 fields where the entry has them); the data stays as it is.
+bool setRecordedSize(const QString& archive, const QString& name, quint64 size);
+
 // Renames an entry in place; `to` must be as long as `from` (names such as "../x" or "/abs" that
 // zip itself will not store).
 bool renameEntry(const QString& archive, const QString& from, const QString& to);
