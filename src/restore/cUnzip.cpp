@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <QStorageInfo>
 
 #include "core/ErrorReport.h"
 #include "platform/EventLoop.h"
@@ -357,6 +358,17 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
     if (entry.encrypted && !passwordFor(pass)) {
         result.outcome = UnzipOutcome::Damaged;
         result.reason = QStringLiteral("no password");
+        return result;
+    }
+
+    // An entry too large for the disk fails before it fills the disk for everyone else.
+    const qint64 room = QStorageInfo(QFileInfo(target).absolutePath()).bytesAvailable();
+    if (room >= 0 && entry.size > room) {
+        result.outcome = UnzipOutcome::Failed;
+        result.reason = QStringLiteral("cannot write %1: its %2 bytes do not fit in the %3 bytes free")
+                            .arg(target)
+                            .arg(entry.size)
+                            .arg(room);
         return result;
     }
 

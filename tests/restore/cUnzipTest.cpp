@@ -253,6 +253,26 @@ TEST_F(cUnzipTest, NothingIsWrittenOutsideTheFolder)
     EXPECT_FALSE(QFileInfo::exists("/abs.txt"));
 }
 
+TEST_F(cUnzipTest, AnEntryTooLargeForTheDiskIsNotBegun)
+{
+    // Zip64 headers, where an entry may record a size no disk holds.
+    const QString archive = zip("t.zip", {"-r", "-fz"});
+    ASSERT_TRUE(test::setRecordedSize(archive, "home/u/big.bin", quint64(1) << 60));
+    cUnzip unzip;
+    unzip.setZipFile(archive);
+    unzip.setUnzipFolder(path("work"));
+    unzip.setUseFolderNames(true);
+    EXPECT_FALSE(unzip.Unzip());
+    const UnzipResult* tooLarge = resultFor(unzip, "home/u/big.bin");
+    ASSERT_NE(tooLarge, nullptr);
+    EXPECT_EQ(tooLarge->outcome, UnzipOutcome::Failed);
+    EXPECT_TRUE(tooLarge->reason.contains("its 1152921504606846976 bytes do not fit in the"))
+        << tooLarge->reason.toStdString();
+    // Nothing of it was written, not even a temporary file; the other entries are whole.
+    EXPECT_EQ(filesBelow(path("work")),
+              (QStringList {"home/u/docs/a.txt", "home/u/docs/deep/b.txt", "home/u/my file.txt"}));
+}
+
 TEST_F(cUnzipTest, LinksAlreadyInTheFolderAreNotFollowed)
 {
     const QString archive = zip("t.zip");

@@ -10,6 +10,8 @@ namespace
 {
 constexpr quint32 kCentralSignature = 0x02014b50;
 constexpr quint32 kEndSignature = 0x06054b50;
+constexpr quint32 kZip64EndSignature = 0x06064b50;
+constexpr quint32 kZip64LocatorSignature = 0x07064b50;
 
 quint16 u16(const QByteArray& bytes, qsizetype at)
 {
@@ -38,8 +40,16 @@ QList<CentralRecord> centralRecords(const QByteArray& bytes)
     if (end < 0)
         return records;
     qsizetype at = qsizetype(u32(bytes, end + 16));
-    const int count = u16(bytes, end + 10);
-    for (int i = 0; i < count && at + 46 <= bytes.size() && u32(bytes, at) == kCentralSignature; ++i) {
+    qsizetype count = u16(bytes, end + 10);
+    // Zip64 archives keep the directory's place in their own end record, which a locator names.
+    if (at == qsizetype(0xFFFFFFFFu) && end >= 20 && u32(bytes, end - 20) == kZip64LocatorSignature) {
+        const qsizetype zip64End = qsizetype(qFromLittleEndian<quint64>(bytes.constData() + end - 20 + 8));
+        if (zip64End < 0 || zip64End + 56 > bytes.size() || u32(bytes, zip64End) != kZip64EndSignature)
+            return records;
+        count = qsizetype(qFromLittleEndian<quint64>(bytes.constData() + zip64End + 32));
+        at = qsizetype(qFromLittleEndian<quint64>(bytes.constData() + zip64End + 48));
+    }
+    for (qsizetype i = 0; i < count && at + 46 <= bytes.size() && u32(bytes, at) == kCentralSignature; ++i) {
         CentralRecord record;
         record.at = at;
         const quint16 nameLength = u16(bytes, at + 28);
