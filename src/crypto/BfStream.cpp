@@ -295,11 +295,20 @@ CipherResult openSource(QFile& source, const StreamOptions& options)
 }
 
 // Renames the finished target into place; on failure the temporary file goes and nothing else changes.
-CipherResult finish(QSaveFile& target, const CipherResult& outcome)
+// The target takes the source's permission bits and modification time, so that the protected form
+// of a private file stays as private, and the file restored from it is as it was.
+CipherResult finish(QSaveFile& target, const QFile& source, const CipherResult& outcome)
 {
     if (!outcome.ok()) {
         target.cancelWriting();
         return outcome;
+    }
+    // Where the file system cannot keep them, the file is still whole: as a copy does, it goes on.
+    constexpr QFileDevice::Permissions effective
+        = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    if (target.flush()) {
+        target.setPermissions(source.permissions() & ~effective);
+        target.setFileTime(source.fileTime(QFileDevice::FileModificationTime), QFileDevice::FileModificationTime);
     }
     if (!target.commit())
         return cannotWrite(target.errorString());
@@ -320,7 +329,7 @@ CipherResult encryptFileWith(const QString& sourcePath, const QString& targetPat
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return cannotWrite(target.errorString());
-    return finish(target, encryptStream(source, plainLength, target, cipher, header, options));
+    return finish(target, source, encryptStream(source, plainLength, target, cipher, header, options));
 }
 
 CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPath, Readers readers,
@@ -332,7 +341,7 @@ CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPat
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return cannotWrite(target.errorString());
-    return finish(target, decryptStream(source, source.size(), target, readers, options));
+    return finish(target, source, decryptStream(source, source.size(), target, readers, options));
 }
 
 } // namespace crypto

@@ -51,7 +51,8 @@ CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, H
 CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, const StreamOptions& options = {});
 
 // Files: the target is written under a temporary name beside it and renamed into place only when whole,
-// so a failure never leaves a partial target and never removes an existing one.
+// so a failure never leaves a partial target and never removes an existing one. It takes the source's
+// permission bits and modification time.
 CipherResult encryptFileWith(const QString& source, const QString& target, const BlowfishCipher& cipher,
                              HeaderValues header, const StreamOptions& options = {});
 CipherResult decryptFileWith(const QString& source, const QString& target, Readers readers,

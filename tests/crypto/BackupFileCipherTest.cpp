@@ -2,14 +2,18 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QtEndian>
 
 #include "CipherTestSupport.h"
 #include "core/ProgramState.h"
 #include "crypto/BfStream.h"
+#include "platform/FileCopy.h"
 
 using namespace crypto;
 
@@ -118,6 +122,29 @@ TEST_F(BackupFileCipherTest, KeyedFilesRoundTripAndRefuseAWrongPassword)
         EXPECT_EQ(DecryptBytes(bytes, "wrong").status, CipherStatus::WrongPasswordOrDamaged);
         EXPECT_EQ(bytes, form);
         EXPECT_EQ(names(), QStringList({"data", "data.bf"}));
+    }
+}
+
+TEST_F(BackupFileCipherTest, FilesKeepTheirPermissionsAndTimeThroughTheProtectedForm)
+{
+    // A private file must not come back readable by everyone.
+    const QDateTime stamp(QDate(2024, 3, 5), QTime(10, 20, 30));
+    for (const quint32 mode : {0600u, 0640u, 0755u, 0444u}) {
+        SCOPED_TRACE(mode);
+        for (const QString name : {"data", "data.bf", "restored"})
+            QFile::setPermissions(path(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        ASSERT_TRUE(test::writeFile(path("data"), "private"));
+        ASSERT_TRUE(platform::setFileDateAndMode(path("data"), stamp, mode));
+
+        ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").ok());
+        ASSERT_TRUE(DecryptBackupFile(path("data.bf"), path("restored"), "pw").ok());
+        for (const QString name : {"data.bf", "restored"}) {
+            struct stat st = {};
+            ASSERT_EQ(::stat(QFile::encodeName(path(name)).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, mode) << name.toStdString();
+            EXPECT_EQ(QFileInfo(path(name)).lastModified(), stamp) << name.toStdString();
+        }
+        EXPECT_EQ(test::readFile(path("restored")), "private");
     }
 }
 
