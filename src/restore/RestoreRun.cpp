@@ -271,6 +271,11 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
     // takes the restore's files along.
     const QString tmp = platform::ProgramFolder::file(QStringLiteral("tmp"));
     const bool tmpMade = platform::makePrivateFolder(tmp);
+    // One restore runs at a time: a work folder there now was left by one that never ended, with
+    // decrypted copies of protected files in it.
+    const QStringList left = QDir(tmp).entryList({QStringLiteral("restore-*")}, QDir::Dirs | QDir::Hidden);
+    for (const QString& folder : left)
+        core::DeleteFolderTree(tmp + QLatin1Char('/') + folder);
     QTemporaryDir work(tmp + QStringLiteral("/restore-XXXXXX"));
     if (!tmpMade || !work.isValid()) {
         m_summary.error = QStringLiteral("No work folder can be made below %1: %2").arg(tmp, work.errorString());

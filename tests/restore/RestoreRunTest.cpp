@@ -525,3 +525,23 @@ TEST_F(RestoreRunTest, ALinkBelowTheNewFolderIsNeverFollowed)
         ASSERT_TRUE(QDir(newFolder).removeRecursively());
     }
 }
+
+TEST_F(RestoreRunTest, AWorkFolderLeftByAnEarlierRestoreGoes)
+{
+    // A restore that never ended (the program was killed) left a decrypted copy behind; a run's work
+    // folder and other files stay.
+    ASSERT_TRUE(test::writeFile(programFile("tmp/restore-AbC123/files/home/u/secret.txt"), "decrypted"));
+    ASSERT_TRUE(
+        QFile::setPermissions(programFile("tmp/restore-AbC123/files/home/u/secret.txt"), QFileDevice::ReadOwner));
+    ASSERT_TRUE(test::writeFile(programFile("tmp/work-XyZ789/a.zip"), "a run's"));
+    ASSERT_TRUE(test::writeFile(programFile("tmp/restore-notes.txt"), "not a folder"));
+    const QString version = makeVersion(disk("backup/Docs"), 0, true);
+    writeRestoreList({paths[0]});
+
+    RestoreSummary summary;
+    EXPECT_EQ(restore(request(version, disk("new")), &summary), RestoreRun::Outcome::Completed);
+    EXPECT_EQ(summary.restored, 1);
+    EXPECT_EQ(QDir(programFile("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList {"restore-notes.txt", "work-XyZ789"}));
+    EXPECT_EQ(test::readFile(programFile("tmp/work-XyZ789/a.zip")), "a run's");
+}
