@@ -149,6 +149,9 @@ void frmExtract::Command2_Click()
     Command2->setEnabled(false);
     showStatus(message("MSG_STATUS1"));
     const QPointer<frmExtract> self(this);
+    // Closing the tool stops the unpacking within a chunk; what was written whole stays.
+    QObject::connect(&unzip, &cUnzip::Cancel,
+                     [&self](const QString&, bool& cancel) { cancel = !self || !self->isVisible(); });
     unzip.Unzip();
     // The window may have been closed while the unpacking let other handlers run.
     if (!self)

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,20 @@ TEST_F(frmExtractTest, UnpacksAnInfoZipArchiveWithItsFoldersBelowTheChosenFolder
     EXPECT_EQ(test::readFile(target + "/home/u/docs/deep/b c.txt"), "bravo");
     EXPECT_EQ(test::readFile(target + "/home/u/big.bin"), big);
     EXPECT_TRUE(tool->Command2->isEnabled());
+}
+
+TEST_F(frmExtractTest, ClosingTheToolStopsTheUnpacking)
+{
+    const QString target = path("out");
+    bool closed = false;
+    QTimer::singleShot(0, [&] {
+        closed = true;
+        tool->close();
+    });
+    extract(archive, target);
+    EXPECT_TRUE(closed);
+    // It stopped at the first entry it wrote, leaving no part of it behind.
+    EXPECT_EQ(filesBelow(target), QStringList {});
 }
 
 TEST_F(frmExtractTest, KeepsFilesThatAreThereAndSaysSo)
