@@ -410,7 +410,8 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     if (isProtected)
         name += QStringLiteral(".bf");
     const QString source = joinPath(m_request.version.folder(), name);
-    QString workFile = m_work + name;
+    // In a folder of its own, so that no archive name can be that of the folder it is unpacked to.
+    QString workFile = m_work + QStringLiteral("archive/") + name;
     if (stopRequested())
         return stop();
 
@@ -420,6 +421,7 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
         return complete();
     }
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
+    core::MakePath(workFile);
     const platform::CopyResult copy
         = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
     if (copy.status == platform::CopyStatus::Stopped || stopRequested())

@@ -545,3 +545,24 @@ TEST_F(RestoreRunTest, AWorkFolderLeftByAnEarlierRestoreGoes)
               (QStringList {"restore-notes.txt", "work-XyZ789"}));
     EXPECT_EQ(test::readFile(programFile("tmp/work-XyZ789/a.zip")), "a run's");
 }
+
+TEST_F(RestoreRunTest, AnyArchiveNameRestores)
+{
+    writeRestoreList(paths);
+    // Names of the work folder's own parts too.
+    for (const QString name : {"unpacked", "archive", "files"}) {
+        for (const bool isProtected : {false, true}) {
+            SCOPED_TRACE(name.toStdString() + (isProtected ? ", protected" : ", plain"));
+            core::state().CurrentSet.ZIPName = name;
+            const QString version = makeVersion(disk("backup/Docs"), 1, isProtected);
+            RestoreSummary summary;
+            EXPECT_EQ(restore(request(version, disk("new")), &summary), RestoreRun::Outcome::Completed);
+            EXPECT_EQ(summary.statusText(), "Done!\r\nFiles restored: 6, skipped: 0, missing: 0, failed: 0.");
+            for (const QString& path : std::as_const(paths))
+                EXPECT_EQ(test::readFile(disk("new/" + mirrored(path))), originals[path]) << path.toStdString();
+            expectNoWorkLeft();
+            ASSERT_TRUE(QDir(disk("backup")).removeRecursively());
+            ASSERT_TRUE(QDir(disk("new")).removeRecursively());
+        }
+    }
+}
