@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include <sys/stat.h>
@@ -22,6 +23,20 @@ namespace platform
 
 namespace
 {
+// The entry's modification time to the second, as Info-ZIP records it: the DOS time of the entry
+// itself only holds even seconds.
+void setExtendedModified(zip_t* archive, zip_uint64_t index, const QString& sourcePath)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(sourcePath).constData(), &info) != 0 || info.st_mtime < 0
+        || info.st_mtime > std::numeric_limits<qint32>::max())
+        return;
+    const quint32 seconds = static_cast<quint32>(info.st_mtime);
+    const zip_uint8_t data[5]
+        = {1, zip_uint8_t(seconds), zip_uint8_t(seconds >> 8), zip_uint8_t(seconds >> 16), zip_uint8_t(seconds >> 24)};
+    zip_file_extra_field_set(archive, index, 0x5455, ZIP_EXTRA_FIELD_NEW, data, sizeof data,
+                             ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+}
 
 QString zipErrorText(int code)
 {
@@ -476,6 +491,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
             return giveUp(AttemptOutcome::Failed, libraryError());
         }
         file->setIndex(static_cast<zip_uint64_t>(index));
+        setExtendedModified(archive, static_cast<zip_uint64_t>(index), entry.sourcePath);
         ++result.packed;
     }
 

@@ -1,4 +1,5 @@
 #include "platform/ZipWriter.h"
+#include "platform/ZipReader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -136,6 +137,21 @@ TEST_F(ZipWriterTest, KeepsModesAndTimesAndFlagsNamesAsUtf8)
     ASSERT_EQ(flags.size(), 2);
     EXPECT_EQ(flags[1].first, accented.entryName);
     EXPECT_TRUE(flags[1].second & 0x0800) << "non-ASCII names carry the UTF-8 flag";
+}
+
+TEST_F(ZipWriterTest, KeepsOddSecondsOfTheModificationTime)
+{
+    // The entry's own DOS time only holds even seconds; the extended time stamp keeps the rest.
+    const ZipEntrySource odd = file(QStringLiteral("odd.txt"), "odd\n");
+    const QDateTime when(QDate(2025, 7, 8), QTime(9, 10, 11));
+    setModified(odd.sourcePath, when);
+    ASSERT_EQ(writeZipArchive(archive(), {odd}).status, ZipWriteStatus::Written);
+
+    platform::ZipReader reader;
+    ASSERT_TRUE(reader.open(archive()));
+    ASSERT_EQ(reader.entries().size(), 1);
+    EXPECT_EQ(reader.entries().first().modified, when);
+    EXPECT_TRUE(test::zipinfoLine(archive(), odd.entryName).contains(QStringLiteral(" 20250708.091011 ")));
 }
 
 TEST_F(ZipWriterTest, LeavesOutWhatCannotBePackedAndBuildsTheRest)
