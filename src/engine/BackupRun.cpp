@@ -101,8 +101,11 @@ RunResult BackupRun::run()
     m_timestampFolder.clear();
     m_copyErrors.clear();
 
-    core::BackupSetInfo& set = program.CurrentSet;
-    RunRecorder recorder(set, program.strSetText, platform::clock().now());
+    // The run keeps its own copy of the set and its document text: the main window may load another
+    // set while this one runs, and the outcome belongs to the set that ran.
+    core::BackupSetInfo set = program.CurrentSet;
+    QString setText = program.strSetText;
+    RunRecorder recorder(set, setText, platform::clock().now());
     core::LogEvent(QStringLiteral("======================Running Backup======================"));
     core::LogEvent(QStringLiteral("Name: ") + set.ItemName);
     core::LogEvent(QStringLiteral("Type: ") + QString::number(set.ItemType));
@@ -112,19 +115,22 @@ RunResult BackupRun::run()
     program.strFailureReason.clear();
     platform::doEvents();
 
-    const RunResult result = road(set, recorder);
+    const RunResult result = road(set, core::sectionLines(setText, QStringLiteral("FILES")), recorder);
+    if (program.CurrentSet.ItemName == set.ItemName) {
+        program.CurrentSet = set;
+        program.strSetText = setText;
+    }
     // Pruning of old versions comes with the load, so it sees this run's version line.
     reloadTheSet();
     return result;
 }
 
-RunResult BackupRun::road(core::BackupSetInfo& set, RunRecorder& recorder)
+RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLines, RunRecorder& recorder)
 {
     {
         FileCollector collector;
         collector.showStatus = showStatus;
-        const CollectionResult collected
-            = collector.collect(set, core::sectionLines(core::state().strSetText, QStringLiteral("FILES")));
+        const CollectionResult collected = collector.collect(set, filesLines);
         if (collected.outcome == CollectionResult::Outcome::Failed)
             failWith(collected.reason);
         if (collected.outcome != CollectionResult::Outcome::Completed)

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "core/BackupSet.h"
 #include "engine/FolderDelivery.h"
@@ -25,10 +26,11 @@ struct RunResult
 // name, since the archive is written to the run's work folder and delivered under that name.
 std::optional<QString> archiveNameError(const QString& name);
 
-// One run of the loaded set (the program's CurrentSet and strSetText): collects the files of its
-// FILES lines, packs and protects them as the set asks, delivers them to its current destination or
-// to every destination, records each outcome in the set's document and has the main window load the
-// set again. Work copies (archives, .bf files, the working lists) are made in the run's private work
+// One run of the loaded set (the program's CurrentSet and strSetText, copied when the run starts, so
+// that a set loaded meanwhile takes nothing of the run): collects the files of its FILES lines,
+// packs and protects them as the set asks, delivers them to its current destination or to every
+// destination, records each outcome in the set's document and has the main window load the set
+// again. Work copies (archives, .bf files, the working lists) are made in the run's private work
 // folder, never beside the sources, and the folder is removed when the run ends, however it ends.
 // The run polls the stop request (bStopBackup) at every step and yields to the event loop between
 // files and chunks, so the run window's buttons and timers keep working inside it.
@@ -41,7 +43,7 @@ public:
     std::function<void(const QString& text)> showStatus;
 
 private:
-    RunResult road(core::BackupSetInfo& set, RunRecorder& recorder);
+    RunResult road(core::BackupSetInfo& set, const QStringList& filesLines, RunRecorder& recorder);
     RunResult cancelled(core::BackupSetInfo& set, RunRecorder& recorder);
     bool buildArchive(const core::BackupSetInfo& set);
     bool protectArchive(const core::BackupSetInfo& set);

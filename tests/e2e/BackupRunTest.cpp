@@ -370,6 +370,43 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
     }
 }
 
+TEST_F(BackupRunTest, ASetLoadedDuringTheRunTakesNothingOfIt)
+{
+    core::BackupSetInfo& other = core::state().NewBackupSet;
+    other = core::BackupSetInfo {};
+    other.ItemName = "Other";
+    other.DestCount = 1;
+    other.RotationType = 1;
+    other.Dest[1].Type = 1;
+    other.Dest[1].LocalFolder = programFile("other backup");
+    const QString otherFile = programFile("other/o.txt");
+    ASSERT_TRUE(test::writeFile(otherFile, "other"));
+    ASSERT_TRUE(core::WriteProject({programFile("other")}));
+    ASSERT_TRUE(test::writeFile(core::setFileListPath("Other"), (otherFile + "\r\n").toUtf8()));
+    const QByteArray otherDocument = test::readFile(core::setDocumentPath("Other"));
+    makeSet({});
+
+    bool loaded = false;
+    QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing*, const QString& status) {
+        if (!loaded && status.startsWith("[Moving files to the backup location]"))
+            loaded = main->LoadBackup(false, "Other");
+    });
+    ASSERT_TRUE(loaded);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(closeByCountdown(window));
+
+    // The run delivered and recorded the set it started with.
+    EXPECT_EQ(test::filesBelow(backup(1)), deliveredNames(QString(), QString()));
+    EXPECT_EQ(saved("Status"), "Success");
+    EXPECT_EQ(saved("CurrentDestination"), "2");
+    EXPECT_EQ(savedSection("VERSIONS").size(), 1);
+    EXPECT_EQ(lines(finalStatus), "Backup Successful\n");
+    // The set loaded meanwhile is as it was.
+    EXPECT_EQ(test::readFile(core::setDocumentPath("Other")), otherDocument);
+    EXPECT_FALSE(QFileInfo::exists(programFile("other backup")));
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Other");
+}
+
 TEST_F(BackupRunTest, CancelDuringTheCollectionEndsTheRunAsCancelledAndKeepsThePreviousList)
 {
     makeSet({});
