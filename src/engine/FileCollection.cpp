@@ -26,12 +26,12 @@ bool stopRequested()
 
 CollectionResult stopped()
 {
-    return CollectionResult {CollectionResult::Outcome::Stopped, QString(), 0};
+    return CollectionResult {CollectionResult::Outcome::Stopped, QString(), 0, {}, {}};
 }
 
 CollectionResult failed(const QString& reason)
 {
-    return CollectionResult {CollectionResult::Outcome::Failed, reason, 0};
+    return CollectionResult {CollectionResult::Outcome::Failed, reason, 0, {}, {}};
 }
 
 QString writeFailure(const QFile& file)
@@ -120,15 +120,25 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     m_search.showStatus = showStatus;
     // Counts the lines written since the status dots last moved, across folders.
     int sinceDots = 0;
+    QStringList unreadable;
+    // An unplugged drive or a moved folder must not pass unnoticed.
+    QStringList missing;
+    const auto notFound = [&missing](const QString& path) {
+        missing << path;
+        core::LogEvent(QStringLiteral("Not found: ") + path);
+    };
     for (const QString& line : filesLines) {
         const QString path = pathOfLine(line);
-        // Only absolute paths: a relative one would name whatever lies below the current folder.
-        if (!path.startsWith(QLatin1Char('/')))
+        if (path.isEmpty())
             continue;
-        if (QFileInfo(path).isDir()) {
+        // Only absolute paths: a relative one would name whatever lies below the current folder.
+        if (!path.startsWith(QLatin1Char('/'))) {
+            notFound(path);
+        } else if (QFileInfo(path).isDir()) {
             m_search.findfiles(path, includePatternList(set));
             for (const QString& folder : m_search.unreadable())
                 core::LogEvent(QStringLiteral("Cannot read ") + folder);
+            unreadable << m_search.unreadable();
             for (const QString& file : m_search.unlistable())
                 core::LogEvent(QStringLiteral("Left out (line break in the name): ") + file);
             if (stopRequested())
@@ -149,6 +159,8 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
             if (!writeLine(collected, path))
                 return failed(writeFailure(collected));
             platform::doEvents();
+        } else {
+            notFound(path);
         }
         platform::doEvents();
         if (stopRequested())
@@ -196,7 +208,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     QString reason;
     if (!core::fileWriter().replaceFile(setFileList, listText, reason))
         return failed(reason);
-    return CollectionResult {CollectionResult::Outcome::Completed, QString(), listed};
+    return CollectionResult {CollectionResult::Outcome::Completed, QString(), listed, missing, unreadable};
 }
 
 } // namespace engine

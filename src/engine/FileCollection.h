@@ -27,6 +27,10 @@ struct CollectionResult
     QString reason;
     // Lines of the new set file list.
     qint64 listed = 0;
+    // Paths of FILES lines that are neither a folder nor a file: they contributed nothing.
+    QStringList missing;
+    // Folders (and entries) the search could not read: what lies in them is not listed.
+    QStringList unreadable;
 };
 
 // The include masks of `set` as the file search takes them: "," and ";" become "|", blanks go.
@@ -51,9 +55,10 @@ public:
 
     // `filesLines` are the lines of the set's FILES section (a path, optionally followed by a TAB
     // and more); folders are searched with all their sub-folders, files listed as they are, other
-    // paths skipped. Shows "[Organizing files]", the search's progress and "[Creating Index File]"
-    // with moving dots through showStatus; logs "Getting Files", "Applying Exclude Filter" when the
-    // set has exclude masks, and every folder it could not read.
+    // paths logged and returned as missing. Shows "[Organizing files]", the search's progress and
+    // "[Creating Index File]" with moving dots through showStatus; logs "Getting Files", "Applying
+    // Exclude Filter" when the set has exclude masks, and every folder it could not read (returned
+    // as unreadable).
     CollectionResult collect(core::BackupSetInfo& set, const QStringList& filesLines);
 
     // Where the working lists are: the collected paths, and those left after the exclude filter.

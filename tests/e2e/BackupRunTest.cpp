@@ -370,6 +370,46 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
     }
 }
 
+TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
+{
+    const QString single = source + "/single.log";
+    for (const int compression : {0, 1, 2}) {
+        SCOPED_TRACE(compression);
+        // One listed path gone: the rest is delivered and the status names it.
+        QDir(backup(1)).removeRecursively();
+        ASSERT_TRUE(test::writeFile(single, contents.value(single)));
+        makeSet({.compression = compression});
+        ASSERT_TRUE(QFile::remove(single));
+
+        runAndClose();
+
+        EXPECT_EQ(lines(finalStatus), "Backup Successful\nError 53 File not found\nFile: " + single + "\n\n");
+        EXPECT_EQ(saved("Status"), "Success");
+        EXPECT_EQ(savedSection("VERSIONS").size(), 1);
+        EXPECT_FALSE(test::filesBelow(backup(1)).isEmpty());
+        EXPECT_TRUE(logLines().contains("Not found: " + single));
+
+        // Every listed path gone, as when the drive holding them is not there: nothing is recorded as
+        // a success.
+        QDir(backup(1)).removeRecursively();
+        const QString away = source + ".away";
+        ASSERT_TRUE(QDir().rename(source, away));
+        makeSet({.compression = compression});
+
+        runAndClose();
+        ASSERT_TRUE(QDir().rename(away, source));
+
+        const QString reason = "None of the set's files was found; nothing was backed up.";
+        EXPECT_EQ(lines(finalStatus), reason);
+        EXPECT_EQ(headline, Failed);
+        EXPECT_EQ(saved("Status"), "FAILURE " + reason);
+        EXPECT_EQ(saved("CurrentDestination"), "1");
+        EXPECT_EQ(savedSection("VERSIONS"), QStringList());
+        EXPECT_FALSE(QFileInfo::exists(backup(1)));
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
 TEST_F(BackupRunTest, ASetLoadedDuringTheRunTakesNothingOfIt)
 {
     core::BackupSetInfo& other = core::state().NewBackupSet;

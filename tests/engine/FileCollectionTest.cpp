@@ -170,6 +170,18 @@ TEST_F(FileCollectionTest, LogsTheStepsAndShowsProgress)
     EXPECT_EQ(set.Include, "*.*;");
 }
 
+TEST_F(FileCollectionTest, PathsThatAreGoneAreLoggedAndReturned)
+{
+    engine::FileCollector collector;
+    const engine::CollectionResult result = collector.collect(set, filesLines);
+    ASSERT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(result.missing, QStringList({root + "/missing.txt", "relative/Docs"}));
+    EXPECT_EQ(result.unreadable, QStringList());
+    const QString log = QString::fromUtf8(test::readFile(core::RunLogPath()));
+    EXPECT_TRUE(log.contains(" Not found: " + root + "/missing.txt\r\n"));
+    EXPECT_TRUE(log.contains(" Not found: relative/Docs\r\n"));
+}
+
 TEST_F(FileCollectionTest, StatusDotsMoveOnceEveryFiftyFiles)
 {
     for (int i = 0; i < 160; ++i)
@@ -277,7 +289,8 @@ TEST_F(FileCollectionTest, UnreadableFoldersAndNamesWithLineBreaksAreLoggedAndLe
     ASSERT_TRUE(QFile::setPermissions(root + "/Docs/locked", QFileDevice::WriteOwner));
     ASSERT_TRUE(test::writeFile(root + "/Docs/two\nlines.txt", "x"));
     engine::FileCollector collector;
-    ASSERT_EQ(collector.collect(set, {root + "/Docs"}).outcome, Outcome::Completed);
+    const engine::CollectionResult result = collector.collect(set, {root + "/Docs"});
+    ASSERT_EQ(result.outcome, Outcome::Completed);
     QFile::setPermissions(root + "/Docs/locked",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -289,6 +302,7 @@ TEST_F(FileCollectionTest, UnreadableFoldersAndNamesWithLineBreaksAreLoggedAndLe
     if (::geteuid() != 0) {
         EXPECT_FALSE(list.contains("secret.txt"));
         EXPECT_TRUE(log.contains("Cannot read " + root + "/Docs/locked/"));
+        EXPECT_EQ(result.unreadable, QStringList({root + "/Docs/locked/"}));
     }
 }
 } // namespace
