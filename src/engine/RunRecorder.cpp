@@ -82,17 +82,23 @@ int RunRecorder::typeOf(int destination) const
     return m_set.Dest.at(destination).Type;
 }
 
-void RunRecorder::record(const QString& status, qint64 deliveredBytes)
+QString RunRecorder::record(const QString& status, qint64 deliveredBytes)
 {
+    QString unrecorded;
     const QString duration = durationText(m_start, platform::clock().now());
     if (const core::StoreResult recorded
         = core::ReplaceProjectValues(m_set, m_setText, status, duration, deliveredBytes);
-        !recorded)
-        core::LogEvent(QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason);
+        !recorded) {
+        unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason;
+        core::LogEvent(unrecorded);
+    }
     // The row is refreshed from the saved document, so the save comes first.
-    if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, m_setText); !saved)
-        core::LogEvent(QStringLiteral("The set could not be saved: ") + saved.reason);
+    if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, m_setText); !saved) {
+        unrecorded = QStringLiteral("The set could not be saved: ") + saved.reason;
+        core::LogEvent(unrecorded);
+    }
     core::RefreshBackupSetRow(m_set, status, duration);
+    return unrecorded;
 }
 
 bool RunRecorder::beginRun()
@@ -197,7 +203,12 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
     if (ok) {
         core::LogEvent(QStringLiteral("Backup Complete: Success!"));
         status = QStringLiteral("Success");
-        record(status, deliveredBytes);
+        // A delivery whose version is not on record cannot be found to restore: the run has not
+        // succeeded.
+        if (const QString unrecorded = record(status, deliveredBytes); !unrecorded.isEmpty()) {
+            m_overallOK = false;
+            m_failures << destinationTag(d) + QStringLiteral(") ") + unrecorded;
+        }
     } else {
         QString reason = core::state().strFailureReason;
         if (reason.isEmpty())

@@ -60,7 +60,8 @@ public:
     // Records the destination begun last: `delivered` is the delivery's outcome, `deliveredBytes`
     // what arrived (the version line's size). A failed destination records "FAILURE " and the
     // reason the delivery left in strFailureReason, or a "(Destination<n> ... = FAILURE)" text when
-    // it left none. Returns the status recorded.
+    // it left none. A delivery whose outcome cannot be recorded or saved fails the run all the same.
+    // Returns the status recorded.
     QString recordDestination(bool delivered, qint64 deliveredBytes);
 
     // The end of a run that went through its destinations: logs the overall status and gives the
@@ -84,7 +85,8 @@ private:
     int typeOf(int destination) const;
     QString failureText(int destination) const;
     QString withSummary(int destination, const QString& reason) const;
-    void record(const QString& status, qint64 deliveredBytes);
+    // Records the status and saves the document; why either could not be done, or "".
+    QString record(const QString& status, qint64 deliveredBytes);
 
     core::BackupSetInfo& m_set;
     QString& m_setText;

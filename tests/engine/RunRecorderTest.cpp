@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/FileWriter.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
@@ -187,6 +188,54 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
     EXPECT_EQ(status.statusText, "Backup Successful\r\nError 53 File not found\r\nFile: /gone.txt\r\n\r\n");
     EXPECT_TRUE(status.headline.isEmpty());
     EXPECT_TRUE(log().endsWith("Overall Status: Success\r\n"));
+}
+
+TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
+{
+    class FullDisk : public core::FileWriter
+    {
+    public:
+        bool replaceFile(const QString&, const QByteArray&, QString& reason) override
+        {
+            reason = "No space left on device";
+            return false;
+        }
+    } fullDisk;
+    const struct
+    {
+        QString password;
+        bool diskFull;
+        QString savedStatus;
+        QString reason;
+    } cases[] = {
+        // The line would not split into its fields again.
+        {"pa|ss", false, "Success", "(Destination1) The outcome could not be recorded in full: The version line"},
+        {"pass", true, "Never ran", "(Destination1) The set could not be saved: No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
+        makeSet({1}, 1);
+        set.BFPassword = c.password;
+        set.RunDestType = 1;
+        set.RunLanFolder = "/mnt/backup1/";
+        engine::RunRecorder recorder(set, text, clock.now());
+        ASSERT_TRUE(recorder.beginRun());
+        recorder.beginDestination();
+        if (c.diskFull)
+            core::setFileWriter(&fullDisk);
+        // The files arrived.
+        EXPECT_EQ(recorder.recordDestination(true, 100), "Success");
+        core::setFileWriter(nullptr);
+
+        EXPECT_EQ(saved("Status"), c.savedStatus);
+        EXPECT_TRUE(savedVersions().isEmpty());
+        EXPECT_FALSE(recorder.overallOK());
+        const engine::FinalStatus status = recorder.finish(QString());
+        EXPECT_FALSE(status.success);
+        EXPECT_EQ(status.headline, "The backup could not be completed successfully.");
+        EXPECT_TRUE(status.statusText.startsWith(c.reason)) << status.statusText.toStdString();
+        EXPECT_TRUE(log().endsWith("Overall Status: FAILURE\r\n"));
+    }
 }
 
 TEST_F(RunRecorderTest, ASetThatCannotBeDeliveredFailsWithItsReason)
