@@ -118,6 +118,9 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     core::LogEvent(QStringLiteral("Getting Files"));
 
     m_search.showStatus = showStatus;
+    // The program's work files are no data of the user's, and the run's own lists would be gone by
+    // the time they were copied.
+    m_search.setFolderToSkip(platform::ProgramFolder::file(QStringLiteral("tmp")));
     // Counts the lines written since the status dots last moved, across folders.
     int sinceDots = 0;
     QStringList unreadable;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -132,6 +133,7 @@ struct clsdirsearch::Walk
 {
     // Identities of the folders being walked, to refuse a folder that contains itself (bind mounts).
     std::vector<std::pair<dev_t, ino_t>> ancestors;
+    std::optional<std::pair<dev_t, ino_t>> skipped;
 };
 
 void clsdirsearch::findfiles(const QString& startFolder, const QString& patternList)
@@ -144,11 +146,18 @@ void clsdirsearch::findfiles(const QString& startFolder, const QString& patternL
     m_pause = false;
 
     Walk walk;
+    struct stat st = {};
+    if (!m_folderToSkip.isEmpty() && ::stat(QFile::encodeName(m_folderToSkip).constData(), &st) == 0)
+        walk.skipped = std::make_pair(st.st_dev, st.st_ino);
     // The folder the user chose may itself be a link; only links met below it are not followed.
     const int fd = ::open(QFile::encodeName(startFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct stat st = {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0)
+    if (fd >= 0 && ::fstat(fd, &st) == 0) {
         walk.ancestors.emplace_back(st.st_dev, st.st_ino);
+        if (walk.skipped == walk.ancestors.back()) {
+            ::close(fd);
+            return;
+        }
+    }
     searchFolder(walk, startFolder, fd);
     if (fd >= 0)
         ::close(fd);
@@ -242,7 +251,8 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
         struct stat st = {};
         const bool known = ::fstat(childFd, &st) == 0;
         const std::pair<dev_t, ino_t> identity(st.st_dev, st.st_ino);
-        if (known && std::find(walk.ancestors.begin(), walk.ancestors.end(), identity) == walk.ancestors.end()) {
+        if (known && identity != walk.skipped
+            && std::find(walk.ancestors.begin(), walk.ancestors.end(), identity) == walk.ancestors.end()) {
             walk.ancestors.push_back(identity);
             searchFolder(walk, path, childFd);
             walk.ancestors.pop_back();

@@ -37,6 +37,10 @@ public:
     // Stops a search in progress at its next poll (a handler running inside the walk may call it).
     void Cancel() { m_searchCancelled = true; }
 
+    // A folder the walk never enters, however it is reached (the program's own work files); the
+    // empty text for none.
+    void setFolderToSkip(const QString& folder) { m_folderToSkip = folder; }
+
     bool pause() const { return m_pause; }
     void setPause(bool pause) { m_pause = pause; }
     bool searchinsubfolders() const { return m_searchInSubfolders; }
@@ -54,6 +58,7 @@ private:
     bool stopRequested();
     void waitWhilePaused();
 
+    QString m_folderToSkip;
     QStringList m_searchPatterns;
     QStringList m_filesFound;
     QStringList m_unreadable;

@@ -182,6 +182,24 @@ TEST_F(FileCollectionTest, PathsThatAreGoneAreLoggedAndReturned)
     EXPECT_TRUE(log.contains(" Not found: relative/Docs\r\n"));
 }
 
+TEST_F(FileCollectionTest, TheProgramsOwnWorkFilesAreNeverCollected)
+{
+    // A folder above the program folder, as when a whole home folder is backed up; also through a
+    // link to it.
+    ASSERT_TRUE(test::writeFile(programFile("tmp/left over.txt"), "x"));
+    const QString link = programFile("tree/to-program");
+    ASSERT_EQ(::symlink(QFile::encodeName(home.path()).constData(), QFile::encodeName(link).constData()), 0);
+    for (const QString& folder : {home.path(), link}) {
+        SCOPED_TRACE(folder.toStdString());
+        engine::FileCollector collector;
+        const engine::CollectionResult result = collector.collect(set, {folder});
+        ASSERT_EQ(result.outcome, Outcome::Completed);
+        const QString list = QString::fromUtf8(test::readFile(core::setFileListPath("Docs")));
+        EXPECT_TRUE(list.contains(folder + "/tree/single.log\r\n"));
+        EXPECT_FALSE(list.contains(folder + "/tmp/")) << list.toStdString();
+    }
+}
+
 TEST_F(FileCollectionTest, StatusDotsMoveOnceEveryFiftyFiles)
 {
     for (int i = 0; i < 160; ++i)
