@@ -1,5 +1,7 @@
 #include "engine/FolderDelivery.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -64,6 +66,15 @@ QString withoutTrailingSlashes(QString folder)
 bool isFolder(const QString& path)
 {
     return QFileInfo(path).isDir();
+}
+
+// Whether the folder is the file system's root, by whatever name or link it is reached.
+bool isFileSystemRoot(const QString& folder)
+{
+    struct stat here = {};
+    struct stat top = {};
+    return ::stat(QFile::encodeName(folder).constData(), &here) == 0 && ::stat("/", &top) == 0
+        && here.st_dev == top.st_dev && here.st_ino == top.st_ino;
 }
 
 void removeWorkFiles(const PreparedFile& prepared)
@@ -205,6 +216,11 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
 {
     if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
         return failed(QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
+    // Mirrored below the root, each source file would be copied onto itself and packed beside itself.
+    if (isFileSystemRoot(root))
+        return failed(
+            QStringLiteral("The destination \"%1\" is the root folder: each file would be copied onto itself.")
+                .arg(root));
 
     QFile list(core::setFileListPath(set.ItemName));
     if (!list.open(QIODevice::ReadOnly))

@@ -169,6 +169,8 @@ TEST_F(FolderDeliveryTest, ADestinationThatCannotBeMadeFailsTheDelivery)
     const QString blocker = programFile("blocker");
     ASSERT_TRUE(test::writeFile(blocker, "a regular file"));
     ASSERT_TRUE(test::writeFile(dest + "/stamp", "a file where the time-stamp folder goes"));
+    const QString rootLink = programFile("root");
+    ASSERT_EQ(::symlink("/", QFile::encodeName(rootLink).constData()), 0);
     struct Case
     {
         QString folder;
@@ -186,6 +188,10 @@ TEST_F(FolderDeliveryTest, ADestinationThatCannotBeMadeFailsTheDelivery)
         {"backup", "", 0, "The destination folder \"backup\" is not a full path."},
         {dest, "../out", 0, "The time-stamp folder \"../out\" would lie outside the destination folder."},
         {dest, "", 3, "The compression mode 3 is not known; nothing was delivered."},
+        // Each source file would be mirrored onto itself.
+        {"/", "", 0, "The destination \"/\" is the root folder: each file would be copied onto itself."},
+        {rootLink + "/", "", 0,
+         "The destination \"" + rootLink + "\" is the root folder: each file would be copied onto itself."},
     };
     const QString archive = programFile("tmp/docs.zip");
     ASSERT_TRUE(test::writeFile(archive, "PK archive"));
@@ -205,6 +211,7 @@ TEST_F(FolderDeliveryTest, ADestinationThatCannotBeMadeFailsTheDelivery)
     }
     EXPECT_FALSE(QFileInfo::exists(dest + "/docs.zip"));
     EXPECT_FALSE(QFileInfo::exists(mirrored(dest, files.at(0))));
+    EXPECT_EQ(log().count("Backing Up: "), 0);
 }
 
 TEST_F(FolderDeliveryTest, NoFileArrivingIsAFailureThatNamesEveryFile)
@@ -233,7 +240,8 @@ TEST_F(FolderDeliveryTest, TheSingleArchiveGoesIntoTheRootAndReplacesTheOldOneOn
     // An archive that is not there (an e-mail delivery removed it) leaves the old one in place.
     engine::FolderDeliveryResult result = delivery.deliver(set, 1, stamp, archive);
     EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_TRUE(result.reason.startsWith("Could not copy the archive to " + target + ": ")) << result.reason.toStdString();
+    EXPECT_TRUE(result.reason.startsWith("Could not copy the archive to " + target + ": "))
+        << result.reason.toStdString();
     EXPECT_EQ(test::readFile(target), "the old archive");
 
     const QByteArray bytes(1024 * 1024 * 2 + 1, 'a');
