@@ -55,6 +55,20 @@ private:
     int m_fd;
 };
 
+// The part of a target's name that its temporary names carry: all of it, or, for a long name, as
+// much as leaves room for the dot and the random part within the file name limit, cut where a
+// character starts.
+QByteArray temporaryStem(const QByteArray& name)
+{
+    constexpr qsizetype kLongestStem = 200;
+    if (name.size() <= kLongestStem)
+        return name;
+    qsizetype cut = kLongestStem;
+    while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
+        --cut;
+    return name.left(cut);
+}
+
 // The copy until it is complete: an unnamed file in the target's folder where the file system
 // offers one, otherwise a hidden temporary name beside the target. Removed unless committed.
 class PendingFile
@@ -62,7 +76,7 @@ class PendingFile
 public:
     PendingFile(const QByteArray& folder, const QByteArray& name)
         : m_folder(folder)
-        , m_name(name)
+        , m_name(temporaryStem(name))
     { }
     ~PendingFile()
     {

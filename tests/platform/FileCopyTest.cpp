@@ -53,6 +53,32 @@ TEST_F(FileCopyTest, CopiesAndReplacesKeepingDateAndMode)
     }
 }
 
+TEST_F(FileCopyTest, ReplacesFilesWhoseNamesTakeTheWholeNameLimit)
+{
+    const QString names[] = {
+        QString(200, 'n'),
+        QString(248, 'n'),
+        QString(255, 'n'),
+        // 255 bytes in three-byte characters.
+        QString(85, QChar(0x65E5)),
+        QString(60, 'n') + QString(65, QChar(0x65E5)),
+    };
+    ASSERT_TRUE(QDir().mkpath(path("dst")));
+    for (const QString& name : names) {
+        SCOPED_TRACE(QFile::encodeName(name).size());
+        ASSERT_TRUE(test::writeFile(path("src/") + name, "first"));
+        ASSERT_EQ(copyFileReplacing(path("src/") + name, path("dst/") + name).status, CopyStatus::Ok);
+        ASSERT_TRUE(test::writeFile(path("src/") + name, "second"));
+
+        const platform::CopyResult again = copyFileReplacing(path("src/") + name, path("dst/") + name);
+
+        EXPECT_EQ(again.status, CopyStatus::Ok) << again.error.toStdString();
+        EXPECT_EQ(test::readFile(path("dst/") + name), "second");
+        EXPECT_EQ(namesIn("dst"), QStringList {name});
+        ASSERT_TRUE(QFile::remove(path("dst/") + name));
+    }
+}
+
 TEST_F(FileCopyTest, FailedOrStoppedCopyLeavesTheTargetWhole)
 {
     ASSERT_TRUE(test::writeFile(path("src/big.bin"), test::noisyBytes(3 * 1024 * 1024)));
