@@ -1,6 +1,7 @@
 #include "core/FileSystemHelpers.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -168,6 +169,25 @@ struct WorkFolder
     QString path;
 };
 
+const QString kWorkPrefix = QStringLiteral("work-");
+
+// Removes the work folders ("work-<process id>-...") that processes which are gone left behind when
+// they crashed or were killed: they may hold plain copies of protected data. Folders of processes
+// that still run are theirs.
+void removeAbandonedWorkFolders(const QString& tmp)
+{
+    const QStringList names = QDir(tmp).entryList({kWorkPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden);
+    for (const QString& name : names) {
+        bool isNumber = false;
+        const qint64 pid = name.mid(kWorkPrefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&isNumber);
+        if (!isNumber || pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        DeleteFolderTree(tmp + QLatin1Char('/') + name);
+    }
+}
+
 WorkFolder& workFolder()
 {
     static WorkFolder folder;
@@ -328,7 +348,9 @@ QString WinTmpDir()
         reportFileFailure(QStringLiteral("modFTPBackup.WinTmpDir"), {}, errno != 0 ? errno : EACCES);
         return QString();
     }
-    QByteArray pattern = QFile::encodeName(tmp + QStringLiteral("/work-XXXXXX"));
+    removeAbandonedWorkFolders(tmp);
+    QByteArray pattern = QFile::encodeName(tmp + QLatin1Char('/') + kWorkPrefix + QString::number(::getpid())
+                                           + QStringLiteral("-XXXXXX"));
     if (!::mkdtemp(pattern.data())) {
         reportFileFailure(QStringLiteral("modFTPBackup.WinTmpDir"), {}, errno);
         return QString();

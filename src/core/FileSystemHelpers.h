@@ -36,7 +36,8 @@ double FolderDateModified(const QString& folder);
 std::optional<QString> GetFileDateModified(const QString& path);
 
 // This process's private work folder below the program folder's tmp/, ending with "/"; created
-// (owner-only) on first use. "" when it cannot be created (reported through ErrorIn).
+// (owner-only) on first use, when the work folders of processes that are gone are removed. "" when it
+// cannot be created (reported through ErrorIn).
 QString WinTmpDir();
 // Removes the work folder with its contents; the next WinTmpDir() makes a fresh one.
 bool ReleaseWorkFolder();

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -262,4 +264,34 @@ TEST_F(WorkFolderTest, WinTmpDirIsAPrivateFolderBelowTheProgramFolder)
     const QString next = WinTmpDir();
     EXPECT_NE(next, work);
     EXPECT_TRUE(QFileInfo(next).isDir());
+}
+
+TEST_F(WorkFolderTest, WorkFoldersOfProcessesThatAreGoneAreRemoved)
+{
+    // The id of a process that has ended.
+    QProcess ended;
+    ended.start("sh", {"-c", "echo $$"});
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString deadPid = QString::fromUtf8(ended.readAllStandardOutput()).trimmed();
+    ASSERT_FALSE(deadPid.isEmpty());
+    struct Case
+    {
+        QString name;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"work-" + deadPid + "-abc123", false},
+        // Process 1 runs as long as the system does.
+        {"work-1-abc123", true},
+        {"restore-abc123", true},
+        {"work-notapid", true},
+    };
+    for (const Case& c : cases)
+        ASSERT_TRUE(test::writeFile(programFile("tmp/" + c.name + "/Docs.zip"), "plain data"));
+
+    const QString work = WinTmpDir();
+    ASSERT_FALSE(work.isEmpty());
+    EXPECT_TRUE(work.startsWith(programFile("tmp/work-" + QString::number(QCoreApplication::applicationPid()) + "-")));
+    for (const Case& c : cases)
+        EXPECT_EQ(QFileInfo::exists(programFile("tmp/" + c.name)), c.kept) << qPrintable(c.name);
 }
