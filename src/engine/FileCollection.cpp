@@ -1,5 +1,7 @@
 #include "engine/FileCollection.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -119,8 +121,15 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
 
     m_search.showStatus = showStatus;
     // The program's work files are no data of the user's, and the run's own lists would be gone by
-    // the time they were copied.
-    m_search.setFolderToSkip(platform::ProgramFolder::file(QStringLiteral("tmp")));
+    // the time they were copied. A destination folder inside a listed folder would otherwise take
+    // the backups made before into every new one, growing without end.
+    QStringList skipped {platform::ProgramFolder::file(QStringLiteral("tmp"))};
+    for (int d = 1; d <= std::min(set.DestCount, core::MaxDestinations); ++d) {
+        // A relative one is refused by the delivery, and would name a folder below the current one.
+        if (set.Dest.at(d).Type == 1 && set.Dest.at(d).LocalFolder.startsWith(QLatin1Char('/')))
+            skipped << set.Dest.at(d).LocalFolder;
+    }
+    m_search.setFoldersToSkip(skipped);
     // Counts the lines written since the status dots last moved, across folders.
     int sinceDots = 0;
     QStringList unreadable;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -133,7 +132,12 @@ struct clsdirsearch::Walk
 {
     // Identities of the folders being walked, to refuse a folder that contains itself (bind mounts).
     std::vector<std::pair<dev_t, ino_t>> ancestors;
-    std::optional<std::pair<dev_t, ino_t>> skipped;
+    std::vector<std::pair<dev_t, ino_t>> skipped;
+
+    bool skips(const std::pair<dev_t, ino_t>& identity) const
+    {
+        return std::find(skipped.begin(), skipped.end(), identity) != skipped.end();
+    }
 };
 
 void clsdirsearch::findfiles(const QString& startFolder, const QString& patternList)
@@ -147,13 +151,15 @@ void clsdirsearch::findfiles(const QString& startFolder, const QString& patternL
 
     Walk walk;
     struct stat st = {};
-    if (!m_folderToSkip.isEmpty() && ::stat(QFile::encodeName(m_folderToSkip).constData(), &st) == 0)
-        walk.skipped = std::make_pair(st.st_dev, st.st_ino);
+    for (const QString& folder : std::as_const(m_foldersToSkip)) {
+        if (!folder.isEmpty() && ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            walk.skipped.emplace_back(st.st_dev, st.st_ino);
+    }
     // The folder the user chose may itself be a link; only links met below it are not followed.
     const int fd = ::open(QFile::encodeName(startFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0 && ::fstat(fd, &st) == 0) {
         walk.ancestors.emplace_back(st.st_dev, st.st_ino);
-        if (walk.skipped == walk.ancestors.back()) {
+        if (walk.skips(walk.ancestors.back())) {
             ::close(fd);
             return;
         }
@@ -251,7 +257,7 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
         struct stat st = {};
         const bool known = ::fstat(childFd, &st) == 0;
         const std::pair<dev_t, ino_t> identity(st.st_dev, st.st_ino);
-        if (known && identity != walk.skipped
+        if (known && !walk.skips(identity)
             && std::find(walk.ancestors.begin(), walk.ancestors.end(), identity) == walk.ancestors.end()) {
             walk.ancestors.push_back(identity);
             searchFolder(walk, path, childFd);

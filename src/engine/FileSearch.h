@@ -37,9 +37,9 @@ public:
     // Stops a search in progress at its next poll (a handler running inside the walk may call it).
     void Cancel() { m_searchCancelled = true; }
 
-    // A folder the walk never enters, however it is reached (the program's own work files); the
-    // empty text for none.
-    void setFolderToSkip(const QString& folder) { m_folderToSkip = folder; }
+    // Folders the walk never enters, however they are reached (the program's own work files, the
+    // set's destinations); those that do not exist are ignored.
+    void setFoldersToSkip(const QStringList& folders) { m_foldersToSkip = folders; }
 
     bool pause() const { return m_pause; }
     void setPause(bool pause) { m_pause = pause; }
@@ -58,7 +58,7 @@ private:
     bool stopRequested();
     void waitWhilePaused();
 
-    QString m_folderToSkip;
+    QStringList m_foldersToSkip;
     QStringList m_searchPatterns;
     QStringList m_filesFound;
     QStringList m_unreadable;

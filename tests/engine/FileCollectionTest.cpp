@@ -200,6 +200,25 @@ TEST_F(FileCollectionTest, TheProgramsOwnWorkFilesAreNeverCollected)
     }
 }
 
+TEST_F(FileCollectionTest, TheSetsOwnDestinationsAreNeverCollected)
+{
+    // Folder destinations inside the listed folder: the backups made before must not be backed up
+    // again. Other kinds of destination name no folder here.
+    set.DestCount = 3;
+    set.Dest[1].Type = 1;
+    set.Dest[1].LocalFolder = root + "/Docs/sub/";
+    set.Dest[2].Type = 2;
+    set.Dest[2].LocalFolder = root + "/Docs/dirmatch.txt";
+    set.Dest[3].Type = 1;
+    set.Dest[3].LocalFolder = root + "/not made yet";
+    engine::FileCollector collector;
+    ASSERT_EQ(collector.collect(set, {root + "/Docs"}).outcome, Outcome::Completed);
+    EXPECT_EQ(
+        test::readFile(core::setFileListPath("Docs")),
+        listOf({"Docs/.hidden.txt", "Docs/A.txt", "Docs/a.txt", "Docs/empty.dat", "Docs/Makefile", "Docs/my report.doc",
+                "Docs/notes.TXT", "Docs/\u00dcbersicht.txt", "Docs/dirmatch.txt/inner.txt"}));
+}
+
 TEST_F(FileCollectionTest, StatusDotsMoveOnceEveryFiftyFiles)
 {
     for (int i = 0; i < 160; ++i)
