@@ -96,7 +96,8 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
     setText = ReplaceValue(setText, QStringLiteral("Status"), sStatus);
     if (!sDuration.isEmpty())
         setText = ReplaceValue(setText, QStringLiteral("Duration"), sDuration);
-    if (sStatus.right(7).toUpper() != QLatin1String("SUCCESS"))
+    // A failure's reason may end in the word too (a folder named so): it is no success.
+    if (sStatus.right(7).toUpper() != QLatin1String("SUCCESS") || sStatus.startsWith(QLatin1String("FAILURE")))
         return {};
 
     setText = ReplaceValue(setText, QStringLiteral("LastFolder"), set.LastFolder);

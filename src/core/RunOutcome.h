@@ -10,9 +10,9 @@ namespace core
 
 // Records the outcome of one delivery of `set` in its document text `setText`: Ran, LastRunTime,
 // Status and, when given, Duration. After a success ("success" at the end of the status, in any
-// letter case) also LastFolder, CurrentDestination, the statistics of every listed path that still
-// exists, and, for a folder or FTP delivery, the new version line with `deliveredBytes` as its size.
-// On failure the steps done before stay in `setText` and the failure is reported.
+// letter case, and not a status beginning with "FAILURE") also LastFolder, CurrentDestination, the statistics of every
+// listed path that still exists, and, for a folder or FTP delivery, the new version line with `deliveredBytes` as its
+// size. On failure the steps done before stay in `setText` and the failure is reported.
 StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
                                  const QString& sDuration, qint64 deliveredBytes);
 

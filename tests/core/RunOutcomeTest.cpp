@@ -112,14 +112,22 @@ TEST_F(RunOutcomeTest, AFailureRecordsOnlyTheRunItself)
 {
     set.RunDestType = 1;
     set.RunLanFolder = "/mnt/backup";
-    ASSERT_TRUE(core::ReplaceProjectValues(set, text, "FAILURE Cannot reach\r\nthe server", "00:00:03", 2048));
+    const std::pair<QString, QString> cases[] = {
+        {"FAILURE Cannot reach\r\nthe server", "FAILURE Cannot reach the server"},
+        // A reason that happens to end in the word is still a failure.
+        {"FAILURE Could not create folder: /mnt/Success", "FAILURE Could not create folder: /mnt/Success"},
+    };
+    for (const auto& [status, recorded] : cases) {
+        text = original;
+        ASSERT_TRUE(core::ReplaceProjectValues(set, text, status, "00:00:03", 2048));
 
-    QString expected = original;
-    expected.replace("Ran=0", "Ran=-1")
-        .replace("LastRunTime=\r\n", "LastRunTime=10/12/2026 12:00:00\r\n")
-        .replace("Status=Never ran", "Status=FAILURE Cannot reach the server")
-        .replace("</STATS>", "Duration=00:00:03\r\n</STATS>");
-    EXPECT_EQ(text, expected);
+        QString expected = original;
+        expected.replace("Ran=0", "Ran=-1")
+            .replace("LastRunTime=\r\n", "LastRunTime=10/12/2026 12:00:00\r\n")
+            .replace("Status=Never ran", "Status=" + recorded)
+            .replace("</STATS>", "Duration=00:00:03\r\n</STATS>");
+        EXPECT_EQ(text, expected) << qPrintable(recorded);
+    }
 }
 
 TEST_F(RunOutcomeTest, ASuccessRecordsStatisticsAndTheVersionLine)
