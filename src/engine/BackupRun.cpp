@@ -139,11 +139,6 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
             m_copyErrors += copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not found"), path);
         for (const QString& path : collected.unreadable)
             m_copyErrors += copyErrorEntry(core::err::PermissionDenied, QStringLiteral("Permission denied"), path);
-        // A backup of nothing is no success: the set's files are gone or out of reach.
-        if (collected.listed == 0) {
-            failWith(QStringLiteral("None of the set's files was found; nothing was backed up."));
-            return cancelled(set, recorder);
-        }
     }
 
     if (set.Compression == 1 && !(buildArchive(set) && protectArchive(set)))

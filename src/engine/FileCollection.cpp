@@ -213,6 +213,10 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     filtered.close();
     if (stopRequested())
         return stopped();
+    // A backup of nothing is no success, and the list of the last run that found files stays for
+    // the restore.
+    if (listed == 0)
+        return failed(QStringLiteral("None of the set's files was found; nothing was backed up."));
 
     // The previous list stays whole until the new one is complete.
     const QString setFileList = core::setFileListPath(set.ItemName);

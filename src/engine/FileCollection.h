@@ -20,7 +20,8 @@ struct CollectionResult
         Completed,
         // The run's stop request was seen; the previous set file list is untouched.
         Stopped,
-        // The lists could not be written; `reason` says why. The previous set file list is untouched.
+        // The lists could not be written, or no file was found; `reason` says why. The previous set
+        // file list is untouched.
         Failed
     };
     Outcome outcome = Outcome::Completed;

@@ -390,8 +390,9 @@ TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
         EXPECT_TRUE(logLines().contains("Not found: " + single));
 
         // Every listed path gone, as when the drive holding them is not there: nothing is recorded as
-        // a success.
+        // a success, and the list of the run before stays.
         QDir(backup(1)).removeRecursively();
+        const QByteArray previousList = test::readFile(core::setFileListPath("Docs"));
         const QString away = source + ".away";
         ASSERT_TRUE(QDir().rename(source, away));
         makeSet({.compression = compression});
@@ -406,6 +407,7 @@ TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
         EXPECT_EQ(saved("CurrentDestination"), "1");
         EXPECT_EQ(savedSection("VERSIONS"), QStringList());
         EXPECT_FALSE(QFileInfo::exists(backup(1)));
+        EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previousList);
         EXPECT_EQ(tmpEntries(), QStringList());
     }
 }

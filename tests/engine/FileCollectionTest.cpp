@@ -311,6 +311,17 @@ TEST_F(FileCollectionTest, AListThatCannotBeWrittenFailsAndKeepsThePreviousOne)
     }
     EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previous);
 
+    // Nor does a collection that found nothing.
+    {
+        set.Exclude = "*";
+        engine::FileCollector collector;
+        const engine::CollectionResult result = collector.collect(set, filesLines);
+        EXPECT_EQ(result.outcome, Outcome::Failed);
+        EXPECT_EQ(result.reason, "None of the set's files was found; nothing was backed up.");
+        set.Exclude.clear();
+    }
+    EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previous);
+
     // Nor does a set whose name cannot name a file list.
     set.ItemName = "../Docs";
     engine::FileCollector collector;
