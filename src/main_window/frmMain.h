@@ -78,7 +78,8 @@ public:
     // Makes a set the loaded set: `strBackupname`, or the selected row's set when it is empty. Shows
     // its files, writes its "Next run time" cell and its file-list cache and enables the set commands.
     // False when the document is missing, empty or damaged (the set's row turns red and only Delete
-    // stays possible), when another load is under way (nothing changes) or when no set is selected.
+    // stays possible), when another load is under way or a run works on another set (nothing
+    // changes) or when no set is selected.
     // `bFromFile` takes the file view from the set's cache when there is one.
     bool LoadBackup(bool bFromFile, const QString& strBackupname) override;
     // Adds one row to the file view: `strFile` is a path, optionally followed by a TAB and more (a

@@ -185,6 +185,9 @@ bool frmMain::runWindowOpen() const
 
 bool frmMain::runUnderWay() const
 {
+    // A run goes on to its end even when its window has been unloaded meanwhile.
+    if (core::state().RunInProgress)
+        return true;
     const engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
     return run && (run->Timer1->isActive() || run->running());
 }

@@ -148,15 +148,25 @@ frmMain::LoadOutcome frmMain::loadSet(bool bFromFile, const QString& strBackupna
         return LoadOutcome::Refused;
     }
     QString name = strBackupname;
-    if (!name.isEmpty()) {
-        SelectBackupSet(name);
-    } else if (const QTreeWidgetItem* row = selectedSetRow()) {
-        name = row->text(0);
-    } else {
-        core::reportFailure(LoadLocation, {bFromFile, strBackupname}, core::err::ObjectNotSet,
-                            QStringLiteral("No set is selected in the list."));
-        return LoadOutcome::NoSetSelected;
+    if (name.isEmpty()) {
+        if (const QTreeWidgetItem* row = selectedSetRow()) {
+            name = row->text(0);
+        } else {
+            core::reportFailure(LoadLocation, {bFromFile, strBackupname}, core::err::ObjectNotSet,
+                                QStringLiteral("No set is selected in the list."));
+            return LoadOutcome::NoSetSelected;
+        }
     }
+    // A run works on the loaded set from its start to its end: another set loaded meanwhile would
+    // run in its place or take its outcome. The running set keeps the selection.
+    const QString runningSet = core::state().CurrentSet.ItemName;
+    if (name != runningSet && runUnderWay()) {
+        if (QTreeWidgetItem* row = setRow(runningSet))
+            selectRow(row);
+        return LoadOutcome::Refused;
+    }
+    if (!strBackupname.isEmpty())
+        SelectBackupSet(name);
 
     m_setBeingLoaded = name;
     const SetLoader::Result result = m_loader.LoadBackup(name);

@@ -433,3 +433,52 @@ TEST_F(RunQueueTest, RunsWaitWhileARestoreIsUnderWay)
     runQueue(main);
     EXPECT_TRUE(delivered("Beta"));
 }
+
+TEST_F(RunQueueTest, AnotherSetChosenWhileARunWaitsOrRunsIsNotLoadedInItsPlace)
+{
+    store("Alpha");
+    store("Beta");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    main->queueRun("Alpha");
+    main->tmrProcessSchedule_Timer();
+    main->timSchedule_Timer();
+    engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(run, nullptr);
+    ASSERT_EQ(core::state().CurrentSet.ItemName, "Alpha");
+
+    // The user opens the window from the tray and picks Beta, before the run starts and while it runs.
+    const auto pickBeta = [&] {
+        main->mnuTrayOpen_Click();
+        main->mnuViewRefresh_Click();
+        EXPECT_EQ(selected(main), "Alpha");
+        main->lstBackupSet->setCurrentItem(row(main, "Beta"));
+        main->lstBackupSet_ItemClick(row(main, "Beta"));
+        EXPECT_EQ(core::state().CurrentSet.ItemName, "Alpha");
+        EXPECT_EQ(selected(main), "Alpha");
+    };
+    pickBeta();
+    bool picked = false;
+    QObject::connect(run->lblStatus, &QPlainTextEdit::textChanged, run, [&] {
+        if (picked || !run->running())
+            return;
+        picked = true;
+        pickBeta();
+    });
+    run->Timer1_Timer();
+    ASSERT_TRUE(picked);
+
+    // The run's outcome went to its own set, and nothing to Beta's.
+    EXPECT_TRUE(delivered("Alpha")) << log().toStdString();
+    EXPECT_FALSE(delivered("Beta"));
+    const QString beta = QString::fromUtf8(test::readFile(core::setDocumentPath("Beta")));
+    EXPECT_TRUE(core::sectionLines(beta, "VERSIONS").filter("LAN|").isEmpty());
+    EXPECT_EQ(logged("Schedule Name: Alpha"), 1);
+
+    // Once the run has ended, any set may be chosen again.
+    run->cmdClose_Click();
+    main->tmrProcessSchedule_Timer();
+    main->lstBackupSet->setCurrentItem(row(main, "Beta"));
+    main->lstBackupSet_ItemClick(row(main, "Beta"));
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Beta");
+}
