@@ -121,8 +121,10 @@ public:
     void tmrScheduler_Timer();
     void tmrProcessSchedule_Timer();
     void timSchedule_Timer();
-    // Appends a set to the run queue, marks its row "Running..." and starts the pump.
+    // Appends a set to the run queue, marks its row "Running..." and starts the pump. A set that
+    // waits in the queue already is not added again.
     void queueRun(const QString& setName);
+    bool isQueued(const QString& setName) const;
     // Whether a run window is open: its run is about to start or under way, or the user still sees it.
     bool runWindowOpen() const;
     // Whether a set waits in the run queue or is being run; such a set cannot be deleted.

@@ -64,6 +64,9 @@ void frmMain::queueDueSets()
         listed << name;
         if (!m_scheduleClock.takeDue(name, row->text(NextRunTimeColumn), now))
             continue;
+        // A set that still waits in the queue runs then anyway: that run takes this due time too.
+        if (isQueued(name))
+            continue;
         core::LogEvent(QStringLiteral("=============QUEUING SCHEDULE ") + name + QStringLiteral("================"));
         queueRun(name);
     }
@@ -72,6 +75,8 @@ void frmMain::queueDueSets()
 
 void frmMain::queueRun(const QString& setName)
 {
+    if (isQueued(setName))
+        return;
     lstSchedule->addItem(setName);
     if (QTreeWidgetItem* row = setRow(setName)) {
         row->setText(NextRunTimeColumn, QString());
@@ -198,13 +203,18 @@ bool frmMain::restoreUnderWay() const
     return restoring && restoring->running();
 }
 
-bool frmMain::setIsBusy(const QString& setName) const
+bool frmMain::isQueued(const QString& setName) const
 {
     for (int i = 0; i < lstSchedule->count(); ++i) {
         if (lstSchedule->item(i)->text() == setName)
             return true;
     }
-    return setName == m_runningSet && runWindowOpen();
+    return false;
+}
+
+bool frmMain::setIsBusy(const QString& setName) const
+{
+    return isQueued(setName) || (setName == m_runningSet && runWindowOpen());
 }
 
 void frmMain::refreshDeleteCommand()

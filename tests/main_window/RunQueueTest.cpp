@@ -482,3 +482,33 @@ TEST_F(RunQueueTest, AnotherSetChosenWhileARunWaitsOrRunsIsNotLoadedInItsPlace)
     main->lstBackupSet_ItemClick(row(main, "Beta"));
     EXPECT_EQ(core::state().CurrentSet.ItemName, "Beta");
 }
+
+TEST_F(RunQueueTest, ASetWaitingInTheQueueIsNotQueuedAgain)
+{
+    store("Alpha");
+    store("Beta", "13:05:00");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    prompt.answer(platform::Answer::Yes);
+    main->mnuBackupAll_Click();
+    ASSERT_EQ(queue(main), (QStringList {"Alpha", "Beta"}));
+
+    // The list is rebuilt while both wait: Beta's cell shows its time again, which then comes.
+    main->mnuViewRefresh_Click();
+    ASSERT_EQ(cell(main, "Beta", main_window::NextRunTimeColumn), "10/12/2026 13:05:00");
+    tickAt(main, QTime(13, 4, 50));
+    tickAt(main, QTime(13, 5, 10));
+    EXPECT_EQ(queue(main), (QStringList {"Alpha", "Beta"}));
+    EXPECT_EQ(logged(Queuing.arg("Beta")), 0);
+    // A second Backup All adds nothing that waits already.
+    prompt.answer(platform::Answer::Yes);
+    main->mnuBackupAll_Click();
+    EXPECT_EQ(queue(main), (QStringList {"Alpha", "Beta"}));
+
+    runQueue(main);
+    EXPECT_EQ(logged("Schedule Name: Alpha"), 1);
+    EXPECT_EQ(logged("Schedule Name: Beta"), 1);
+    EXPECT_EQ(logged(Finished), 2);
+    tickAt(main, QTime(13, 5, 40));
+    EXPECT_TRUE(queue(main).isEmpty());
+}
