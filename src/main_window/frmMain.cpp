@@ -672,6 +672,9 @@ void frmMain::Form_Unload()
 
 void frmMain::saveColumnWidths()
 {
+    // An exit before the load applied the stored widths would keep the design widths in their place.
+    if (m_storedWidths.isEmpty())
+        return;
     for (int column = 1; column <= lstBackupSet->columnCount(); ++column) {
         const int pixels = lstBackupSet->columnWidth(column - 1);
         const int stored = m_storedWidths.value(column - 1, -1);

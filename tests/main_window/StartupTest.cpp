@@ -97,6 +97,7 @@ TEST_F(StartupTest, SilentAndServiceStartsStayHiddenWithTheTrayIconUp)
 TEST_F(StartupTest, InstalledServiceStartedByHandShowsTheNoticeAndEnds)
 {
     ASSERT_TRUE(test::writeFile(programFile("settings/service.ini"), "Active=1\n"));
+    core::SaveUserPreference("BackupSetColumn1", "4000");
     frmMain* main = startThroughSplash();
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown.at(0).title, "Quillback 1.0");
@@ -111,6 +112,9 @@ TEST_F(StartupTest, InstalledServiceStartedByHandShowsTheNoticeAndEnds)
     EXPECT_FALSE(tray.shown);
     EXPECT_FALSE(logTexts().contains("Started successfull"));
     EXPECT_TRUE(logTexts().endsWith("Windows NT or compatible.\r\nQuillback closed\r\n"));
+    // The widths were never shown, so the stored ones stay as they were.
+    EXPECT_EQ(core::GetUserPreference("BackupSetColumn1", "<missing>"), "4000");
+    EXPECT_EQ(core::GetUserPreference("BackupSetColumn3", "<missing>"), "<missing>");
 }
 
 TEST_F(StartupTest, FirstStartChoosesEnglishAndOpensTheHelpOnce)
