@@ -151,6 +151,11 @@ void frmMain::setProgramEnd(std::function<void()> end)
     programEnd() = end ? std::move(end) : [] { QCoreApplication::exit(0); };
 }
 
+void frmMain::endProgram()
+{
+    programEnd()();
+}
+
 void frmMain::buildControls()
 {
     auto* central = new QWidget(this);
@@ -620,7 +625,7 @@ void frmMain::unloadWindow(UnloadMode mode)
 {
     if (m_unloaded) {
         // Unloaded at a session's end in service mode: the next request ends the program.
-        programEnd()();
+        endProgram();
         return;
     }
     if (Form_QueryUnload(mode) && stopRunBeforeExit(mode))
@@ -667,7 +672,7 @@ void frmMain::Form_Unload()
     platform::tray().remove();
     core::LogEvent(localisation::BrandProgramName() + QStringLiteral(" closed"));
     m_close.ExitRequested = false;
-    programEnd()();
+    endProgram();
 }
 
 void frmMain::saveColumnWidths()

@@ -44,6 +44,7 @@ public:
 
     // How the program ends at exit; tests count the ends instead of leaving the event loop.
     static void setProgramEnd(std::function<void()> end);
+    static void endProgram();
 
     // Start-up: language, logging, folders, service decision, set list, tray icon, column widths,
     // skin, help on the first start and the hidden start.

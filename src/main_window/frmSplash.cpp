@@ -10,6 +10,7 @@
 #include "main_window/ProgramPictures.h"
 #include "main_window/frmMain.h"
 #include "platform/Form.h"
+#include "platform/ServiceHost.h"
 
 namespace main_window
 {
@@ -24,6 +25,7 @@ frmSplash::frmSplash()
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(2);
     connect(Timer2, &QTimer::timeout, this, &frmSplash::Timer2_Timer);
+    connect(&platform::serviceHost(), &platform::ServiceHost::stopRequested, this, &frmSplash::stopBeforeMainWindow);
 }
 
 frmSplash::~frmSplash()
@@ -57,6 +59,15 @@ void frmSplash::Timer2_Timer()
     if (main && !main->isUnloaded() && core::state().StartHidden)
         main->Form_Resize();
     hide();
+}
+
+void frmSplash::stopBeforeMainWindow()
+{
+    if (platform::Form<frmMain>::loaded())
+        return;
+    Timer2->stop();
+    hide();
+    frmMain::endProgram();
 }
 
 void frmSplash::paintEvent(QPaintEvent*)

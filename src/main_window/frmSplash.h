@@ -22,6 +22,9 @@ public:
 
     void Form_Load();
     void Timer2_Timer();
+    // The service host's stop: before the main window has loaded (and listens itself), the program
+    // ends at once.
+    void stopBeforeMainWindow();
 
     // The load chose to stay unseen (chkSplash "1"): the program's start does not show it.
     bool keepsHidden() const { return m_keepHidden; }

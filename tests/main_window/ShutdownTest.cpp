@@ -201,3 +201,15 @@ TEST_F(ShutdownTest, SessionEndOnTheDesktopIsAnExit)
     EXPECT_TRUE(closedLogged());
     EXPECT_EQ(Form<frmStillRunning>::loaded(), nullptr);
 }
+
+TEST_F(ShutdownTest, StopBeforeTheMainWindowHasLoadedEndsTheProgramAtOnce)
+{
+    main_window::startProgram();
+    main_window::frmSplash* splash = Form<main_window::frmSplash>::loaded();
+    ASSERT_NE(splash, nullptr);
+    ASSERT_TRUE(splash->Timer2->isActive());
+    emit platform::serviceHost().stopRequested();
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_FALSE(splash->Timer2->isActive());
+    EXPECT_EQ(Form<frmMain>::loaded(), nullptr);
+}
