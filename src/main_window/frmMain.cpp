@@ -513,8 +513,11 @@ void frmMain::Form_Load()
     state.StartupTimeText = platform::DateText::longTime(now.time());
     LoadBackupSets(-1);
     tmrTrayIcon_Timer();
-    if (commandLine() == QLatin1String(SilentSwitch) || state.ServiceMode) {
+    if (state.ServiceMode) {
         hide();
+    } else if (commandLine() == QLatin1String(SilentSwitch)) {
+        // Without a notification area a hidden window could never be reached again.
+        hideToTray();
     } else {
         show();
         lstBackupSet->setFocus();

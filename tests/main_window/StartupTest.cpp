@@ -161,6 +161,23 @@ TEST_F(StartupTest, MinimisedStartGoesToTheTrayOrToTheTaskbarWithoutOne)
     }
 }
 
+TEST_F(StartupTest, SilentStartWithoutATrayGoesToTheTaskbarButAServiceStaysHidden)
+{
+    tray.available = false;
+    frmMain* main = startThroughSplash("/silent");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->isMinimized());
+    platform::unloadAllWindows();
+
+    ASSERT_TRUE(test::writeFile(programFile("settings/service.ini"), "Active=1\n"));
+    main = startThroughSplash("/s");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(core::state().ServiceMode);
+    EXPECT_TRUE(main->isHidden());
+    platform::setServiceUnattended(false);
+}
+
 TEST_F(StartupTest, SplashSettingKeepsTheSplashUnseenButTheMainWindowStillComes)
 {
     core::WritePreference("chkSplash", "1");
