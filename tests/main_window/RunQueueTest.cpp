@@ -446,6 +446,9 @@ TEST_F(RunQueueTest, AnotherSetChosenWhileARunWaitsOrRunsIsNotLoadedInItsPlace)
     engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
     ASSERT_NE(run, nullptr);
     ASSERT_EQ(core::state().CurrentSet.ItemName, "Alpha");
+    // Once the main window is shown, so is the run window, which then holds the main window.
+    EXPECT_TRUE(run->isHidden());
+    EXPECT_EQ(run->windowModality(), Qt::ApplicationModal);
 
     // The user opens the window from the tray and picks Beta, before the run starts and while it runs.
     const auto pickBeta = [&] {
