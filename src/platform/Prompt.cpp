@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QtDebug>
 
@@ -73,11 +74,7 @@ class QtPrompt : public Prompt
 public:
     Answer show(const Message& message) override
     {
-        if (isUnattended())
-            return answerUnattended(message);
-        QMessageBox box(messageIcon(message.icon), message.title, message.text, standardButtons(message.buttons),
-                        message.parent);
-        return toAnswer(box.exec(), message.buttons);
+        return isUnattended() ? answerUnattended(message) : askInMessageBox(message);
     }
 };
 
@@ -99,6 +96,17 @@ std::function<void(const QString&)>& sink()
     return value;
 }
 } // namespace
+
+Answer askInMessageBox(const Message& message)
+{
+    // The parent deletes the box with itself when it is unloaded while the box waits.
+    QPointer<QMessageBox> box = new QMessageBox(messageIcon(message.icon), message.title, message.text,
+                                                standardButtons(message.buttons), message.parent);
+    box->setTextFormat(Qt::PlainText);
+    const int button = box->exec();
+    delete box.data();
+    return toAnswer(button, message.buttons);
+}
 
 Answer defaultUnattendedAnswer(Buttons buttons)
 {

@@ -56,6 +56,11 @@ struct Message
     Answer answerWhenUnattended() const { return unattendedAnswer.value_or(defaultUnattendedAnswer(buttons)); }
 };
 
+// Shows the message in a box on the screen and waits for the answer, whether or not anybody can
+// see it. Its texts often hold names and paths from the user or from files: they are shown as they
+// stand, never as markup. A box whose parent window goes away meanwhile takes its cancelling answer.
+Answer askInMessageBox(const Message& message);
+
 // Message boxes. Windows and core classes ask through this, so that tests can answer for the user.
 class Prompt
 {

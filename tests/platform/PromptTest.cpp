@@ -1,6 +1,11 @@
 #include "platform/Prompt.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+#include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -27,4 +32,36 @@ TEST(Prompt, UnattendedProgramTakesTheSafeAnswerAndRecordsTheMessage)
 
     ASSERT_EQ(recorded.size(), 3);
     EXPECT_EQ(recorded.at(0), "Quillback: Delete the set? This cannot be undone.");
+}
+
+TEST(Prompt, AMessageBoxShowsItsTextAsItStandsAndGivesTheButtonPressed)
+{
+    platform::Message question;
+    question.title = "Quillback";
+    question.text = "Delete <b>Taxes</b> & <img src=\"x.png\">?";
+    question.buttons = platform::Buttons::YesNo;
+    QString shownText;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownText = box->text();
+        format = box->textFormat();
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(platform::askInMessageBox(question), platform::Answer::Yes);
+    EXPECT_EQ(shownText, question.text);
+    EXPECT_EQ(format, Qt::PlainText);
+}
+
+TEST(Prompt, AMessageBoxWhoseWindowIsUnloadedMeanwhileTakesTheCancellingAnswer)
+{
+    // A window unloads itself while its question waits (a countdown ran out, the program ends).
+    auto* window = new QWidget;
+    platform::Message question;
+    question.text = "Paused";
+    question.buttons = platform::Buttons::YesNo;
+    question.parent = window;
+    QTimer::singleShot(0, window, [window] { window->deleteLater(); });
+    EXPECT_EQ(platform::askInMessageBox(question), platform::Answer::No);
 }
