@@ -53,12 +53,14 @@ void frmSplash::Timer2_Timer()
     if (intTemp != 150)
         return;
     Timer2->stop();
+    // The main window's load may ask first (the language on the first start, the service notice):
+    // the splash window must not stand over the question.
+    hide();
     frmMain* main = platform::Form<frmMain>::load();
     // A start with chkMin "1" goes to the tray at once; the other hidden starts (service mode,
     // "/silent") stay hidden, and a desktop start showed the window in its load.
     if (main && !main->isUnloaded() && core::state().StartHidden)
         main->Form_Resize();
-    hide();
 }
 
 void frmSplash::stopBeforeMainWindow()

@@ -98,7 +98,12 @@ TEST_F(StartupTest, InstalledServiceStartedByHandShowsTheNoticeAndEnds)
 {
     ASSERT_TRUE(test::writeFile(programFile("settings/service.ini"), "Active=1\n"));
     core::SaveUserPreference("BackupSetColumn1", "4000");
+    // The splash window would stand over the notice, which is centred on the screen as it is.
+    bool splashSeen = true;
+    prompt.whileShown
+        = [&](const platform::Message&) { splashSeen = platform::Form<main_window::frmSplash>::loaded()->isVisible(); };
     frmMain* main = startThroughSplash();
+    EXPECT_FALSE(splashSeen);
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown.at(0).title, "Quillback 1.0");
     EXPECT_EQ(prompt.shown.at(0).text,
