@@ -426,12 +426,19 @@ TEST_F(BackupRunTest, ASetLoadedDuringTheRunTakesNothingOfIt)
     ASSERT_TRUE(core::WriteProject({programFile("other")}));
     ASSERT_TRUE(test::writeFile(core::setFileListPath("Other"), (otherFile + "\r\n").toUtf8()));
     const QByteArray otherDocument = test::readFile(core::setDocumentPath("Other"));
+    const core::BackupSetInfo otherRecord = other;
     makeSet({});
 
+    // The main window refuses to load another set while a run is under way; the run does not rely
+    // on it and keeps to its own copy whatever the loaded set becomes.
     bool loaded = false;
     QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing*, const QString& status) {
-        if (!loaded && status.startsWith("[Moving files to the backup location]"))
-            loaded = main->LoadBackup(false, "Other");
+        if (!loaded && status.startsWith("[Moving files to the backup location]")) {
+            EXPECT_FALSE(main->LoadBackup(false, "Other"));
+            core::state().CurrentSet = otherRecord;
+            core::state().strSetText = QString::fromUtf8(otherDocument);
+            loaded = true;
+        }
     });
     ASSERT_TRUE(loaded);
     ASSERT_FALSE(window.isNull());
