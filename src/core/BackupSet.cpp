@@ -10,6 +10,8 @@ namespace
 constexpr qsizetype MaxFileNameBytes = 255;
 // The longest suffix a set's files carry.
 const QString LongestSuffix = QStringLiteral("RESTORE.lst");
+// Files are replaced through a temporary name: the file's own name and ".XXXXXX".
+constexpr qsizetype TemporarySuffixBytes = 7;
 } // namespace
 
 std::optional<QString> setNameError(const QString& name)
@@ -24,7 +26,7 @@ std::optional<QString> setNameError(const QString& name)
         if (c.category() == QChar::Other_Control)
             return QStringLiteral("The set name contains a control character.");
     }
-    if (QFile::encodeName(name + LongestSuffix).size() > MaxFileNameBytes)
+    if (QFile::encodeName(name + LongestSuffix).size() + TemporarySuffixBytes > MaxFileNameBytes)
         return QStringLiteral("The set name \"%1\" is too long for a file name.").arg(name);
     return std::nullopt;
 }

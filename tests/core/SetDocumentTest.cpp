@@ -259,6 +259,22 @@ TEST_F(SetDocumentTest, SaveProjectKeepsThePreviousBytesAsBackup)
     EXPECT_EQ(document("Work"), "<STATS>\r\nRan=-1\r\n</STATS>\r\n\r\n");
 }
 
+TEST_F(SetDocumentTest, TheLongestSetNameIsSavedAgainAndAgain)
+{
+    QString longest(230, 'x');
+    while (!core::setNameError(longest + "x"))
+        longest += "x";
+    ASSERT_FALSE(core::setNameError(longest));
+    const QString text = "<STATS>\r\nRan=0\r\n</STATS>\r\n\r\n";
+    for (int save = 0; save < 3; ++save)
+        ASSERT_TRUE(core::SaveProject(longest, text)) << save;
+    EXPECT_TRUE(QFileInfo::exists(programFile("data/" + longest + ".sbd.bak")));
+    // The restore list is the set's longest file name, written through a temporary name too.
+    QString reason;
+    EXPECT_TRUE(core::fileWriter().replaceFile(programFile("data/" + longest + "RESTORE.lst"), "a\r\n", reason))
+        << qPrintable(reason);
+}
+
 TEST_F(SetDocumentTest, SaveProjectEndsTheDocumentTheSameWayHoweverTheTextEnds)
 {
     const QByteArray stored = "<STATS>\r\nStatus=Success\r\n</STATS>\r\n\r\n";
