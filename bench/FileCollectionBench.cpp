@@ -6,11 +6,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "BenchCorpus.h"
 #include "core/BackupSet.h"
 #include "core/FileSystemHelpers.h"
 #include "engine/FileCollection.h"
@@ -68,10 +68,6 @@ BENCHMARK(CollectLargeTree)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRe
 
 int main(int argc, char** argv)
 {
-    // The collection yields to the event loop as it goes; give it one to run.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    // The collection yields to the event loop as it goes.
+    return bench::runBenchmarks(argc, argv);
 }

@@ -9,16 +9,13 @@
 
 #include <chrono>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include "BenchCorpus.h"
 #include "core/ProgramState.h"
 #include "core/SetDocument.h"
 #include "engine/FolderDelivery.h"
@@ -26,51 +23,16 @@
 
 namespace
 {
+using bench::scratch;
 
-struct Corpus
+const bench::CorpusTree& corpus()
 {
-    QString folder;
-    qint64 files = 0;
-    qint64 bytes = 0;
-};
-
-QTemporaryDir& scratch()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-const Corpus& corpus()
-{
-    static const Corpus tree = [] {
-        Corpus made;
-        made.folder = qEnvironmentVariable("QUILLBACK_BENCH_CORPUS");
-        if (made.folder.isEmpty()) {
-            QString tool = qEnvironmentVariable("QUILLBACK_CORPUS_TOOL");
-            const QString checkout = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/..");
-            for (const char* beside : {"/../shared/tools/make-corpus.py", "/../../shared/tools/make-corpus.py"})
-                if (tool.isEmpty() && QFileInfo::exists(checkout + QLatin1String(beside)))
-                    tool = checkout + QLatin1String(beside);
-            const int mib = qEnvironmentVariableIntValue("QUILLBACK_BENCH_MIB") > 0
-                ? qEnvironmentVariableIntValue("QUILLBACK_BENCH_MIB")
-                : 50;
-            made.folder = scratch().path() + QStringLiteral("/corpus");
-            const int status = QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                                                 {tool, made.folder, QStringLiteral("--mib"), QString::number(mib),
-                                                  QStringLiteral("--files"), QString::number(mib * 20)});
-            if (status != 0)
-                qFatal("make-corpus.py failed; set QUILLBACK_CORPUS_TOOL or QUILLBACK_BENCH_CORPUS");
-        }
-        made.folder = QFileInfo(made.folder).absoluteFilePath();
-
+    static const bench::CorpusTree tree = [] {
+        bench::CorpusTree made = bench::makeCorpus();
         // The set file list of a run over the tree.
         QByteArray list;
-        QDirIterator walk(made.folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (walk.hasNext()) {
-            list += walk.next().toUtf8() + "\r\n";
-            made.bytes += walk.fileInfo().size();
-            ++made.files;
-        }
+        for (const QString& file : made.files)
+            list += file.toUtf8() + "\r\n";
         QDir().mkpath(platform::ProgramFolder::file(QStringLiteral("data")));
         QFile file(core::setFileListPath(QStringLiteral("Bench")));
         if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size())
@@ -100,7 +62,7 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 // disk and its caches; the benchmark's time is the delivery's.
 void BM_DeliverBesideCp(benchmark::State& state)
 {
-    const Corpus& tree = corpus();
+    const bench::CorpusTree& tree = corpus();
     core::BackupSetInfo set;
     set.ItemName = QStringLiteral("Bench");
     set.DestCount = 1;
@@ -118,7 +80,7 @@ void BM_DeliverBesideCp(benchmark::State& state)
         const double seconds = secondsSince(start);
         delivery += seconds;
         state.SetIterationTime(seconds);
-        if (!result.delivered() || result.deliveredFiles != tree.files) {
+        if (!result.delivered() || result.deliveredFiles != tree.files.size()) {
             state.SkipWithError("the delivery failed");
             break;
         }
@@ -135,7 +97,7 @@ void BM_DeliverBesideCp(benchmark::State& state)
     }
     const double n = double(qMax<qint64>(1, state.iterations()));
     state.SetBytesProcessed(state.iterations() * tree.bytes);
-    state.counters["files"] = double(tree.files);
+    state.counters["files"] = double(tree.files.size());
     state.counters["delivery_ms"] = delivery / n * 1000;
     state.counters["cp_ms"] = cp / n * 1000;
     state.counters["delivery_over_cp"] = cp > 0 ? delivery / cp : 0;
@@ -147,12 +109,8 @@ BENCHMARK(BM_DeliverBesideCp)->Unit(benchmark::kMillisecond)->UseManualTime()->I
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
     qputenv("QUILLBACK_HOME", QFile::encodeName(scratch().path() + QStringLiteral("/home")));
     QDir().mkpath(scratch().path() + QStringLiteral("/home"));
     platform::ProgramFolder::reset();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

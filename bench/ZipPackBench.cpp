@@ -7,61 +7,23 @@
 
 #include <sys/resource.h>
 
-#include <QCoreApplication>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include "BenchCorpus.h"
 #include "core/ProgramState.h"
 #include "engine/ZipFiles.h"
 
 namespace
 {
+using bench::scratch;
 
-struct Corpus
+const bench::CorpusTree& corpus()
 {
-    QString folder;
-    QStringList files;
-    qint64 bytes = 0;
-};
-
-QTemporaryDir& scratch()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-const Corpus& corpus()
-{
-    static const Corpus tree = [] {
-        Corpus made;
-        made.folder = qEnvironmentVariable("QUILLBACK_BENCH_CORPUS");
-        if (made.folder.isEmpty()) {
-            QString tool = qEnvironmentVariable("QUILLBACK_CORPUS_TOOL");
-            const QString checkout = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/..");
-            for (const char* beside : {"/../shared/tools/make-corpus.py", "/../../shared/tools/make-corpus.py"})
-                if (tool.isEmpty() && QFileInfo::exists(checkout + QLatin1String(beside)))
-                    tool = checkout + QLatin1String(beside);
-            const int mib = qEnvironmentVariableIntValue("QUILLBACK_BENCH_MIB") > 0
-                ? qEnvironmentVariableIntValue("QUILLBACK_BENCH_MIB")
-                : 50;
-            made.folder = scratch().path() + QStringLiteral("/corpus");
-            const int status = QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                                                 {tool, made.folder, QStringLiteral("--mib"), QString::number(mib),
-                                                  QStringLiteral("--files"), QString::number(mib * 20)});
-            if (status != 0)
-                qFatal("make-corpus.py failed; set QUILLBACK_CORPUS_TOOL or QUILLBACK_BENCH_CORPUS");
-        }
-        QDirIterator walk(made.folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (walk.hasNext()) {
-            made.files << walk.next();
-            made.bytes += walk.fileInfo().size();
-        }
-        return made;
-    }();
+    static const bench::CorpusTree tree = bench::makeCorpus();
     return tree;
 }
 
@@ -74,7 +36,7 @@ double peakMiB(int who)
 
 void BM_PackWithZipBuilder(benchmark::State& state)
 {
-    const Corpus& tree = corpus();
+    const bench::CorpusTree& tree = corpus();
     const QString archive = scratch().path() + QStringLiteral("/builder.zip");
     for (auto _ : state) {
         core::state().bStopBackup = false;
@@ -95,7 +57,7 @@ void BM_PackWithZipBuilder(benchmark::State& state)
 
 void BM_PackWithInfoZip(benchmark::State& state)
 {
-    const Corpus& tree = corpus();
+    const bench::CorpusTree& tree = corpus();
     const QString archive = scratch().path() + QStringLiteral("/infozip.zip");
     for (auto _ : state) {
         QFile::remove(archive);
@@ -120,9 +82,5 @@ BENCHMARK(BM_PackWithInfoZip)->Unit(benchmark::kMillisecond)->UseRealTime()->Ite
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -556,6 +556,8 @@ void frmMain::reportLoadProblem(qint32 number, const QString& description)
 {
     if (core::state().ServiceMode)
         platform::serviceHost().logError(1, 109, QStringLiteral("[%1] %2").arg(number).arg(description));
+    core::LogEvent(QStringLiteral("E: Error loading ") + localisation::BrandProgramName());
+    // The load goes on; the reason says what the user has to put right.
     core::LogEvent(QStringLiteral("E: ") + description);
     core::reportFailure(QStringLiteral("frmMain.Form_Load"), {}, number, description);
 }

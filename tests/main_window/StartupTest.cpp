@@ -235,7 +235,8 @@ TEST_F(StartupTest, FilesInTheWayOfTheFoldersAreReportedAndTheLoadGoesOn)
     EXPECT_EQ(test::readFile(programFile("data")), "not a folder");
     EXPECT_EQ(core::Err().Number, core::err::PathFileAccess);
     EXPECT_TRUE(core::Err().Description.contains("frmMain.Form_Load"));
-    EXPECT_TRUE(logTexts().startsWith("E: Cannot create the folder " + programFile("data")));
+    EXPECT_TRUE(
+        logTexts().startsWith("E: Error loading Quillback\r\nE: Cannot create the folder " + programFile("data")));
     EXPECT_TRUE(logTexts().contains(startLines()));
 }
 
