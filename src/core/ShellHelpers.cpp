@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QWidget>
 
 #include "platform/FileDialogs.h"
@@ -18,7 +19,6 @@ namespace
 constexpr qint32 kShellSuccess = 42;
 constexpr qint32 kFileNotFound = 2;
 constexpr qint32 kPathNotFound = 3;
-constexpr qint32 kNoAssociation = 31;
 
 // An existing standard folder, or the home folder when the desktop has none.
 QString standardFolder(QStandardPaths::StandardLocation location)
@@ -72,7 +72,7 @@ qint32 ShellExecuteOpen(const QString& file, const QString& folder)
         path = QDir(folder).filePath(path);
     if (path.isEmpty() || !QFileInfo::exists(path))
         return kFileNotFound;
-    return platform::shell().open(path, folder) ? kShellSuccess : kNoAssociation;
+    return platform::shell().open(path, folder) ? kShellSuccess : ShellNoAssociation;
 }
 
 QString ShowShellExecuteError(qint32 code, bool show)
@@ -147,6 +147,12 @@ void SetTopmost(QWidget* window, bool topmost)
 bool IsNTCompatible()
 {
     return true;
+}
+
+QString SystemName()
+{
+    const QString name = QSysInfo::prettyProductName();
+    return name.isEmpty() ? QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion() : name;
 }
 
 } // namespace core

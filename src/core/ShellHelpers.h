@@ -27,6 +27,9 @@ inline constexpr qint32 BrowseRootNotFound = 1208;
 // is unknown. The browse flags need no handling here: only real folders can be chosen.
 qint32 BrowseForFolder(qint32 lngCSIDL, qint32 lngBiFlags, QString& strFolder, QWidget* hwnd, const QString& pszTitle);
 
+// ShellExecuteOpen's code when the desktop has no program for the file.
+inline constexpr qint32 ShellNoAssociation = 31;
+
 // Opens a file (relative to `folder` when relative) with its program. Above 32 on success; 2 when
 // the file is missing, 3 when the working folder is, 31 when the desktop has nothing to open it.
 qint32 ShellExecuteOpen(const QString& file, const QString& folder);
@@ -39,5 +42,7 @@ void SetTopmost(QWidget* window, bool topmost);
 
 // Service mode is supported on this platform.
 bool IsNTCompatible();
+// The system the program runs on, as the log names it: "Debian GNU/Linux 12 (bookworm)".
+QString SystemName();
 
 } // namespace core

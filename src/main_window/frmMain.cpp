@@ -11,10 +11,12 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -49,6 +51,7 @@
 #include "localisation/frmLanguage.h"
 #include "mail/frmEmailAdd.h"
 #include "mail/frmSck.h"
+#include "main_window/BackupSetList.h"
 #include "main_window/FileViewRows.h"
 #include "main_window/Form8.h"
 #include "main_window/ProgramPictures.h"
@@ -109,6 +112,18 @@ QFrame* pictureBox(QWidget* parent, const char* name)
     return box;
 }
 
+// The style's pictures come in different sizes; a toolbar's share one, so their captions share a line.
+QIcon sizedPicture(const QIcon& icon, const QSize& size)
+{
+    QPixmap picture = icon.pixmap(size);
+    const qreal ratio = picture.devicePixelRatio();
+    if (picture.size() != size * ratio) {
+        picture = picture.scaled(size * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture.setDevicePixelRatio(ratio);
+    }
+    return QIcon(picture);
+}
+
 QPushButton* commandButton(QWidget* parent, const char* name, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);
@@ -126,7 +141,14 @@ frmMain::frmMain()
     buildToolbar();
     buildTimers();
 
-    QSize size(900, 620);
+    // Wide enough for every column of the set list at its design width, as far as the screen allows.
+    int columns = 0;
+    for (int column = 0; column < lstBackupSet->columnCount(); ++column)
+        columns += lstBackupSet->columnWidth(column);
+    const QMargins margins = centralWidget()->layout()->contentsMargins();
+    const int listWidth = columns + 2 * lstBackupSet->frameWidth()
+        + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lstBackupSet) + margins.left() + margins.right();
+    QSize size(qMax(900, listWidth), 620);
     if (const QScreen* screen = this->screen())
         size = size.boundedTo(screen->availableGeometry().size() * 0.95);
     resize(size);
@@ -335,7 +357,7 @@ void frmMain::buildMenus()
     QMenu* mnuRun = mnuActions->addMenu(QStringLiteral("&Run"));
     mnuRun->setObjectName(QStringLiteral("mnuRun"));
     mnuRun->menuAction()->setVisible(false);
-    addArrayItem(mnuRun, "mnuRunItem", 0, QStringLiteral("On Windows Startup"), &frmMain::mnuRunItem_Click);
+    addArrayItem(mnuRun, "mnuRunItem", 0, QStringLiteral("On login"), &frmMain::mnuRunItem_Click);
     addArrayItem(mnuRun, "mnuRunItem", 1, QStringLiteral("As Service"), &frmMain::mnuRunItem_Click);
 
     // The tray menu only ever pops up from the tray icon.
@@ -373,6 +395,7 @@ void frmMain::buildToolbar()
         QStyle::StandardPixmap icon;
     };
     const Button separator {nullptr, nullptr, QString(), QStyle::SP_CustomBase};
+    const QString brand = localisation::BrandProgramName();
     const Button buttons[] = {
         {"New item...", "new", QStringLiteral("New item..."), QStyle::SP_FileIcon},
         separator,
@@ -383,11 +406,12 @@ void frmMain::buildToolbar()
         {"Settings...", "settings", QStringLiteral("Settings..."), QStyle::SP_FileDialogDetailedView},
         {"Refresh", "refresh", QStringLiteral("Refresh (F5)"), QStyle::SP_BrowserReload},
         separator,
-        {"About...", "about", QStringLiteral("About movik..."), QStyle::SP_MessageBoxInformation},
-        {"Run as service", "service", QStringLiteral("Run MOVIK as Windows Service"), QStyle::SP_ComputerIcon},
-        {"Run on start", "start", QStringLiteral("Run when Windows start..."), QStyle::SP_DesktopIcon},
+        {"About...", "about", QStringLiteral("About %1...").arg(brand), QStyle::SP_MessageBoxInformation},
+        // The service is the systemd user unit and the start entry the login autostart entry.
+        {"Run as service", "service", QStringLiteral("Run %1 as a service").arg(brand), QStyle::SP_ComputerIcon},
+        {"Run on start", "start", QStringLiteral("Run when you log in"), QStyle::SP_DesktopIcon},
         separator,
-        {"Exit", nullptr, QStringLiteral("Exit ") + localisation::BrandProgramName(), QStyle::SP_DialogCloseButton},
+        {"Exit", nullptr, QStringLiteral("Exit ") + brand, QStyle::SP_DialogCloseButton},
         {nullptr, nullptr, QString(), QStyle::SP_DirLinkIcon},
     };
 
@@ -406,7 +430,10 @@ void frmMain::buildToolbar()
         }
         // The last button shows the website's address.
         const QString caption = button.caption ? QString::fromLatin1(button.caption) : localisation::BrandWebsite();
-        QAction* action = tlbTools->addAction(style()->standardIcon(button.icon), caption);
+        QAction* action
+            = tlbTools->addAction(sizedPicture(style()->standardIcon(button.icon), tlbTools->iconSize()), caption);
+        // A tool button would drop a trailing "..." from the caption.
+        action->setIconText(caption);
         if (button.key)
             action->setProperty(KeyProperty, QString::fromLatin1(button.key));
         if (!button.toolTip.isEmpty())
@@ -416,6 +443,7 @@ void frmMain::buildToolbar()
     for (const char* key : {"go", "restore", "delete", "settings"})
         toolbarButton(QLatin1String(key))->setEnabled(false);
     toolbarButton(QStringLiteral("service"))->setCheckable(true);
+    toolbarButton(QStringLiteral("refresh"))->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
 void frmMain::buildTimers()
@@ -573,7 +601,7 @@ void frmMain::decideServiceMode()
         state.ServiceMode = false;
         return;
     }
-    core::LogEvent(QStringLiteral("Windows NT or compatible."));
+    core::LogEvent(core::SystemName() + QLatin1Char('.'));
     service->setVisible(true);
     switch (decideService(true, platform::ServiceHost::activeSetting(), commandLine())) {
     case ServiceDecision::Desktop:
@@ -968,6 +996,7 @@ void frmMain::mnuFileDelete_Click()
     question.title = core::state().AppTitle;
     question.buttons = platform::Buttons::YesNo;
     question.icon = platform::Icon::Exclamation;
+    question.defaultAnswer = platform::Answer::No;
     question.parent = this;
     if (platform::prompt().show(question) != platform::Answer::Yes)
         return;
@@ -1033,7 +1062,15 @@ void frmMain::mnuViewStatusBar_Click()
 
 void frmMain::mnuViewRefresh_Click()
 {
-    LoadBackupSets(-1);
+    // The set the user works on stays selected, wherever the rebuilt list puts it.
+    SetListing listing = main_window::LoadBackupSets(-1);
+    if (const QTreeWidgetItem* selected = selectedSetRow()) {
+        for (qsizetype i = 0; i < listing.rows.size(); ++i) {
+            if (listing.rows.at(i).name == selected->text(0))
+                listing.selectedRow = static_cast<int>(i);
+        }
+    }
+    showSetListing(listing);
 }
 
 void frmMain::mnuRunItem_Click(int) { }
@@ -1070,10 +1107,17 @@ void frmMain::viewLog()
     if (core::FileExists(path)) {
         const qint32 code = core::ShellExecuteOpen(path, platform::ProgramFolder::path());
         if (code <= 32) {
-            core::reportFailure(
-                location, {2}, core::err::FileNotFound,
-                QStringLiteral("The log %1 cannot be opened: %2").arg(path, core::ShowShellExecuteError(code, false)));
-            core::ShowShellExecuteError(code, true);
+            const QString why = code == core::ShellNoAssociation
+                ? QStringLiteral("this system has no program set to open text files")
+                : core::ShowShellExecuteError(code, false).toLower();
+            platform::Message failure;
+            failure.text = QStringLiteral("The log file %1 could not be opened: %2. Any text editor can open it.")
+                               .arg(path, why);
+            failure.title = core::state().AppTitle;
+            failure.icon = platform::Icon::Exclamation;
+            failure.parent = this;
+            core::reportFailure(location, {2}, core::err::FileNotFound, failure.text);
+            platform::prompt().show(failure);
         }
         return;
     }
@@ -1167,6 +1211,8 @@ void frmMain::tlbTools_ButtonClick(int index)
         question.text = message("MSG_REALLY_EXIT");
         question.buttons = platform::Buttons::YesNo;
         question.icon = platform::Icon::Critical;
+        // An Enter meant for the list must not end the program.
+        question.defaultAnswer = platform::Answer::No;
         question.parent = this;
         // The exit itself is the one every exit takes: the column widths, the tray icon, the closing
         // line, and a running backup ended through its Cancel first.

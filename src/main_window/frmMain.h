@@ -10,6 +10,7 @@
 #include <QVariantList>
 
 #include "core/MainWindowServices.h"
+#include "main_window/BackupSetList.h"
 #include "main_window/CloseDecision.h"
 #include "main_window/ScheduleClock.h"
 #include "main_window/SetLoader.h"
@@ -288,6 +289,8 @@ private:
     // Whether the set loader allows Delete for the selected set; the busy rule comes on top.
     bool m_deleteAllowed = false;
     QLabel* m_statusPanel = nullptr;
+    // The reason the selected set could not be loaded, while the status bar shows it.
+    QString m_setProblem;
 
     enum class LoadOutcome
     {
@@ -298,7 +301,12 @@ private:
     };
     LoadOutcome loadSet(bool bFromFile, const QString& strBackupname);
     void showLoadedSet(const SetLoader::Result& result, bool bFromFile);
-    void showFailedLoad(const QString& setName);
+    void showFailedLoad(const QString& setName, const QString& reason);
+    // Shows the rows of a listing and loads its selected row.
+    void showSetListing(const SetListing& listing);
+    // Why a set cannot be used, in its row's tool tip; an empty reason takes it away.
+    void setRowProblem(QTreeWidgetItem* row, const QString& reason);
+    void clearSetProblem();
     void resetFileView();
     void SelectBackupSet(const QString& name);
     void selectRow(QTreeWidgetItem* row);

@@ -43,9 +43,14 @@ QString withoutMarker(const QString& text)
 
 void frmMain::LoadBackupSets(int Id)
 {
+    showSetListing(main_window::LoadBackupSets(Id));
+}
+
+void frmMain::showSetListing(const SetListing& listing)
+{
     lstBackupSet->clear();
     lstBackupFiles->clear();
-    const SetListing listing = main_window::LoadBackupSets(Id);
+    clearSetProblem();
     QList<QTreeWidgetItem*> rows;
     rows.reserve(listing.rows.size());
     for (const SetListRow& listed : listing.rows) {
@@ -56,8 +61,10 @@ void frmMain::LoadBackupSets(int Id)
             if (!listed.valid)
                 row->setForeground(column, QColor(Qt::red));
         }
-        if (!listed.valid)
+        if (!listed.valid) {
             row->setForeground(0, QColor(Qt::red));
+            setRowProblem(row, QStringLiteral("The set \"%1\" cannot be used: %2").arg(listed.name, listed.problem));
+        }
         rows.append(row);
     }
     lstBackupSet->addTopLevelItems(rows);
@@ -174,7 +181,7 @@ frmMain::LoadOutcome frmMain::loadSet(bool bFromFile, const QString& strBackupna
     case SetLoader::Outcome::Refused:
         return LoadOutcome::Refused;
     case SetLoader::Outcome::Failed:
-        showFailedLoad(result.setName);
+        showFailedLoad(result.setName, result.reason);
         break;
     case SetLoader::Outcome::Loaded:
         showLoadedSet(result, bFromFile);
@@ -200,8 +207,11 @@ void frmMain::showLoadedSet(const SetLoader::Result& result, bool bFromFile)
     } else {
         addFileRows(result.fileRows);
     }
-    if (QTreeWidgetItem* row = setRow(result.setName))
+    if (QTreeWidgetItem* row = setRow(result.setName)) {
         row->setText(NextRunTimeColumn, result.nextRunTime);
+        setRowProblem(row, QString());
+    }
+    clearSetProblem();
     setSetCommands(true, core::state().CurrentSet.Ran, true, true);
     lstBackupFiles->show();
     lblBackupSet->show();
@@ -209,11 +219,15 @@ void frmMain::showLoadedSet(const SetLoader::Result& result, bool bFromFile)
         SaveFileListCache(result.setName);
 }
 
-void frmMain::showFailedLoad(const QString& setName)
+void frmMain::showFailedLoad(const QString& setName, const QString& reason)
 {
     resetFileView();
     QTreeWidgetItem* row = setRow(setName);
+    // The reason goes where a person looks: the row and, while it is selected, the status bar.
+    m_setProblem = reason;
+    setStatusText(reason);
     if (row) {
+        setRowProblem(row, reason);
         const QColor red(Qt::red);
         row->setForeground(0, red);
         row->setForeground(ItemTypeColumn, red);
@@ -224,6 +238,20 @@ void frmMain::showFailedLoad(const QString& setName)
     // A set whose row is listed can still be deleted.
     const bool remove = row || m_deleteAllowed;
     setSetCommands(false, false, remove, false);
+}
+
+void frmMain::setRowProblem(QTreeWidgetItem* row, const QString& reason)
+{
+    for (int column = 0; column < lstBackupSet->columnCount(); ++column)
+        row->setToolTip(column, reason);
+}
+
+void frmMain::clearSetProblem()
+{
+    // The mail sender's progress shares the panel and stays.
+    if (!m_setProblem.isEmpty() && statusPanel(1)->text() == m_setProblem)
+        setStatusText(QString());
+    m_setProblem.clear();
 }
 
 void frmMain::resetFileView()
@@ -386,6 +414,7 @@ void frmMain::lstBackupSet_MouseUp(const QPoint& position)
 {
     if (!lstBackupSet->itemAt(position)) {
         lstBackupSet->clearSelection();
+        clearSetProblem();
         setSetCommands(false, false, false, false);
         return;
     }

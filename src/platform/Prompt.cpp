@@ -29,6 +29,27 @@ QMessageBox::StandardButtons standardButtons(Buttons buttons)
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton standardButton(Answer answer)
+{
+    switch (answer) {
+    case Answer::Ok:
+        return QMessageBox::Ok;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Abort:
+        return QMessageBox::Abort;
+    case Answer::Retry:
+        return QMessageBox::Retry;
+    case Answer::Ignore:
+        return QMessageBox::Ignore;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::NoButton;
+}
+
 QMessageBox::Icon messageIcon(Icon icon)
 {
     switch (icon) {
@@ -103,6 +124,8 @@ Answer askInMessageBox(const Message& message)
     QPointer<QMessageBox> box = new QMessageBox(messageIcon(message.icon), message.title, message.text,
                                                 standardButtons(message.buttons), message.parent);
     box->setTextFormat(Qt::PlainText);
+    if (message.defaultAnswer)
+        box->setDefaultButton(standardButton(*message.defaultAnswer));
     const int button = box->exec();
     delete box.data();
     return toAnswer(button, message.buttons);

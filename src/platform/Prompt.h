@@ -49,6 +49,8 @@ struct Message
     QString title;
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
+    // The button Enter presses; without one the box picks its first accepting button.
+    std::optional<Answer> defaultAnswer;
     // Taken without asking when nobody can see the program.
     std::optional<Answer> unattendedAnswer;
     QWidget* parent = nullptr;

@@ -16,6 +16,7 @@
 #include "localisation/Skin.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
+#include "platform/WindowSize.h"
 
 namespace restore
 {
@@ -58,7 +59,8 @@ frmDecrypt::frmDecrypt()
     layout->addWidget(Command2, 1, 2);
     layout->addWidget(lblStatus, 2, 0, 1, 3);
     layout->setColumnStretch(1, 1);
-    resize(480, height());
+    // Height the window gains goes below the status line, not between the rows.
+    layout->setRowStretch(3, 1);
     connect(Command1, &QPushButton::clicked, this, &frmDecrypt::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmDecrypt::Command2_Click);
 }
@@ -66,6 +68,8 @@ frmDecrypt::frmDecrypt()
 void frmDecrypt::Form_Load()
 {
     localisation::translateAndSkin(this);
+    // Room for a whole path in the boxes.
+    platform::fitWindowToContent(this, QSize(560, 0));
 }
 
 void frmDecrypt::showStatus(const QString& text)

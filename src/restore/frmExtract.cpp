@@ -13,6 +13,7 @@
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/FileDialogs.h"
+#include "platform/WindowSize.h"
 #include "restore/cUnzip.h"
 
 namespace restore
@@ -96,7 +97,8 @@ frmExtract::frmExtract()
     layout->addWidget(Command2, 1, 2);
     layout->addWidget(lblStatus, 2, 0, 1, 3);
     layout->setColumnStretch(1, 1);
-    resize(480, height());
+    // Height the window gains goes below the status line, not between the rows.
+    layout->setRowStretch(3, 1);
     connect(Command1, &QPushButton::clicked, this, &frmExtract::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmExtract::Command2_Click);
 }
@@ -104,6 +106,8 @@ frmExtract::frmExtract()
 void frmExtract::Form_Load()
 {
     localisation::translateAndSkin(this);
+    // Room for a whole path in the boxes.
+    platform::fitWindowToContent(this, QSize(560, 0));
 }
 
 void frmExtract::showStatus(const QString& text)

@@ -15,6 +15,7 @@
 #include "localisation/Skin.h"
 #include "platform/Form.h"
 #include "platform/Prompt.h"
+#include "platform/WindowSize.h"
 #include "restore/frmSelectFiles.h"
 
 namespace restore
@@ -53,7 +54,6 @@ frmRestoreToNew::frmRestoreToNew()
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
-    resize(480, height());
     connect(cmdOK, &QPushButton::clicked, this, &frmRestoreToNew::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRestoreToNew::cmdCancel_Click);
 }
@@ -62,6 +62,8 @@ void frmRestoreToNew::Form_Load()
 {
     txtnewFolder->clear();
     localisation::translateAndSkin(this);
+    // Room for a whole path in the box.
+    platform::fitWindowToContent(this, QSize(560, 0));
 }
 
 void frmRestoreToNew::tbSearchFolder_ButtonClick()

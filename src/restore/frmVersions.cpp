@@ -12,6 +12,7 @@
 #include "localisation/Skin.h"
 #include "platform/Form.h"
 #include "platform/Prompt.h"
+#include "platform/WindowSize.h"
 #include "restore/RestoreList.h"
 #include "restore/frmRestoreToNew.h"
 #include "restore/frmSelectFiles.h"
@@ -65,7 +66,6 @@ frmVersions::frmVersions()
     buttons->addStretch();
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
-    resize(640, 360);
     connect(cmdContinue, &QPushButton::clicked, this, &frmVersions::cmdContinue_Click);
     connect(cmdRestoreToNewLocation, &QPushButton::clicked, this, &frmVersions::cmdRestoreToNewLocation_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmVersions::cmdCancel_Click);
@@ -75,6 +75,10 @@ void frmVersions::Form_Load()
 {
     localisation::translateAndSkin(this);
     fillList();
+    // Dates and folders whole, so that two versions never look alike.
+    const QMargins margins = layout()->contentsMargins();
+    const int listWidth = platform::fitColumnsToContent(lvArchives) + margins.left() + margins.right();
+    platform::fitWindowToContent(this, QSize(qMax(640, listWidth), 360));
 }
 
 void frmVersions::fillList()

@@ -1,9 +1,11 @@
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,28 @@ using platform::Form;
 
 namespace
 {
+// Shows each question in a real message box and presses Enter on it, as a person in a hurry does.
+class EnterPressingPrompt : public platform::Prompt
+{
+public:
+    Answer show(const platform::Message& message) override
+    {
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box)
+                return;
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+            if (box->isVisible()) {
+                ADD_FAILURE() << "Enter left the question open";
+                box->close();
+            }
+        });
+        answers.push_back(platform::askInMessageBox(message));
+        return answers.back();
+    }
+    std::vector<Answer> answers;
+};
+
 class SetCommandsTest : public test::MainWindowTest
 {
 protected:
@@ -50,6 +74,19 @@ protected:
         return toolbar;
     }
     bool closedLogged() const { return log().contains(" Quillback closed\r\n"); }
+    static QAction* viewLogItem(frmMain* main)
+    {
+        for (QAction* item : main->findChildren<QAction*>("mnuToolsItem")) {
+            if (item->text() == "View Log")
+                return item;
+        }
+        return nullptr;
+    }
+    static QString selected(frmMain* main)
+    {
+        const QList<QTreeWidgetItem*> rows = main->lstBackupSet->selectedItems();
+        return rows.size() == 1 ? rows.first()->text(0) : QString();
+    }
 };
 } // namespace
 
@@ -140,11 +177,7 @@ TEST_F(SetCommandsTest, ViewLogOpensTheLogOrOffersToSwitchLoggingOn)
     frmMain* main = loadMain();
     ASSERT_NE(main, nullptr);
     ASSERT_FALSE(QFile::exists(core::RunLogPath()));
-    QAction* viewLog = nullptr;
-    for (QAction* item : main->findChildren<QAction*>("mnuToolsItem")) {
-        if (item->text() == "View Log")
-            viewLog = item;
-    }
+    QAction* viewLog = viewLogItem(main);
     ASSERT_NE(viewLog, nullptr);
 
     prompt.answer(Answer::No);
@@ -168,6 +201,65 @@ TEST_F(SetCommandsTest, ViewLogOpensTheLogOrOffersToSwitchLoggingOn)
     viewLog->trigger();
     EXPECT_EQ(shell.opened, QStringList {core::RunLogPath()});
     EXPECT_EQ(prompt.shown.size(), 2U);
+}
+
+TEST_F(SetCommandsTest, ALogThatNoProgramOpensIsNamedInASentence)
+{
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(QFile::exists(core::RunLogPath()));
+    shell.accept = false;
+    viewLogItem(main)->trigger();
+    ASSERT_EQ(prompt.shown.size(), 1U);
+    EXPECT_EQ(prompt.shown[0].text,
+              "The log file " + core::RunLogPath()
+                  + " could not be opened: this system has no program set to open text "
+                    "files. Any text editor can open it.");
+    EXPECT_EQ(prompt.shown[0].title, "Quillback 1.0");
+}
+
+TEST_F(SetCommandsTest, EnterOnTheDeleteAndExitQuestionsKeepsTheSetAndTheProgram)
+{
+    store("Alpha");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    EnterPressingPrompt enter;
+    platform::setPrompt(&enter);
+    main->mnuFileDelete_Click();
+    main->toolbarButton(14)->trigger();
+    platform::setPrompt(&prompt);
+
+    EXPECT_EQ(enter.answers, (std::vector {Answer::No, Answer::No}));
+    EXPECT_TRUE(exists("data/Alpha.sbd"));
+    EXPECT_EQ(rows(main), QStringList {"Alpha"});
+    EXPECT_EQ(programEnds, 0);
+    EXPECT_FALSE(main->isUnloaded());
+}
+
+TEST_F(SetCommandsTest, F5RefreshesTheListAndKeepsTheSelectedSet)
+{
+    store("Beta");
+    store("Delta");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    main->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), main);
+    choose(main, 1);
+    ASSERT_EQ(core::state().CurrentSet.ItemName, "Delta");
+
+    // Sets added meanwhile move Delta down the list.
+    store("Alpha");
+    store("Charlie");
+    QTest::keyClick(main, Qt::Key_F5);
+    EXPECT_EQ(rows(main), (QStringList {"Alpha", "Beta", "Charlie", "Delta"}));
+    EXPECT_EQ(selected(main), "Delta");
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Delta");
+
+    // With no set selected the refresh selects the first, as the list's load does.
+    main->lstBackupSet->clearSelection();
+    QTest::keyClick(main, Qt::Key_F5);
+    EXPECT_EQ(selected(main), "Alpha");
 }
 
 TEST_F(SetCommandsTest, ToolbarExitAsksAndThenExitsLikeEveryExit)

@@ -7,6 +7,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
+#include "core/ShellHelpers.h"
 #include "main_window/Form8.h"
 #include "main_window/MainWindowTest.h"
 #include "platform/Prompt.h"
@@ -23,8 +24,9 @@ protected:
         return "-----------------------------------------------------------\r\n"
                "Loading Quillback 1.0\r\n"
                "Checking OS Version...\r\n"
-               "Windows NT or compatible.\r\n"
-               "Quillback Started successfull\r\n";
+            + core::SystemName()
+            + ".\r\n"
+              "Quillback Started successfull\r\n";
     }
     // The log without its date and time stamps.
     QString logTexts() const
@@ -116,7 +118,7 @@ TEST_F(StartupTest, InstalledServiceStartedByHandShowsTheNoticeAndEnds)
     EXPECT_TRUE(main->isHidden());
     EXPECT_FALSE(tray.shown);
     EXPECT_FALSE(logTexts().contains("Started successfull"));
-    EXPECT_TRUE(logTexts().endsWith("Windows NT or compatible.\r\nQuillback closed\r\n"));
+    EXPECT_TRUE(logTexts().endsWith(core::SystemName() + ".\r\nQuillback closed\r\n"));
     // The widths were never shown, so the stored ones stay as they were.
     EXPECT_EQ(core::GetUserPreference("BackupSetColumn1", "<missing>"), "4000");
     EXPECT_EQ(core::GetUserPreference("BackupSetColumn3", "<missing>"), "<missing>");

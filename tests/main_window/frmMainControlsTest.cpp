@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -125,9 +126,10 @@ TEST_F(FrmMainControlsTest, ToolbarButtonsHaveTheirIndicesKeysAndCaptions)
         {5, "Delete", "delete", "Delete item"},
         {7, "Settings...", "settings", "Settings..."},
         {8, "Refresh", "refresh", "Refresh (F5)"},
-        {10, "About...", "about", "About movik..."},
-        {11, "Run as service", "service", "Run MOVIK as Windows Service"},
-        {12, "Run on start", "start", "Run when Windows start..."},
+        // The product by its brand; the service and the start entry as this system has them.
+        {10, "About...", "about", "About Quillback..."},
+        {11, "Run as service", "service", "Run Quillback as a service"},
+        {12, "Run on start", "start", "Run when you log in"},
         {14, "Exit", nullptr, nullptr},
     };
     ASSERT_EQ(main->tlbTools->actions().size(), 15);
@@ -146,6 +148,35 @@ TEST_F(FrmMainControlsTest, ToolbarButtonsHaveTheirIndicesKeysAndCaptions)
     EXPECT_EQ(main->toolbarButton(15)->text(), localisation::BrandWebsite());
     for (const char* key : {"go", "restore", "delete", "settings"})
         EXPECT_FALSE(main->toolbarButton(QString(key))->isEnabled()) << key;
+
+    // No text a person reads names a stand-in product or the other platform.
+    for (const QAction* action : main->findChildren<QAction*>()) {
+        for (const QString& text : {action->text(), action->toolTip()}) {
+            for (const char* foreign : {"MOVIK", "Windows"})
+                EXPECT_FALSE(text.contains(foreign, Qt::CaseInsensitive)) << text.toStdString();
+        }
+    }
+}
+
+TEST_F(FrmMainControlsTest, ToolbarButtonsShareOneIconSizeAndShowTheirCaptionsWhole)
+{
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    const QSize iconSize = main->tlbTools->iconSize();
+    int height = -1;
+    for (QAction* action : main->tlbTools->actions()) {
+        if (action->isSeparator() || !action->isVisible())
+            continue;
+        const auto* button = qobject_cast<QToolButton*>(main->tlbTools->widgetForAction(action));
+        ASSERT_NE(button, nullptr) << action->text().toStdString();
+        EXPECT_EQ(action->icon().actualSize(iconSize), iconSize) << action->text().toStdString();
+        // One height for all: the captions stand on one line.
+        if (height < 0)
+            height = button->sizeHint().height();
+        EXPECT_EQ(button->sizeHint().height(), height) << action->text().toStdString();
+        // "New item...", "Settings..." and "About..." keep their dots on the button.
+        EXPECT_EQ(button->text(), action->text());
+    }
 }
 
 TEST_F(FrmMainControlsTest, MenusHaveTheirDesignStates)
@@ -198,10 +229,10 @@ TEST_F(FrmMainControlsTest, MenusHaveTheirDesignStates)
         const char* name;
         int index;
         const char* text;
-    } arrays[] = {{"mnuToolsItem", 0, "File Extractor"},   {"mnuToolsItem", 1, "File Decryptor"},
-                  {"mnuToolsItem", 2, "View Log"},         {"mnuLanguagesItem", 0, "Change Language"},
-                  {"mnuHelpItem", 0, "View Help"},         {"mnuAboutItem", 0, "About this software"},
-                  {"mnuRunItem", 0, "On Windows Startup"}, {"mnuRunItem", 1, "As Service"}};
+    } arrays[] = {{"mnuToolsItem", 0, "File Extractor"}, {"mnuToolsItem", 1, "File Decryptor"},
+                  {"mnuToolsItem", 2, "View Log"},       {"mnuLanguagesItem", 0, "Change Language"},
+                  {"mnuHelpItem", 0, "View Help"},       {"mnuAboutItem", 0, "About this software"},
+                  {"mnuRunItem", 0, "On login"},         {"mnuRunItem", 1, "As Service"}};
     for (const auto& a : arrays) {
         QAction* item = menuItem(main, a.name, a.index);
         ASSERT_NE(item, nullptr) << a.name << a.index;

@@ -170,9 +170,18 @@ TEST_F(FrmMainSetListTest, ListShowsEveryCellAndADamagedDocumentInRedWithTheRows
     for (int i = 0; i < static_cast<int>(std::size(expected)); ++i) {
         const QTreeWidgetItem* row = main->lstBackupSet->topLevelItem(i);
         EXPECT_EQ(cells(row), expected[i].cells);
-        for (int column = 0; column <= main_window::SetColumnCount; ++column)
+        for (int column = 0; column <= main_window::SetColumnCount; ++column) {
             EXPECT_EQ(red(row, column), expected[i].invalid) << i << " column " << column;
+            // A damaged row says why wherever the pointer rests on it.
+            EXPECT_EQ(row->toolTip(column).isEmpty(), !expected[i].invalid) << i << " column " << column;
+        }
     }
+    EXPECT_EQ(main->lstBackupSet->topLevelItem(1)->toolTip(0),
+              "The set \"Broken\" cannot be used: The set document has no STATS section, or it is empty.");
+    EXPECT_EQ(main->lstBackupSet->topLevelItem(3)->toolTip(0),
+              "The set \"Empty\" cannot be used: The document is empty.");
+    // The selected set is sound: the status bar has nothing to say.
+    EXPECT_EQ(main->statusPanel(1)->text(), "");
     // The first set is loaded.
     EXPECT_EQ(state().CurrentSet.ItemName, "Alpha");
     EXPECT_EQ(main->CurrentSetName, "Alpha");
@@ -268,10 +277,12 @@ TEST_F(FrmMainSetListTest, ABrokenSetTakesTheFailedLoadPathAndOnlyDeleteStays)
     {
         const char* what;
         QByteArray document;
+        const char* reason;
     } cases[] = {
-        {"empty", QByteArray()},
-        {"damaged", SetDocumentFixture().drop("SCHEDULER").text().toUtf8()},
-        {"missing", "<missing>"},
+        {"empty", QByteArray(), "The document of the set \"Beta\" is empty."},
+        {"damaged", SetDocumentFixture().drop("SCHEDULER").text().toUtf8(),
+         "The document of the set \"Beta\" is damaged: The set document has no SCHEDULER section, or it is empty."},
+        {"missing", "<missing>", "The document of the set \"Beta\" does not exist."},
     };
     for (const auto& c : cases) {
         const SetDocumentFixture alpha
@@ -302,6 +313,10 @@ TEST_F(FrmMainSetListTest, ABrokenSetTakesTheFailedLoadPathAndOnlyDeleteStays)
         EXPECT_EQ(cells(row), QStringList({"Beta", "Invalid file", "", "", "", "", "01/11/2026 08:00:00", "00:00:09"}))
             << c.what;
         EXPECT_TRUE(red(row, 0) && red(row, 1)) << c.what;
+        // Why, where a person looks: the selected row's tool tip and the status bar.
+        EXPECT_EQ(row->toolTip(0), c.reason) << c.what;
+        EXPECT_EQ(row->toolTip(main_window::StatusColumn), c.reason) << c.what;
+        EXPECT_EQ(main->statusPanel(1)->text(), c.reason) << c.what;
         EXPECT_EQ(main->lstBackupFiles->topLevelItemCount(), 0) << c.what;
         EXPECT_EQ(main->imgCombo->count(), 1) << c.what;
         EXPECT_EQ(main->CurrentSetName, "Beta") << c.what;
@@ -321,6 +336,7 @@ TEST_F(FrmMainSetListTest, ABrokenSetTakesTheFailedLoadPathAndOnlyDeleteStays)
 
         clickRow(main, 0);
         EXPECT_FALSE(state().CurrentSet.LoadFailed) << c.what;
+        EXPECT_EQ(main->statusPanel(1)->text(), "") << c.what;
         shown = commands(main);
         EXPECT_TRUE(shown.go && shown.restore && shown.remove && shown.settings) << c.what;
         platform::unloadAllWindows();

@@ -1,6 +1,7 @@
 #include "platform/Prompt.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -64,4 +65,37 @@ TEST(Prompt, AMessageBoxWhoseWindowIsUnloadedMeanwhileTakesTheCancellingAnswer)
     question.parent = window;
     QTimer::singleShot(0, window, [window] { window->deleteLater(); });
     EXPECT_EQ(platform::askInMessageBox(question), platform::Answer::No);
+}
+
+TEST(Prompt, EnterPressesTheDefaultButton)
+{
+    const struct
+    {
+        std::optional<platform::Answer> defaultAnswer;
+        platform::Answer expected;
+    } cases[] = {
+        {platform::Answer::No, platform::Answer::No},
+        {platform::Answer::Yes, platform::Answer::Yes},
+        // Without a default the box takes its first accepting button.
+        {std::nullopt, platform::Answer::Yes},
+    };
+    for (const auto& c : cases) {
+        platform::Message question;
+        question.text = "Delete the set?";
+        question.buttons = platform::Buttons::YesNo;
+        question.defaultAnswer = c.defaultAnswer;
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            // The key goes where the keyboard's focus is, as a person's Enter would.
+            QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            if (box->isVisible()) {
+                ADD_FAILURE() << "Enter left the box open";
+                box->close();
+            }
+        });
+        EXPECT_EQ(platform::askInMessageBox(question), c.expected);
+    }
 }

@@ -1,5 +1,6 @@
 #include "restore/frmDecrypt.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 
 #include "RestoreWindowsTest.h"
 #include "crypto/BackupFileCipher.h"
+#include "support/Screenshot.h"
 #include "support/ZipFixtures.h"
 
 using platform::Form;
@@ -124,4 +126,15 @@ TEST_F(frmDecryptTest, BrowsingPicksTheFileOrLeavesTheBoxAlone)
     dialogs.choices.push_back(QString("/elsewhere/x.bf"));
     tool->Command1->click();
     EXPECT_EQ(tool->Text1->text(), "/elsewhere/x.bf");
+}
+
+TEST_F(frmDecryptTest, OpensAsTallAsItsRowsWithTheStatusRightUnderThem)
+{
+    decrypt(protectedFile, "s3cret");
+    QCoreApplication::processEvents();
+    // No empty space for the status line to float in; the box shows the whole path.
+    EXPECT_LE(tool->height(), tool->sizeHint().height());
+    EXPECT_LT(tool->lblStatus->geometry().top() - tool->Command2->geometry().bottom(), 20);
+    EXPECT_GE(tool->Text1->width(), tool->Text1->fontMetrics().horizontalAdvance(protectedFile));
+    EXPECT_FALSE(test::saveScreenshot(tool, "decrypt-tool").isEmpty());
 }

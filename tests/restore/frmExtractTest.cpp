@@ -1,5 +1,6 @@
 #include "restore/frmExtract.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "RestoreWindowsTest.h"
+#include "support/Screenshot.h"
 #include "support/ZipFixtures.h"
 
 using platform::Form;
@@ -157,4 +159,15 @@ TEST_F(frmExtractTest, BrowsingProposesAFolderNamedAfterTheArchive)
     tool->Command1->click();
     EXPECT_EQ(tool->Text1->text(), "/b/archive");
     EXPECT_EQ(tool->Text2->text(), "/b");
+}
+
+TEST_F(frmExtractTest, OpensAsTallAsItsRowsWithTheStatusRightUnderThem)
+{
+    extract(archive, path("out/Set Backup"));
+    QCoreApplication::processEvents();
+    // No empty space for the status line to float in; the boxes show whole paths.
+    EXPECT_LE(tool->height(), tool->sizeHint().height());
+    EXPECT_LT(tool->lblStatus->geometry().top() - tool->Command2->geometry().bottom(), 20);
+    EXPECT_GE(tool->Text1->width(), tool->Text1->fontMetrics().horizontalAdvance(archive));
+    EXPECT_FALSE(test::saveScreenshot(tool, "extract-tool").isEmpty());
 }

@@ -1,6 +1,7 @@
 #include "restore/frmRestoreToNew.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolBar>
@@ -9,6 +10,7 @@
 
 #include "RestoreWindowsTest.h"
 #include "restore/frmSelectFiles.h"
+#include "support/Screenshot.h"
 
 using platform::Form;
 using restore::frmRestoreToNew;
@@ -84,4 +86,14 @@ TEST_F(frmRestoreToNewTest, CancelClosesAndOpensNothing)
     dialog->cmdCancel->click();
     EXPECT_EQ(Form<frmRestoreToNew>::loaded(), nullptr);
     EXPECT_EQ(Form<restore::frmSelectFiles>::loaded(), nullptr);
+}
+
+TEST_F(frmRestoreToNewTest, OpensAsTallAsItsControlsWithRoomForAWholeFolder)
+{
+    const QString folder = "/home/anna/Restored files/Documents of 10 December 2026";
+    dialog->txtnewFolder->setText(folder);
+    QCoreApplication::processEvents();
+    EXPECT_LE(dialog->height(), dialog->sizeHint().height());
+    EXPECT_GE(dialog->txtnewFolder->width(), dialog->txtnewFolder->fontMetrics().horizontalAdvance(folder));
+    EXPECT_FALSE(test::saveScreenshot(dialog, "new-location-dialog").isEmpty());
 }

@@ -1,5 +1,7 @@
 #include "restore/frmVersions.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -9,6 +11,7 @@
 #include "core/ScramblePassword.h"
 #include "restore/frmRestoreToNew.h"
 #include "restore/frmSelectFiles.h"
+#include "support/Screenshot.h"
 
 using platform::Form;
 using restore::frmVersions;
@@ -157,4 +160,26 @@ TEST_F(frmVersionsTest, CancelClosesAndOpensNothing)
     EXPECT_EQ(Form<frmVersions>::loaded(), nullptr);
     EXPECT_EQ(Form<restore::frmSelectFiles>::loaded(), nullptr);
     EXPECT_EQ(Form<restore::frmRestoreToNew>::loaded(), nullptr);
+}
+
+TEST_F(frmVersionsTest, ShowsEveryDateAndFolderWhole)
+{
+    loadSet("Set",
+            {Lan1, Ftp, Lan2,
+             "LAN|/home/anna/Backups/Documents/10-12-2026 12-00-00 Documents|/home/anna/Backups/Documents/"
+             "10-12-2026 12-00-00 Documents/Documents.zip|10/12/2026 12:00:00|1|1|0|"});
+    frmVersions* chooser = openChooser();
+    ASSERT_NE(chooser, nullptr);
+    QCoreApplication::processEvents();
+    QTreeWidget* list = chooser->lvArchives;
+    int columns = 0;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        EXPECT_GE(list->columnWidth(column), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column))
+            << column;
+        EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column)) << column;
+        columns += list->columnWidth(column);
+    }
+    // Side by side in view, without scrolling.
+    EXPECT_LE(columns, list->viewport()->width());
+    EXPECT_FALSE(test::saveScreenshot(chooser, "version-chooser").isEmpty());
 }
