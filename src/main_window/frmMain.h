@@ -75,7 +75,8 @@ public:
     void Win2kService_Stop();
 
     // Lists the set documents, selects row `Id` (from 1; -1 or a row that does not exist: the first)
-    // and loads it. A damaged document shows as a red row.
+    // and loads it. A damaged document shows as a red row whose tool tip says why; when it is the
+    // selected row, the status bar says so too.
     void LoadBackupSets(int Id);
     // Makes a set the loaded set: `strBackupname`, or the selected row's set when it is empty. Shows
     // its files, writes its "Next run time" cell and its file-list cache and enables the set commands.
@@ -146,6 +147,7 @@ public:
     void mnuProjectSettings_Click();
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
+    // Rebuilds the list with the selected set still selected; F5 and the toolbar's Refresh.
     void mnuViewRefresh_Click();
     void mnuRunItem_Click(int Index);
     void mnuToolsItem_Click(int Index);
