@@ -26,14 +26,17 @@ QImage makeFrame()
     QImage image(59, 13, QImage::Format_RGB32);
     image.fill(Qt::white);
     const QColor rings[] = {QColor(104, 104, 104), QColor(190, 190, 190), QColor(236, 236, 236)};
+    // The inner ring shades only the top and left: the trough taken from (4, 4, 51, 7) stays white.
     for (int ring = 0; ring < 3; ++ring) {
         for (int x = ring; x < image.width() - ring; ++x) {
             image.setPixelColor(x, ring, rings[ring]);
-            image.setPixelColor(x, image.height() - 1 - ring, rings[ring]);
+            if (ring < 2)
+                image.setPixelColor(x, image.height() - 1 - ring, rings[ring]);
         }
         for (int y = ring; y < image.height() - ring; ++y) {
             image.setPixelColor(ring, y, rings[ring]);
-            image.setPixelColor(image.width() - 1 - ring, y, rings[ring]);
+            if (ring < 2)
+                image.setPixelColor(image.width() - 1 - ring, y, rings[ring]);
         }
     }
     // Rounded corners: the outer corner pixel takes the window's grey, its neighbours half tones.
