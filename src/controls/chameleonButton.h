@@ -100,6 +100,8 @@ public:
 
     // The key whose Alt press the host routes here; a null character for none.
     QChar accessKey() const { return m_accessKey; }
+    // The host routes the access key's press here; a disabled button ignores it.
+    void UserControl_AccessKeyPress();
     // What the control shows now.
     const QImage& surface() const { return m_surface; }
     const controls::ColourSet& colours() const { return m_colours; }
@@ -142,7 +144,6 @@ protected:
 private:
     void UserControl_MouseDown(int button, int shift, float x, float y);
     void UserControl_Click();
-    void UserControl_AccessKeyPress();
     void enterHover();
     void leaveHover();
     bool IsCursorOver(const QPointF& position) const;
