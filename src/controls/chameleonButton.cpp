@@ -715,12 +715,10 @@ void chameleonButton::paintEvent(QPaintEvent*)
 
 bool chameleonButton::event(QEvent* event)
 {
+    // The only shortcut this control grabs is its access key.
     if (event->type() == QEvent::Shortcut) {
-        auto* shortcut = static_cast<QShortcutEvent*>(event);
-        if (shortcut->shortcutId() == m_shortcutId && m_shortcutId != 0) {
-            UserControl_AccessKeyPress();
-            return true;
-        }
+        UserControl_AccessKeyPress();
+        return true;
     }
     return QWidget::event(event);
 }

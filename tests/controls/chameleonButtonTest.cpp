@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcutEvent>
 
 #include <gtest/gtest.h>
+
+#include "localisation/WindowCaptions.h"
 
 using controls::rgb;
 
@@ -213,7 +216,8 @@ TEST_F(ButtonTest, ArrowsMoveTheFocusAfterRaisingKeyDown)
 TEST_F(ButtonTest, AccessKeyClicksOnlyWhileEnabled)
 {
     EXPECT_EQ(button->accessKey(), QChar('s'));
-    button->UserControl_AccessKeyPress();
+    QShortcutEvent altS(QKeySequence("Alt+S"), 0);
+    QApplication::sendEvent(button, &altS);
     EXPECT_EQ(events, QStringList({"Click"}));
     events.clear();
     button->setEnabled(false);
@@ -296,6 +300,20 @@ TEST_F(ButtonTest, CaptionsAreDrawnAsTheAccessKeyRuleReadsThem)
     EXPECT_NE(drawn("&Save"), drawn("Save")) << "the key is underlined";
     EXPECT_EQ(drawn("A&&B&&C&D"), drawn("A&&B&&CD")) << "a marker the rule skips is not shown";
     EXPECT_NE(drawn("R&&D"), drawn("RD"));
+}
+
+TEST_F(ButtonTest, LookElevenShowsItsParentThroughTheFace)
+{
+    QPalette palette = host.palette();
+    palette.setColor(QPalette::Window, QColor(10, 200, 30));
+    host.setPalette(palette);
+    host.setAutoFillBackground(true);
+    const QRect before = button->geometry();
+    button->setButtonType(11);
+    EXPECT_EQ(button->geometry(), before);
+    const QImage shown = host.grab().toImage();
+    EXPECT_EQ(shown.pixel(button->x() + 3, button->y() + 3), qRgb(10, 200, 30));
+    EXPECT_EQ(shown.pixel(button->x() + 95, button->y() + 25), qRgb(10, 200, 30));
 }
 
 TEST_F(ButtonTest, HandPointerShowsThePointingHand)
@@ -382,6 +400,22 @@ void setEverything(chameleonButton& b)
     b.setSpecialEffect(2);
     b.setCheckBoxBehaviour(true);
     b.setValue(true);
+}
+
+TEST(ButtonProperties, TheWindowTranslatorTakesTheCaptionAsACaption)
+{
+    QWidget window;
+    window.setObjectName("frmTools");
+    auto* button = new chameleonButton(&window);
+    button->setObjectName("cmdSave");
+    button->setCaption("&Save");
+    const QList<localisation::CaptionSlot> found = localisation::captionSlots(&window);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0].key("frmTools"), "frmTools_cmdSave");
+    EXPECT_EQ(found[0].text(), "&Save");
+    found[0].setText("&Sichern");
+    EXPECT_EQ(button->Caption(), "&Sichern");
+    EXPECT_EQ(button->accessKey(), QChar('s'));
 }
 
 TEST(ButtonProperties, AllKeysRoundTrip)
