@@ -487,6 +487,10 @@ void chameleonButton::changeEvent(QEvent* event)
             updateGeometry();
         }
         break;
+    case QEvent::EnabledChange:
+        if (!m_readingProperties)
+            PaintButton(StateNormal, true);
+        break;
     case QEvent::PaletteChange:
     case QEvent::ParentChange:
         // The host's colours changed: schemes other than 2 follow them.
@@ -583,7 +587,8 @@ void chameleonButton::PaintButton(int state, bool force)
     in.colorScheme = m_colorScheme;
     in.specialEffect = m_specialEffect;
     in.picturePosition = m_picturePosition;
-    in.enabled = m_enabled;
+    // A disabled host disables the button with it.
+    in.enabled = m_enabled && isEnabled();
     in.over = m_over;
     in.focused = m_focused;
     in.isDefault = m_isDefault;
