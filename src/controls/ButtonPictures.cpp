@@ -2,13 +2,32 @@
 
 #include <cmath>
 
+#include <QPainter>
+
 namespace controls
 {
 
-void BlendPicture(QImage& surface, int x, int y, int w, int h, const QImage& picture, const BlendOptions& options)
+namespace
 {
-    if (w <= 0 || h <= 0)
+// A picture with transparency is laid on the mask colour first, as an icon is, so that its clear
+// parts count as mask pixels.
+QImage opaqueSource(const QImage& picture, const BlendOptions& options)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.convertToFormat(QImage::Format_RGB32);
+    QImage laid(picture.size(), QImage::Format_RGB32);
+    laid.fill(toQColor(options.mask));
+    QPainter painter(&laid);
+    painter.drawImage(0, 0, picture);
+    return laid;
+}
+} // namespace
+
+void BlendPicture(QImage& surface, int x, int y, int w, int h, const QImage& image, const BlendOptions& options)
+{
+    if (w <= 0 || h <= 0 || image.isNull())
         return;
+    const QImage picture = opaqueSource(image, options);
     for (int row = 0; row < h; ++row) {
         const int ty = y + row;
         if (ty < 0 || ty >= surface.height())
@@ -17,10 +36,9 @@ void BlendPicture(QImage& surface, int x, int y, int w, int h, const QImage& pic
             const int tx = x + column;
             if (tx < 0 || tx >= surface.width())
                 continue;
-            const bool inside = column < picture.width() && row < picture.height();
-            const QRgb source = inside ? picture.pixel(column, row) : 0;
-            if (!inside || qAlpha(source) == 0)
+            if (column >= picture.width() || row >= picture.height())
                 continue;
+            const QRgb source = picture.pixel(column, row);
             const int r = qRed(source);
             const int g = qGreen(source);
             const int b = qBlue(source);

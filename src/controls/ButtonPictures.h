@@ -24,8 +24,8 @@ struct BlendOptions
     bool blend = false;
 };
 
-// Draws the top-left w x h pixels of `picture` onto `surface` at (x, y). Pixels outside the picture,
-// and fully transparent ones, count as mask pixels.
+// Draws the top-left w x h pixels of `picture` onto `surface` at (x, y); pixels outside the picture
+// are left out. A picture with transparency is laid on the mask colour first, as icons are.
 void BlendPicture(QImage& surface, int x, int y, int w, int h, const QImage& picture, const BlendOptions& options);
 
 // The window shape of a look: corner pixels cut off, or an ellipse.

@@ -88,6 +88,22 @@ TEST(ButtonPictures, OddWidthsLandWithoutSkewAndLargePicturesAreCut)
     EXPECT_EQ(none, canvas());
 }
 
+TEST(ButtonPictures, ClearPartsOfAPictureAreLaidOnTheMaskColour)
+{
+    QImage icon(2, 1, QImage::Format_ARGB32);
+    icon.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    icon.setPixel(1, 0, qRgba(255, 0, 0, 255));
+    QImage surface = canvas();
+    BlendPicture(surface, 0, 0, 2, 1, icon, {});
+    EXPECT_EQ(surface.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(surface.pixel(1, 0), qRgb(255, 0, 0));
+
+    BlendOptions noMask;
+    noMask.useMask = false;
+    BlendPicture(surface, 0, 0, 2, 1, icon, noMask);
+    EXPECT_EQ(surface.pixel(0, 0), qRgb(192, 192, 192));
+}
+
 TEST(ButtonPictures, ShapeOfEachLook)
 {
     const int w = 20;
