@@ -141,7 +141,7 @@ void Xp_ProgressBar::fullRepaint()
     const int h = height();
     m_surface = QImage(qMax(w, 0), qMax(h, 0), QImage::Format_RGB32);
     m_surface.fill(palette().window().color());
-    {
+    if (!m_surface.isNull()) {
         QPainter painter(&m_surface);
         const QImage& frame = controls::progressFrame();
         auto region = [&](QRect source, QRect target) {

@@ -20,8 +20,8 @@ public:
     // Refuses a value outside Min to Max with a message and keeps the old one.
     void setValue(qint64 New_Value);
     qint64 Style() const { return m_style; }
+    // Hides QWidget::setStyle: the bar draws no platform style.
     void setStyle(qint64 New_Style);
-    using QWidget::setStyle;
     qint64 ProgressLook() const { return m_progressLook; }
     void setProgressLook(qint64 New_ProgressLook);
     qint64 Min() const { return m_min; }

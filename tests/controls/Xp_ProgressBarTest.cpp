@@ -130,6 +130,19 @@ TEST_F(ProgressBarTest, EqualBoundsShowAnEmptyTrough)
     EXPECT_TRUE(prompt.shown.empty());
 }
 
+TEST_F(ProgressBarTest, BarsTooSmallForTheFrameStillTakeValues)
+{
+    for (const QSize size : {QSize(0, 0), QSize(4, 4), QSize(12, 5)}) {
+        bar.resize(size);
+        bar.setValue(0);
+        bar.setValue(100);
+        bar.setStyle(1);
+        bar.setValue(50);
+        bar.setStyle(0);
+        EXPECT_EQ(bar.surface().size(), size);
+    }
+}
+
 TEST_F(ProgressBarTest, NoSixteenBitLimits)
 {
     bar.setMax(10'000'000'000);
