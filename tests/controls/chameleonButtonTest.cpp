@@ -213,6 +213,27 @@ TEST_F(ButtonTest, ArrowsMoveTheFocusAfterRaisingKeyDown)
     }
 }
 
+TEST_F(ButtonTest, TheFocusRectangleIsInsetByTheLook)
+{
+    QApplication::setActiveWindow(&host);
+    struct Case
+    {
+        int type;
+        QPoint corner;
+    };
+    for (const Case& c : {Case {1, {4, 4}}, Case {7, {3, 3}}, Case {12, {3, 3}}, Case {14, {6, 6}}}) {
+        SCOPED_TRACE(c.type);
+        button->setButtonType(c.type);
+        button->clearFocus();
+        const QRgb unfocused = button->surface().pixel(c.corner);
+        const QRgb outside = button->surface().pixel(c.corner - QPoint(1, 1));
+        button->setFocus();
+        ASSERT_TRUE(button->hasFocus());
+        EXPECT_NE(button->surface().pixel(c.corner), unfocused);
+        EXPECT_EQ(button->surface().pixel(c.corner - QPoint(1, 1)), outside);
+    }
+}
+
 TEST_F(ButtonTest, AccessKeyClicksOnlyWhileEnabled)
 {
     EXPECT_EQ(button->accessKey(), QChar('s'));
