@@ -72,19 +72,24 @@ QSize chameleonButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
     const QSize text = metrics.size(Qt::TextShowMnemonic, MnemonicText(ShowCaption(m_caption)));
-    int width = text.width() + 24;
-    int height = text.height() + 12;
-    if (m_picturePosition == 2 || m_picturePosition == 3) {
-        width = qMax(width, m_picW + 12);
-        height += m_picH + 4;
-    } else if (m_picturePosition == 4) {
-        width = qMax(width, m_picW + 12);
-        height = qMax(height, m_picH + 8);
-    } else {
-        width += m_picW + 4;
-        height = qMax(height, m_picH + 8);
-    }
-    return QSize(qMax(width, 75), qMax(height, 23));
+    const bool beside = m_picturePosition == 0 || m_picturePosition == 1;
+    const int width = qMax(text.width() + 24 + (beside ? m_picW + 4 : 0), m_picW + 12);
+    return QSize(qMax(width, 75), heightForWidth(qMax(width, 75)));
+}
+
+int chameleonButton::heightForWidth(int width) const
+{
+    const bool beside = m_picturePosition == 0 || m_picturePosition == 1;
+    const bool stacked = m_picturePosition == 2 || m_picturePosition == 3;
+    const int textWidth = qMax(width - 3 - (beside ? m_picW : 0), 1);
+    const QString text = MnemonicText(ShowCaption(m_caption));
+    const int textHeight = text.isEmpty()
+        ? 0
+        : QFontMetrics(font())
+              .boundingRect(QRect(0, 0, textWidth, 10000), Qt::TextWordWrap | Qt::TextShowMnemonic, text)
+              .height();
+    const int height = stacked ? textHeight + m_picH + 14 : qMax(textHeight + 12, m_picH + 8);
+    return qMax(height, 23);
 }
 
 // ---- properties

@@ -109,6 +109,9 @@ public:
     bool isHovered() const { return m_over; }
 
     QSize sizeHint() const override;
+    // A wrapped caption needs more height on a narrower button.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 signals:
     void Click();

@@ -165,6 +165,35 @@ TEST(ControlsGallery, EffectsAndGreyscale)
     EXPECT_FALSE(test::saveScreenshot(&gallery.window, QStringLiteral("button_effects")).isEmpty());
 }
 
+TEST(ControlsGallery, ButtonsTakeTheSizeTheirContentNeeds)
+{
+    QWidget window;
+    auto* grid = new QGridLayout(&window);
+    const QString captions[] = {"OK", "&Restore the chosen version", "Fish && &Chips", ""};
+    int row = 0;
+    for (const QString& caption : captions) {
+        for (int position = 0; position < 5; ++position) {
+            auto* button = new chameleonButton;
+            button->setButtonType(position % 2 == 0 ? 3 : 14);
+            button->setCaption(caption);
+            button->setPictureNormal(disc(QColor(40, 90, 200)));
+            button->setPicturePosition(position);
+            grid->addWidget(button, row, position);
+        }
+        ++row;
+    }
+    window.show();
+    // The offscreen screen is small; a narrow window shows the wrapped captions.
+    window.resize(560, window.heightForWidth(560) > 0 ? window.heightForWidth(560) : window.height());
+    QApplication::processEvents();
+    for (auto* button : window.findChildren<chameleonButton*>()) {
+        const controls::CaptionLayout& layout = button->captionLayout();
+        EXPECT_LE(layout.rcCaption.right, button->width()) << button->Caption().toStdString();
+        EXPECT_GE(layout.rcCaption.left, 0) << button->Caption().toStdString();
+    }
+    EXPECT_FALSE(test::saveScreenshot(&window, QStringLiteral("button_sizes")).isEmpty());
+}
+
 TEST(ControlsGallery, ProgressBarInEveryLookAndBothStyles)
 {
     QWidget window;
