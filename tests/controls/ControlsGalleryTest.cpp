@@ -190,6 +190,8 @@ TEST(ControlsGallery, ButtonsTakeTheSizeTheirContentNeeds)
         const controls::CaptionLayout& layout = button->captionLayout();
         EXPECT_LE(layout.rcCaption.right, button->width()) << button->Caption().toStdString();
         EXPECT_GE(layout.rcCaption.left, 0) << button->Caption().toStdString();
+        EXPECT_GE(layout.rcCaption.top, 0) << button->Caption().toStdString();
+        EXPECT_LE(layout.rcCaption.bottom, button->height()) << button->Caption().toStdString();
     }
     EXPECT_FALSE(test::saveScreenshot(&window, QStringLiteral("button_sizes")).isEmpty());
 }
