@@ -18,6 +18,13 @@ namespace localisation
 namespace
 {
 const char* const IndexProperty = "index";
+// Controls of our own that carry a caption declare it as this Qt property.
+const char* const CaptionProperty = "Caption";
+
+bool hasCaptionProperty(const QObject* object)
+{
+    return object->metaObject()->indexOfProperty(CaptionProperty) >= 0;
+}
 
 QString indexSuffix(const QObject* control, bool outsideArrayIsZero)
 {
@@ -38,7 +45,7 @@ void addSlots(QObject* object, QList<CaptionSlot>& found)
     };
 
     if (qobject_cast<QLabel*>(object) || qobject_cast<QPushButton*>(object) || qobject_cast<QCheckBox*>(object)
-        || qobject_cast<QGroupBox*>(object)) {
+        || qobject_cast<QGroupBox*>(object) || hasCaptionProperty(object)) {
         add(ControlKind::Caption, QString());
     } else if (auto* tabs = qobject_cast<QTabWidget*>(object)) {
         for (int i = 0; i < tabs->count(); ++i)
@@ -109,6 +116,8 @@ QString CaptionSlot::text() const
         return menu->title();
     if (auto* action = qobject_cast<QAction*>(control))
         return action->text();
+    if (hasCaptionProperty(control))
+        return control->property(CaptionProperty).toString();
     return QString();
 }
 
@@ -136,6 +145,8 @@ void CaptionSlot::setText(const QString& text) const
         menu->setTitle(text);
     } else if (auto* action = qobject_cast<QAction*>(control)) {
         action->setText(text);
+    } else if (hasCaptionProperty(control)) {
+        control->setProperty(CaptionProperty, text);
     }
 }
 

@@ -18,6 +18,7 @@ namespace localisation
 //   kind           Qt classes                              text                 key after "window_"
 //   caption        QLabel, QPushButton, QCheckBox          text                 control
 //                  QGroupBox                               title
+//                  any control with a "Caption" property   Caption
 //   tab strip      QTabWidget                              each tab's text      control "_TABS" n (from 1)
 //   list view      QTreeWidget, QTableWidget               each column header   control "_COL" n (from 1)
 //   option button  QRadioButton                            text                 control index
