@@ -42,6 +42,9 @@ public:
     // run queue. The main window's clock and the run window's clock both call it; a set is queued
     // once for each due time, whichever clock sees it first.
     virtual void queueDueSets() { }
+    // Whether nobody can see the program: service mode, or the main window put away (hidden, or
+    // minimised in place of a missing tray). A run then keeps its window out of sight.
+    virtual bool programUnseen() const { return false; }
     // Shows the set's row in red: its last run failed.
     virtual void showSetRowFailed(const QString&) { }
     // Loads a set into CurrentSet, strSetText and the window; with bFromFile false and an empty

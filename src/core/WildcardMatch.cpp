@@ -134,15 +134,19 @@ QStringList excludeMasks(const QString& exclude)
     return masks;
 }
 
-bool isExcluded(QStringView line, const QStringList& masks)
+bool isExcludedPath(QStringView path, const QStringList& masks)
 {
-    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-    const QStringView path = tab < 0 ? line : line.left(tab);
     for (const QString& mask : masks) {
         if (likeMatch(path, mask))
             return true;
     }
     return false;
+}
+
+bool isExcluded(QStringView line, const QStringList& masks)
+{
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    return isExcludedPath(tab < 0 ? line : line.left(tab), masks);
 }
 
 } // namespace core

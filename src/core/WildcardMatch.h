@@ -16,7 +16,10 @@ bool likeMatch(QStringView text, QStringView pattern);
 // A set's exclude masks: its Exclude text split at ";", each mask trimmed; none when it is empty.
 QStringList excludeMasks(const QString& exclude);
 
-// Whether the path of a file-list line (the text before its first TAB) matches one of the masks.
+// Whether a whole path matches one of the masks; a TAB in it is part of a file name.
+bool isExcludedPath(QStringView path, const QStringList& masks);
+
+// Whether the path of a FILES line (the text before its first TAB) matches one of the masks.
 bool isExcluded(QStringView line, const QStringList& masks);
 
 } // namespace core

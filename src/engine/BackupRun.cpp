@@ -65,6 +65,12 @@ QString skippedEntry(const platform::ZipSkippedEntry& skipped)
                           skipped.sourcePath);
 }
 
+void showSetRowFailed(const QString& setName)
+{
+    if (core::MainWindowServices* main = core::mainWindowServices())
+        main->showSetRowFailed(setName);
+}
+
 void reloadTheSet()
 {
     if (core::MainWindowServices* main = core::mainWindowServices())
@@ -197,14 +203,15 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
     }
     RunResult result;
     result.status = recorder.finish(m_copyErrors);
+    if (!result.status.success)
+        showSetRowFailed(set.ItemName);
     return result;
 }
 
 RunResult BackupRun::cancelled(core::BackupSetInfo& set, RunRecorder& recorder)
 {
     const QString reason = recorder.recordCancelled();
-    if (core::MainWindowServices* main = core::mainWindowServices())
-        main->showSetRowFailed(set.ItemName);
+    showSetRowFailed(set.ItemName);
     RunResult result;
     result.cancelled = true;
     result.status.success = false;

@@ -198,7 +198,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
         if (bytes.endsWith(LineEnd))
             bytes.chop(LineEnd.size());
         const QString line = QString::fromUtf8(bytes);
-        if (!line.isEmpty() && line != QLatin1String(" ") && !core::isExcluded(line, masks)) {
+        if (!line.isEmpty() && line != QLatin1String(" ") && !core::isExcludedPath(line, masks)) {
             listText += bytes + LineEnd;
             ++listed;
         }

@@ -82,16 +82,21 @@ int RunRecorder::typeOf(int destination) const
     return m_set.Dest.at(destination).Type;
 }
 
-QString RunRecorder::record(const QString& status, qint64 deliveredBytes)
+QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool delivered)
 {
     QString unrecorded;
     const QString duration = durationText(m_start, platform::clock().now());
+    // A delivery that arrived keeps its version on record even when the status tells of an earlier
+    // failure of the same run.
+    const QString recordedAs = delivered ? QStringLiteral("Success") : status;
     if (const core::StoreResult recorded
-        = core::ReplaceProjectValues(m_set, m_setText, status, duration, deliveredBytes);
+        = core::ReplaceProjectValues(m_set, m_setText, recordedAs, duration, deliveredBytes);
         !recorded) {
         unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason;
         core::LogEvent(unrecorded);
     }
+    if (recordedAs != status)
+        m_setText = core::ReplaceValue(m_setText, QStringLiteral("Status"), status);
     // The row is refreshed from the saved document, so the save comes first.
     if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, m_setText); !saved) {
         unrecorded = QStringLiteral("The set could not be saved: ") + saved.reason;
@@ -119,7 +124,7 @@ bool RunRecorder::beginRun()
         core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
         m_overallOK = false;
         m_failures << reason;
-        record(QStringLiteral("FAILURE ") + reason, 0);
+        record(QStringLiteral("FAILURE ") + reason, 0, false);
         return false;
     }
     if (m_set.RotationType == 2 || m_set.CurrentDestination < 1 || m_set.CurrentDestination > m_set.DestCount)
@@ -202,10 +207,14 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
     QString status;
     if (ok) {
         core::LogEvent(QStringLiteral("Backup Complete: Success!"));
-        status = QStringLiteral("Success");
+        // The set's status is the run's: after a failed destination it stays a failure, with this
+        // destination's success in the list of outcomes.
+        status = m_overallOK ? QStringLiteral("Success")
+                             : QStringLiteral("FAILURE ")
+                + withSummary(d, (destinationTag(d) + destinationText(type, Situation::EarlierSuccess)).trimmed());
         // A delivery whose version is not on record cannot be found to restore: the run has not
         // succeeded.
-        if (const QString unrecorded = record(status, deliveredBytes); !unrecorded.isEmpty()) {
+        if (const QString unrecorded = record(status, deliveredBytes, true); !unrecorded.isEmpty()) {
             m_overallOK = false;
             m_failures << destinationTag(d) + QStringLiteral(") ") + unrecorded;
         }
@@ -219,7 +228,7 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
         m_overallOK = false;
         m_failures << reason;
         status = QStringLiteral("FAILURE ") + reason;
-        record(status, 0);
+        record(status, 0, false);
     }
     m_outcomes << Outcome {d, ok};
     m_current = 0;
@@ -258,7 +267,7 @@ QString RunRecorder::recordCancelled()
     }
     core::LogEvent(QStringLiteral("FAILURE REASON: ") + reason);
     m_overallOK = false;
-    record(QStringLiteral("FAILURE ") + reason, 0);
+    record(QStringLiteral("FAILURE ") + reason, 0, false);
     core::state().strFailureReason.clear();
     m_current = 0;
     return reason;

@@ -60,8 +60,10 @@ public:
     // Records the destination begun last: `delivered` is the delivery's outcome, `deliveredBytes`
     // what arrived (the version line's size). A failed destination records "FAILURE " and the
     // reason the delivery left in strFailureReason, or a "(Destination<n> ... = FAILURE)" text when
-    // it left none. A delivery whose outcome cannot be recorded or saved fails the run all the same.
-    // Returns the status recorded.
+    // it left none. After a failed destination the run's later successes record "FAILURE " and every
+    // outcome so far, so the set never reads "Success" for a run that failed somewhere. A delivery
+    // whose outcome cannot be recorded or saved fails the run all the same. Returns the status
+    // recorded.
     QString recordDestination(bool delivered, qint64 deliveredBytes);
 
     // The end of a run that went through its destinations: logs the overall status and gives the
@@ -85,8 +87,9 @@ private:
     int typeOf(int destination) const;
     QString failureText(int destination) const;
     QString withSummary(int destination, const QString& reason) const;
-    // Records the status and saves the document; why either could not be done, or "".
-    QString record(const QString& status, qint64 deliveredBytes);
+    // Records the status (and, for a delivery that arrived, its version) and saves the document; why
+    // either could not be done, or "".
+    QString record(const QString& status, qint64 deliveredBytes, bool delivered);
 
     core::BackupSetInfo& m_set;
     QString& m_setText;

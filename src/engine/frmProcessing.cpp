@@ -141,6 +141,7 @@ bool frmProcessing::turnOffTimer()
     lblStatus->setPalette(m_statusPalette);
     cmdClose->setText(message("MSG_CANCEL"));
     lblStatus->clear();
+    m_statusText.clear();
     Timer1->start();
     platform::doEvents();
     return true;
@@ -205,7 +206,10 @@ void frmProcessing::RunBackup()
     }
     setStatus(result.status.statusText);
 
-    if (!m_closeWhenDone && !m_deleteWhenDone)
+    // Nobody would see a countdown, and the run queue waits for the window to go.
+    if (unseen())
+        m_closeWhenDone = true;
+    else if (!m_closeWhenDone && !m_deleteWhenDone)
         tmrClose_Timer();
     cmdClose->setEnabled(true);
     core::state().bBackupFinished = true;
@@ -217,6 +221,10 @@ void frmProcessing::Timer3_Timer()
     QWidget* main = mainWindow();
     if (!main)
         return;
+    if (unseen()) {
+        hide();
+        return;
+    }
     if (main->isMinimized() && !isMinimized()) {
         const auto restored = Qt::WindowStates(core::state().MainWindowState) & ~Qt::WindowMinimized;
         main->setWindowState(restored);
@@ -225,8 +233,11 @@ void frmProcessing::Timer3_Timer()
     }
     if (!main->isMinimized() && isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
-    if (isVisible() != main->isVisible())
+    if (isVisible() != main->isVisible()) {
+        if (main->isVisible() && lblStatus->toPlainText() != m_statusText)
+            lblStatus->setPlainText(m_statusText);
         setVisible(main->isVisible());
+    }
 }
 
 void frmProcessing::tmrScheduler_Timer()
@@ -275,9 +286,18 @@ void frmProcessing::cmdPause_Click()
     platform::prompt().show(paused);
 }
 
+bool frmProcessing::unseen() const
+{
+    const core::MainWindowServices* main = core::mainWindowServices();
+    return main && main->programUnseen();
+}
+
 void frmProcessing::setStatus(const QString& text)
 {
-    lblStatus->setPlainText(text);
+    m_statusText = text;
+    // A hidden window does no work per file.
+    if (!unseen())
+        lblStatus->setPlainText(text);
 }
 
 void frmProcessing::setStatusColour(const QColor& colour)

@@ -16,7 +16,9 @@ namespace engine
 // The run window: one run of the loaded set takes place in it. Its start timer begins the run (a
 // BackupRun, which does the work), its status box shows the progress, and after the run it counts
 // down and closes. It follows the main window's state and visibility and, while open, keeps the
-// schedule: sets that fall due are queued for after this run.
+// schedule: sets that fall due are queued for after this run. While nobody can see the program (a
+// service, a main window put away) it stays hidden, keeps its status texts out of its controls,
+// and goes as soon as its run has ended, without a countdown.
 //
 // The window is never destroyed while its run is under way: Cancel/Close then only asks the run to
 // stop and hides the window, which goes once the run has ended through its cancelled ending.
@@ -77,6 +79,7 @@ protected:
 
 private:
     void RunBackup();
+    bool unseen() const;
     void setStatus(const QString& text);
     void setStatusColour(const QColor& colour);
     void turnOffAllTimers();
@@ -89,6 +92,8 @@ private:
     bool m_deleteWhenDone = false;
     // The status box's colours before a failed run turned its text red.
     QPalette m_statusPalette;
+    // The run's latest status text, shown when the window comes into sight.
+    QString m_statusText;
 };
 
 } // namespace engine

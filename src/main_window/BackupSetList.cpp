@@ -101,7 +101,8 @@ SetListing LoadBackupSets(int Id)
     const QDir data(platform::ProgramFolder::file(QStringLiteral("data")));
     QStringList names;
     for (const QString& name : data.entryList(QDir::Files)) {
-        if (name.size() > 4 && name.endsWith(QLatin1String(".sbd"), Qt::CaseInsensitive))
+        // Loading, running and saving all use <name>.sbd: "Upper.SBD" could be listed but never loaded.
+        if (name.size() > 4 && name.endsWith(QLatin1String(".sbd")))
             names << name;
     }
     std::sort(names.begin(), names.end(), nameOrder);

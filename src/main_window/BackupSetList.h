@@ -46,7 +46,7 @@ struct SetListing
 // The row of one set document with the text read from it, at `now`.
 SetListRow setListRow(const QString& name, const QString& text, const QDateTime& now);
 
-// Reads every set document of data/ (names ending ".sbd" in any letter case; hidden files left out)
+// Reads every set document of data/ (names ending exactly ".sbd"; hidden files left out)
 // into rows, in name order. A document that cannot be read or is damaged becomes an invalid row,
 // reported through ErrorIn, and the listing goes on. `Id` is the row to select, counted from 1; -1
 // or a row that does not exist selects the first.

@@ -762,10 +762,17 @@ void frmMain::unloadOtherWindows()
 
 void frmMain::hideToTray()
 {
-    if (platform::tray().isAvailable())
+    if (platform::tray().isAvailable() || core::state().ServiceMode) {
         hide();
-    else
-        showMinimized();
+        return;
+    }
+    m_minimisedAsHidden = true;
+    showMinimized();
+}
+
+bool frmMain::programUnseen() const
+{
+    return core::state().ServiceMode || !isVisible() || (m_minimisedAsHidden && isMinimized());
 }
 
 void frmMain::activate()
@@ -791,8 +798,11 @@ void frmMain::resizeEvent(QResizeEvent* event)
 void frmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
+        if (!(windowState() & Qt::WindowMinimized))
+            m_minimisedAsHidden = false;
         Form_Resize();
+    }
 }
 
 void frmMain::Form_Resize()

@@ -172,6 +172,7 @@ public:
     void showPreferences(bool modal) override;
     void enableMailTest() override;
     void queueDueSets() override;
+    bool programUnseen() const override;
     void showSetRowFailed(const QString& setName) override;
 
     // A new set was written by the wizard; the properties window saved the set.
@@ -264,7 +265,7 @@ private:
     void saveColumnWidths();
     void unloadOtherWindows();
     // Hides the window to the tray; without a notification area it minimises instead, so that the
-    // program stays within reach.
+    // program stays within reach. A service, which nobody can reach, only hides.
     void hideToTray();
     void activate();
     void showStillRunningNotice();
@@ -275,6 +276,8 @@ private:
     QList<int> m_storedWidths;
     CloseFlags m_close;
     bool m_unloaded = false;
+    // Minimised by hideToTray in place of hiding: put away until someone restores the window.
+    bool m_minimisedAsHidden = false;
     // The user answered the toolbar's exit question, or the system ends the program: no more asking.
     bool m_exitConfirmed = false;
     // An exit waits for the run it stopped; nothing new starts meanwhile.

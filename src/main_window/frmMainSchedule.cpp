@@ -156,9 +156,10 @@ void frmMain::timSchedule_Timer()
     // never runs: the pump then counts the run as ended.
     if (engine::frmProcessing* run = Form<engine::frmProcessing>::load()) {
         run->turnOffTimer();
-        // Hidden now, it shows itself with the main window later, and then holds it as a shown one does.
+        // Unseen now, it shows itself once someone opens the main window, and then holds it as a shown
+        // one does.
         run->setWindowModality(Qt::ApplicationModal);
-        if (isVisible())
+        if (!programUnseen())
             showRunWindow(run);
     }
     refreshDeleteCommand();

@@ -14,6 +14,7 @@
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "main_window/BackupSetList.h"
 #include "platform/DateText.h"
 #include "support/ZipFixtures.h"
 
@@ -236,20 +237,24 @@ TEST_F(BackupRunTest, EveryDestinationIsTriedAndEachFailureIsItsOwn)
         std::vector<int> types;
         QStringList outcomes;
         int versions;
+        // What the set records and its row shows at the end: a failure, whatever came last.
+        QString status;
     };
     const Case cases[] = {
         {{1, 1, 1},
          {"Backup Complete: Success!",
           "Backup Complete: FAILURE (Destination1 LAN = Success) Could not create folder: " + blocker + "/backup",
           "Backup Complete: Success!"},
-         2},
+         2,
+         "FAILURE (Destination1 LAN = Success) (Destination2 LAN = FAILURE) (Destination3 LAN = Success)"},
         // The senders of these kinds are not there yet: they fail, and never pass for delivered.
         {{1, 2, 3},
          {"Backup Complete: Success!",
           "Backup Complete: FAILURE (Destination1 LAN = Success) FTP delivery is not available",
           "Backup Complete: FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is "
           "not available"},
-         1},
+         1,
+         "FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is not available"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.outcomes.at(1).toStdString());
@@ -275,6 +280,12 @@ TEST_F(BackupRunTest, EveryDestinationIsTriedAndEachFailureIsItsOwn)
         EXPECT_EQ(QFileInfo::exists(mirrored(backup(3), listed.at(1))), c.types.at(2) == 1);
         EXPECT_EQ(savedSection("VERSIONS").size(), c.versions);
         EXPECT_EQ(saved("CurrentDestination"), "1");
+        EXPECT_EQ(saved("Status"), c.status);
+        EXPECT_EQ(setRowCell(main_window::StatusColumn), c.status);
+        const QTreeWidgetItem* row = main->setRow("Docs");
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->foreground(0).color(), QColor(Qt::red));
+        EXPECT_EQ(row->foreground(main_window::StatusColumn).color(), QColor(Qt::red));
         EXPECT_EQ(headline, Failed);
         EXPECT_TRUE(lines(finalStatus).contains(c.outcomes.at(1).mid(QString("Backup Complete: FAILURE ").size())));
         EXPECT_EQ(tmpEntries(), QStringList());

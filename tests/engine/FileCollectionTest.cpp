@@ -353,4 +353,16 @@ TEST_F(FileCollectionTest, UnreadableFoldersAndNamesWithLineBreaksAreLoggedAndLe
         EXPECT_EQ(result.unreadable, QStringList({root + "/Docs/locked/"}));
     }
 }
+
+TEST_F(FileCollectionTest, ExcludeMasksMatchCollectedPathsWholeThoughANameHoldsATab)
+{
+    // Cut at the TAB as a FILES line is, the first would pass "*.tmp" and the second be taken for one.
+    ASSERT_TRUE(test::writeFile(root + "/tabs/x\ty.tmp", "x"));
+    ASSERT_TRUE(test::writeFile(root + "/tabs/a.tmp\tb.txt", "x"));
+    set.Exclude = "*.tmp";
+    engine::FileCollector collector;
+    const engine::CollectionResult result = collector.collect(set, {root + "/tabs"});
+    ASSERT_EQ(result.outcome, Outcome::Completed) << qPrintable(result.reason);
+    EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), listOf({"tabs/a.tmp\tb.txt"}));
+}
 } // namespace

@@ -57,7 +57,7 @@ TEST_F(BackupSetListTest, EveryDocumentBecomesARowAndADamagedOneDoesNotStopTheLi
               .dest(1, {"Type=2", "FTPHost=h", "FTPPassive=False"})
               .dest(2, {"Type=1", "LocalFolder=/mnt/b"})
               .dest(3, {"Type=2", "FTPHost=k", "FTPPassive=False"}));
-    store("delta.SBD",
+    store("delta.sbd",
           SetDocumentFixture()
               .set("STATS", "ItemType", "01")
               .set("GENERAL", "RotationType", "2")
@@ -74,6 +74,9 @@ TEST_F(BackupSetListTest, EveryDocumentBecomesARowAndADamagedOneDoesNotStopTheLi
     store("notes.txt", "not a set");
     store("Alpha.sfl", "/x|||||\r\n");
     store(".hidden.sbd", SetDocumentFixture().text().toUtf8());
+    // File names compare exactly: the set would be loaded, run and saved as "Upper.sbd".
+    store("Upper.SBD", SetDocumentFixture());
+    store("Mixed.Sbd", SetDocumentFixture());
     ASSERT_TRUE(QDir().mkpath(programFile("data/folder.sbd")));
 
     const SetListing listing = LoadBackupSets(-1);

@@ -191,49 +191,69 @@ TEST_F(ProcessTest, FirstStartChoosesEnglish)
     EXPECT_TRUE(userSettings().contains("showHelp=0"));
 }
 
-TEST_F(ProcessTest, ServiceRunsASetWhenItFallsDue)
+TEST_F(ProcessTest, ServiceRunsSetsDueTogetherBackToBackWithoutAWindow)
 {
     ASSERT_TRUE(test::writeFile(home.filePath("settings/service.ini"), "Active=1\n"));
-    const QString source = home.filePath("source/a.txt");
-    ASSERT_TRUE(test::writeFile(source, "alpha"));
-    ASSERT_TRUE(QDir().mkpath(home.filePath("backup")));
     ASSERT_TRUE(QDir().mkpath(home.filePath("data")));
     // A whole minute at least a quarter of a minute away, so that the start still sees it ahead.
     QDateTime due = QDateTime::currentDateTime().addSecs(75);
     due.setTime(QTime(due.time().hour(), due.time().minute()));
-    {
+    const QStringList names {"Docs", "Mail"};
+    for (const QString& name : names) {
+        ASSERT_TRUE(test::writeFile(home.filePath("source/" + name + "/a.txt"), name.toUtf8()));
+        ASSERT_TRUE(QDir().mkpath(home.filePath("backup/" + name)));
         const test::ScopedEnv programHome("QUILLBACK_HOME", home.path().toUtf8());
         platform::ProgramFolder::reset();
         const auto restore = qScopeGuard([] { platform::ProgramFolder::reset(); });
         core::BackupSetInfo& set = core::state().NewBackupSet;
-        set.ItemName = "Docs";
+        set = core::BackupSetInfo {};
+        set.ItemName = name;
         set.DestCount = 1;
         set.RotationType = 1;
         set.Dest[1].Type = 1;
-        set.Dest[1].LocalFolder = home.filePath("backup");
+        set.Dest[1].LocalFolder = home.filePath("backup/" + name);
         set.Schedule.Scheduler = true;
         set.Schedule.StartDate = platform::DateText::shortDate(due.date());
         set.Schedule.StartTime = platform::DateText::longTime(due.time());
-        ASSERT_TRUE(core::WriteProject({home.filePath("source")}));
+        ASSERT_TRUE(core::WriteProject({home.filePath("source/" + name)}));
     }
-    const auto versions = [&] {
-        const QString document = QString::fromUtf8(test::readFile(home.filePath("data/Docs.sbd")));
+    const auto versions = [&](const QString& name) {
+        const QString document = QString::fromUtf8(test::readFile(home.filePath("data/" + name + ".sbd")));
         return core::sectionLines(document, "VERSIONS").filter("LAN|");
     };
-    const QString copy = home.filePath("backup") + source;
+    const auto copy = [&](const QString& name) {
+        return home.filePath("backup/" + name) + home.filePath("source/" + name + "/a.txt");
+    };
 
+    // Started minimised, where no tray can hold the window: a service still shows nothing.
+    setMachine("chkMin", "1");
     QProcess* quillback = start({"/s"});
     const int limitMs = static_cast<int>(QDateTime::currentDateTime().msecsTo(due)) + 120000;
-    const bool ran = platform::waitWhile([&] { return !QFile::exists(copy) || versions().size() != 1; }, limitMs);
+    const bool ran
+        = platform::waitWhile([&] { return count("=============SCHEDULE FINISHED===============") < 2; }, limitMs);
     EXPECT_TRUE(ran) << log().toStdString();
-    EXPECT_EQ(test::readFile(copy), "alpha");
-    EXPECT_TRUE(versions().value(0).startsWith("LAN|" + home.filePath("backup") + "/|"))
-        << versions().join('\n').toStdString();
-    EXPECT_EQ(count("=============QUEUING SCHEDULE Docs================"), 1);
-
+    for (const QString& name : names) {
+        EXPECT_EQ(test::readFile(copy(name)), name.toUtf8());
+        EXPECT_TRUE(versions(name).value(0).startsWith("LAN|" + home.filePath("backup/" + name) + "/|"))
+            << versions(name).join('\n').toStdString();
+        EXPECT_EQ(count("=============QUEUING SCHEDULE " + name + "================"), 1);
+        EXPECT_EQ(count("Schedule Name: " + name), 1);
+    }
+    // No window counted down before the next set: it began at once, not a quarter of a minute on.
+    EXPECT_EQ(count("BACKUP CANCEL/STOP BUTTON PRESSED"), 0) << log().toStdString();
+    const auto loggedAt = [&](const QString& text) {
+        for (const QString& line : log().split("\r\n")) {
+            if (line.endsWith(" " + text))
+                return QDateTime::fromString(line.left(19), "dd/MM/yyyy HH:mm:ss");
+        }
+        return QDateTime();
+    };
+    const QDateTime firstEnded = loggedAt("Overall Status: Success");
+    const QDateTime secondBegan = loggedAt("Schedule Name: Mail");
+    ASSERT_TRUE(firstEnded.isValid() && secondBegan.isValid()) << log().toStdString();
+    EXPECT_LE(firstEnded.secsTo(secondBegan), 5) << log().toStdString();
     terminate(quillback);
     ASSERT_TRUE(waitForEnd(quillback));
     EXPECT_EQ(quillback->exitCode(), 0);
-    EXPECT_EQ(count("Schedule Name: Docs"), 1);
     EXPECT_TRUE(log().endsWith(" Quillback closed\r\n")) << log().toStdString();
 }

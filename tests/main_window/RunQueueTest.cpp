@@ -1,8 +1,13 @@
+#include <functional>
+
+#include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -96,8 +101,8 @@ protected:
     int logged(const QString& text) const { return static_cast<int>(logTexts().count(text)); }
 
     // Ticks the queue's timers and the run window's start timer, as the event loop would, until none
-    // has anything left to do.
-    static void runQueue(frmMain* main)
+    // has anything left to do. `beforeRun` sees each run window just before its run starts.
+    static void runQueue(frmMain* main, const std::function<void(engine::frmProcessing*)>& beforeRun = {})
     {
         for (int step = 0; step < 100; ++step) {
             if (main->timSchedule->isActive()) {
@@ -106,6 +111,8 @@ protected:
             }
             engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
             if (run && run->Timer1->isActive()) {
+                if (beforeRun)
+                    beforeRun(run);
                 run->Timer1_Timer();
                 continue;
             }
@@ -514,4 +521,112 @@ TEST_F(RunQueueTest, ASetWaitingInTheQueueIsNotQueuedAgain)
     EXPECT_EQ(logged(Finished), 2);
     tickAt(main, QTime(13, 5, 40));
     EXPECT_TRUE(queue(main).isEmpty());
+}
+
+namespace
+{
+// Counts every run window that is shown, whoever shows it.
+class RunWindowShows : public QObject
+{
+public:
+    RunWindowShows() { qApp->installEventFilter(this); }
+    ~RunWindowShows() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<engine::frmProcessing*>(watched))
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
+
+struct UnseenStart
+{
+    const char* commandLine;
+    bool service;
+    bool trayAvailable;
+};
+
+// Starts in which nobody sees the program, each set to start minimised: a service, and hidden desktop
+// starts with and without a tray (without one the main window is minimised in its place).
+class UnseenRunTest : public RunQueueTest, public ::testing::WithParamInterface<UnseenStart>
+{ };
+
+INSTANTIATE_TEST_SUITE_P(Starts, UnseenRunTest,
+                         ::testing::Values(UnseenStart {"/s", true, false}, UnseenStart {"/s", true, true},
+                                           UnseenStart {"/silent", false, false},
+                                           UnseenStart {"/silent", false, true}));
+} // namespace
+
+TEST_P(UnseenRunTest, SetsDueTogetherRunBackToBackWithoutAWindow)
+{
+    const UnseenStart& start = GetParam();
+    tray.available = start.trayAvailable;
+    if (start.service)
+        ASSERT_TRUE(test::writeFile(programFile("settings/service.ini"), "Active=1\n"));
+    core::WritePreference("chkMin", "1");
+    store("Docs", "13:00:00");
+    store("Mail", "13:00:00");
+    RunWindowShows shows;
+    frmMain* main = startThroughSplash(start.commandLine);
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(core::state().ServiceMode, start.service);
+    const bool mainShown = main->isVisible();
+    EXPECT_TRUE(!mainShown || main->isMinimized());
+    EXPECT_FALSE(start.service && mainShown);
+
+    tickAt(main, QTime(13, 0, 10));
+    ASSERT_EQ(queue(main), (QStringList {"Docs", "Mail"}));
+    int statusTexts = 0;
+    runQueue(main, [&statusTexts](engine::frmProcessing* run) {
+        QObject::connect(run->lblStatus, &QPlainTextEdit::textChanged, run, [&statusTexts] { ++statusTexts; });
+    });
+
+    // Each run window went as its run ended: no countdown held the next set back.
+    EXPECT_TRUE(delivered("Docs")) << log().toStdString();
+    EXPECT_TRUE(delivered("Mail")) << log().toStdString();
+    EXPECT_EQ(logged(Finished), 2);
+    EXPECT_EQ(logged("=======BACKUP CANCEL/STOP BUTTON PRESSED========="), 0);
+    EXPECT_EQ(Form<engine::frmProcessing>::loaded(), nullptr);
+    EXPECT_FALSE(main->tmrProcessSchedule->isActive());
+    // Nothing came into sight, and no run wrote its progress into a window.
+    EXPECT_EQ(shows.count, 0);
+    EXPECT_EQ(statusTexts, 0);
+    EXPECT_EQ(main->isVisible(), mainShown);
+    EXPECT_TRUE(!main->isVisible() || main->isMinimized());
+}
+
+TEST_F(RunQueueTest, ARunStartedUnseenComesIntoSightWhenTheMainWindowIsOpened)
+{
+    tray.available = false;
+    store("Docs");
+    frmMain* main = loadMain("/silent");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(main->isMinimized());
+    main->queueRun("Docs");
+    main->tmrProcessSchedule_Timer();
+    main->timSchedule_Timer();
+    engine::frmProcessing* run = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(run->isHidden());
+
+    // Someone opens the main window while the run is under way: the window follows with the run's
+    // progress, and then closes as a shown one does.
+    bool opened = false;
+    QTimer::singleShot(0, run, [&] {
+        opened = run->running();
+        main->mnuTrayOpen_Click();
+        run->Timer3_Timer();
+    });
+    run->Timer1_Timer();
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(run->isVisible());
+    EXPECT_TRUE(run->lblStatus->toPlainText().startsWith("Backup Successful"))
+        << run->lblStatus->toPlainText().toStdString();
+    EXPECT_TRUE(run->tmrClose->isActive());
+    main->tmrProcessSchedule_Timer();
+    EXPECT_EQ(logged(Finished), 0);
+    run->cmdClose_Click();
+    main->tmrProcessSchedule_Timer();
+    EXPECT_EQ(logged(Finished), 1);
 }
