@@ -546,10 +546,10 @@ void clsFtpClient::m_objControlSocket_OnDataArrival()
 
     if (m_lineBytes.size() > kLongestLine || replySize > kLongestReply) {
         // The dialogue cannot go on from a stream that is not made of replies.
-        dropConnections();
         const QString description = m_lineBytes.size() > kLongestLine
             ? QStringLiteral("The server sent a reply line longer than %1 bytes.").arg(kLongestLine)
             : QStringLiteral("The server sent a reply longer than %1 bytes.").arg(kLongestReply);
+        dropConnections();
         if (m_lngPendingMethod != NoMethod)
             endOperation(rsError, WSAEMSGSIZE, description, source(QStringLiteral("m_objControlSocket_OnDataArrival")),
                          true);
