@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include <QFileDevice>
 #include <QStringDecoder>
 
 #include "ftp/FtpReplyCodes.h"
@@ -119,6 +120,14 @@ clsFtpClient::clsFtpClient(QObject* parent)
     connect(m_objControlSocket, &clsFtpSocket::OnError, this,
             [this](int number, const QString& description) { m_objControlSocket_OnError(number, description); });
     connect(m_objTimeOut, &clsFtpTimeout::TimeOut, this, &clsFtpClient::m_objTimeOut_TimeOut);
+    connect(m_objDataSocket, &clsFtpSocket::OnConnect, this, &clsFtpClient::m_objDataSocket_OnConnect);
+    connect(m_objDataSocket, &clsFtpSocket::OnConnectionRequest, this,
+            &clsFtpClient::m_objDataSocket_OnConnectionRequest);
+    connect(m_objDataSocket, &clsFtpSocket::OnDataArrival, this, &clsFtpClient::m_objDataSocket_OnDataArrival);
+    connect(m_objDataSocket, &clsFtpSocket::OnSendComplete, this, &clsFtpClient::m_objDataSocket_OnSendComplete);
+    connect(m_objDataSocket, &clsFtpSocket::OnClose, this, &clsFtpClient::m_objDataSocket_OnClose);
+    connect(m_objDataSocket, &clsFtpSocket::OnError, this,
+            [this](int number, const QString& description) { m_objDataSocket_OnError(number, description); });
 }
 
 clsFtpClient::~clsFtpClient()
@@ -154,6 +163,7 @@ bool clsFtpClient::Connect()
     if (const int pending = m_lngPendingMethod; pending != NoMethod) {
         EndAsyncMethod();
         CloseDataConnection();
+        CloseLocalFile();
         raiseCompletion(pending, rsCancelled);
     }
     dropConnections();
@@ -259,6 +269,8 @@ void clsFtpClient::CancelAsyncMethod()
     case MethodUploadFile:
     case MethodEnumFiles:
         CloseDataConnection();
+        CloseLocalFile();
+        m_listingBytes.clear();
         raiseCompletion(pending, rsCancelled);
         break;
     case NoMethod:
@@ -422,6 +434,8 @@ void clsFtpClient::endOperation(int result, int number, const QString& descripti
 {
     const int pending = m_lngPendingMethod;
     CloseDataConnection();
+    CloseLocalFile();
+    m_listingBytes.clear();
     EndAsyncMethod();
     // The state is final before the event, so a handler may start the next operation.
     if (connectionGone)
@@ -433,6 +447,10 @@ void clsFtpClient::endOperation(int result, int number, const QString& descripti
 void clsFtpClient::RaiseFtpError(int code)
 {
     const int pending = m_lngPendingMethod;
+    // A refused transfer leaves no data connection and no partial file behind.
+    CloseDataConnection();
+    CloseLocalFile();
+    m_listingBytes.clear();
     EndAsyncMethod();
     m_lastFtpError = {code + 16000, replyCodeText(code), QStringLiteral("FtpClientX.clsFtpClient")};
     RaiseMethodError(pending);
@@ -685,6 +703,11 @@ void clsFtpClient::actOnReply(int code, const QString& reply)
             RaiseFtpError(code);
         }
         return;
+    case MethodDownloadFile:
+    case MethodUploadFile:
+    case MethodEnumFiles:
+        actOnTransferReply(code, reply);
+        return;
     default:
         return;
     }
@@ -716,6 +739,7 @@ void clsFtpClient::m_objControlSocket_OnError(int Number, const QString& Descrip
     CloseControlConnection();
     m_objControlSocket->Abort();
     CloseDataConnection();
+    CloseLocalFile();
     m_lastFtpError = {Number, Description, source(QStringLiteral("m_objControlSocket_OnError"))};
     setSessionState(StateNotConnected);
     if (pending != MethodQuitSession)

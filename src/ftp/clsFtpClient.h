@@ -1,11 +1,16 @@
 #pragma once
 
+#include <memory>
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include "ftp/clsFtpError.h"
+#include "ftp/clsFtpFiles.h"
+
+class QFileDevice;
 
 namespace ftp
 {
@@ -80,10 +85,21 @@ public:
     bool RemoveDirectory(const QString& strDirectoryPath);
     bool DeleteFile(const QString& strFilePath);
     bool RenameFile(const QString& strOldFileName, const QString& strNewFileName);
+    // Fetches a remote file. With OverWrite the file arrives under a temporary name beside the local
+    // path and replaces it only when complete; without, an existing local file is resumed.
+    bool DownloadFile(const QString& strRemoteFilePath, const QString& strLocalFilePath, bool OverWrite);
+    // Lists the current remote folder into CurrentDirectoryListing and CurrentDirectoryFiles.
+    bool EnumFiles();
+    // Sends a local file, from lngStartPosition on when it is 1 or more.
+    bool UploadFile(const QString& strLocalFile, const QString& strRemoteFile, qint64 lngStartPosition);
     bool QuitSession();
     void CancelAsyncMethod();
     bool DataTransferInProgress() const;
     bool Busy() const;
+    // The entries of the last listing; none after a listing in no known form. Earlier collections stay
+    // valid for whoever holds them.
+    std::shared_ptr<const clsFtpFiles> CurrentDirectoryFiles() const { return m_currentDirectoryFiles; }
+    QString CurrentDirectoryListing() const { return m_currentDirectoryListing; }
     QString CurrentDirectory() const { return m_currentDirectory; }
     // The continuation text of the last multi-line reply; reading it clears it.
     QString FtpServerMessage();
@@ -112,6 +128,8 @@ public:
 
     // The password of anonymous logins.
     static QString anonymousPassword();
+    // A listing larger than this ends with an error rather than filling the memory.
+    static constexpr qint64 kLongestListing = 32 * 1024 * 1024;
 
 signals:
     void OnConnect(int AsyncResultStatus);
@@ -158,6 +176,28 @@ private:
     void m_objControlSocket_OnError(int Number, const QString& Description);
     void m_objTimeOut_TimeOut();
 
+    // The data side.
+    void resetTransfer();
+    void actOnTransferReply(int code, const QString& reply);
+    void SendPORTCommand();
+    int GetFreePort();
+    void EstablishPasvDataConnection(const QString& reply);
+    bool OpenLocalFile();
+    bool OpenLocalFileForUpload();
+    void sendTransferCommand();
+    void startUploadWhenReady();
+    void UploadData();
+    // Closes the local file; a download written under a temporary name is discarded unless kept.
+    void CloseLocalFile(bool keep = false);
+    void completeWhenDone();
+    void failTransfer(int number, const QString& description, const QString& source);
+    void m_objDataSocket_OnConnect();
+    void m_objDataSocket_OnConnectionRequest(qintptr requestID);
+    void m_objDataSocket_OnDataArrival();
+    void m_objDataSocket_OnSendComplete();
+    void m_objDataSocket_OnClose();
+    void m_objDataSocket_OnError(int Number, const QString& Description);
+
     clsFtpSocket* m_objControlSocket = nullptr;
     clsFtpSocket* m_objDataSocket = nullptr;
     clsFtpTimeout* m_objTimeOut = nullptr;
@@ -178,6 +218,29 @@ private:
     int m_lngPendingMethod = NoMethod;
     QString m_strLastCommand;
     QString m_strNewFileName;
+
+    QString m_strRemoteFile;
+    QString m_strLocalFile;
+    bool m_blnOverWrite = false;
+    qint64 m_lngBytesReceived = 0;
+    qint64 m_lngBytesSent = 0;
+    qint64 m_lngStartPosition = 0;
+    qint64 m_lngUploadSize = 0;
+    int m_lngLastDataPort = 0;
+    std::unique_ptr<QFileDevice> m_localFile;
+    QByteArray m_listingBytes;
+    QString m_currentDirectoryListing;
+    std::shared_ptr<const clsFtpFiles> m_currentDirectoryFiles;
+    // What a transfer is waiting for: the data connection, the server's go-ahead and its last word.
+    struct TransferProgress
+    {
+        bool dataOpen = false;
+        bool dataClosed = false;
+        bool serverReady = false; // the 1xx reply to STOR
+        bool serverDone = false; // the 226 or 250 reply
+        bool sending = false;
+        bool allSent = false;
+    } m_transfer;
 
     // Control bytes not yet ending in CR LF, and the lines of the reply being gathered.
     QByteArray m_lineBytes;

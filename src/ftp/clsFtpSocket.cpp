@@ -160,6 +160,12 @@ void clsFtpSocket::connectionArrived()
     }
 }
 
+QString clsFtpSocket::RequestPeerIP(qintptr requestID)
+{
+    const QTcpSocket* socket = acceptedConnections().value(requestID);
+    return socket ? socket->peerAddress().toString() : QString();
+}
+
 FtpResult clsFtpSocket::Accept(qintptr requestID)
 {
     QTcpSocket* socket = acceptedConnections().take(requestID);
@@ -275,6 +281,7 @@ void clsFtpSocket::connected(QTcpSocket* socket)
     if (!socket || socket != m_socket)
         return;
     takeLocalName();
+    m_remoteHostIP = socket->peerAddress().toString();
     m_state = StateConnected;
     emit OnConnect();
 }

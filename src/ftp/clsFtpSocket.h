@@ -55,6 +55,8 @@ public:
     FtpResult Bind(int localPort, const QString& localIP);
     // Takes over a connection that a listening socket announced through OnConnectionRequest.
     FtpResult Accept(qintptr requestID);
+    // The peer address of an announced connection, so a handler can refuse a stranger before Accept.
+    static QString RequestPeerIP(qintptr requestID);
     int State() const { return m_state; }
     qintptr SocketHandle() const;
     int RemotePort() const { return m_remotePort; }
