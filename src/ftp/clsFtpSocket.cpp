@@ -1,5 +1,7 @@
 #include "ftp/clsFtpSocket.h"
 
+#include <utility>
+
 #include <QHash>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -17,6 +19,7 @@ namespace
 const int kWrongState = 40006;
 const int kOverflow = 6;
 const int kOutOfRange = 9;
+const qint64 kReadBufferSize = 4 * 1024 * 1024;
 
 // Connections a listener took in and announced, until a socket adopts them.
 QHash<qintptr, QTcpSocket*>& acceptedConnections()
@@ -97,8 +100,13 @@ void clsFtpSocket::GetData(QByteArray& data, qint64 maxLen)
     if (m_receiveBuffer.isEmpty())
         return;
     const qint64 count = maxLen > 0 && maxLen <= m_receiveBuffer.size() ? maxLen : m_receiveBuffer.size();
-    data = m_receiveBuffer.left(count);
-    m_receiveBuffer.remove(0, count);
+    if (count == m_receiveBuffer.size()) {
+        // The common case of a transfer: hand the buffer over without copying it.
+        data = std::exchange(m_receiveBuffer, QByteArray());
+    } else {
+        data = m_receiveBuffer.left(count);
+        m_receiveBuffer.remove(0, count);
+    }
     m_bytesReceived = m_receiveBuffer.size();
 }
 
@@ -251,6 +259,8 @@ void clsFtpSocket::adopt(QTcpSocket* socket)
 {
     m_socket = socket;
     socket->setParent(this);
+    // Bounded, so a fast sender cannot fill the memory while the event loop is busy elsewhere.
+    socket->setReadBufferSize(kReadBufferSize);
     QPointer<QTcpSocket> guard = socket;
     // Every notification is posted, so no event runs inside the member that caused it, and a
     // notification of a connection dropped since then finds its socket gone and does nothing.
@@ -294,7 +304,10 @@ void clsFtpSocket::readArrived(QTcpSocket* socket)
     if (bytes.isEmpty())
         return;
     m_bytesReceived += bytes.size();
-    m_receiveBuffer += bytes;
+    if (m_receiveBuffer.isEmpty())
+        m_receiveBuffer = bytes;
+    else
+        m_receiveBuffer += bytes;
     emit OnDataArrival(m_receiveBuffer.size());
 }
 

@@ -271,3 +271,24 @@ TEST_F(TransferTest, ListingsReadTheFolderInTheServersOrder)
         ASSERT_FALSE(progress.isEmpty());
     }
 }
+
+TEST_F(TransferTest, ActiveModeTakesTheNextPortForEachDataConnection)
+{
+    connect({}, false);
+    QList<int> ports;
+    QObject::connect(&client, &clsFtpClient::SessionProtocolMessage, [&](const QString& message, int type) {
+        if (type == 0 && message.startsWith("PORT ")) {
+            const QStringList fields = message.mid(5).split(',');
+            EXPECT_EQ(fields.mid(0, 4).join('.'), QStringLiteral("127.0.0.1"));
+            ports.append(fields[4].toInt() * 256 + fields[5].toInt());
+        }
+    });
+    EXPECT_EQ(run([&] { return client.EnumFiles(); }), "OnEnumFiles 0");
+    EXPECT_TRUE(client.CurrentDirectoryFiles());
+    EXPECT_EQ(client.CurrentDirectoryFiles()->Count(), 0);
+    EXPECT_EQ(run([&] { return client.EnumFiles(); }), "OnEnumFiles 0");
+    ASSERT_EQ(ports.size(), 2);
+    EXPECT_GE(ports[0], 20000);
+    EXPECT_LE(ports[0], 40001);
+    EXPECT_EQ(ports[1], ports[0] == 40001 ? 20000 : ports[0] + 1);
+}
