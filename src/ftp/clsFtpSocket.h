@@ -37,6 +37,12 @@ public:
         StateError = 9,
     };
 
+    enum SocketProtocol
+    {
+        ProtocolTcp = 0,
+        ProtocolUdp = 1,
+    };
+
     explicit clsFtpSocket(QObject* parent = nullptr);
     ~clsFtpSocket() override;
 
@@ -64,6 +70,8 @@ public:
     QString RemoteHostIP() const { return m_remoteHostIP; }
     QString RemoteHost() const { return m_remoteHost; }
     void setRemoteHost(const QString& host);
+    // Streams only: nothing here sends datagrams.
+    int Protocol() const { return ProtocolTcp; }
     int LocalPort() const { return m_localPort; }
     void setLocalPort(int port) { m_localPort = port; }
     QString LocalIP() const { return m_localIP; }

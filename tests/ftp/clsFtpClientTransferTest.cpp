@@ -292,3 +292,55 @@ TEST_F(TransferTest, ActiveModeTakesTheNextPortForEachDataConnection)
     EXPECT_LE(ports[0], 40001);
     EXPECT_EQ(ports[1], ports[0] == 40001 ? 20000 : ports[0] + 1);
 }
+
+TEST(TransferOrderTest, ADownloadCompletesOnlyWithBothTheDataAndTheServersWord)
+{
+    // A server that confirms the transfer before it sends the data, or sends the data and never confirms.
+    for (const bool confirmFirst : {true, false}) {
+        SCOPED_TRACE(confirmFirst ? "226 before the data" : "data without 226");
+        QTcpServer data;
+        ASSERT_TRUE(data.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = data.serverPort();
+        test::ScriptedServer control {
+            "220 ready\r\n", [&](QTcpSocket& socket, const QByteArray& line) {
+                if (line.startsWith("USER"))
+                    socket.write("230 in\r\n");
+                else if (line.startsWith("PWD"))
+                    socket.write("257 \"/\"\r\n");
+                else if (line.startsWith("TYPE"))
+                    socket.write("200 ok\r\n");
+                else if (line.startsWith("PASV"))
+                    socket.write(
+                        QStringLiteral("227 Passive (127,0,0,1,%1,%2)\r\n").arg(port / 256).arg(port % 256).toLatin1());
+                else if (line.startsWith("RETR"))
+                    socket.write(confirmFirst ? "150 go\r\n226 done\r\n" : "150 go\r\n");
+            }};
+        clsFtpClient client;
+        client.setFtpServer("127.0.0.1");
+        ASSERT_TRUE(client.setRemotePort(control.port()));
+        client.setUsername("user");
+        ASSERT_TRUE(client.setTimeOut(2));
+        client.setPassiveMode(true);
+        SessionLog log(client);
+        ASSERT_EQ(runOperation(client, log, [&] { return client.Connect(); }), "OnConnect 0");
+
+        QTemporaryDir folder;
+        const QString target = QDir(folder.path()).filePath("a.bin");
+        log.clear();
+        ASSERT_TRUE(client.DownloadFile("a.bin", target, true));
+        ASSERT_TRUE(platform::waitWhile([&] { return !data.hasPendingConnections(); }, 3000));
+        QTcpSocket* connection = data.nextPendingConnection();
+        platform::waitWhile([] { return true; }, 300);
+        EXPECT_TRUE(log.completions().isEmpty()) << "nothing is complete before the data";
+        connection->write("payload");
+        connection->disconnectFromHost();
+        ASSERT_TRUE(log.waitForCompletion(5000));
+        if (confirmFirst) {
+            EXPECT_EQ(log.completions(), QStringList {"OnDownloadFile 0"});
+            EXPECT_EQ(readFile(target), QByteArray("payload"));
+        } else {
+            EXPECT_EQ(log.completions(), QStringList {"OnDownloadFile 2"});
+            EXPECT_FALSE(QFileInfo::exists(target));
+        }
+    }
+}
