@@ -3,8 +3,8 @@
 #include <utility>
 
 #include <QFileDevice>
-#include <QStringDecoder>
 
+#include "ftp/FtpReply.h"
 #include "ftp/FtpReplyCodes.h"
 #include "ftp/SocketSupport.h"
 #include "ftp/clsFtpSocket.h"
@@ -20,8 +20,6 @@ const int kInvalidProcedureCall = 5;
 const int kInvalidPropertyValue = 380;
 const int kBusy = 16007;
 const int kNoDirectory = 16001;
-const qsizetype kLongestLine = 64 * 1024;
-const qsizetype kLongestReply = 1024 * 1024;
 
 const QString kInvalidCall = QStringLiteral("Invalid procedure call or argument");
 const QString kInvalidProperty = QStringLiteral("Invalid property value.");
@@ -37,32 +35,6 @@ QString waitingText(const QString& method)
 {
     return QStringLiteral("Cannot execute the %1 method.  Waiting for server response on previous command.")
         .arg(method);
-}
-
-// Control text is UTF-8; a line that is not is read as Latin-1 rather than lost.
-QString decodeLine(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError())
-        return QString::fromLatin1(bytes);
-    return text;
-}
-
-bool startsWithCode(const QString& line)
-{
-    return line.size() >= 3 && line[0].isDigit() && line[1].isDigit() && line[2].isDigit() && line[0].unicode() < 128
-        && line[1].unicode() < 128 && line[2].unicode() < 128;
-}
-
-bool isFinalLine(const QString& line)
-{
-    return startsWithCode(line) && (line.size() == 3 || line[3] == QLatin1Char(' '));
-}
-
-bool isContinuationLine(const QString& line)
-{
-    return startsWithCode(line) && line.size() > 3 && line[3] == QLatin1Char('-');
 }
 
 int stateForCommand(const QString& word, int pending)
@@ -471,8 +443,7 @@ void clsFtpClient::dropConnections()
     ++m_connectionGeneration;
     m_objControlSocket->Abort();
     m_objDataSocket->Abort();
-    m_lineBytes.clear();
-    m_replyLines.clear();
+    m_replies.clear();
 }
 
 void clsFtpClient::CloseDataConnection()
@@ -517,59 +488,27 @@ void clsFtpClient::m_objControlSocket_OnDataArrival()
         m_objTimeOut->Reset();
     QByteArray piece;
     m_objControlSocket->GetData(piece);
-    m_lastServerResponse = decodeLine(piece);
-    m_lineBytes += piece;
+    m_lastServerResponse = decodeControlText(piece);
+    m_replies.append(piece);
 
     const int generation = m_connectionGeneration;
-    qsizetype replySize = 0;
-    for (const QString& line : std::as_const(m_replyLines))
-        replySize += line.size();
-    for (;;) {
-        const qsizetype end = m_lineBytes.indexOf("\r\n");
-        if (end < 0)
-            break;
-        const QString line = decodeLine(m_lineBytes.left(end));
-        m_lineBytes.remove(0, end + 2);
-        replySize += line.size();
-        if (m_replyLines.isEmpty() && !startsWithCode(line))
-            continue; // text outside any reply
-        m_replyLines.append(line);
-        // Inside a multi-line reply only its own code followed by a blank ends it.
-        const bool ends = m_replyLines.size() == 1 ? isFinalLine(line)
-                                                   : isFinalLine(line) && line.left(3) == m_replyLines.first().left(3);
-        if (!ends) {
-            if (replySize > kLongestReply)
-                break;
-            continue;
-        }
-        const int code = line.left(3).toInt();
-        QStringList continuation;
-        for (const QString& replyLine : std::as_const(m_replyLines)) {
-            if (isContinuationLine(replyLine))
-                continuation.append(replyLine.mid(4));
-        }
-        if (!continuation.isEmpty())
-            m_ftpServerMessage = continuation.join(QStringLiteral("\r\n"));
-        const QString reply = m_replyLines.join(QStringLiteral("\r\n"));
-        m_replyLines.clear();
-        replySize = 0;
-
-        emit SessionProtocolMessage(reply, code < 400 ? 1 : 2);
+    while (const std::optional<FtpReply> reply = m_replies.next()) {
+        if (!reply->continuation.isEmpty())
+            m_ftpServerMessage = reply->continuation;
+        emit SessionProtocolMessage(reply->text, reply->code < 400 ? 1 : 2);
+        // A handler may have dropped this connection; what is left of it must not be acted on.
         if (generation != m_connectionGeneration)
             return;
-        actOnReply(code, reply);
+        actOnReply(reply->code, reply->text);
         if (generation != m_connectionGeneration)
             return;
     }
 
-    if (m_lineBytes.size() > kLongestLine || replySize > kLongestReply) {
+    if (const QString overflow = m_replies.overflow(); !overflow.isEmpty()) {
         // The dialogue cannot go on from a stream that is not made of replies.
-        const QString description = m_lineBytes.size() > kLongestLine
-            ? QStringLiteral("The server sent a reply line longer than %1 bytes.").arg(kLongestLine)
-            : QStringLiteral("The server sent a reply longer than %1 bytes.").arg(kLongestReply);
         dropConnections();
         if (m_lngPendingMethod != NoMethod)
-            endOperation(rsError, WSAEMSGSIZE, description, source(QStringLiteral("m_objControlSocket_OnDataArrival")),
+            endOperation(rsError, WSAEMSGSIZE, overflow, source(QStringLiteral("m_objControlSocket_OnDataArrival")),
                          true);
         else
             setSessionState(StateNotConnected);
@@ -578,28 +517,9 @@ void clsFtpClient::m_objControlSocket_OnDataArrival()
 
 bool clsFtpClient::GetDirFromResponse(const QString& reply)
 {
-    m_currentDirectory.clear();
-    if (reply.size() < 7)
-        return false;
-    const qsizetype open = reply.indexOf(QLatin1Char('"'));
-    if (open < 0)
-        return false;
-    // A quote inside the name is sent doubled.
-    QString path;
-    for (qsizetype i = open + 1; i < reply.size(); ++i) {
-        if (reply[i] != QLatin1Char('"')) {
-            path += reply[i];
-            continue;
-        }
-        if (i + 1 < reply.size() && reply[i + 1] == QLatin1Char('"')) {
-            path += QLatin1Char('"');
-            ++i;
-            continue;
-        }
-        m_currentDirectory = path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        return true;
-    }
-    return false;
+    const std::optional<QString> path = quotedPath(reply);
+    m_currentDirectory = path.value_or(QString());
+    return path.has_value();
 }
 
 void clsFtpClient::loggedIn()
@@ -724,8 +644,7 @@ void clsFtpClient::m_objControlSocket_OnConnect()
 void clsFtpClient::m_objControlSocket_OnClose()
 {
     ++m_connectionGeneration;
-    m_lineBytes.clear();
-    m_replyLines.clear();
+    m_replies.clear();
     if (m_lngPendingMethod != NoMethod)
         endOperation(rsError, WSAENOTCONN, QStringLiteral("The server closed the connection."),
                      source(QStringLiteral("m_objControlSocket_OnClose")), true);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "ftp/FtpReply.h"
 #include "ftp/clsFtpError.h"
 #include "ftp/clsFtpFiles.h"
 
@@ -242,9 +243,7 @@ private:
         bool allSent = false;
     } m_transfer;
 
-    // Control bytes not yet ending in CR LF, and the lines of the reply being gathered.
-    QByteArray m_lineBytes;
-    QStringList m_replyLines;
+    FtpReplyReader m_replies;
     // Raised whenever the control connection is dropped, so that lines of an earlier connection are
     // never acted on.
     int m_connectionGeneration = 0;
