@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <QFileDevice>
+#include <QHash>
 
 #include "ftp/FtpReply.h"
 #include "ftp/FtpReplyCodes.h"
