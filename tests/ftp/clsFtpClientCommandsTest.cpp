@@ -111,6 +111,7 @@ TEST_F(clsFtpClientCommandsTest, ASecondOperationWhileOneRunsIsRefusedWithoutDis
         {"RMD", [&] { return client.RemoveDirectory("x"); }, 16007},
         {"DELE", [&] { return client.DeleteFile("x"); }, 16007},
         {"RNFR", [&] { return client.RenameFile("x", "y"); }, 16007},
+        {"LIST", [&] { return client.EnumFiles(); }, 16007},
         {"QUIT", [&] { return client.QuitSession(); }, 16007},
     };
     for (const auto& c : cases) {
@@ -154,6 +155,10 @@ TEST_F(clsFtpClientCommandsTest, EmptyNamesAreRefusedWithTheirTexts)
     EXPECT_FALSE(client.SetCurrentDirectory(""));
     EXPECT_FALSE(client.CreateDirectory(""));
     EXPECT_FALSE(client.DeleteFile(""));
+    EXPECT_EQ(client.LastFtpError().Number, 5);
+    EXPECT_FALSE(client.DownloadFile("", "/tmp/x", true));
+    EXPECT_EQ(client.LastFtpError().Description, QStringLiteral("Download Failed: Invalid Procedure Call or Argument"));
+    EXPECT_FALSE(client.UploadFile("/tmp/x", "", 0));
     EXPECT_EQ(client.LastFtpError().Number, 5);
     EXPECT_TRUE(log.entries.isEmpty());
 }
