@@ -1,0 +1,681 @@
+#include "ftp/clsFtpClient.h"
+
+#include <utility>
+
+#include <QFileDevice>
+#include <QHash>
+
+#include "ftp/FtpReply.h"
+#include "ftp/FtpReplyCodes.h"
+#include "ftp/SocketSupport.h"
+#include "ftp/clsFtpSocket.h"
+#include "ftp/clsFtpTimeout.h"
+
+namespace ftp
+{
+
+namespace
+{
+
+const int kInvalidProcedureCall = 5;
+const int kInvalidPropertyValue = 380;
+const int kBusy = 16007;
+const int kNoDirectory = 16001;
+
+const QString kInvalidCall = QStringLiteral("Invalid procedure call or argument");
+const QString kInvalidProperty = QStringLiteral("Invalid property value.");
+const QString kNoDirectoryText
+    = QStringLiteral("Cannot retrieve the current directory path. Unexpected server response.");
+
+QString source(const QString& member)
+{
+    return QStringLiteral("clsFtpClient.") + member;
+}
+
+QString waitingText(const QString& method)
+{
+    return QStringLiteral("Cannot execute the %1 method.  Waiting for server response on previous command.")
+        .arg(method);
+}
+
+int stateForCommand(const QString& word, int pending)
+{
+    static const QHash<QString, int> states {
+        {QStringLiteral("USER"), clsFtpClient::StateLoggingIn},
+        {QStringLiteral("PASS"), clsFtpClient::StateLoggingIn},
+        {QStringLiteral("CWD"), clsFtpClient::StateChangingDirectory},
+        {QStringLiteral("DELE"), clsFtpClient::StateDeletingFile},
+        {QStringLiteral("RMD"), clsFtpClient::StateRemovingDirectory},
+        {QStringLiteral("MKD"), clsFtpClient::StateCreatingDirectory},
+        {QStringLiteral("RNFR"), clsFtpClient::StateRenaming},
+        {QStringLiteral("LIST"), clsFtpClient::StateListing},
+        {QStringLiteral("PWD"), clsFtpClient::StateListing},
+        {QStringLiteral("RETR"), clsFtpClient::StateDownloading},
+        {QStringLiteral("STOR"), clsFtpClient::StateUploading},
+        {QStringLiteral("QUIT"), clsFtpClient::StateQuitting},
+    };
+    if (auto found = states.constFind(word); found != states.constEnd())
+        return *found;
+    static const QStringList dataCommands {QStringLiteral("TYPE"), QStringLiteral("PASV"), QStringLiteral("PORT"),
+                                           QStringLiteral("REST")};
+    if (dataCommands.contains(word)) {
+        switch (pending) {
+        case clsFtpClient::MethodDownloadFile:
+            return clsFtpClient::StateDownloading;
+        case clsFtpClient::MethodUploadFile:
+            return clsFtpClient::StateUploading;
+        case clsFtpClient::MethodEnumFiles:
+            return clsFtpClient::StateListing;
+        default:
+            break;
+        }
+    }
+    return clsFtpClient::StateIdle;
+}
+
+bool holdsLineBreakOrNul(const QString& text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(0));
+}
+
+} // namespace
+
+clsFtpClient::clsFtpClient(QObject* parent)
+    : QObject(parent)
+    , m_objControlSocket(new clsFtpSocket(this))
+    , m_objDataSocket(new clsFtpSocket(this))
+    , m_objTimeOut(new clsFtpTimeout(this))
+{
+    m_objTimeOut->setTimeOutValue(60);
+    connect(m_objControlSocket, &clsFtpSocket::OnConnect, this, &clsFtpClient::m_objControlSocket_OnConnect);
+    connect(m_objControlSocket, &clsFtpSocket::OnDataArrival, this, &clsFtpClient::m_objControlSocket_OnDataArrival);
+    connect(m_objControlSocket, &clsFtpSocket::OnClose, this, &clsFtpClient::m_objControlSocket_OnClose);
+    connect(m_objControlSocket, &clsFtpSocket::OnError, this,
+            [this](int number, const QString& description) { m_objControlSocket_OnError(number, description); });
+    connect(m_objTimeOut, &clsFtpTimeout::TimeOut, this, &clsFtpClient::m_objTimeOut_TimeOut);
+    connect(m_objDataSocket, &clsFtpSocket::OnConnect, this, &clsFtpClient::m_objDataSocket_OnConnect);
+    connect(m_objDataSocket, &clsFtpSocket::OnConnectionRequest, this,
+            &clsFtpClient::m_objDataSocket_OnConnectionRequest);
+    connect(m_objDataSocket, &clsFtpSocket::OnDataArrival, this, &clsFtpClient::m_objDataSocket_OnDataArrival);
+    connect(m_objDataSocket, &clsFtpSocket::OnSendComplete, this, &clsFtpClient::m_objDataSocket_OnSendComplete);
+    connect(m_objDataSocket, &clsFtpSocket::OnClose, this, &clsFtpClient::m_objDataSocket_OnClose);
+    connect(m_objDataSocket, &clsFtpSocket::OnError, this,
+            [this](int number, const QString& description) { m_objDataSocket_OnError(number, description); });
+}
+
+clsFtpClient::~clsFtpClient()
+{
+    m_objTimeOut->StopTimer();
+    m_objControlSocket->disconnect(this);
+    m_objDataSocket->disconnect(this);
+    m_objTimeOut->disconnect(this);
+}
+
+QString clsFtpClient::anonymousPassword()
+{
+    return QStringLiteral("anonymous@example.io");
+}
+
+// ---- public operations
+
+bool clsFtpClient::Connect()
+{
+    if (m_ftpServer.isEmpty())
+        return refuse(kInvalidPropertyValue, QStringLiteral("clsFtpClient.Connect failed: ") + kInvalidProperty,
+                      QStringLiteral("Connect"));
+    if (holdsLineBreakOrNul(m_ftpServer) || holdsLineBreakOrNul(m_username) || holdsLineBreakOrNul(m_password))
+        return refuse(kInvalidProcedureCall,
+                      QStringLiteral("The server, user name or password holds a line break or a NUL character."),
+                      QStringLiteral("Connect"));
+    if (m_username.isEmpty()) {
+        m_username = QStringLiteral("anonymous");
+        m_password = anonymousPassword();
+    }
+
+    // A new connection starts from nothing: what an earlier one left must not read as its greeting.
+    if (const int pending = m_lngPendingMethod; pending != NoMethod) {
+        EndAsyncMethod();
+        CloseDataConnection();
+        CloseLocalFile();
+        raiseCompletion(pending, rsCancelled);
+    }
+    dropConnections();
+
+    setSessionState(StateConnecting);
+    m_strLastCommand.clear();
+    BeginAsyncMethod(MethodConnect);
+    const FtpResult started = m_objControlSocket->Connect(m_ftpServer, m_remotePort);
+    if (!started) {
+        if (m_lngPendingMethod == MethodConnect)
+            EndAsyncMethod();
+        return refuse(started.error().Number,
+                      QStringLiteral("clsFtpClient.Connect failed: ") + started.error().Description,
+                      QStringLiteral("Connect"));
+    }
+    return true;
+}
+
+bool clsFtpClient::SetCurrentDirectory(const QString& strDirectoryPath)
+{
+    const QString method = QStringLiteral("SetCurrentDirectory");
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(waitingText(method), method);
+    if (strDirectoryPath.isEmpty())
+        return refuse(kInvalidProcedureCall, kInvalidCall, method);
+    if (!checkArgument(strDirectoryPath, method))
+        return false;
+    return beginCommand(MethodSetCurrentDirectory, QStringLiteral("CWD"), strDirectoryPath);
+}
+
+bool clsFtpClient::GetCurrentDirectory()
+{
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(
+            QStringLiteral("Cannot get current directory.  Waiting for server response on previous command."),
+            QStringLiteral("GetCurrentDirectory"));
+    return beginCommand(MethodGetCurrentDirectory, QStringLiteral("PWD"), {});
+}
+
+bool clsFtpClient::CreateDirectory(const QString& strDirectoryPath)
+{
+    const QString method = QStringLiteral("CreateDirectory");
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(QStringLiteral("Could not write to FTP.  Check username and password."), method);
+    if (strDirectoryPath.isEmpty())
+        return refuse(kInvalidProcedureCall, kInvalidCall, method);
+    if (!checkArgument(strDirectoryPath, method))
+        return false;
+    return beginCommand(MethodCreateDirectory, QStringLiteral("MKD"), strDirectoryPath);
+}
+
+bool clsFtpClient::RemoveDirectory(const QString& strDirectoryPath)
+{
+    const QString method = QStringLiteral("RemoveDirectory");
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(QStringLiteral("Remove Directory Failed"), method);
+    if (strDirectoryPath.isEmpty())
+        return refuse(kInvalidProcedureCall, QStringLiteral("Remove Directory Failed"), method);
+    if (!checkArgument(strDirectoryPath, method))
+        return false;
+    return beginCommand(MethodRemoveDirectory, QStringLiteral("RMD"), strDirectoryPath);
+}
+
+bool clsFtpClient::DeleteFile(const QString& strFilePath)
+{
+    const QString method = QStringLiteral("DeleteFile");
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(waitingText(method), method);
+    if (strFilePath.isEmpty())
+        return refuse(kInvalidProcedureCall, kInvalidCall, method);
+    if (!checkArgument(strFilePath, method))
+        return false;
+    return beginCommand(MethodDeleteFile, QStringLiteral("DELE"), strFilePath);
+}
+
+bool clsFtpClient::RenameFile(const QString& strOldFileName, const QString& strNewFileName)
+{
+    const QString method = QStringLiteral("RenameFile");
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(QStringLiteral("FTP Rename File failed"), method);
+    if (strOldFileName.isEmpty() || strNewFileName.isEmpty())
+        return refuse(kInvalidProcedureCall, QStringLiteral("FTP RenameFile failed"), method);
+    if (!checkArgument(strOldFileName, method) || !checkArgument(strNewFileName, method))
+        return false;
+    m_strNewFileName = strNewFileName;
+    return beginCommand(MethodRenameFile, QStringLiteral("RNFR"), strOldFileName);
+}
+
+bool clsFtpClient::QuitSession()
+{
+    const QString method = QStringLiteral("QuitSession");
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(waitingText(method), method);
+    return beginCommand(MethodQuitSession, QStringLiteral("QUIT"), {});
+}
+
+void clsFtpClient::CancelAsyncMethod()
+{
+    const int pending = m_lngPendingMethod;
+    EndAsyncMethod();
+    switch (pending) {
+    case MethodDownloadFile:
+    case MethodUploadFile:
+    case MethodEnumFiles:
+        CloseDataConnection();
+        CloseLocalFile();
+        m_listingBytes.clear();
+        raiseCompletion(pending, rsCancelled);
+        break;
+    case NoMethod:
+    case MethodQuitSession:
+        break;
+    default:
+        raiseCompletion(pending, rsCancelled);
+        break;
+    }
+}
+
+void clsFtpClient::CloseControlConnection()
+{
+    EndAsyncMethod();
+    if (m_objControlSocket->State() != clsFtpSocket::StateClosed)
+        m_objControlSocket->CloseSocket();
+}
+
+bool clsFtpClient::DataTransferInProgress() const
+{
+    return m_lngPendingMethod == MethodDownloadFile || m_lngPendingMethod == MethodUploadFile
+        || m_lngPendingMethod == MethodEnumFiles;
+}
+
+bool clsFtpClient::Busy() const
+{
+    return m_sessionState != StateIdle && m_sessionState != StateNotConnected;
+}
+
+QString clsFtpClient::FtpServerMessage()
+{
+    return std::exchange(m_ftpServerMessage, QString());
+}
+
+FtpResult clsFtpClient::setSendBufferLenght(int NewValue)
+{
+    if (NewValue < 512 || NewValue > 8192)
+        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, source(QStringLiteral("SendBufferLenght")));
+    m_sendBufferLength = NewValue;
+    return FtpResult::ok();
+}
+
+FtpResult clsFtpClient::setRemotePort(int NewValue)
+{
+    if (NewValue < 1 || NewValue > 65535)
+        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, source(QStringLiteral("RemotePort")));
+    m_remotePort = NewValue;
+    return FtpResult::ok();
+}
+
+FtpResult clsFtpClient::setTimeOut(int intSeconds)
+{
+    // Below a second the watchdog would either never run or never let an operation finish.
+    if (intSeconds < 1 || intSeconds > 32767)
+        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, source(QStringLiteral("TimeOut")));
+    m_objTimeOut->setTimeOutValue(intSeconds);
+    return FtpResult::ok();
+}
+
+int clsFtpClient::TimeOut() const
+{
+    return m_objTimeOut->TimeOutValue();
+}
+
+// ---- the pending-operation protocol
+
+bool clsFtpClient::refuse(int number, const QString& description, const QString& method)
+{
+    m_lastFtpError = {number, description, source(method)};
+    return false;
+}
+
+bool clsFtpClient::refuseBusy(const QString& description, const QString& method)
+{
+    return refuse(kBusy, description, method);
+}
+
+bool clsFtpClient::checkArgument(const QString& argument, const QString& method)
+{
+    if (!holdsLineBreakOrNul(argument))
+        return true;
+    return refuse(kInvalidProcedureCall, QStringLiteral("A name may not hold a line break or a NUL character."),
+                  method);
+}
+
+bool clsFtpClient::beginCommand(int id, const QString& word, const QString& argument)
+{
+    BeginAsyncMethod(id);
+    SendFtpCommand(word, argument);
+    return true;
+}
+
+void clsFtpClient::BeginAsyncMethod(int id)
+{
+    m_lastFtpError = {};
+    m_lngPendingMethod = id;
+    m_objTimeOut->StartTimer();
+}
+
+void clsFtpClient::EndAsyncMethod()
+{
+    m_objTimeOut->StopTimer();
+    m_lngPendingMethod = NoMethod;
+    setSessionState(StateIdle);
+}
+
+void clsFtpClient::setSessionState(int state)
+{
+    m_sessionState = state;
+    emit OnStateChange(state);
+}
+
+void clsFtpClient::RaiseMethodError(int id)
+{
+    raiseCompletion(id, rsError);
+}
+
+void clsFtpClient::raiseCompletion(int id, int result)
+{
+    switch (id) {
+    case MethodConnect:
+        emit OnConnect(result);
+        break;
+    case MethodGetCurrentDirectory:
+        emit OnGetCurrentDirectory(result);
+        break;
+    case MethodSetCurrentDirectory:
+        emit OnSetCurrentDirectory(result);
+        break;
+    case MethodCreateDirectory:
+        emit OnCreateDirectory(result);
+        break;
+    case MethodRemoveDirectory:
+        emit OnRemoveDirectory(result);
+        break;
+    case MethodRenameFile:
+        emit OnRenameFile(result);
+        break;
+    case MethodDeleteFile:
+        emit OnDeleteFile(result);
+        break;
+    case MethodDownloadFile:
+        emit OnDownloadFile(result);
+        break;
+    case MethodUploadFile:
+        emit OnUploadFile(result);
+        break;
+    case MethodEnumFiles:
+        emit OnEnumFiles(result);
+        break;
+    case MethodQuitSession:
+        emit OnQuitSession(result);
+        break;
+    default:
+        break;
+    }
+}
+
+void clsFtpClient::endOperation(int result, int number, const QString& description, const QString& errorSource,
+                                bool connectionGone)
+{
+    const int pending = m_lngPendingMethod;
+    CloseDataConnection();
+    CloseLocalFile();
+    m_listingBytes.clear();
+    EndAsyncMethod();
+    // The state is final before the event, so a handler may start the next operation.
+    if (connectionGone)
+        setSessionState(StateNotConnected);
+    m_lastFtpError = {number, description, errorSource};
+    raiseCompletion(pending, result);
+}
+
+void clsFtpClient::RaiseFtpError(int code)
+{
+    const int pending = m_lngPendingMethod;
+    // A refused transfer leaves no data connection and no partial file behind.
+    CloseDataConnection();
+    CloseLocalFile();
+    m_listingBytes.clear();
+    EndAsyncMethod();
+    m_lastFtpError = {code + 16000, replyCodeText(code), QStringLiteral("FtpClientX.clsFtpClient")};
+    RaiseMethodError(pending);
+}
+
+// A refused login also drops the connection; it is closed before the event, so a handler may connect
+// again from inside it.
+void clsFtpClient::failLogin(int code)
+{
+    const int pending = m_lngPendingMethod;
+    CloseControlConnection();
+    m_lastFtpError = {code + 16000, replyCodeText(code), QStringLiteral("FtpClientX.clsFtpClient")};
+    RaiseMethodError(pending);
+}
+
+void clsFtpClient::dropConnections()
+{
+    ++m_connectionGeneration;
+    m_objControlSocket->Abort();
+    m_objDataSocket->Abort();
+    m_replies.clear();
+}
+
+void clsFtpClient::CloseDataConnection()
+{
+    if (m_objDataSocket->State() != clsFtpSocket::StateClosed)
+        m_objDataSocket->Abort();
+}
+
+// ---- the control dialogue
+
+bool clsFtpClient::SendFtpCommand(const QString& word, const QString& argument)
+{
+    const QString errorSource = source(QStringLiteral("SendFtpCommand"));
+    if (holdsLineBreakOrNul(argument)) {
+        endOperation(rsError, kInvalidProcedureCall,
+                     QStringLiteral("A name may not hold a line break or a NUL character."), errorSource);
+        return false;
+    }
+    if (m_objControlSocket->State() != clsFtpSocket::StateConnected) {
+        endOperation(rsError, WSAENOTCONN, QStringLiteral("The connection is not established"), errorSource);
+        return false;
+    }
+    setSessionState(stateForCommand(word, m_lngPendingMethod));
+    QString line = word;
+    if (!argument.isEmpty())
+        line += QLatin1Char(' ') + argument;
+    m_strLastCommand = word;
+    const FtpResult sent = m_objControlSocket->SendData(line + QStringLiteral("\r\n"));
+    if (!sent) {
+        endOperation(rsError, sent.error().Number, sent.error().Description, errorSource);
+        return false;
+    }
+    // The trace may be logged or shown; the password is not.
+    emit SessionProtocolMessage(
+        word == QLatin1String("PASS") ? QStringLiteral("PASS ********") : word + QLatin1Char(' ') + argument, 0);
+    return true;
+}
+
+void clsFtpClient::m_objControlSocket_OnDataArrival()
+{
+    if (m_lngPendingMethod != NoMethod)
+        m_objTimeOut->Reset();
+    QByteArray piece;
+    m_objControlSocket->GetData(piece);
+    m_lastServerResponse = decodeControlText(piece);
+    m_replies.append(piece);
+
+    const int generation = m_connectionGeneration;
+    while (const std::optional<FtpReply> reply = m_replies.next()) {
+        if (!reply->continuation.isEmpty())
+            m_ftpServerMessage = reply->continuation;
+        emit SessionProtocolMessage(reply->text, reply->code < 400 ? 1 : 2);
+        // A handler may have dropped this connection; what is left of it must not be acted on.
+        if (generation != m_connectionGeneration)
+            return;
+        actOnReply(reply->code, reply->text);
+        if (generation != m_connectionGeneration)
+            return;
+    }
+
+    if (const QString overflow = m_replies.overflow(); !overflow.isEmpty()) {
+        // The dialogue cannot go on from a stream that is not made of replies.
+        dropConnections();
+        if (m_lngPendingMethod != NoMethod)
+            endOperation(rsError, WSAEMSGSIZE, overflow, source(QStringLiteral("m_objControlSocket_OnDataArrival")),
+                         true);
+        else
+            setSessionState(StateNotConnected);
+    }
+}
+
+bool clsFtpClient::GetDirFromResponse(const QString& reply)
+{
+    const std::optional<QString> path = quotedPath(reply);
+    m_currentDirectory = path.value_or(QString());
+    return path.has_value();
+}
+
+void clsFtpClient::loggedIn()
+{
+    setSessionState(StateLoggedIn);
+    SendFtpCommand(QStringLiteral("PWD"));
+}
+
+void clsFtpClient::actOnReply(int code, const QString& reply)
+{
+    const QString& last = m_strLastCommand;
+    auto endWith = [this](int result) {
+        const int pending = m_lngPendingMethod;
+        EndAsyncMethod();
+        raiseCompletion(pending, result);
+    };
+
+    switch (m_lngPendingMethod) {
+    case NoMethod:
+        if (code == 421)
+            CloseControlConnection();
+        return;
+    case MethodConnect:
+        if (last.isEmpty()) {
+            if (code == 220)
+                SendFtpCommand(QStringLiteral("USER"), m_username);
+            else
+                failLogin(code);
+        } else if (last == QLatin1String("USER")) {
+            if (code == 230)
+                loggedIn();
+            else if (code == 331)
+                SendFtpCommand(QStringLiteral("PASS"), m_password);
+            else
+                failLogin(code);
+        } else if (last == QLatin1String("PASS")) {
+            if (code == 202 || code == 230)
+                loggedIn();
+            else
+                failLogin(code);
+        } else if (last == QLatin1String("PWD")) {
+            if (code != 257) {
+                failLogin(code);
+            } else if (GetDirFromResponse(reply)) {
+                endWith(rsSuccess);
+            } else {
+                CloseControlConnection();
+                m_lastFtpError = {kNoDirectory, kNoDirectoryText, {}};
+                emit OnConnect(rsError);
+            }
+        }
+        return;
+    case MethodGetCurrentDirectory:
+        if (code != 257) {
+            RaiseFtpError(code);
+            return;
+        }
+        EndAsyncMethod();
+        if (GetDirFromResponse(reply)) {
+            emit OnGetCurrentDirectory(rsSuccess);
+        } else {
+            m_lastFtpError = {kNoDirectory, kNoDirectoryText, {}};
+            emit OnGetCurrentDirectory(rsError);
+        }
+        return;
+    case MethodSetCurrentDirectory:
+    case MethodRemoveDirectory:
+    case MethodDeleteFile:
+        if (code == 250)
+            endWith(rsSuccess);
+        else
+            RaiseFtpError(code);
+        return;
+    case MethodCreateDirectory:
+        if (code == 257)
+            endWith(rsSuccess);
+        else
+            RaiseFtpError(code);
+        return;
+    case MethodRenameFile:
+        if (last == QLatin1String("RNFR")) {
+            if (code == 350)
+                SendFtpCommand(QStringLiteral("RNTO"), m_strNewFileName);
+            else
+                RaiseFtpError(code);
+        } else if (last == QLatin1String("RNTO")) {
+            if (code == 250)
+                endWith(rsSuccess);
+            else
+                RaiseFtpError(code);
+        }
+        return;
+    case MethodQuitSession:
+        if (last != QLatin1String("QUIT"))
+            return;
+        if (code == 221) {
+            EndAsyncMethod();
+            m_objControlSocket->CloseSocket();
+            emit OnQuitSession(rsSuccess);
+        } else {
+            RaiseFtpError(code);
+        }
+        return;
+    case MethodDownloadFile:
+    case MethodUploadFile:
+    case MethodEnumFiles:
+        actOnTransferReply(code, reply);
+        return;
+    default:
+        return;
+    }
+}
+
+// ---- notifications
+
+void clsFtpClient::m_objControlSocket_OnConnect()
+{
+    m_objTimeOut->Reset();
+    setSessionState(StateConnected);
+}
+
+void clsFtpClient::m_objControlSocket_OnClose()
+{
+    ++m_connectionGeneration;
+    m_replies.clear();
+    if (m_lngPendingMethod != NoMethod)
+        endOperation(rsError, WSAENOTCONN, QStringLiteral("The server closed the connection."),
+                     source(QStringLiteral("m_objControlSocket_OnClose")), true);
+    else
+        setSessionState(StateNotConnected);
+}
+
+void clsFtpClient::m_objControlSocket_OnError(int Number, const QString& Description)
+{
+    const int pending = m_lngPendingMethod;
+    CloseControlConnection();
+    m_objControlSocket->Abort();
+    CloseDataConnection();
+    CloseLocalFile();
+    m_lastFtpError = {Number, Description, source(QStringLiteral("m_objControlSocket_OnError"))};
+    setSessionState(StateNotConnected);
+    if (pending != MethodQuitSession)
+        RaiseMethodError(pending);
+}
+
+void clsFtpClient::m_objTimeOut_TimeOut()
+{
+    const int pending = m_lngPendingMethod;
+    if (pending == NoMethod)
+        return;
+    // A late reply could not be told from the next command's, so the connection goes with the operation.
+    dropConnections();
+    endOperation(rsTimeOut, WSAETIMEDOUT,
+                 QStringLiteral("The server did not answer within %1 seconds.").arg(m_objTimeOut->TimeOutValue()),
+                 source(QStringLiteral("TimeOut")), true);
+}
+
+} // namespace ftp

@@ -1,0 +1,111 @@
+"""FTP server on 127.0.0.1 for the FTP client tests: serves one folder, prints its port first.
+
+Options:
+  --root DIR         folder served to the user (and to anonymous)
+  --user NAME        login name (default "user")
+  --password TEXT    login password (default "secret")
+  --anonymous        also accept anonymous logins
+  --long-banner      a greeting over 75 characters, which pyftpdlib sends as a two-line 220
+  --pieces           every reply is written in small pieces with pauses between them
+  --masquerade ADDR  the address the server names in its replies to PASV
+  --drop-after N     a data connection is cut (426) after N bytes either way
+  --stall-after N    a data connection stops sending and reading after N bytes
+"""
+import argparse
+import logging
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+class PieceHandler(FTPHandler):
+    """Writes each reply in pieces of a few bytes, so the client must assemble lines itself."""
+
+    def push(self, data):
+        raw = data.encode(self.encoding) if isinstance(data, str) else data
+        # Split the final line mid-text as well as between lines.
+        step = 7
+        for start in range(0, len(raw), step):
+            self.socket.sendall(raw[start:start + step])
+            time.sleep(0.01)
+
+
+class LimitedDTP(DTPHandler):
+    """A data connection that is cut, or goes quiet, once `limit` bytes went through it."""
+
+    limit = None
+    stall = False
+
+    def _over(self):
+        return self.tot_bytes_sent + self.tot_bytes_received >= self.limit
+
+    def _stop(self):
+        if self.stall:
+            # Out of the event loop: the connection stays open and nothing moves any more.
+            if not getattr(self, "stalled", False):
+                self.stalled = True
+                self.ioloop.unregister(self._fileno)
+            return 0
+        self._resp = ("426 Connection closed; transfer aborted.", logging.info)
+        self.close()
+        return 0
+
+    def send(self, data):
+        if self._over():
+            return self._stop()
+        return DTPHandler.send(self, data[: self.limit - self.tot_bytes_sent])
+
+    def handle_read(self):
+        if self._over():
+            self._stop()
+            return
+        DTPHandler.handle_read(self)
+
+    handle_read_event = handle_read
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", default="user")
+    parser.add_argument("--password", default="secret")
+    parser.add_argument("--anonymous", action="store_true")
+    parser.add_argument("--long-banner", action="store_true")
+    parser.add_argument("--pieces", action="store_true")
+    parser.add_argument("--masquerade")
+    parser.add_argument("--drop-after", type=int)
+    parser.add_argument("--stall-after", type=int)
+    args = parser.parse_args()
+
+    logging.basicConfig(level=logging.WARNING)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    if args.anonymous:
+        authorizer.add_anonymous(args.root, perm="elradfmwMT")
+
+    handler = PieceHandler if args.pieces else FTPHandler
+    handler.authorizer = authorizer
+    handler.auth_failed_timeout = 0
+    handler.encoding = "utf8"
+    if args.long_banner:
+        handler.banner = "Quillback test server ready; this greeting is deliberately longer than 75 chars."
+    else:
+        handler.banner = "Quillback test server ready."
+
+    if args.masquerade:
+        handler.masquerade_address = args.masquerade
+    if args.drop_after is not None or args.stall_after is not None:
+        LimitedDTP.limit = args.drop_after if args.drop_after is not None else args.stall_after
+        LimitedDTP.stall = args.stall_after is not None
+        handler.dtp_handler = LimitedDTP
+        handler.use_sendfile = False
+
+    server = FTPServer(("127.0.0.1", 0), handler)
+    print(server.address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
