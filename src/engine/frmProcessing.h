@@ -1,7 +1,12 @@
 #pragma once
 
+#include <memory>
+
+#include <QDateTime>
 #include <QDialog>
 #include <QPalette>
+
+#include "engine/IncrementalIndex.h"
 
 class QEvent;
 class QLabel;
@@ -55,6 +60,21 @@ public:
     // Seconds of the FTP connection attempt under way.
     int intConnectTicks = 0;
 
+    // Procedures nothing calls yet: the progress and errors of an FTP upload, and the events of a
+    // mail being sent.
+    void ShowUploadProgress(qint64 bytesSent, qint64 bytesTotal);
+    void ShowFtpError(qint64 errorCode, const QString& description);
+    void poSendMail_Progress(int PercentComplete);
+    void poSendMail_SendFailed(const QString& Explanation);
+    void poSendMail_SendSuccesful();
+    // When the upload under way began, and its rate in KiB/s ("####.00").
+    QDateTime uploadStart;
+    QString uploadRate;
+    // The destination being delivered was delivered.
+    bool bDestinationOK = false;
+    // The incremental index tables, made on first use; Cancel/Close releases them.
+    IncrementalIndex& incrementalIndex();
+
     QLabel* lblLabel = nullptr;
     QPlainTextEdit* lblStatus = nullptr;
     QLabel* lblTime = nullptr;
@@ -89,6 +109,7 @@ private:
     bool m_deleteWhenDone = false;
     // The status box's colours before a failed run turned its text red.
     QPalette m_statusPalette;
+    std::unique_ptr<IncrementalIndex> m_incrementalIndex;
 };
 
 } // namespace engine
