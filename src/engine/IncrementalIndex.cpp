@@ -220,8 +220,9 @@ void IncrementalIndex::getLocalFiles(const QString& spec)
         core::LogEvent(QStringLiteral("Incremental list: the folder \"%1\" cannot be read.").arg(currentFolder));
         return;
     }
-    const QFileInfoList entries = folder.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // Folders and regular files, as the file search takes them: no sockets, devices or dangling links.
+    const QFileInfoList entries = folder.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                                                       QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries) {
         if (!includePatternMatches(entry.fileName(), spec))
             continue;

@@ -1,5 +1,7 @@
 #include "engine/IncrementalIndex.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -203,10 +205,11 @@ TEST_F(IncrementalIndexTest, SelectsNewAndChangedFilesAgainstTheIndex)
     EXPECT_EQ(marked(next, source + "/"), (QStringList {"new.txt", "newer.txt", "*same.txt", "Same.txt"}));
 }
 
-TEST_F(IncrementalIndexTest, NeverListsItsOwnIndexFile)
+TEST_F(IncrementalIndexTest, ListsNeitherItsOwnIndexFileNorDanglingLinks)
 {
     core::state().CurrentSet.Dest[1].LocalFolder = source;
     sourceFile("a.txt", QDateTime(QDate(2026, 12, 5), QTime(9, 0, 0)));
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(source + "/dangling.txt").constData()), 0);
     IncrementalIndex index;
     index.IncrementalBackupList(source + "/*.*");
     ASSERT_TRUE(index.uploadIndex());
