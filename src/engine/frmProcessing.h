@@ -70,7 +70,7 @@ public:
     // When the upload under way began, and its rate in KiB/s ("####.00").
     QDateTime uploadStart;
     QString uploadRate;
-    // The destination being delivered was delivered.
+    // The delivery under way reached its destination (a sent mail sets it).
     bool bDestinationOK = false;
     // The incremental index tables, made on first use; Cancel/Close releases them.
     IncrementalIndex& incrementalIndex();

@@ -302,7 +302,7 @@ TEST_F(IncrementalIndexTest, RecordsEachEntryUnderItsOwnPath)
     EXPECT_EQ(rows.Filename(2), source + "/b.txt");
 }
 
-TEST_F(IncrementalIndexTest, SkipsSpecLinesWithoutAFolderAndMissingFolders)
+TEST_F(IncrementalIndexTest, SkipsPatternLinesWithoutAFolderAndMissingFolders)
 {
     IncrementalIndex index;
     index.IncrementalBackupList("*.txt\r\n" + programFile("missing") + "/*.*");
