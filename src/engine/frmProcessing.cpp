@@ -153,6 +153,7 @@ void frmProcessing::cmdClose_Click()
     platform::doEvents();
     core::LogEvent(QStringLiteral("=======BACKUP CANCEL/STOP BUTTON PRESSED========="));
     turnOffAllTimers();
+    m_incrementalIndex.reset();
     if (m_running) {
         m_closeWhenDone = true;
         hide();

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <memory>
+
+#include <QDateTime>
 #include <QDialog>
 #include <QPalette>
+
+#include "engine/IncrementalIndex.h"
 
 class QEvent;
 class QLabel;
@@ -57,6 +62,21 @@ public:
     // Seconds of the FTP connection attempt under way.
     int intConnectTicks = 0;
 
+    // Procedures nothing calls yet: the progress and errors of an FTP upload, and the events of a
+    // mail being sent.
+    void ShowUploadProgress(qint64 bytesSent, qint64 bytesTotal);
+    void ShowFtpError(qint64 errorCode, const QString& description);
+    void poSendMail_Progress(int PercentComplete);
+    void poSendMail_SendFailed(const QString& Explanation);
+    void poSendMail_SendSuccesful();
+    // When the upload under way began, and its rate in KiB/s ("####.00").
+    QDateTime uploadStart;
+    QString uploadRate;
+    // The delivery under way reached its destination (a sent mail sets it).
+    bool bDestinationOK = false;
+    // The incremental index tables, made on first use; Cancel/Close releases them.
+    IncrementalIndex& incrementalIndex();
+
     QLabel* lblLabel = nullptr;
     QPlainTextEdit* lblStatus = nullptr;
     QLabel* lblTime = nullptr;
@@ -94,6 +114,7 @@ private:
     QPalette m_statusPalette;
     // The run's latest status text, shown when the window comes into sight.
     QString m_statusText;
+    std::unique_ptr<IncrementalIndex> m_incrementalIndex;
 };
 
 } // namespace engine

@@ -10,8 +10,8 @@
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
-#include "support/ZipFixtures.h"
 #include "support/ProgramFolderTest.h"
+#include "support/ZipFixtures.h"
 
 using engine::clsZipFiles;
 
