@@ -1,3 +1,8 @@
+#include <cerrno>
+
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -31,6 +36,39 @@ QString lines(QString text)
 {
     return text.replace("\r\n", "\n");
 }
+
+// A small tmpfs on `folder` for the test's life, in a mount namespace of the process's own, so that
+// it goes with the process whatever happens. Needs the right to mount, which a test may not have.
+class SmallDisk
+{
+public:
+    SmallDisk(const QString& folder, const QByteArray& size)
+        : m_folder(QFile::encodeName(folder))
+    {
+        QDir().mkpath(folder);
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, QByteArray("size=" + size).constData()) != 0) {
+            m_error = qt_error_string(errno);
+            return;
+        }
+        m_mounted = true;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString error() const { return m_error; }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+    QString m_error;
+};
 
 class BackupRunTest : public test::RunFixture
 {
@@ -366,6 +404,36 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
             expected.sort();
             EXPECT_EQ(names, expected);
         }
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
+TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
+{
+    // Room for the small files in front of the big one, not for the big one.
+    SmallDisk disk(backup(1), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.error().toStdString()
+                     << "); FolderDeliveryTest injects the write failure instead";
+    for (const int compression : {0, 2}) {
+        SCOPED_TRACE(compression);
+        for (const QString& entry : QDir(backup(1)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            QDir(backup(1) + "/" + entry).removeRecursively();
+        makeSet({.compression = compression, .destinations = 1});
+
+        runAndClose();
+
+        EXPECT_EQ(headline, Failed);
+        const QString status = saved("Status");
+        EXPECT_TRUE(status.startsWith("FAILURE The destination " + backup(1) + " takes no more files: cannot write "
+                                      + backup(1) + source + "/Docs/big.bin"))
+            << status.toStdString();
+        EXPECT_TRUE(status.endsWith(qt_error_string(ENOSPC))) << status.toStdString();
+        EXPECT_TRUE(lines(finalStatus).startsWith(status.mid(8))) << finalStatus.toStdString();
+        EXPECT_EQ(savedSection("VERSIONS"), QStringList());
+        EXPECT_FALSE(document().contains("LAN|"));
+        // Nothing after the full disk was tried.
+        EXPECT_FALSE(QFileInfo::exists(backup(1) + source + "/single.log"));
         EXPECT_EQ(tmpEntries(), QStringList());
     }
 }
