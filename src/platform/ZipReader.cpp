@@ -95,7 +95,7 @@ QList<qint64> localHeaderOffsets(const QString& path, qint64 count)
         const QByteArray header = file.read(46);
         if (header.size() < 46 || u32(header, 0) != kCentralSignature)
             break;
-        const QByteArray name = file.read(u16(header, 28));
+        file.skip(u16(header, 28));
         const QByteArray extra = file.read(u16(header, 30));
         file.skip(u16(header, 32));
         quint64 offset = u32(header, 42);

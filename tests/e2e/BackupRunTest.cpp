@@ -480,6 +480,40 @@ TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
     }
 }
 
+TEST_F(BackupRunTest, AnEditMadeWhileTheSetRunsIsKept)
+{
+    makeSet({});
+    const QString added = programFile("more/m.txt");
+    ASSERT_TRUE(test::writeFile(added, "more"));
+
+    runAndClose();
+    const QStringList versionsBefore = savedSection("VERSIONS");
+    ASSERT_EQ(versionsBefore.size(), 1);
+    clock.advanceSeconds(3600);
+    // By hand, while the files are on their way.
+    QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing*, const QString& status) {
+        if (!status.startsWith("[Moving files to the backup location]") || saved("Exclude") == "*.log")
+            return;
+        QString edited = document();
+        edited = core::ReplaceValue(edited, "Exclude", "*.log");
+        edited.replace("<FILES>\r\n", "<FILES>\r\n" + added + "\r\n");
+        ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), edited.toUtf8()));
+    });
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(closeByCountdown(window));
+    EXPECT_TRUE(lines(finalStatus).startsWith("Backup Successful")) << finalStatus.toStdString();
+
+    EXPECT_EQ(saved("Exclude"), "*.log");
+    EXPECT_TRUE(savedSection("FILES").first().startsWith(added + "\t")) << document().toStdString();
+    EXPECT_EQ(saved("Status"), "Success");
+    EXPECT_EQ(saved("CurrentDestination"), "1");
+    const QStringList versions = savedSection("VERSIONS");
+    ASSERT_EQ(versions.size(), 2);
+    EXPECT_EQ(versions.at(1), versionsBefore.at(0));
+    // The main window shows the document as saved.
+    EXPECT_EQ(core::state().CurrentSet.Exclude, "*.log");
+}
+
 TEST_F(BackupRunTest, ASetLoadedDuringTheRunTakesNothingOfIt)
 {
     core::BackupSetInfo& other = core::state().NewBackupSet;
