@@ -578,6 +578,8 @@ void frmMain::makeProgramFolders()
                                                      : QStringLiteral("it cannot be made there");
         reportLoadProblem(core::err::PathFileAccess, QStringLiteral("Cannot create the folder %1: %2").arg(path, why));
     }
+    // A killed run or restore leaves plain copies of protected files behind.
+    core::removeAbandonedWorkFiles();
 }
 
 void frmMain::reportLoadProblem(qint32 number, const QString& description)
