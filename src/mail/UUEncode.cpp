@@ -1,0 +1,76 @@
+#include "mail/UUEncode.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace mail
+{
+namespace UUEncode
+{
+namespace
+{
+char encoded(unsigned value)
+{
+    value &= 0x3F;
+    return value ? char(value + 32) : '`';
+}
+
+void appendLine(QByteArray& out, const unsigned char* bytes, int n)
+{
+    out += encoded(unsigned(n));
+    for (int i = 0; i < n; i += 3) {
+        // A short last group is filled with zero bytes: strict decoders refuse other filling.
+        const unsigned b1 = bytes[i];
+        const unsigned b2 = i + 1 < n ? bytes[i + 1] : 0u;
+        const unsigned b3 = i + 2 < n ? bytes[i + 2] : 0u;
+        out += encoded(b1 >> 2);
+        out += encoded(((b1 & 0x03) << 4) | (b2 >> 4));
+        out += encoded(((b2 & 0x0F) << 2) | (b3 >> 6));
+        out += encoded(b3);
+    }
+    out += "\r\n";
+}
+} // namespace
+
+QByteArray beginLine(const QString& path)
+{
+    QString name = QFileInfo(path).fileName();
+    // A line break in a file name would end the begin line early.
+    name.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QByteArrayLiteral("begin 664 ") + name.toUtf8() + QByteArrayLiteral("\r\n");
+}
+
+QByteArray dataLines(QByteArrayView data)
+{
+    QByteArray out;
+    out.reserve((data.size() / BytesPerLine + 1) * 63);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+    for (qsizetype at = 0; at < data.size(); at += BytesPerLine)
+        appendLine(out, bytes + at, int(qMin<qsizetype>(BytesPerLine, data.size() - at)));
+    return out;
+}
+
+QByteArray endLines()
+{
+    return QByteArrayLiteral("`\r\nend\r\n");
+}
+} // namespace UUEncode
+
+std::optional<QByteArray> UUEncodeFile(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return UUEncode::beginLine(path) + UUEncode::dataLines(bytes) + UUEncode::endLines();
+}
+
+} // namespace mail
