@@ -129,14 +129,14 @@ MailSender::MailSender()
 
 bool MailSender::busy() const
 {
-    return m_session.isActive() || m_runWaiting;
+    return m_session.isActive() || m_starting || m_runWaiting;
 }
 
 void MailSender::send()
 {
     core::ProgramState& state = core::state();
     const bool test = state.MailIsTest;
-    if (m_session.isActive()) {
+    if (m_session.isActive() || m_starting) {
         if (!test && m_currentIsTest && !m_runWaiting) {
             m_runWaiting = true;
             updateStopPoll();
@@ -156,6 +156,16 @@ void MailSender::send()
 }
 
 void MailSender::begin(bool test)
+{
+    m_currentIsTest = test;
+    // The status is shown with one pass of the event loop, in which another attempt may be asked for.
+    m_starting = true;
+    starting(test);
+    m_starting = false;
+    startWaitingRun();
+}
+
+void MailSender::starting(bool test)
 {
     core::ProgramState& state = core::state();
     LoadMailSettings();
@@ -238,9 +248,7 @@ void MailSender::begin(bool test)
     request.attachments = attachments;
     request.blankLineAfterBlocks = !test;
 
-    m_currentIsTest = test;
     m_session.start(request);
-    updateStopPoll();
 }
 
 void MailSender::onStatus(const QString& text, bool forRun)
@@ -283,10 +291,17 @@ void MailSender::endAttempt(bool test, const MailOutcome& outcome)
     state.MailIsTest = false;
     emit ended(test, outcome);
 
-    if (m_runWaiting && !m_session.isActive()) {
+    startWaitingRun();
+}
+
+void MailSender::startWaitingRun()
+{
+    if (m_runWaiting && !m_session.isActive() && !m_starting) {
         m_runWaiting = false;
-        if (!state.bStopBackup)
+        if (!core::state().bStopBackup) {
             begin(false);
+            return;
+        }
     }
     updateStopPoll();
 }

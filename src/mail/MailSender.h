@@ -89,6 +89,8 @@ signals:
 private:
     MailSender();
     void begin(bool test);
+    void starting(bool test);
+    void startWaitingRun();
     void endAttempt(bool test, const MailOutcome& outcome);
     void onStatus(const QString& text, bool forRun);
     void onFinished(const SmtpResult& result);
@@ -99,6 +101,7 @@ private:
     QTimer m_stopPoll;
     std::function<void(const QString&)> m_runStatus;
     bool m_currentIsTest = false;
+    bool m_starting = false;
     bool m_runWaiting = false;
     QStringList m_notAttached;
     MailOutcome m_lastOutcome;
