@@ -106,13 +106,18 @@ std::optional<QString> addressProblem(const QString& role, const QString& addres
     return std::nullopt;
 }
 
-QByteArray DotStuffer::apply(QByteArrayView piece)
+QByteArray DotStuffer::apply(const QByteArray& piece)
 {
     if (piece.isEmpty())
         return {};
+    const bool dotFirst = m_atLineStart && piece.front() == '.';
+    m_atLineStart = piece.back() == '\n';
+    // Most pieces, uuencoded data above all, have no line that starts with a dot.
+    if (!dotFirst && piece.indexOf("\n.") < 0)
+        return piece;
     QByteArray out;
     out.reserve(piece.size() + piece.size() / 32 + 1);
-    if (m_atLineStart && piece.front() == '.')
+    if (dotFirst)
         out += '.';
     qsizetype start = 0;
     for (qsizetype end = piece.indexOf('\n'); end >= 0; end = piece.indexOf('\n', start)) {
@@ -122,7 +127,6 @@ QByteArray DotStuffer::apply(QByteArrayView piece)
             out += '.';
     }
     out.append(piece.sliced(start));
-    m_atLineStart = piece.back() == '\n';
     return out;
 }
 

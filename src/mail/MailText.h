@@ -42,7 +42,7 @@ std::optional<QString> addressProblem(const QString& role, const QString& addres
 class DotStuffer
 {
 public:
-    QByteArray apply(QByteArrayView piece);
+    QByteArray apply(const QByteArray& piece);
 
 private:
     bool m_atLineStart = true;

@@ -15,20 +15,23 @@ char encoded(unsigned value)
     return value ? char(value + 32) : '`';
 }
 
-void appendLine(QByteArray& out, const unsigned char* bytes, int n)
+// Writes one line of n bytes at `out` and returns the position after its CR LF.
+char* writeLine(char* out, const unsigned char* bytes, int n)
 {
-    out += encoded(unsigned(n));
+    *out++ = encoded(unsigned(n));
     for (int i = 0; i < n; i += 3) {
         // A short last group is filled with zero bytes: strict decoders refuse other filling.
         const unsigned b1 = bytes[i];
         const unsigned b2 = i + 1 < n ? bytes[i + 1] : 0u;
         const unsigned b3 = i + 2 < n ? bytes[i + 2] : 0u;
-        out += encoded(b1 >> 2);
-        out += encoded(((b1 & 0x03) << 4) | (b2 >> 4));
-        out += encoded(((b2 & 0x0F) << 2) | (b3 >> 6));
-        out += encoded(b3);
+        *out++ = encoded(b1 >> 2);
+        *out++ = encoded(((b1 & 0x03) << 4) | (b2 >> 4));
+        *out++ = encoded(((b2 & 0x0F) << 2) | (b3 >> 6));
+        *out++ = encoded(b3);
     }
-    out += "\r\n";
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
 }
 } // namespace
 
@@ -42,11 +45,14 @@ QByteArray beginLine(const QString& path)
 
 QByteArray dataLines(QByteArrayView data)
 {
-    QByteArray out;
-    out.reserve((data.size() / BytesPerLine + 1) * 63);
+    const qsizetype lines = (data.size() + BytesPerLine - 1) / BytesPerLine;
+    // Length character, four characters a started group of three, CR LF.
+    QByteArray out(lines * 3 + (data.size() + 2) / 3 * 4, Qt::Uninitialized);
+    char* at = out.data();
     const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-    for (qsizetype at = 0; at < data.size(); at += BytesPerLine)
-        appendLine(out, bytes + at, int(qMin<qsizetype>(BytesPerLine, data.size() - at)));
+    for (qsizetype offset = 0; offset < data.size(); offset += BytesPerLine)
+        at = writeLine(at, bytes + offset, int(qMin<qsizetype>(BytesPerLine, data.size() - offset)));
+    out.truncate(at - out.data());
     return out;
 }
 
