@@ -56,6 +56,16 @@ QByteArray dataLines(QByteArrayView data)
     return out;
 }
 
+QByteArray line(QByteArrayView bytes)
+{
+    if (bytes.size() > 63)
+        return {};
+    QByteArray out(1 + (bytes.size() + 2) / 3 * 4 + 2, Qt::Uninitialized);
+    writeLine(out.data(), reinterpret_cast<const unsigned char*>(bytes.data()), int(bytes.size()));
+    out.chop(2);
+    return out;
+}
+
 QByteArray endLines()
 {
     return QByteArrayLiteral("`\r\nend\r\n");

@@ -21,6 +21,8 @@ QByteArray beginLine(const QString& path);
 // nothing remains), each with CR LF. A file goes through in pieces whose sizes are multiples of 45
 // except the last, so no empty data line ever stands before the end.
 QByteArray dataLines(QByteArrayView data);
+// One data line of at most 63 bytes without its line end; empty for more.
+QByteArray line(QByteArrayView bytes);
 // The closing "`" and "end" lines.
 QByteArray endLines();
 } // namespace UUEncode

@@ -1,7 +1,13 @@
 #include "mail/SmtpSession.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +209,36 @@ TEST_F(SmtpSessionTest, AClosedPortFailsAtOnceNamingTheServer)
     EXPECT_EQ(c.result.end, mail::SmtpResult::End::Failed);
     EXPECT_TRUE(c.result.reason.startsWith("Could not connect to 127.0.0.1: ")) << c.result.reason.toStdString();
     EXPECT_LT(c.elapsedMs, 5000);
+}
+
+TEST_F(SmtpSessionTest, AServerThatNeverTakesTheConnectionTimesOutConnecting)
+{
+    // A listening socket whose queue is full leaves further connection requests unanswered.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    QTcpSocket filler;
+    filler.connectToHost("127.0.0.1", ntohs(address.sin_port));
+    ASSERT_TRUE(filler.waitForConnected(5000));
+
+    mail::SmtpRequest r = request();
+    r.port = ntohs(address.sin_port);
+    mail::SmtpSession session;
+    session.setLimits(shortLimits(1500));
+    const Conversation c = converse(session, r);
+    ::close(listener);
+    EXPECT_EQ(c.result.end, mail::SmtpResult::End::Failed);
+    EXPECT_EQ(c.result.reason, "Could not connect to 127.0.0.1 - timed out");
+    EXPECT_EQ(c.statuses,
+              QStringList(
+                  {"Connecting to Mail Server 127.0.0.1... (0)", "Error: Could not connect to 127.0.0.1 - timed out"}));
+    EXPECT_TRUE(c.runStatuses.isEmpty());
 }
 
 TEST_F(SmtpSessionTest, AServerThatStopsReadingTheMessageStallsTheSendingOut)
