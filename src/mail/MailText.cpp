@@ -26,20 +26,15 @@ bool isPlainAscii(const QString& text)
 constexpr qsizetype MaxWordBytes = 45;
 } // namespace
 
-QByteArray encodeSubject(const QString& subject)
+QByteArray encodedWords(const QString& text, const QByteArray& fold)
 {
-    QString text = subject;
-    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (isPlainAscii(text))
-        return text.toLatin1();
-
     QByteArray out;
     QByteArray word;
     auto flush = [&] {
         if (word.isEmpty())
             return;
         if (!out.isEmpty())
-            out += "\r\n ";
+            out += fold;
         out += "=?UTF-8?B?" + word.toBase64() + "?=";
         word.clear();
     };
@@ -54,6 +49,15 @@ QByteArray encodeSubject(const QString& subject)
     }
     flush();
     return out;
+}
+
+QByteArray encodeSubject(const QString& subject)
+{
+    QString text = subject;
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (isPlainAscii(text))
+        return text.toLatin1();
+    return encodedWords(text, "\r\n ");
 }
 
 QStringList signatureLines(const QString& program, const QString& company, const QString& website)

@@ -33,6 +33,9 @@ QStringList signatureLines(const QString& program, const QString& company, const
 // continuation lines.
 QByteArray encodeSubject(const QString& subject);
 
+// UTF-8 "=?UTF-8?B?...?=" words of at most 75 characters, cut between characters and joined by `fold`.
+QByteArray encodedWords(const QString& text, const QByteArray& fold);
+
 // Why an address cannot go into MAIL FROM, RCPT TO or a header: a line break, NUL or an angle
 // bracket would end the command early or smuggle in another one. nullopt when it can.
 std::optional<QString> addressProblem(const QString& role, const QString& address);
