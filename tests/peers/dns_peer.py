@@ -15,6 +15,7 @@ question; each queried name is appended to --log.
   other-sender       two-mx sent from another port
   silent             no reply at all
   base-only          MX 5 mx.example.com for example.com, no answer for anything else
+  localhost          MX 10 localhost
 """
 import argparse
 import socket
@@ -69,6 +70,8 @@ def reply(query, mode):
         # type, class, time and length, and two bytes of preference.
         start = 12 + len(question) + 2 + 10 + 2
         answers = [record(here, 15, mx(10, struct.pack(">H", 0xC000 | start)))]
+    elif mode == "localhost":
+        answers = [record(here, 15, mx(10, encode("localhost")))]
     elif mode == "base-only" and name == "example.com":
         answers = [record(here, 15, mx(5, encode("mx.example.com")))]
     if mode == "wrong-id":

@@ -1,7 +1,8 @@
 """SMTP peer for the mail tests: aiosmtpd's SMTP on 127.0.0.1, port 0, the port printed first.
 
 Each accepted message is written to OUT/message-N.eml (the data as received, dots already
-removed) and OUT/message-N.json (envelope, greeting name, ESMTP or not, login name).
+removed) and OUT/message-N.json (envelope, greeting name, ESMTP or not, login name); each
+connection adds a line to OUT/connections.log.
 
   --user U --password P   AUTH LOGIN accepts this pair; any other gets 535
   --greet554              greets with 554 instead of 220
@@ -66,6 +67,8 @@ def authenticator(server, session, envelope, mechanism, auth_data):
 
 class Peer(SMTP):
     async def _handle_client(self):
+        with open(os.path.join(args.out, "connections.log"), "a") as log:
+            log.write("connection\n")
         if args.greet554:
             await self.push("554 No SMTP service here")
             await self._reader.read()
