@@ -181,7 +181,7 @@ TEST_F(clsSendMailTest, PopBeforeSmtpPassesOnlyWhenThePop3ExchangeFinished)
         mail::clsSendMail mail;
         watch(mail);
         address(mail);
-        mail.setConnectTimeout(1);
+        mail.setConnectTimeout(2);
         mail.setUsePopAuthentication(true);
         mail.setPOP3Host("127.0.0.1");
         mail.setPop3Port(pop.port());
