@@ -32,6 +32,12 @@ QJsonObject SmtpPeerTest::envelope(int n) const
     return QJsonDocument::fromJson(readFile(received.filePath(QStringLiteral("message-%1.json").arg(n)))).object();
 }
 
+QJsonObject SmtpPeerTest::parsedMessage(int n) const
+{
+    return QJsonDocument::fromJson(readFile(received.filePath(QStringLiteral("message-%1.parts.json").arg(n))))
+        .object();
+}
+
 QByteArray SmtpPeerTest::makeFile(const QString& name, qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);

@@ -21,6 +21,9 @@ protected:
     // The data of the n-th accepted message, and its envelope; empty when there is none.
     QByteArray message(int n = 1) const;
     QJsonObject envelope(int n = 1) const;
+    // The n-th message as Python's email package reads it: "headers", "top", "defects" and "parts"
+    // (each with "type", "filename", "content_id", "sha256" and, for text, "text").
+    QJsonObject parsedMessage(int n = 1) const;
     // A file of `size` bytes below the program folder, its bytes given back.
     QByteArray makeFile(const QString& name, qsizetype size);
 

@@ -1,5 +1,6 @@
 #include "mail/clsSendMail.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 
 #include <gtest/gtest.h>
@@ -277,4 +278,40 @@ TEST_F(clsSendMailTest, WritersKeepAndSaveOnlyWhatTheyAccept)
     // Turning persistence off saves nothing, so the stored settings still load.
     checked.setPersistentSettings(false);
     EXPECT_TRUE(mail::clsSendMail().PersistentSettings());
+}
+
+TEST_F(clsSendMailTest, AnHtmlMessageWithAnEmbeddedImageReadsBackWhole)
+{
+    startPeer();
+    const QByteArray logo = makeFile("logo.gif", 3000);
+    const QByteArray report = makeFile("report.pdf", 700);
+    mail::clsSendMail mail;
+    watch(mail);
+    address(mail);
+    mail.setFromDisplayName(QString::fromUtf8("Anna M\xC3\xBCller"));
+    mail.setSubject(QString::fromUtf8("Sicherung \xE2\x80\x93 ") + QString(80, 'x'));
+    mail.setAsHTML(true);
+    mail.setMessage("<p>Logo: <img src=\"" + programFile("logo.gif") + "\"></p>\r\n.dot");
+    mail.setAttachment(programFile("logo.gif") + ";" + programFile("report.pdf"));
+    mail.setPriority(1);
+    mail.send();
+    ASSERT_EQ(outcome.successes, 1) << outcome.failures.join("|").toStdString();
+
+    const QJsonObject read = parsedMessage();
+    EXPECT_EQ(read["defects"].toInt(), 0);
+    EXPECT_EQ(read["top"].toString(), "multipart/related");
+    const QJsonObject headers = read["headers"].toObject();
+    EXPECT_EQ(headers["Subject"].toString(), mail.Subject());
+    EXPECT_EQ(headers["From"].toString(), QString::fromUtf8("Anna M\xC3\xBCller <anna@example.org>"));
+    const QJsonArray parts = read["parts"].toArray();
+    ASSERT_EQ(parts.size(), 3);
+    EXPECT_EQ(parts[0].toObject()["type"].toString(), "text/html");
+    EXPECT_EQ(parts[0].toObject()["text"].toString(), "<p>Logo: <img src=\"cid:logo.gif\"></p>\r\n.dot\r\n");
+    EXPECT_EQ(parts[1].toObject()["content_id"].toString(), "<logo.gif>");
+    EXPECT_EQ(parts[1].toObject()["sha256"].toString(),
+              QCryptographicHash::hash(logo, QCryptographicHash::Sha256).toHex());
+    EXPECT_EQ(parts[2].toObject()["filename"].toString(), "report.pdf");
+    EXPECT_EQ(parts[2].toObject()["type"].toString(), "application/pdf");
+    EXPECT_EQ(parts[2].toObject()["sha256"].toString(),
+              QCryptographicHash::hash(report, QCryptographicHash::Sha256).toHex());
 }

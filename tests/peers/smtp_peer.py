@@ -1,8 +1,9 @@
 """SMTP peer for the mail tests: aiosmtpd's SMTP on 127.0.0.1, port 0, the port printed first.
 
 Each accepted message is written to OUT/message-N.eml (the data as received, dots already
-removed) and OUT/message-N.json (envelope, greeting name, ESMTP or not, login name); each
-connection adds a line to OUT/connections.log.
+removed), OUT/message-N.json (envelope, greeting name, ESMTP or not, login name) and
+OUT/message-N.parts.json (headers and parts as Python's email package reads them, payloads as
+SHA-256 digests); each connection adds a line to OUT/connections.log.
 
   --user U --password P   AUTH LOGIN accepts this pair; any other gets 535
   --greet554              greets with 554 instead of 220
@@ -14,6 +15,9 @@ connection adds a line to OUT/connections.log.
 """
 import argparse
 import asyncio
+import email
+import email.policy
+import hashlib
 import json
 import os
 
@@ -55,7 +59,25 @@ class Handler:
         with open(base + ".json", "w") as f:
             json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
                        "helo": session.host_name, "esmtp": session.extended_smtp, "login": login}, f)
+        with open(base + ".parts.json", "w") as f:
+            json.dump(parsed(envelope.original_content or envelope.content), f)
         return "250 Message accepted for delivery"
+
+
+def parsed(data):
+    """What Python's email package reads: decoded headers, and each leaf part with its payload's digest."""
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    headers = {name: str(message[name]) for name in ("From", "To", "Cc", "Bcc", "Subject", "Date", "Message-ID")
+               if message[name] is not None}
+    parts = []
+    for part in message.walk():
+        if part.is_multipart():
+            continue
+        payload = part.get_payload(decode=True) or b""
+        parts.append({"type": part.get_content_type(), "filename": part.get_filename(),
+                      "content_id": part["Content-ID"], "sha256": hashlib.sha256(payload).hexdigest(),
+                      "text": payload.decode("utf-8", "replace") if part.get_content_maintype() == "text" else None})
+    return {"headers": headers, "top": message.get_content_type(), "defects": len(message.defects), "parts": parts}
 
 
 def authenticator(server, session, envelope, mechanism, auth_data):
