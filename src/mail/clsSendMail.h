@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTcpSocket>
 
+#include "mail/MailChecks.h"
 #include "mail/MimeComposer.h"
 #include "mail/MxLookup.h"
 #include "mail/SmtpReply.h"
@@ -103,7 +104,14 @@ public:
     bool Connect();
     void Disconnect();
     QString GetContentType(const QString& fileName, const QString& strDefault) const;
+    QString GetIPAddress(QString& sHostName) const { return mail::GetIPAddress(sHostName); }
+    QString GetIPHost() const { return mail::GetIPHost(); }
+    bool IsValidEmailAddress(const QString& AddressString) const { return mail::IsValidEmailAddress(AddressString); }
     QString MXQuery(const QString& IPDomain);
+    bool Ping(QString& Address, QString& RoundTripTime, QString& DataSize, bool& DataMatch) const
+    {
+        return mail::Ping(Address, RoundTripTime, DataSize, DataMatch);
+    }
     void send();
     void shutdown() { }
     QString DecodeBase64String(const QString& str2Decode) const;

@@ -1,5 +1,7 @@
 #include "mail/clsSendMail.h"
 
+#include <algorithm>
+
 #include <QCryptographicHash>
 #include <QJsonArray>
 
@@ -14,6 +16,7 @@ namespace
 struct Outcome
 {
     int successes = 0;
+    QList<int> progress;
     QStringList failures;
     QStringList statuses;
     int ends() const { return successes + int(failures.size()); }
@@ -29,6 +32,7 @@ protected:
         QObject::connect(&mail, &mail::clsSendMail::SendFailed,
                          [this](const QString& explanation) { outcome.failures << explanation; });
         QObject::connect(&mail, &mail::clsSendMail::Status, [this](const QString& text) { outcome.statuses << text; });
+        QObject::connect(&mail, &mail::clsSendMail::Progress, [this](int percent) { outcome.progress << percent; });
     }
 
     void address(mail::clsSendMail& mail)
@@ -71,6 +75,9 @@ TEST_F(clsSendMailTest, ASendReachesEveryRecipientWithItsAttachmentsAndNoBccHead
         mail.send();
         ASSERT_EQ(outcome.successes, 1) << outcome.failures.join("|").toStdString();
         EXPECT_TRUE(outcome.failures.isEmpty());
+        ASSERT_FALSE(outcome.progress.isEmpty());
+        EXPECT_EQ(outcome.progress.last(), 100);
+        EXPECT_TRUE(std::is_sorted(outcome.progress.begin(), outcome.progress.end()));
         outcome = Outcome();
 
         const int n = encodeType + 1;
