@@ -258,6 +258,8 @@ void frmMain::buildControls()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     m_statusPanel = new QLabel(StatusBar1);
+    // Server replies and file names land here: never read them as markup.
+    m_statusPanel->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(m_statusPanel, 1);
     setStatusBar(StatusBar1);
 
