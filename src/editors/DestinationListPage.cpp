@@ -121,10 +121,10 @@ DestinationListPage::DestinationListPage(EditorKind host, QWidget* parent)
     connect(cmdRemoveDest, &QPushButton::clicked, this, &DestinationListPage::cmdRemoveDest_Click);
     if (host == EditorKind::Wizard) {
         lvDestinations->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-        tree->beforeLabelEdit = [this] { cmdDestDetails_Click(); };
+        tree->beforeLabelEdit = [this] { lvDestinations_BeforeLabelEdit(); };
     } else {
         lvDestinations->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        connect(lvDestinations, &QTreeWidget::itemDoubleClicked, this, &DestinationListPage::cmdDestDetails_Click);
+        connect(lvDestinations, &QTreeWidget::itemDoubleClicked, this, &DestinationListPage::lvDestinations_DblClick);
     }
     updateKindMenu();
 }
@@ -218,6 +218,16 @@ void DestinationListPage::cmdDestDetails_Click()
 void DestinationListPage::cmdRemoveDest_Click()
 {
     delete selectedRow();
+}
+
+void DestinationListPage::lvDestinations_BeforeLabelEdit()
+{
+    cmdDestDetails_Click();
+}
+
+void DestinationListPage::lvDestinations_DblClick()
+{
+    cmdDestDetails_Click();
 }
 
 int DestinationListPage::GetDestinationType(int row) const

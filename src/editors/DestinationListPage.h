@@ -35,6 +35,10 @@ public:
     void mnuEmailAddress_Click();
     void cmdDestDetails_Click();
     void cmdRemoveDest_Click();
+    // The wizard opens a row's dialog where a label edit would begin, and cancels the edit.
+    void lvDestinations_BeforeLabelEdit();
+    // The properties window opens a row's dialog on a double click.
+    void lvDestinations_DblClick();
 
     // The kind of row `row` (from 1), or of the selected row for -1: 1 folder, 2 FTP, 3 e-mail,
     // 0 for a row of no known kind, -1 when there is no such row.
