@@ -7,8 +7,6 @@
 
 #include "core/DestinationRowTag.h"
 
-class QObject;
-
 namespace core
 {
 

@@ -1,5 +1,7 @@
 #include "editors/frmLanAdd.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -75,7 +77,13 @@ TEST_P(SourceListPageTest, AddsChosenFilesAFolderAndDroppedLocalFiles)
     page->mnuFolder->trigger();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(dropped), QUrl("https://example.org/page.html"), QUrl::fromLocalFile(gone)});
-    page->tvBackupList_OLEDragDrop(&data);
+    // Dropped onto the tree as the desktop drops it.
+    const QPoint onList = page->tvBackupList->viewport()->rect().center();
+    QDragEnterEvent enter(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(page->tvBackupList->viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(page->tvBackupList->viewport(), &drop);
 
     EXPECT_TRUE(prompt.shown.empty());
     ASSERT_EQ(nodeTexts(), (QStringList {a, b, c, folder, dropped, gone}));
