@@ -180,6 +180,12 @@ TEST_P(SourceListPageTest, YieldsMasksWithSemicolonsBetweenThemAndTheSwitch)
     EXPECT_EQ(page->excludeMasks(), "");
     EXPECT_TRUE(page->includeSubfolders());
     EXPECT_FALSE(page->chkToFolders->isVisible());
+    // Entering a mask box, even by a click, selects its whole text to be typed over.
+    QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(page->txtIncludeMasks, &focus);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page->txtIncludeMasks->selectedText(), "*.*");
+
     page->txtExcludeMasks->setText("*.bak, *.old;*.tmp");
     page->txtIncludeMasks->setText("*.doc");
     page->chkToFolders->setChecked(false);
