@@ -41,10 +41,10 @@ TEST_F(FtpScreenshotTest, TheFtpWindowsLookLikeRealWindows)
     dialog->show();
     EXPECT_FALSE(test::saveScreenshot(dialog, "ftp_destination_dialog").isEmpty());
 
+    dialog->txtFTPFolder->setText("/");
     core::state().FTPBrowseRequested = true;
     ftp::frmFTPBrowse* browser = Form<ftp::frmFTPBrowse>::load();
     ASSERT_NE(browser, nullptr);
-    dialog->txtFTPFolder->setText("/");
     browser->show();
     ASSERT_TRUE(
         platform::waitWhile([browser] { return browser->Timer1->isActive() || browser->session()->Busy(); }, 15000));
