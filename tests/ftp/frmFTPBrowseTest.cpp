@@ -304,3 +304,41 @@ TEST_F(frmFTPBrowseTest, ClosingWhileTheServerIsSilentEndsTheWaitAndTheSession)
     // Without the dialog's request the browser does not stay.
     EXPECT_EQ(Form<frmFTPBrowse>::load(), nullptr);
 }
+
+TEST_F(frmFTPBrowseTest, BrowseFromTheDialogOpensTheBrowserModallyWithItsValues)
+{
+    frmAddFTP* destination = Form<frmAddFTP>::load();
+    destination->txtFTPHost->setText("127.0.0.1");
+    destination->txtFTPPort->setText(QString::number(peer.port()));
+    destination->txtFTPUsername->setText(test::FtpPeer::user());
+    destination->txtFTPPassword->setText(test::FtpPeer::password());
+    destination->txtFTPFolder->setText("backup");
+    destination->show();
+    QTimer::singleShot(0, [] {
+        frmFTPBrowse* browser = Form<frmFTPBrowse>::loaded();
+        ASSERT_NE(browser, nullptr);
+        EXPECT_TRUE(browser->isVisible());
+        EXPECT_TRUE(core::state().FTPBrowseRequested);
+        settle(browser);
+        browser->ListView1->setCurrentItem(row(browser, "daily"));
+        browser->cmdSelect->click();
+    });
+    destination->cmdBrowse->click();
+    EXPECT_EQ(destination->txtFTPFolder->text(), "/backup/daily");
+    EXPECT_EQ(Form<frmFTPBrowse>::loaded(), nullptr);
+    EXPECT_FALSE(core::state().FTPBrowseRequested);
+
+    // Without a user name the login is anonymous: the dialog's password stays in the dialog.
+    destination->txtFTPUsername->clear();
+    destination->txtFTPPassword->setText("not for anonymous");
+    QTimer::singleShot(0, [] {
+        frmFTPBrowse* browser = Form<frmFTPBrowse>::loaded();
+        ASSERT_NE(browser, nullptr);
+        settle(browser);
+        EXPECT_EQ(browser->session()->Username(), "anonymous");
+        EXPECT_EQ(browser->session()->Password(), ftp::clsFtpClient::anonymousPassword());
+        browser->cmdCancel->click();
+    });
+    destination->cmdBrowse->click();
+    EXPECT_EQ(destination->txtFTPFolder->text(), "/backup/daily");
+}
