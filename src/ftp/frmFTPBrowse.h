@@ -77,7 +77,7 @@ private:
     void setNote(const QString& note);
     // The session's reason for its last failure, in the server's words where it gave some.
     QString failureReason() const;
-    // Shows a failure in the status line and, when `ask` is set, in a message.
+    // Shows a failure in the status line and, with `inMessage`, in a message box too.
     void showFailure(const QString& text, bool inMessage);
     void setHourglass(bool on);
     void closeSession();
