@@ -15,7 +15,9 @@
 #include "core/MainWindowServices.h"
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
+#include "editors/DestinationDialogs.h"
 #include "editors/frmLanAdd.h"
+#include "ftp/frmAddFTP.h"
 
 using editors::EditorKind;
 using editors::frmLanAdd;
@@ -337,6 +339,46 @@ TEST_P(DestinationListPageTest, RefusesAThirtyFirstDestination)
                          dialog->cmdOK->click();
                      });
     EXPECT_EQ(page->lvDestinations->topLevelItem(29)->text(1), "/mnt/last");
+}
+
+TEST_P(DestinationListPageTest, TheFtpDialogAddsAndEditsRowsOfThePage)
+{
+    editors::registerDestinationDialogs();
+    page->cmdAddNewDest->click();
+    EXPECT_TRUE(page->mnuFTPLocation->isEnabled());
+    page->mnuDestinationKind->hide();
+
+    whenShown([] {
+        ftp::frmAddFTP* dialog = Form<ftp::frmAddFTP>::loaded();
+        ASSERT_NE(dialog, nullptr);
+        dialog->txtFTPHost->setText("ftp.example.org");
+        dialog->txtFTPUsername->setText("anna");
+        dialog->txtFTPPassword->setText("pw");
+        dialog->txtFTPFolder->setText("/sets");
+        dialog->chkFTPPassive->setChecked(true);
+        dialog->cmdOK->click();
+    });
+    chooseKind(page->mnuFTPLocation);
+    addFolder("/mnt/b");
+    EXPECT_EQ(rowTexts(), (QStringList {"FTP | ftp.example.org", "LAN/Local Folder | /mnt/b"}));
+
+    select(0);
+    whenShown([] {
+        ftp::frmAddFTP* dialog = Form<ftp::frmAddFTP>::loaded();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(dialog->chkNew->isChecked());
+        EXPECT_EQ(dialog->txtFTPPassword->text(), "pw");
+        dialog->txtFTPHost->setText("edited.example.org");
+        dialog->cmdOK->click();
+    });
+    openDetails();
+    EXPECT_EQ(rowTexts(), (QStringList {"FTP | edited.example.org", "LAN/Local Folder | /mnt/b"}));
+    core::BackupSetInfo stored;
+    page->storeDestinations(stored);
+    EXPECT_EQ(stored.Dest[1].FTPHost, "edited.example.org");
+    EXPECT_EQ(stored.Dest[1].FTPPass, "pw");
+    EXPECT_EQ(stored.Dest[1].FTPFolder, "/sets");
+    EXPECT_TRUE(stored.Dest[1].FTPPassive);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothEditors, DestinationListPageTest,
