@@ -12,9 +12,9 @@
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "core/TimestampFormat.h"
 #include "crypto/BackupFileCipher.h"
 #include "engine/FileCollection.h"
-#include "engine/TimestampFormat.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
@@ -148,7 +148,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
     if (set.UseTimeStamp) {
         core::LogEvent(QStringLiteral("Getting Timestamp Information"));
         QString reason;
-        const std::optional<QString> name = timestampFolderName(set, platform::clock().now(), &reason);
+        const std::optional<QString> name = core::timestampFolderName(set, platform::clock().now(), &reason);
         if (!name) {
             failWith(reason);
             return cancelled(set, recorder);

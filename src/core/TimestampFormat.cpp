@@ -1,9 +1,9 @@
-#include "engine/TimestampFormat.h"
+#include "core/TimestampFormat.h"
 
 #include <QLocale>
 #include <QStringList>
 
-namespace engine
+namespace core
 {
 namespace
 {
@@ -73,7 +73,7 @@ QString formatTimestamp(const QDateTime& when, const QString& pattern)
     return text;
 }
 
-std::optional<QString> timestampFolderName(const core::BackupSetInfo& set, const QDateTime& now, QString* reason)
+std::optional<QString> timestampFolderName(const BackupSetInfo& set, const QDateTime& now, QString* reason)
 {
     QString stamp;
     switch (set.Accurancy) {
@@ -103,4 +103,4 @@ std::optional<QString> timestampFolderName(const core::BackupSetInfo& set, const
     return name;
 }
 
-} // namespace engine
+} // namespace core
