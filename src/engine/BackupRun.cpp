@@ -72,17 +72,6 @@ void reloadTheSet()
 }
 } // namespace
 
-std::optional<QString> archiveNameError(const QString& name)
-{
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("The set names no file for its archive.");
-    if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("The archive name \"%1\" is not a plain file name: it must not hold \"/\" or be "
-                              "\"..\".")
-            .arg(name);
-    return std::nullopt;
-}
-
 void BackupRun::setStatus(const QString& text)
 {
     if (showStatus)
@@ -215,7 +204,7 @@ RunResult BackupRun::cancelled(core::BackupSetInfo& set, RunRecorder& recorder)
 
 bool BackupRun::buildArchive(const core::BackupSetInfo& set)
 {
-    if (const std::optional<QString> error = archiveNameError(set.ZIPName)) {
+    if (const std::optional<QString> error = core::archiveNameError(set.ZIPName)) {
         failWith(*error);
         return false;
     }

@@ -81,3 +81,16 @@ TEST(TimestampFolder, RefusesANameThatLeavesTheDestination)
     EXPECT_TRUE(reason.contains("../../2026 Docs"));
 }
 } // namespace
+
+namespace
+{
+TEST(TimestampFolder, TheStampAloneIsTheFolderNameWithoutTheSetName)
+{
+    const QDateTime when(QDate(2024, 3, 5), QTime(8, 5, 30));
+    EXPECT_EQ(core::timestampText(3, "mmmm dd, yyyy# (hh.mm)", when), "March 05, 2024 (08.05)");
+    EXPECT_EQ(core::timestampText(2, "-yyyy_mm_dd-#-hh-", when), "-2024_03_05--08-");
+    // Month and day stamps take the whole pattern; "#" is then an ordinary character.
+    EXPECT_EQ(core::timestampText(1, "dd#mm", when), "05#03");
+    EXPECT_EQ(core::timestampText(7, "dd", when), "");
+}
+} // namespace
