@@ -14,6 +14,7 @@
 
 #include "localisation/Languages.h"
 #include "localisation/WindowCaptions.h"
+#include "platform/Clock.h"
 #include "platform/DateText.h"
 
 namespace editors
@@ -73,6 +74,7 @@ SchedulePage::SchedulePage(EditorKind kind, QWidget* parent)
     dtDate->setObjectName(QStringLiteral("dtDate"));
     dtDate->setCalendarPopup(true);
     dtDate->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    dtDate->setDate(platform::clock().now().date());
     dtDate->setEnabled(false);
     dtTime = new QTimeEdit(this);
     dtTime->setObjectName(QStringLiteral("dtTime"));
