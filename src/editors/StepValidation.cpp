@@ -4,11 +4,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include "core/BackupSet.h"
 #include "core/ProgramState.h"
 #include "editors/CompressionPage.h"
+#include "editors/DestinationListPage.h"
+#include "editors/SourceListPage.h"
 #include "localisation/Languages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
@@ -26,6 +29,8 @@ struct StepMessage
     const char* key;
     const char* english;
 };
+constexpr StepMessage NoSources {"MSG_SPECIFY_FILES", "Please specify the files to be processed."};
+constexpr StepMessage NoDestinations {"MSG_DESTINATIONS_NOT_DEFINED", "Please add at least one destination."};
 constexpr StepMessage NoArchiveName {"MSG_INVALID_ZIP_FILE", "Please specify compressed archive name."};
 constexpr StepMessage PasswordMismatch {"MSG_INVALID_PASSWORD", "Password and confirmation do not match."};
 constexpr StepMessage NoPassword {"MSG_ENTER_PASSWORD", "Please enter your password."};
@@ -69,6 +74,23 @@ bool checkName(QWidget* host, EditorKind kind)
     return false;
 }
 
+// Any listed node will do, checked or not.
+bool checkSources(QWidget* host, EditorKind kind)
+{
+    const auto* page = host->findChild<SourceListPage*>();
+    if (!page)
+        return false;
+    return page->tvBackupList->topLevelItemCount() > 0 || refuse(host, kind, NoSources);
+}
+
+bool checkDestinations(QWidget* host, EditorKind kind)
+{
+    const auto* page = host->findChild<DestinationListPage*>();
+    if (!page)
+        return false;
+    return page->lvDestinations->topLevelItemCount() > 0 || refuse(host, kind, NoDestinations);
+}
+
 // The archive name is needed in every mode; protection needs a password typed twice. Names and
 // passwords that the run could not write or record are refused here rather than at the run.
 bool checkCompression(QWidget* host, EditorKind kind)
@@ -102,6 +124,10 @@ bool ValidateStep(QWidget* host, EditorKind kind)
     const QString step = lblStep->text();
     if (step == QLatin1String("1"))
         return checkName(host, kind);
+    if (step == QLatin1String("2"))
+        return checkSources(host, kind);
+    if (step == QLatin1String("3"))
+        return checkDestinations(host, kind);
     if (step == QLatin1String("5"))
         return checkCompression(host, kind);
     return step == QLatin1String("4") || step == QLatin1String("6") || step == QLatin1String("7");

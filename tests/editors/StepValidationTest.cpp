@@ -3,11 +3,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include "OptionPagesHost.h"
+#include "core/DestinationRowTag.h"
 #include "core/ProgramState.h"
+#include "editors/DestinationListPage.h"
+#include "editors/SourceListPage.h"
 
 using editors::EditorKind;
 
@@ -42,17 +46,52 @@ protected:
 };
 } // namespace
 
-TEST_F(StepValidationTest, PagesWithoutChecksPassAndUnknownPagesFailSilently)
+TEST_F(StepValidationTest, ListPagesNeedAnEntryOthersPassAndUnknownPagesFailSilently)
 {
+    const QString noSources = "Please specify the files to be processed.";
+    const QString noDestinations = "Please add at least one destination.";
+    struct Case
+    {
+        QString step;
+        int sources;
+        int destinations;
+        bool passes;
+        QString message;
+    };
+    const Case cases[] = {
+        {"2", 0, 1, false, noSources},
+        {"2", 1, 0, true, ""}, // the one node is unchecked
+        {"3", 1, 0, false, noDestinations},
+        {"3", 0, 1, true, ""},
+        {"4", 0, 0, true, ""},
+        {"6", 0, 0, true, ""},
+        {"7", 0, 0, true, ""},
+        {"", 1, 1, false, ""},
+        {"8", 1, 1, false, ""},
+        {"05", 1, 1, false, ""},
+    };
     for (const EditorKind kind : {EditorKind::Wizard, EditorKind::Properties}) {
-        auto* host = test::OptionPagesHost::open(kind);
-        const std::pair<QString, bool> steps[]
-            = {{"4", true}, {"6", true}, {"7", true}, {"", false}, {"8", false}, {"05", false}};
-        for (const auto& [step, passes] : steps) {
-            host->lblStep->setText(step);
-            EXPECT_EQ(check(host), std::make_pair(passes, QString())) << qPrintable(step);
+        for (const Case& c : cases) {
+            auto* host = test::OptionPagesHost::open(kind);
+            auto* sources = new editors::SourceListPage;
+            auto* destinations = new editors::DestinationListPage(kind);
+            host->tabs->addTab(sources, "Sources");
+            host->tabs->addTab(destinations, "Destinations");
+            if (c.sources) {
+                ASSERT_TRUE(sources->StickIconOntoListView("/home/user/Documents"));
+                sources->tvBackupList->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+            }
+            if (c.destinations) {
+                ASSERT_TRUE(destinations->addDestination(core::folderRow("/media/backup")));
+            }
+            host->lblStep->setText(c.step);
+            EXPECT_EQ(check(host), std::make_pair(c.passes, c.message)) << qPrintable(c.step);
+            EXPECT_EQ(host->lblStep->text(), c.step);
+            EXPECT_EQ(sources->tvBackupList->topLevelItemCount(), c.sources);
+            EXPECT_EQ(destinations->lvDestinations->topLevelItemCount(), c.destinations);
         }
         // The properties window never shows its first page.
+        auto* host = test::OptionPagesHost::open(kind);
         host->lblStep->setText("1");
         host->txtItemName->setText("Fine name");
         EXPECT_EQ(check(host), std::make_pair(kind == EditorKind::Wizard, QString()));
