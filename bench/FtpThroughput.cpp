@@ -20,64 +20,21 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "BenchSample.h"
+
 #include "ftp/clsFtpClient.h"
 #include "platform/EventLoop.h"
 
 namespace
 {
 
+using bench::peakKiB;
+using bench::sameFiles;
+using bench::timed;
+using bench::writeSample;
+
 const QString kUser = QStringLiteral("bench");
 const QString kPassword = QStringLiteral("bench");
-
-long peakKiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-bool writeSample(const QString& path, qint64 mib)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    quint64 state = 88172645463325252ull;
-    for (qint64 i = 0; i < mib; ++i) {
-        for (qsizetype j = 0; j < chunk.size(); j += 8) {
-            state ^= state << 13;
-            state ^= state >> 7;
-            state ^= state << 17;
-            std::memcpy(chunk.data() + j, &state, 8);
-        }
-        if (file.write(chunk) != chunk.size())
-            return false;
-    }
-    return true;
-}
-
-bool sameFiles(const QString& a, const QString& b)
-{
-    QFile first(a);
-    QFile second(b);
-    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) || first.size() != second.size())
-        return false;
-    while (!first.atEnd()) {
-        if (first.read(1 << 20) != second.read(1 << 20))
-            return false;
-    }
-    return true;
-}
-
-template <typename Work>
-double timed(Work work)
-{
-    sync();
-    QElapsedTimer timer;
-    timer.start();
-    const bool ok = work();
-    return ok ? timer.nsecsElapsed() / 1e9 : -1.0;
-}
 
 // The peer serving `root`, started like the tests start it.
 struct Peer

@@ -19,6 +19,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "BenchSample.h"
+
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "mail/MailSender.h"
@@ -27,6 +29,9 @@
 
 namespace
 {
+
+using bench::peakKiB;
+using bench::writeSample;
 
 // Answers every command with the code it needs and throws the message away.
 const char* SinkScript = R"(
@@ -67,33 +72,6 @@ while True:
         pass  # the client closes right after QUIT
     conn.close()
 )";
-
-long peakKiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-bool writeSample(const QString& path, qint64 mib)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    quint64 state = 88172645463325252ull;
-    for (qint64 i = 0; i < mib; ++i) {
-        for (qsizetype j = 0; j < chunk.size(); j += 8) {
-            state ^= state << 13;
-            state ^= state >> 7;
-            state ^= state << 17;
-            std::memcpy(chunk.data() + j, &state, 8);
-        }
-        if (file.write(chunk) != chunk.size())
-            return false;
-    }
-    return true;
-}
 
 // Seconds taken by one run's mail of the file, or a negative value when it was not sent.
 double mailOnce(const QString& path)
