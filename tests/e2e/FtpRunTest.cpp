@@ -301,6 +301,25 @@ TEST_F(FtpRunTest, AServerThatCannotBeUsedFailsTheDestinationWithItsReason)
     }
 }
 
+TEST_F(FtpRunTest, AFileThatCannotBeSentIsListedAndTheNextIsSent)
+{
+    ASSERT_TRUE(startServer());
+    // A file where the run must make a folder: the one file below it cannot arrive.
+    const QString sub = source + "/Docs/sub";
+    ASSERT_TRUE(test::writeFile(remote() + "/" + entryOf(sub), "in the way"));
+    makeFtpSet(0, false, peer.port());
+
+    runAndClose();
+
+    EXPECT_EQ(saved("Status"), "Success");
+    for (const QString& file : listed) {
+        if (!file.startsWith(sub))
+            EXPECT_EQ(test::readFile(remote() + "/" + entryOf(file)), contents.value(file)) << file.toStdString();
+    }
+    EXPECT_TRUE(finalStatus.contains("File: " + sub + "/b b.txt")) << finalStatus.toStdString();
+    EXPECT_EQ(savedSection("VERSIONS").size(), 1);
+}
+
 TEST_F(FtpRunTest, CancelDuringAConnectStopsWithoutTryingAgain)
 {
     SilentServer silent;
