@@ -9,7 +9,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libzip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    unzip zip python3 python3-pyftpdlib python3-aiosmtpd
+    unzip zip sharutils python3 python3-pyftpdlib python3-aiosmtpd
 )
 
 install_missing() {

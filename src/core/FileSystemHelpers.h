@@ -41,6 +41,13 @@ std::optional<QString> GetFileDateModified(const QString& path);
 QString WinTmpDir();
 // Removes the work folder with its contents; the next WinTmpDir() makes a fresh one.
 bool ReleaseWorkFolder();
+// The mkdtemp pattern of a work folder of this process below tmp/: "<prefix><process id>-XXXXXX",
+// so that a later start can tell whether the process that made it still runs.
+QString workFolderPattern(const QString& prefix);
+// Removes what processes that no longer run left in the program folder: their work folders below
+// tmp/ ("work-<pid>-...", "restore-<pid>-...", which may hold plain copies of protected files) and
+// the set store's temporary files below data/ ("<file>.XXXXXX"). Called at start-up.
+void removeAbandonedWorkFiles();
 
 // The local date value of a UTC file time (100-nanosecond steps since 1 January 1601); the zero date
 // for a time that cannot be converted (reported through ErrorIn).

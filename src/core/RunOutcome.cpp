@@ -125,7 +125,7 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
     const QString text = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added);
     if (!added) {
         const QString reason = QStringLiteral("The version line could not be added: the set document has no "
-                                              "VERSIONS section.");
+                                              "whole VERSIONS section.");
         reportFailure(QStringLiteral("modGeneral.ReplaceProjectValues(sStatus)"), {sStatus}, err::InvalidArgument,
                       reason);
         return StoreResult::failed(reason);

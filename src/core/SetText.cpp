@@ -249,28 +249,16 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
         }
     }
 
-    const QString opening = QStringLiteral("<VERSIONS>");
-    QString result;
-    qsizetype copied = 0;
-    bool inserted = false;
-    forEachLine(text, 0, [&](const Line& line) {
-        if (!isTagLine(text, line, opening))
-            return true;
-        result += QStringView(text).mid(copied, line.next - copied);
-        if (!line.terminated)
-            result += CrLf;
-        result += version + CrLf;
-        copied = line.next;
-        inserted = true;
-        return true;
-    });
-    if (!inserted) {
+    // The reader lists only the lines of a whole section: a version put anywhere else could never
+    // be chosen to restore.
+    const std::optional<Section> section = findSection(text, QStringLiteral("VERSIONS"));
+    if (!section) {
         reportFailure(location, {sText, sVersion, arrVersions}, err::InvalidArgument,
-                      QStringLiteral("The set document has no VERSIONS section."));
+                      QStringLiteral("The set document has no whole VERSIONS section."));
         setOk(ok, false);
         return sText;
     }
-    result += QStringView(text).mid(copied);
+    const QString result = text.left(section->bodyStart) + version + CrLf + text.mid(section->bodyStart);
     setOk(ok, true);
     return result;
 }
@@ -345,6 +333,11 @@ QStringList sectionLines(const QString& text, const QString& section)
         return true;
     });
     return lines;
+}
+
+bool hasSection(const QString& text, const QString& section)
+{
+    return findSection(text, section).has_value();
 }
 
 QString fileLine(const QString& path, double date, double size)

@@ -25,7 +25,8 @@ QString ReplaceValue(const QString& sText, const QString& sTag, const QString& s
 // TAB-separated. A path that is not listed leaves the text as it is.
 QString ReplaceFileValue(const QString& sText, const QString& sFile, double lDate, double lSize, bool* ok = nullptr);
 
-// Puts `sVersion` at the head of the VERSIONS section. A listed line that names the same archive at
+// Puts `sVersion` at the head of the VERSIONS section; a document without a whole one (its opening
+// and closing tag lines) is refused. A listed line that names the same archive at
 // the same place is removed first: for folder versions the same folder and archive path, for FTP
 // versions the same host, port, remote folder and remote path.
 QString AddVersion(const QString& sText, const QString& sVersion, const QStringList& arrVersions, bool* ok = nullptr);
@@ -41,6 +42,9 @@ QString ReadVersionsBlock(const QString& path);
 // The lines of a section ("FILES", "VERSIONS"): those between its tag line and its closing tag
 // line. Empty when the document has no such section.
 QStringList sectionLines(const QString& text, const QString& section);
+
+// Whether the document holds the section whole: its tag line and, after it, its closing tag line.
+bool hasSection(const QString& text, const QString& section);
 
 // Rewrites the FILES section in one pass: `rewrite` gets the path of each line (the text before its
 // first TAB) and returns the new line, or nothing to keep the line as it is.

@@ -2,14 +2,19 @@
 
 #include <QDialog>
 
-class QLabel;
+#include "controls/cVBALSysImageList.h"
+#include "platform/ShellFolders.h"
+
+class QLineEdit;
 class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace editors
 {
 
-// A folder-tree picker that only the localisation template writer loads. In this form it only opens
-// and closes.
+// A tree of the computer's folders, opened level by level, from which the user hands one folder to
+// the source list of the editor named in CalledBy. Files show but cannot be chosen.
 class frmFilesAndDirectories : public QDialog
 {
     Q_OBJECT
@@ -18,9 +23,28 @@ public:
     frmFilesAndDirectories();
 
     void Form_Load();
+    // Fills a folder node the first time it is opened.
+    void tvwDirs_Expand(QTreeWidgetItem* Node);
+    void tvwDirs_SelectedNodeChanged();
+    void cmdSelectFolder_Click();
     void cmdCancel_Click();
 
+    // The node's key and its mark (0 a folder or drive, 1 anything else), as the tree keeps them.
+    static QString nodeKey(const QTreeWidgetItem* node);
+    static int nodeMark(const QTreeWidgetItem* node);
+
+    QTreeWidget* tvwDirs = nullptr;
+    QPushButton* cmdSelectFolder = nullptr;
     QPushButton* cmdCancel = nullptr;
+    // The window that gets the folder: "frmSettings" or "frmWizard".
+    QLineEdit* CalledBy = nullptr;
+
+private:
+    void addNode(QTreeWidgetItem* parent, const platform::ShellItem& item);
+
+    controls::cVBALSysImageList m_icons;
+    qint32 m_nodeCounter = 0;
+    QString m_chosenPath;
 };
 
 } // namespace editors

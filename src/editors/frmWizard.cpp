@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editors/DestinationDialogs.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
 
@@ -27,6 +28,7 @@ frmWizard::frmWizard()
 void frmWizard::Form_Load()
 {
     localisation::translateAndSkin(this);
+    registerDestinationDialogs();
 }
 
 void frmWizard::cmdCancel_Click()

@@ -151,6 +151,12 @@ std::optional<QString> FolderDelivery::mirrorFolder(const QString& path, const Q
     return folder;
 }
 
+platform::CopyResult FolderDelivery::copy(const QString& source, const QString& target)
+{
+    const auto stopCheck = [] { return stopRequested(); };
+    return copyFile ? copyFile(source, target, stopCheck) : platform::copyFileReplacing(source, target, stopCheck);
+}
+
 FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
                                              const QString& archivePath)
 {
@@ -228,7 +234,6 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
 
     FolderDeliveryResult result;
     qint64 listed = 0;
-    const auto stopCheck = [] { return stopRequested(); };
     while (!list.atEnd()) {
         if (stopRequested())
             return stopped();
@@ -267,15 +272,25 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
         setStatus(QStringLiteral("[Moving files to the backup location] ") + CrLf + prepared.path);
         platform::doEvents();
         core::LogEvent(QStringLiteral("Backing Up: ") + prepared.path + QStringLiteral(" > ") + target);
-        const platform::CopyResult copy = platform::copyFileReplacing(prepared.path, target, stopCheck);
-        if (copy.status == platform::CopyStatus::Ok) {
-            result.deliveredBytes += copy.bytes;
+        const platform::CopyResult copied = copy(prepared.path, target);
+        if (copied.status == platform::CopyStatus::Ok) {
+            result.deliveredBytes += copied.bytes;
             ++result.deliveredFiles;
-        } else if (copy.status == platform::CopyStatus::Failed) {
-            addFailedCopy(result, prepared.path, *targetFolder, source, copy.error);
+        } else if (copied.status == platform::CopyStatus::Failed) {
+            // Every later file would fail the same way: the version would be incomplete.
+            if (platform::isLostDestinationError(copied.targetError) || !isFolder(root)) {
+                FolderDeliveryResult lost
+                    = failed(QStringLiteral("The destination %1 takes no more files: %2").arg(root, copied.error));
+                lost.copyErrors = result.copyErrors;
+                lost.failedFiles = result.failedFiles;
+                core::LogEvent(lost.reason);
+                removeWorkFiles(prepared);
+                return lost;
+            }
+            addFailedCopy(result, prepared.path, *targetFolder, source, copied.error);
         }
         removeWorkFiles(prepared);
-        if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+        if (copied.status == platform::CopyStatus::Stopped || stopRequested())
             return stopped();
         platform::doEvents();
     }
@@ -305,14 +320,14 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
     platform::doEvents();
     core::LogEvent(QStringLiteral("Backing Up: ") + archivePath + QStringLiteral(" > ") + folder + QStringLiteral(" / ")
                    + timestampFolder + QStringLiteral(" / ") + name);
-    const platform::CopyResult copy = platform::copyFileReplacing(archivePath, target, [] { return stopRequested(); });
-    if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+    const platform::CopyResult copied = copy(archivePath, target);
+    if (copied.status == platform::CopyStatus::Stopped || stopRequested())
         return stopped();
-    if (copy.status == platform::CopyStatus::Failed)
-        return failed(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copy.error));
+    if (copied.status == platform::CopyStatus::Failed)
+        return failed(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.error));
 
     FolderDeliveryResult result;
-    result.deliveredBytes = copy.bytes;
+    result.deliveredBytes = copied.bytes;
     result.deliveredFiles = 1;
     return result;
 }

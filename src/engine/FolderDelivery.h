@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "core/BackupSet.h"
+#include "platform/FileCopy.h"
 
 namespace engine
 {
@@ -65,7 +66,8 @@ struct FolderDeliveryResult
 // Delivers one run of a set to one of its folder destinations: each listed file mirrored below the
 // destination folder (or its time-stamp folder), or the single archive into it. Every file is
 // copied under a temporary name and takes its place only when complete, with its modification
-// time kept, so a failed copy leaves the previous version whole.
+// time kept, so a failed copy leaves the previous version whole. A file that cannot be read is a
+// copy error; a destination that fills up, turns read-only or goes away fails the delivery at once.
 class FolderDelivery
 {
 public:
@@ -82,12 +84,17 @@ public:
     // Packs and protects one source file as the set asks (Compression 2, ProtectData 1). Sets that
     // ask for neither send their files as they are and need none; the others are refused without it.
     std::function<PreparedFile(const QString& source)> prepareFile;
+    // Copies one file to the destination; platform::copyFileReplacing when not set.
+    std::function<platform::CopyResult(const QString& source, const QString& target,
+                                       const std::function<bool()>& stopRequested)>
+        copyFile;
 
 private:
     FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set, const QString& root);
     FolderDeliveryResult deliverArchive(const QString& folder, const QString& timestampFolder, const QString& root,
                                         const QString& archivePath);
     std::optional<QString> mirrorFolder(const QString& path, const QString& root);
+    platform::CopyResult copy(const QString& source, const QString& target);
     void setStatus(const QString& text);
 
     // Folders made during this delivery, so that each is created once.

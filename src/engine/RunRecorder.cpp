@@ -1,6 +1,9 @@
 #include "engine/RunRecorder.h"
 
+#include <QFile>
+
 #include "core/ProgramState.h"
+#include "core/ProjectTextCoding.h"
 #include "core/RunLog.h"
 #include "core/RunOutcome.h"
 #include "core/SetDocument.h"
@@ -55,6 +58,33 @@ QString destinationText(int type, Situation situation)
     return {};
 }
 
+enum class Reread
+{
+    Read,
+    Deleted,
+    // Gone unreadable, or no longer a set document.
+    Damaged,
+};
+
+// The set's document as it stands now: it may have been edited while the set ran.
+Reread rereadDocument(const QString& setName, QString& text)
+{
+    QFile file(core::setDocumentPath(setName));
+    if (!file.exists())
+        return Reread::Deleted;
+    if (!file.open(QIODevice::ReadOnly))
+        return Reread::Damaged;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Reread::Damaged;
+    text = core::DecodeProjectText(QString::fromUtf8(bytes));
+    for (const QString& section : {QStringLiteral("STATS"), QStringLiteral("SCHEDULER")}) {
+        if (!core::hasSection(text, section))
+            return Reread::Damaged;
+    }
+    return Reread::Read;
+}
+
 QString destinationTag(int destination)
 {
     return QStringLiteral("(Destination") + QString::number(destination);
@@ -82,26 +112,48 @@ int RunRecorder::typeOf(int destination) const
     return m_set.Dest.at(destination).Type;
 }
 
-QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool delivered)
+QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool delivered, bool rotated)
 {
+    QString text;
+    switch (rereadDocument(m_set.ItemName, text)) {
+    case Reread::Deleted:
+        core::LogEvent(QStringLiteral("The set \"%1\" was deleted while it ran; its outcome is not recorded: %2")
+                           .arg(m_set.ItemName, status));
+        return {};
+    case Reread::Damaged:
+        // Saving over it keeps the damaged text in the .bak file.
+        core::LogEvent(QStringLiteral("The document of the set \"%1\" can no longer be read; the outcome is "
+                                      "recorded in the copy the run started with.")
+                           .arg(m_set.ItemName));
+        text = m_setText;
+        break;
+    case Reread::Read:
+        // Only the run's own values go in: whatever was edited meanwhile stays.
+        if (rotated)
+            text = core::ReplaceValue(text, QStringLiteral("CurrentDestination"),
+                                      QString::number(m_set.CurrentDestination));
+        break;
+    }
+
     QString unrecorded;
     const QString duration = durationText(m_start, platform::clock().now());
     // A delivery that arrived keeps its version on record even when the status tells of an earlier
     // failure of the same run.
     const QString recordedAs = delivered ? QStringLiteral("Success") : status;
     if (const core::StoreResult recorded
-        = core::ReplaceProjectValues(m_set, m_setText, recordedAs, duration, deliveredBytes);
+        = core::ReplaceProjectValues(m_set, text, recordedAs, duration, deliveredBytes);
         !recorded) {
         unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason;
         core::LogEvent(unrecorded);
     }
     if (recordedAs != status)
-        m_setText = core::ReplaceValue(m_setText, QStringLiteral("Status"), status);
+        text = core::ReplaceValue(text, QStringLiteral("Status"), status);
     // The row is refreshed from the saved document, so the save comes first.
-    if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, m_setText); !saved) {
+    if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, text); !saved) {
         unrecorded = QStringLiteral("The set could not be saved: ") + saved.reason;
         core::LogEvent(unrecorded);
     }
+    m_setText = text;
     core::RefreshBackupSetRow(m_set, status, duration);
     return unrecorded;
 }
@@ -124,7 +176,7 @@ bool RunRecorder::beginRun()
         core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
         m_overallOK = false;
         m_failures << reason;
-        record(QStringLiteral("FAILURE ") + reason, 0, false);
+        record(QStringLiteral("FAILURE ") + reason, 0, false, false);
         return false;
     }
     if (m_set.RotationType == 2 || m_set.CurrentDestination < 1 || m_set.CurrentDestination > m_set.DestCount)
@@ -214,7 +266,7 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
                 + withSummary(d, (destinationTag(d) + destinationText(type, Situation::EarlierSuccess)).trimmed());
         // A delivery whose version is not on record cannot be found to restore: the run has not
         // succeeded.
-        if (const QString unrecorded = record(status, deliveredBytes, true); !unrecorded.isEmpty()) {
+        if (const QString unrecorded = record(status, deliveredBytes, true, true); !unrecorded.isEmpty()) {
             m_overallOK = false;
             m_failures << destinationTag(d) + QStringLiteral(") ") + unrecorded;
         }
@@ -228,7 +280,7 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
         m_overallOK = false;
         m_failures << reason;
         status = QStringLiteral("FAILURE ") + reason;
-        record(status, 0, false);
+        record(status, 0, false, true);
     }
     m_outcomes << Outcome {d, ok};
     m_current = 0;
@@ -267,7 +319,7 @@ QString RunRecorder::recordCancelled()
     }
     core::LogEvent(QStringLiteral("FAILURE REASON: ") + reason);
     m_overallOK = false;
-    record(QStringLiteral("FAILURE ") + reason, 0, false);
+    record(QStringLiteral("FAILURE ") + reason, 0, false, false);
     core::state().strFailureReason.clear();
     m_current = 0;
     return reason;

@@ -87,9 +87,11 @@ private:
     int typeOf(int destination) const;
     QString failureText(int destination) const;
     QString withSummary(int destination, const QString& reason) const;
-    // Records the status (and, for a delivery that arrived, its version) and saves the document; why
-    // either could not be done, or "".
-    QString record(const QString& status, qint64 deliveredBytes, bool delivered);
+    // Records the status (and, for a delivery that arrived, its version) in the document as it is now
+    // (the run's copy only when it no longer reads as a set document; nothing when the set was
+    // deleted) and saves it; why either could not be done, or "". `rotated`: the run moved
+    // CurrentDestination on.
+    QString record(const QString& status, qint64 deliveredBytes, bool delivered, bool rotated);
 
     core::BackupSetInfo& m_set;
     QString& m_setText;

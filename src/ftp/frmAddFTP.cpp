@@ -1,21 +1,36 @@
 #include "ftp/frmAddFTP.h"
 
+#include <QAction>
 #include <QCheckBox>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
+#include "ftp/FtpDestinationFields.h"
+#include "ftp/frmFTPBrowse.h"
+#include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
+#include "platform/Prompt.h"
 
 namespace ftp
 {
 namespace
 {
+core::DestinationCallerRef& caller()
+{
+    static core::DestinationCallerRef remembered;
+    return remembered;
+}
+
 QLineEdit* box(QWidget* parent, const char* name, const QString& text, const QString& tip)
 {
     auto* edit = new QLineEdit(text, parent);
@@ -24,7 +39,15 @@ QLineEdit* box(QWidget* parent, const char* name, const QString& text, const QSt
     return edit;
 }
 
-// The value becomes the preference only while the preference is still empty.
+QLabel* label(QWidget* parent, const char* name, const QString& text, QWidget* buddy)
+{
+    auto* caption = new QLabel(text, parent);
+    caption->setObjectName(QLatin1String(name));
+    caption->setBuddy(buddy);
+    return caption;
+}
+
+// The value becomes the default only while the stored default is still empty.
 void seed(const QString& key, const QString& value)
 {
     if (core::ReadPreference(key, QString()).isEmpty())
@@ -43,69 +66,193 @@ frmAddFTP::frmAddFTP()
     txtFTPFolder = box(this, "txtFTPFolder", QStringLiteral("/"), QStringLiteral("Specify the location"));
     txtFTPPort
         = box(this, "txtFTPPort", QStringLiteral("21"), QStringLiteral("Specify the port number (default is 21)"));
+    txtFTPPort->setMaximumWidth(90);
     cmdBrowse = new QPushButton(QStringLiteral("..."), this);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-    cmdBrowse->setEnabled(false);
+    cmdBrowse->setToolTip(QStringLiteral("Browse for folder on the FTP location specified"));
+    cmdBrowse->setFixedWidth(cmdBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     chkFTPPassive = new QCheckBox(QStringLiteral("Passive Mode"), this);
     chkFTPPassive->setObjectName(QStringLiteral("chkFTPPassive"));
     chkNew = new QCheckBox(this);
     chkNew->setObjectName(QStringLiteral("chkNew"));
     chkNew->setChecked(true);
     chkNew->hide();
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    QAction* browse = Toolbar1->addAction(QStringLiteral("..."));
+    browse->setToolTip(QStringLiteral("Browse for folder on the FTP location specified"));
+    Toolbar1->hide();
     cmdOK = new QPushButton(QStringLiteral("Ok"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Host:"), txtFTPHost);
-    form->addRow(QStringLiteral("Username:"), txtFTPUsername);
-    form->addRow(QStringLiteral("Password:"), txtFTPPassword);
-    auto* folder = new QHBoxLayout;
-    folder->addWidget(txtFTPFolder);
-    folder->addWidget(cmdBrowse);
-    form->addRow(QStringLiteral("Folder:"), folder);
-    form->addRow(QStringLiteral("Port:"), txtFTPPort);
-    form->addRow(QString(), chkFTPPassive);
-    layout->addLayout(form);
+    auto* grid = new QGridLayout;
+    grid->addWidget(label(this, "lblHost", QStringLiteral("&Host:"), txtFTPHost), 0, 0);
+    grid->addWidget(txtFTPHost, 0, 1, 1, 2);
+    grid->addWidget(label(this, "lblUsername", QStringLiteral("&Username:"), txtFTPUsername), 1, 0);
+    grid->addWidget(txtFTPUsername, 1, 1, 1, 2);
+    grid->addWidget(label(this, "lblPassword", QStringLiteral("&Password:"), txtFTPPassword), 2, 0);
+    grid->addWidget(txtFTPPassword, 2, 1, 1, 2);
+    grid->addWidget(label(this, "lblFolder", QStringLiteral("&Folder:"), txtFTPFolder), 3, 0);
+    grid->addWidget(txtFTPFolder, 3, 1);
+    grid->addWidget(cmdBrowse, 3, 2);
+    grid->setColumnStretch(1, 1);
+    auto* options = new QHBoxLayout;
+    options->addWidget(chkFTPPassive);
+    options->addStretch();
+    options->addWidget(label(this, "lblPort", QStringLiteral("Por&t:"), txtFTPPort));
+    options->addWidget(txtFTPPort);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdCancel);
     buttons->addWidget(cmdOK);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(options);
+    layout->addSpacing(6);
     layout->addLayout(buttons);
+    resize(420, sizeHint().height());
+
     connect(cmdOK, &QPushButton::clicked, this, &frmAddFTP::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddFTP::cmdCancel_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmAddFTP::cmdBrowse_Click);
+    connect(browse, &QAction::triggered, this, &frmAddFTP::Toolbar1_ButtonClick);
+}
+
+void frmAddFTP::SetCaller(core::DestinationCaller* frmName)
+{
+    caller().set(frmName);
+}
+
+void frmAddFTP::open(core::DestinationCaller& destinations, bool edit)
+{
+    SetCaller(&destinations);
+    frmAddFTP* dialog = platform::Form<frmAddFTP>::load();
+    if (!dialog)
+        return;
+    if (edit) {
+        dialog->LoadDetails();
+        dialog->chkNew->setChecked(false);
+    }
+    dialog->exec();
 }
 
 void frmAddFTP::Form_Load()
 {
     localisation::translateAndSkin(this);
-    txtFTPHost->setText(core::ReadPreference(QStringLiteral("txtFTPHost"), QString()));
-    txtFTPPort->setText(core::ReadPreference(QStringLiteral("txtFTPPort"), QStringLiteral("21")));
+    txtFTPFolder->setText(core::ReadPreference(QStringLiteral("txtFTPFolder"), QStringLiteral("/")));
     txtFTPUsername->setText(core::ReadPreference(QStringLiteral("txtFTPUsername"), QString()));
     txtFTPPassword->setText(core::ScramblePassword(core::ReadPreference(QStringLiteral("txtFTPPassword"), QString())));
-    txtFTPFolder->setText(core::ReadPreference(QStringLiteral("txtFTPFolder"), QStringLiteral("/")));
+    txtFTPPort->setText(core::ReadPreference(QStringLiteral("txtFTPPort"), QStringLiteral("21")));
+    txtFTPHost->setText(core::ReadPreference(QStringLiteral("txtFTPHost"), QString()));
+    if (txtFTPPort->text().isEmpty())
+        txtFTPPort->setText(QStringLiteral("21"));
     const QString passive = core::ReadPreference(QStringLiteral("txtFTPPassive"), QString());
     if (passive == QLatin1String("0") || passive == QLatin1String("1"))
         chkFTPPassive->setChecked(passive == QLatin1String("1"));
 }
 
+void frmAddFTP::LoadDetails()
+{
+    const core::DestinationCaller* list = caller().get();
+    const auto selected = list ? list->selectedDestination() : std::nullopt;
+    core::DestinationInfo dest;
+    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != 2)
+        return;
+    m_loadedRow = selected->key;
+    txtFTPHost->setText(dest.FTPHost);
+    txtFTPPort->setText(dest.FTPPort);
+    txtFTPUsername->setText(dest.FTPUser);
+    txtFTPPassword->setText(dest.FTPPass);
+    txtFTPFolder->setText(dest.FTPFolder);
+    chkFTPPassive->setChecked(dest.FTPPassive);
+}
+
+void frmAddFTP::refuse(const QString& text)
+{
+    platform::Message message;
+    message.text = text;
+    message.title = core::state().AppTitle;
+    message.icon = platform::Icon::Exclamation;
+    message.parent = this;
+    platform::prompt().show(message);
+}
+
+bool frmAddFTP::checkServer()
+{
+    if (txtFTPHost->text().trimmed().isEmpty() || txtFTPPort->text().isEmpty()) {
+        refuse(localisation::Languages().getMessages(QStringLiteral("MSG_FTP_DATA_NOT_COMPLETED")));
+        return false;
+    }
+    if (!portNumber(txtFTPPort->text())) {
+        refuse(QStringLiteral("The port must be a whole number from 1 to 65535."));
+        return false;
+    }
+    return true;
+}
+
 void frmAddFTP::cmdOK_Click()
 {
-    seed(QStringLiteral("txtFTPHost"), txtFTPHost->text());
-    seed(QStringLiteral("txtFTPPort"), txtFTPPort->text());
-    seed(QStringLiteral("txtFTPUsername"), txtFTPUsername->text());
-    seed(QStringLiteral("txtFTPPassword"), core::ScramblePassword(txtFTPPassword->text()));
-    seed(QStringLiteral("txtFTPFolder"), txtFTPFolder->text());
-    seed(QStringLiteral("txtFTPPassive"), chkFTPPassive->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!checkServer())
+        return;
+    const QString host = txtFTPHost->text();
+    const QString port = txtFTPPort->text();
+    const QString user = txtFTPUsername->text();
+    const QString password = txtFTPPassword->text();
+    const QString folder = txtFTPFolder->text();
+    const bool passive = chkFTPPassive->isChecked();
+    if (const auto error = destinationFieldsError(host, user, password, folder)) {
+        refuse(*error);
+        return;
+    }
+    if (core::DestinationCaller* list = caller().get()) {
+        const core::DestinationRow row = core::ftpRow(host, port, user, password, folder, passive);
+        if (chkNew->isChecked()) {
+            if (!list->addDestination(row)) {
+                refuse(QStringLiteral("A backup set can have at most %1 destinations.").arg(core::MaxDestinations));
+                return;
+            }
+        } else if (m_loadedRow) {
+            list->rewriteDestination(*m_loadedRow, row);
+        }
+    }
+    seed(QStringLiteral("txtFTPFolder"), folder);
+    seed(QStringLiteral("txtFTPUsername"), user);
+    seed(QStringLiteral("txtFTPPort"), port);
+    seed(QStringLiteral("txtFTPPassword"), core::ScramblePassword(password));
+    seed(QStringLiteral("txtFTPHost"), host);
+    seed(QStringLiteral("txtFTPPassive"), passive ? QStringLiteral("1") : QStringLiteral("0"));
     platform::Form<frmAddFTP>::unload();
 }
 
 void frmAddFTP::cmdCancel_Click()
 {
     platform::Form<frmAddFTP>::unload();
+}
+
+void frmAddFTP::reject()
+{
+    cmdCancel_Click();
+}
+
+void frmAddFTP::cmdBrowse_Click()
+{
+    if (!checkServer())
+        return;
+    QPointer<frmAddFTP> self(this);
+    core::state().FTPBrowseRequested = true;
+    if (frmFTPBrowse* browser = platform::Form<frmFTPBrowse>::load())
+        browser->exec();
+    core::state().FTPBrowseRequested = false;
+    if (self)
+        txtFTPFolder->setFocus();
+}
+
+void frmAddFTP::Toolbar1_ButtonClick()
+{
+    cmdBrowse_Click();
 }
 
 } // namespace ftp

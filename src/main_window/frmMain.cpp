@@ -260,6 +260,8 @@ void frmMain::buildControls()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     m_statusPanel = new QLabel(StatusBar1);
+    // Server replies and file names land here: never read them as markup.
+    m_statusPanel->setTextFormat(Qt::PlainText);
     StatusBar1->addWidget(m_statusPanel, 1);
     setStatusBar(StatusBar1);
 
@@ -580,6 +582,8 @@ void frmMain::makeProgramFolders()
                                                      : QStringLiteral("it cannot be made there");
         reportLoadProblem(core::err::PathFileAccess, QStringLiteral("Cannot create the folder %1: %2").arg(path, why));
     }
+    // A killed run or restore leaves plain copies of protected files behind.
+    core::removeAbandonedWorkFiles();
 }
 
 void frmMain::reportLoadProblem(qint32 number, const QString& description)

@@ -24,9 +24,14 @@ QString systemText(int error)
     return qt_error_string(error);
 }
 
-CopyResult failure(const char* what, const QString& path, int error)
+CopyResult readFailure(const QString& path, int error)
 {
-    return {CopyStatus::Failed, QStringLiteral("cannot %1 %2: %3").arg(QLatin1String(what), path, systemText(error))};
+    return {CopyStatus::Failed, QStringLiteral("cannot read %1: %2").arg(path, systemText(error))};
+}
+
+CopyResult writeFailure(const QString& path, int error)
+{
+    return {CopyStatus::Failed, QStringLiteral("cannot write %1: %2").arg(path, systemText(error)), 0, error};
 }
 
 class Descriptor
@@ -180,10 +185,10 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, const
     const QByteArray targetPath = QFile::encodeName(target);
     Descriptor in(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
-        return failure("read", source, errno);
+        return readFailure(source, errno);
     struct stat sourceInfo = {};
     if (::fstat(in.get(), &sourceInfo) != 0)
-        return failure("read", source, errno);
+        return readFailure(source, errno);
     if (!S_ISREG(sourceInfo.st_mode))
         return {CopyStatus::Failed, QStringLiteral("cannot read %1: it is not a file").arg(source)};
 
@@ -196,7 +201,7 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, const
     PendingFile out(QFile::encodeName(targetFile.absolutePath()), QFile::encodeName(targetFile.fileName()));
     int error = 0;
     if (!out.open(error))
-        return failure("write", target, error);
+        return writeFailure(target, error);
 
     const qint64 chunk = qBound<qint64>(4096, qint64(sourceInfo.st_size), kChunkSize);
     const std::unique_ptr<char[]> buffer(new char[chunk]);
@@ -206,11 +211,11 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, const
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return failure("read", source, errno);
+            return readFailure(source, errno);
         if (got == 0)
             break;
         if (!writeAll(out.fd(), buffer.get(), got))
-            return failure("write", target, errno);
+            return writeFailure(target, errno);
         copied += got;
         doEvents();
         if (stopRequested && stopRequested())
@@ -218,10 +223,27 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, const
     }
     // The previous copy goes only once the new one is on the disk; a new file has none to keep.
     if (replacing && ::fdatasync(out.fd()) != 0 && errno != EINVAL)
-        return failure("write", target, errno);
+        return writeFailure(target, errno);
     if (!out.commit(targetPath, sourceInfo, error))
-        return failure("write", target, error);
+        return writeFailure(target, error);
     return {CopyStatus::Ok, QString(), copied};
+}
+
+bool isLostDestinationError(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EROFS:
+    case EIO:
+    case ENODEV:
+    case ENXIO:
+    case ESTALE:
+    case ENOTCONN:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool setFileDateAndMode(const QString& path, const QDateTime& modified, std::optional<quint32> mode)

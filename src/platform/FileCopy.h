@@ -24,7 +24,13 @@ struct CopyResult
     QString error;
     // The bytes written to the target.
     qint64 bytes = 0;
+    // The system's error number when writing the target failed; 0 for any other outcome.
+    int targetError = 0;
 };
+
+// Whether a write error dooms every later write to the same place: no space, quota exceeded, a
+// read-only file system, a device or share that went away.
+bool isLostDestinationError(int error);
 
 // Copies `source` to `target`, replacing a file that is there. The bytes go, in chunks, to a
 // temporary file in the target's folder, which takes the target's name only once every byte is

@@ -33,6 +33,17 @@ public:
         return chosen(QFileDialog::getOpenFileName(parent, title, startFolder, filter));
     }
 
+    std::optional<QStringList> chooseOpenFiles(QWidget* parent, const QString& title, const QString& startFolder,
+                                               const QString& filter) override
+    {
+        if (isUnattended())
+            return std::nullopt;
+        const QStringList files = QFileDialog::getOpenFileNames(parent, title, startFolder, filter);
+        if (files.isEmpty())
+            return std::nullopt;
+        return files;
+    }
+
     std::optional<QString> chooseSaveFile(QWidget* parent, const QString& title, const QString& startPath,
                                           const QString& filter) override
     {

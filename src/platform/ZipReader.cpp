@@ -1,5 +1,6 @@
 #include "platform/ZipReader.h"
 
+#include <limits>
 #include <vector>
 
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QtEndian>
 
 #include <zip.h>
 
@@ -17,6 +19,115 @@ namespace
 // Info-ZIP's extended time stamp: a flags byte, then the modification time (UTC seconds) when
 // bit 0 is set.
 constexpr zip_uint16_t kExtendedTimestampId = 0x5455;
+
+quint16 u16(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+
+quint32 u32(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+quint64 u64(const QByteArray& bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint64>(bytes.constData() + at);
+}
+
+constexpr quint32 kLocalSignature = 0x04034b50;
+constexpr quint32 kCentralSignature = 0x02014b50;
+constexpr quint32 kEndSignature = 0x06054b50;
+constexpr quint32 kZip64EndSignature = 0x06064b50;
+constexpr quint32 kZip64LocatorSignature = 0x07064b50;
+constexpr zip_uint16_t kZip64ExtraId = 0x0001;
+
+// Value number `position` of a header's Zip64 extra field, which holds, in header order, the
+// values whose 32-bit fields are all ones.
+std::optional<quint64> zip64Value(const QByteArray& extra, int position)
+{
+    qsizetype at = 0;
+    while (at + 4 <= extra.size()) {
+        const quint16 length = u16(extra, at + 2);
+        if (u16(extra, at) == kZip64ExtraId) {
+            const qsizetype value = at + 4 + 8 * position;
+            if (value + 8 > at + 4 + length || value + 8 > extra.size())
+                return std::nullopt;
+            return u64(extra, value);
+        }
+        at += 4 + length;
+    }
+    return std::nullopt;
+}
+
+// Where each entry's local header starts, in the central directory's order (libzip's entry
+// numbers); -1 where it cannot be told.
+QList<qint64> localHeaderOffsets(const QString& path, qint64 count)
+{
+    QList<qint64> offsets(count, -1);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return offsets;
+    const qint64 fileSize = file.size();
+    const qint64 tailStart = qMax<qint64>(0, fileSize - (0xFFFF + 22));
+    if (!file.seek(tailStart))
+        return offsets;
+    const QByteArray tail = file.read(fileSize - tailStart);
+    qsizetype end = tail.size() - 22;
+    while (end >= 0 && u32(tail, end) != kEndSignature)
+        --end;
+    if (end < 0)
+        return offsets;
+    quint64 directory = u32(tail, end + 16);
+    quint64 entries = u16(tail, end + 10);
+    if (end >= 20 && u32(tail, end - 20) == kZip64LocatorSignature) {
+        if (!file.seek(qint64(u64(tail, end - 20 + 8))))
+            return offsets;
+        const QByteArray record = file.read(56);
+        if (record.size() < 56 || u32(record, 0) != kZip64EndSignature)
+            return offsets;
+        entries = u64(record, 32);
+        directory = u64(record, 48);
+    }
+    if (directory >= quint64(fileSize) || !file.seek(qint64(directory)))
+        return offsets;
+    for (qint64 i = 0; i < count && quint64(i) < entries; ++i) {
+        const QByteArray header = file.read(46);
+        if (header.size() < 46 || u32(header, 0) != kCentralSignature)
+            break;
+        file.skip(u16(header, 28));
+        const QByteArray extra = file.read(u16(header, 30));
+        file.skip(u16(header, 32));
+        quint64 offset = u32(header, 42);
+        if (offset == 0xFFFFFFFFu) {
+            const int position = (u32(header, 24) == 0xFFFFFFFFu ? 1 : 0) + (u32(header, 20) == 0xFFFFFFFFu ? 1 : 0);
+            offset = zip64Value(extra, position).value_or(quint64(-1));
+        }
+        if (offset < quint64(fileSize))
+            offsets[i] = qint64(offset);
+    }
+    return offsets;
+}
+
+// The uncompressed size the local header at `offset` records; nothing when it leaves the size to
+// a data descriptor or cannot be read.
+std::optional<qint64> localHeaderSize(const QString& path, qint64 offset)
+{
+    QFile file(path);
+    if (offset < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(offset))
+        return std::nullopt;
+    const QByteArray header = file.read(30);
+    if (header.size() < 30 || u32(header, 0) != kLocalSignature || (u16(header, 6) & 0x0008))
+        return std::nullopt;
+    const quint32 size = u32(header, 22);
+    if (size != 0xFFFFFFFFu)
+        return qint64(size);
+    file.skip(u16(header, 26));
+    const std::optional<quint64> wide = zip64Value(file.read(u16(header, 28)), 0);
+    if (!wide || *wide > quint64(std::numeric_limits<qint64>::max()))
+        return std::nullopt;
+    return qint64(*wide);
+}
 
 QString libzipMessage(zip_error_t* error)
 {
@@ -66,6 +177,8 @@ ZipEntryKind kindOf(const QString& name, bool unixMode, quint32 mode)
 struct ZipReader::Archive
 {
     zip_t* handle = nullptr;
+    QString path;
+    QList<qint64> localHeaders;
     ~Archive()
     {
         if (handle)
@@ -99,6 +212,7 @@ bool ZipReader::open(const QString& path)
     }
     m_archive = std::make_unique<Archive>();
     m_archive->handle = handle;
+    m_archive->path = path;
 
     const zip_int64_t count = zip_get_num_entries(handle, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -129,6 +243,7 @@ bool ZipReader::open(const QString& path)
             entry.unixPermissions = mode & 07777;
         m_entries << entry;
     }
+    m_archive->localHeaders = localHeaderOffsets(path, count);
     return true;
 }
 
@@ -192,6 +307,18 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
         }
     }
     zip_fclose(file);
+    // libzip takes the central directory's word for the data's length: a compressed size that is
+    // too small ends the data early, and a size of 0 even skips the CRC check.
+    if (status == ZipReadStatus::Ok) {
+        const qint64 expected
+            = qMax(recorded, localHeaderSize(m_archive->path, m_archive->localHeaders.value(index, -1)).value_or(0));
+        if (delivered < expected) {
+            m_error = QStringLiteral("the entry ends after %1 of the %2 bytes its headers record")
+                          .arg(delivered)
+                          .arg(expected);
+            status = ZipReadStatus::Damaged;
+        }
+    }
     return status;
 }
 

@@ -77,7 +77,8 @@ public:
     // Hands the entry's bytes to `sink` chunk by chunk; a sink that returns false ends the read.
     // Ok only when every byte was read and the CRC matched, so a caller that keeps what it was
     // given must drop it on any other status. The sink is never given more than the entry's
-    // recorded size: more data is Damaged. An empty password reads unencrypted entries only.
+    // recorded size: more data is Damaged, and so is less than the central or the local header
+    // records. An empty password reads unencrypted entries only.
     ZipReadStatus read(qint64 index, const std::function<bool(const char* data, qint64 size)>& sink,
                        const QByteArray& password = QByteArray());
 

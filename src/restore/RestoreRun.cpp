@@ -276,7 +276,7 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
     const QStringList left = QDir(tmp).entryList({QStringLiteral("restore-*")}, QDir::Dirs | QDir::Hidden);
     for (const QString& folder : left)
         core::DeleteFolderTree(tmp + QLatin1Char('/') + folder);
-    QTemporaryDir work(tmp + QStringLiteral("/restore-XXXXXX"));
+    QTemporaryDir work(core::workFolderPattern(QStringLiteral("restore-")));
     if (!tmpMade || !work.isValid()) {
         m_summary.error = QStringLiteral("No work folder can be made below %1: %2").arg(tmp, work.errorString());
         return complete();

@@ -295,3 +295,43 @@ TEST_F(WorkFolderTest, WorkFoldersOfProcessesThatAreGoneAreRemoved)
     for (const Case& c : cases)
         EXPECT_EQ(QFileInfo::exists(programFile("tmp/" + c.name)), c.kept) << qPrintable(c.name);
 }
+
+TEST_F(WorkFolderTest, StartUpRemovesWhatProcessesThatAreGoneLeft)
+{
+    QProcess ended;
+    ended.start("sh", {"-c", "echo $$"});
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString deadPid = QString::fromUtf8(ended.readAllStandardOutput()).trimmed();
+    ASSERT_FALSE(deadPid.isEmpty());
+    const QString ownPid = QString::number(QCoreApplication::applicationPid());
+    struct Case
+    {
+        QString path;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"tmp/work-" + deadPid + "-abc123/Docs.zip", false},
+        {"tmp/restore-" + deadPid + "-AbC123/files/home/u/secret.txt", false},
+        {"tmp/work-" + ownPid + "-abc123/Docs.zip", true},
+        {"tmp/restore-1-abc123/a.txt", true},
+        // A kill just before the rename of a store write.
+        {"data/Docs.sbd.Ab12Cd", false},
+        {"data/Docs.sbd.bak.x1Y2z3", false},
+        {"data/DocsRESTORE.lst.aaaaaa", false},
+        {"data/Docs.sbd", true},
+        {"data/Docs.sbd.bak", true},
+        {"data/Docs.lst", true},
+        {"data/Docs.sfl", true},
+        {"data/Docs.sbd.toolong1", true},
+        {"data/notes.txt.abcdef", true},
+    };
+    for (const Case& c : cases)
+        ASSERT_TRUE(test::writeFile(programFile(c.path), "left"));
+
+    removeAbandonedWorkFiles();
+
+    for (const Case& c : cases) {
+        const QString top = programFile(c.path.section('/', 0, 1));
+        EXPECT_EQ(QFileInfo::exists(top), c.kept) << qPrintable(c.path);
+    }
+}

@@ -214,8 +214,14 @@ TEST(AddVersion, ReplacesOnlyALineOfTheSameArchiveAtTheSamePlace)
 TEST(AddVersion, RefusesWhatItCannotAdd)
 {
     bool ok = true;
-    EXPECT_EQ(core::AddVersion("<STATS>\r\n</STATS>\r\n", "LAN|a|b", {}, &ok), "<STATS>\r\n</STATS>\r\n");
-    EXPECT_FALSE(ok);
+    // Without a whole VERSIONS section the line could never be listed to restore.
+    for (const QString& text :
+         {QString("<STATS>\r\n</STATS>\r\n"), QString("<VERSIONS>\r\nLAN|x|y\r\n"),
+          QString("<VERSIONS>\r\n<STATS>\r\n</STATS>\r\n"), QString("</VERSIONS>\r\n<VERSIONS>")}) {
+        ok = true;
+        EXPECT_EQ(core::AddVersion(text, "LAN|a|b", {}, &ok), text) << text.toStdString();
+        EXPECT_FALSE(ok);
+    }
     EXPECT_EQ(core::AddVersion(doc, "", {}, &ok), doc);
     EXPECT_FALSE(ok);
     // A line break in the line cannot split it over two lines.

@@ -1,3 +1,8 @@
+#include <cerrno>
+
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -33,6 +38,39 @@ QString lines(QString text)
 {
     return text.replace("\r\n", "\n");
 }
+
+// A small tmpfs on `folder` for the test's life, in a mount namespace of the process's own, so that
+// it goes with the process whatever happens. Needs the right to mount, which a test may not have.
+class SmallDisk
+{
+public:
+    SmallDisk(const QString& folder, const QByteArray& size)
+        : m_folder(QFile::encodeName(folder))
+    {
+        QDir().mkpath(folder);
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, QByteArray("size=" + size).constData()) != 0) {
+            m_error = qt_error_string(errno);
+            return;
+        }
+        m_mounted = true;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString error() const { return m_error; }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+    QString m_error;
+};
 
 class BackupRunTest : public test::RunFixture
 {
@@ -394,6 +432,36 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
     }
 }
 
+TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
+{
+    // Room for the small files in front of the big one, not for the big one.
+    SmallDisk disk(backup(1), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.error().toStdString()
+                     << "); FolderDeliveryTest injects the write failure instead";
+    for (const int compression : {0, 2}) {
+        SCOPED_TRACE(compression);
+        for (const QString& entry : QDir(backup(1)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            QDir(backup(1) + "/" + entry).removeRecursively();
+        makeSet({.compression = compression, .destinations = 1});
+
+        runAndClose();
+
+        EXPECT_EQ(headline, Failed);
+        const QString status = saved("Status");
+        EXPECT_TRUE(status.startsWith("FAILURE The destination " + backup(1) + " takes no more files: cannot write "
+                                      + backup(1) + source + "/Docs/big.bin"))
+            << status.toStdString();
+        EXPECT_TRUE(status.endsWith(qt_error_string(ENOSPC))) << status.toStdString();
+        EXPECT_TRUE(lines(finalStatus).startsWith(status.mid(8))) << finalStatus.toStdString();
+        EXPECT_EQ(savedSection("VERSIONS"), QStringList());
+        EXPECT_FALSE(document().contains("LAN|"));
+        // Nothing after the full disk was tried.
+        EXPECT_FALSE(QFileInfo::exists(backup(1) + source + "/single.log"));
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
 TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
 {
     const QString single = source + "/single.log";
@@ -434,6 +502,40 @@ TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
         EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previousList);
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, AnEditMadeWhileTheSetRunsIsKept)
+{
+    makeSet({});
+    const QString added = programFile("more/m.txt");
+    ASSERT_TRUE(test::writeFile(added, "more"));
+
+    runAndClose();
+    const QStringList versionsBefore = savedSection("VERSIONS");
+    ASSERT_EQ(versionsBefore.size(), 1);
+    clock.advanceSeconds(3600);
+    // By hand, while the files are on their way.
+    QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing*, const QString& status) {
+        if (!status.startsWith("[Moving files to the backup location]") || saved("Exclude") == "*.log")
+            return;
+        QString edited = document();
+        edited = core::ReplaceValue(edited, "Exclude", "*.log");
+        edited.replace("<FILES>\r\n", "<FILES>\r\n" + added + "\r\n");
+        ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), edited.toUtf8()));
+    });
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(closeByCountdown(window));
+    EXPECT_TRUE(lines(finalStatus).startsWith("Backup Successful")) << finalStatus.toStdString();
+
+    EXPECT_EQ(saved("Exclude"), "*.log");
+    EXPECT_TRUE(savedSection("FILES").first().startsWith(added + "\t")) << document().toStdString();
+    EXPECT_EQ(saved("Status"), "Success");
+    EXPECT_EQ(saved("CurrentDestination"), "1");
+    const QStringList versions = savedSection("VERSIONS");
+    ASSERT_EQ(versions.size(), 2);
+    EXPECT_EQ(versions.at(1), versionsBefore.at(0));
+    // The main window shows the document as saved.
+    EXPECT_EQ(core::state().CurrentSet.Exclude, "*.log");
 }
 
 TEST_F(BackupRunTest, ASetLoadedDuringTheRunTakesNothingOfIt)

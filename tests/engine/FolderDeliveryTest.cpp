@@ -1,5 +1,8 @@
 #include "engine/FolderDelivery.h"
 
+#include <cerrno>
+#include <functional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -212,6 +215,60 @@ TEST_F(FolderDeliveryTest, ADestinationThatCannotBeMadeFailsTheDelivery)
     EXPECT_FALSE(QFileInfo::exists(dest + "/docs.zip"));
     EXPECT_FALSE(QFileInfo::exists(mirrored(dest, files.at(0))));
     EXPECT_EQ(log().count("Backing Up: "), 0);
+}
+
+TEST_F(FolderDeliveryTest, ADestinationThatTakesNoMoreFilesFailsAtOnce)
+{
+    files << source + "/Docs/d.txt" << source + "/Docs/e.txt";
+    for (const QString& file : files.mid(3))
+        ASSERT_TRUE(test::writeFile(file, "more"));
+    writeList(files);
+    const struct
+    {
+        const char* name;
+        // The error the copy of the second file meets at the destination, with what it leaves.
+        int error;
+        std::function<void()> meanwhile;
+        bool fails;
+    } cases[] = {
+        {"no space", ENOSPC, {}, true},
+        {"quota exceeded", EDQUOT, {}, true},
+        {"read-only file system", EROFS, {}, true},
+        {"destination gone", ENOENT, [&] { ASSERT_TRUE(QDir(dest).removeRecursively()); }, true},
+        // One file that cannot be written there keeps the others coming.
+        {"one file refused", EACCES, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(dest).removeRecursively();
+        core::state().strFailureReason.clear();
+        QStringList tried;
+        delivery.copyFile = [&](const QString& from, const QString& to, const std::function<bool()>& stop) {
+            tried << from;
+            if (tried.size() != 2)
+                return platform::copyFileReplacing(from, to, stop);
+            if (c.meanwhile)
+                c.meanwhile();
+            return platform::CopyResult {platform::CopyStatus::Failed,
+                                         "cannot write " + to + ": " + qt_error_string(c.error), 0, c.error};
+        };
+
+        const engine::FolderDeliveryResult result = delivery.deliver(set, 1, QString(), QString());
+
+        if (c.fails) {
+            EXPECT_EQ(result.outcome, Outcome::Failed);
+            EXPECT_EQ(tried.size(), 2);
+            EXPECT_EQ(result.reason,
+                      "The destination " + dest + " takes no more files: cannot write " + mirrored(dest, files.at(1))
+                          + ": " + qt_error_string(c.error));
+            EXPECT_EQ(core::state().strFailureReason, result.reason);
+        } else {
+            EXPECT_EQ(result.outcome, Outcome::Delivered);
+            EXPECT_EQ(tried, files);
+            EXPECT_EQ(result.deliveredFiles, files.size() - 1);
+            EXPECT_EQ(result.failedFiles, QStringList {files.at(1)});
+        }
+    }
 }
 
 TEST_F(FolderDeliveryTest, NoFileArrivingIsAFailureThatNamesEveryFile)

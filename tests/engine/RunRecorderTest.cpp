@@ -1,5 +1,6 @@
 #include "engine/RunRecorder.h"
 
+#include <functional>
 #include <vector>
 
 #include <QDir>
@@ -206,16 +207,25 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
     {
         QString password;
         bool diskFull;
+        // The document has lost its closing "</VERSIONS>".
+        bool openVersions;
         QString savedStatus;
         QString reason;
     } cases[] = {
         // The line would not split into its fields again.
-        {"pa|ss", false, "Success", "(Destination1) The outcome could not be recorded in full: The version line"},
-        {"pass", true, "Never ran", "(Destination1) The set could not be saved: No space left on device"},
+        {"pa|ss", false, false, "Success",
+         "(Destination1) The outcome could not be recorded in full: The version line"},
+        {"pass", true, false, "Never ran", "(Destination1) The set could not be saved: No space left on device"},
+        {"pass", false, true, "Success",
+         "(Destination1) The outcome could not be recorded in full: The version line could not be added"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
         makeSet({1}, 1);
+        if (c.openVersions) {
+            text.remove("</VERSIONS>");
+            ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.toUtf8()));
+        }
         set.BFPassword = c.password;
         set.RunDestType = 1;
         set.RunLanFolder = "/mnt/backup1/";
@@ -230,6 +240,7 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
 
         EXPECT_EQ(saved("Status"), c.savedStatus);
         EXPECT_TRUE(savedVersions().isEmpty());
+        EXPECT_FALSE(documentText("Docs").contains("LAN|"));
         EXPECT_FALSE(recorder.overallOK());
         const engine::FinalStatus status = recorder.finish(QString());
         EXPECT_FALSE(status.success);
@@ -318,6 +329,66 @@ TEST_F(RunRecorderTest, TheCancelledEndingSavesBeforeItShowsAndKeepsTheRotation)
         EXPECT_FALSE(recorder.overallOK());
         EXPECT_TRUE(log().contains("=============BACKUP WAS CANCELLED (By error or user)=============\r\n"));
         EXPECT_TRUE(log().endsWith("FAILURE REASON: " + c.recorded + "\r\n"));
+    }
+}
+
+TEST_F(RunRecorderTest, TheOutcomeGoesIntoTheDocumentAsItIsNow)
+{
+    const QString added = programFile("source/Added");
+    ASSERT_TRUE(test::writeFile(added + "/n.txt", "new"));
+    const struct
+    {
+        const char* name;
+        // What happens to the document while the set runs.
+        std::function<void(const QString& path)> meanwhile;
+    } cases[] = {
+        {"edited",
+         [&](const QString& path) {
+             QString edited = documentText("Docs");
+             edited = core::ReplaceValue(edited, "Exclude", "*.tmp");
+             edited.replace("<FILES>\r\n", "<FILES>\r\n" + added + "\r\n");
+             ASSERT_TRUE(test::writeFile(path, edited.toUtf8()));
+         }},
+        {"deleted", [](const QString& path) { ASSERT_TRUE(QFile::remove(path)); }},
+        {"damaged", [](const QString& path) { ASSERT_TRUE(test::writeFile(path, "not a set document\r\n")); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeSet({1, 1}, 1);
+        QFile::remove(core::RunLogPath());
+        set.RunDestType = 1;
+        set.RunLanFolder = "/mnt/backup1/";
+        const QString path = core::setDocumentPath("Docs");
+        engine::RunRecorder recorder(set, text, clock.now());
+        ASSERT_TRUE(recorder.beginRun());
+        recorder.beginDestination();
+        c.meanwhile(path);
+
+        EXPECT_EQ(recorder.recordDestination(true, 100), "Success");
+
+        const std::string name = c.name;
+        if (name == "deleted") {
+            EXPECT_FALSE(QFileInfo::exists(path));
+            EXPECT_TRUE(log().contains("The set \"Docs\" was deleted while it ran; its outcome is not recorded: "
+                                       "Success\r\n"));
+            continue;
+        }
+        EXPECT_EQ(saved("Status"), "Success");
+        EXPECT_EQ(saved("CurrentDestination"), "2");
+        ASSERT_EQ(savedVersions().size(), 1);
+        EXPECT_TRUE(savedVersions().first().startsWith("LAN|/mnt/backup1/|"));
+        // The run hands on what it saved.
+        EXPECT_EQ(core::sectionLines(text, "VERSIONS"), savedVersions());
+        if (name == "edited") {
+            EXPECT_EQ(saved("Exclude"), "*.tmp");
+            EXPECT_EQ(core::ExtractItem(text, "Exclude"), "*.tmp");
+            const QStringList files = core::sectionLines(documentText("Docs"), "FILES");
+            ASSERT_EQ(files.size(), 2);
+            // The new line gets its statistics too.
+            EXPECT_TRUE(files.first().startsWith(added + "\t")) << files.first().toStdString();
+        } else {
+            EXPECT_EQ(test::readFile(path + ".bak"), "not a set document\r\n");
+        }
     }
 }
 

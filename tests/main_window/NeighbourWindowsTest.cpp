@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTcpServer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "mail/frmEmailAdd.h"
 #include "main_window/MainWindowTest.h"
 #include "main_window/frmPrefs2.h"
+#include "platform/EventLoop.h"
 #include "restore/frmDecrypt.h"
 #include "restore/frmExtract.h"
 #include "restore/frmVersions.h"
@@ -110,20 +112,28 @@ TEST_F(NeighbourWindowsTest, MailWithoutSettingsAsksForThemAndEndsNotSent)
     EXPECT_TRUE(main->statusPanel(1)->text().isEmpty());
 }
 
-TEST_F(NeighbourWindowsTest, MailWithSettingsLogsTheStartAndEndsNotSent)
+TEST_F(NeighbourWindowsTest, MailWithSettingsLogsTheStartAndShowsItsEnd)
 {
     main_window::frmMain* main = loadMain();
+    // A port nothing listens on: the attempt ends at once, refused.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString port = QString::number(closed.serverPort());
+    closed.close();
     core::WritePreference("txtEmailTo", "test@example.org");
     core::WritePreference("txtEmailFrom", "me@example.org");
-    core::WritePreference("txtServer", "mail.example.org");
+    core::WritePreference("txtServer", "127.0.0.1");
+    core::WritePreference("txtPort", port);
     core::state().LoggingEnabled = true;
     core::state().MailIsTest = true;
     mail::SendEmail();
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_TRUE(log().contains("To: test@example.org\r\n"));
     EXPECT_TRUE(log().contains("From: me@example.org\r\n"));
-    EXPECT_TRUE(log().contains("Server: mail.example.org\r\n"));
-    EXPECT_EQ(main->statusPanel(1)->text(), "Connecting to Mail Server...");
+    EXPECT_TRUE(log().contains("Server: 127.0.0.1\r\n"));
+    EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 10000));
+    EXPECT_TRUE(main->statusPanel(1)->text().startsWith("Error: Could not connect to 127.0.0.1"))
+        << main->statusPanel(1)->text().toStdString();
     EXPECT_TRUE(core::state().bMailDone);
     EXPECT_FALSE(core::state().bMailSuccess);
     ASSERT_NE(Form<main_window::frmPrefs2>::loaded(), nullptr);

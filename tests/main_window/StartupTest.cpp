@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -240,6 +241,22 @@ TEST_F(StartupTest, FilesInTheWayOfTheFoldersAreReportedAndTheLoadGoesOn)
     EXPECT_TRUE(
         logTexts().startsWith("E: Error loading Quillback\r\nE: Cannot create the folder " + programFile("data")));
     EXPECT_TRUE(logTexts().contains(startLines()));
+}
+
+TEST_F(StartupTest, WorkFilesOfAKilledProcessGoAtTheStart)
+{
+    QProcess ended;
+    ended.start("sh", {"-c", "echo $$"});
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString deadPid = QString::fromUtf8(ended.readAllStandardOutput()).trimmed();
+    const QString work = programFile("tmp/work-" + deadPid + "-abc123");
+    ASSERT_TRUE(test::writeFile(work + "/Docs.zip", "an unprotected archive"));
+    ASSERT_TRUE(test::writeFile(programFile("data/Docs.sbd.Ab12Cd"), "half a document"));
+
+    ASSERT_NE(startThroughSplash(), nullptr);
+
+    EXPECT_FALSE(QFileInfo::exists(work));
+    EXPECT_FALSE(QFileInfo::exists(programFile("data/Docs.sbd.Ab12Cd")));
 }
 
 TEST_F(StartupTest, SetListShowsTheSetDocumentsAndSelectsTheFirst)

@@ -139,12 +139,15 @@ TEST_F(ZipReaderTest, AnEntryIsNeverReadPastItsRecordedSize)
     {
         qint64 recorded;
         ZipReadStatus status;
+        QString error;
     } cases[] = {
-        {size, ZipReadStatus::Ok},
-        {size - 1, ZipReadStatus::Damaged},
-        {10, ZipReadStatus::Damaged},
-        // Less data than recorded: the CRC vouches for what is there, as Info-ZIP's unzip holds too.
-        {size + 1, ZipReadStatus::Ok},
+        {size, ZipReadStatus::Ok, ""},
+        {size - 1, ZipReadStatus::Damaged,
+         QString("the entry holds more than the %1 bytes its header records").arg(size - 1)},
+        {10, ZipReadStatus::Damaged, "the entry holds more than the 10 bytes its header records"},
+        // Less data than recorded is a file cut short, even where the CRC matches what is there.
+        {size + 1, ZipReadStatus::Damaged,
+         QString("the entry ends after %1 of the %2 bytes its headers record").arg(size).arg(size + 1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.recorded);
@@ -162,10 +165,49 @@ TEST_F(ZipReaderTest, AnEntryIsNeverReadPastItsRecordedSize)
                               }),
                   c.status);
         EXPECT_LE(given, c.recorded);
-        if (c.status == ZipReadStatus::Damaged) {
-            EXPECT_EQ(reader.errorString(),
-                      QString("the entry holds more than the %1 bytes its header records").arg(c.recorded));
-        }
+        EXPECT_EQ(reader.errorString(), c.error);
+    }
+}
+
+TEST_F(ZipReaderTest, AnEntryCutShortByItsCentralHeaderIsDamaged)
+{
+    // The central directory is what the reader goes by; the local header still tells the truth, so
+    // Info-ZIP's unzip passes these archives.
+    const QByteArray text = QByteArray("a line of text that packs well\n").repeated(40);
+    ASSERT_TRUE(test::writeFile(path("tree/t.txt"), text));
+    const struct
+    {
+        const char* name;
+        bool deflated;
+        quint32 compressed;
+        std::optional<quint32> size;
+    } cases[] = {
+        {"stored, compressed size 0", false, 0, std::nullopt},
+        {"stored, compressed size too small", false, 7, std::nullopt},
+        {"deflated, compressed size 0", true, 0, std::nullopt},
+        {"deflated, compressed size too small", true, 7, std::nullopt},
+        // Nothing left to compare in the central header: the local header's size counts.
+        {"stored, both central sizes 0", false, 0, 0},
+        {"deflated, both central sizes 0", true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path("s.zip"));
+        ASSERT_TRUE(test::runZip(path("tree"), {c.deflated ? "-9" : "-0", path("s.zip"), "t.txt"}));
+        ASSERT_TRUE(test::setCentralSizes(path("s.zip"), "t.txt", c.compressed, c.size));
+        EXPECT_TRUE(test::unzipTestsOk(path("s.zip")));
+        ZipReader reader;
+        ASSERT_TRUE(reader.open(path("s.zip"))) << reader.errorString().toStdString();
+        QByteArray given;
+        EXPECT_EQ(reader.read(0,
+                              [&](const char* data, qint64 size) {
+                                  given.append(data, size);
+                                  return true;
+                              }),
+                  ZipReadStatus::Damaged)
+            << given.size();
+        EXPECT_FALSE(reader.errorString().isEmpty());
+        EXPECT_LT(given.size(), text.size());
     }
 }
 

@@ -212,6 +212,31 @@ TEST_F(RestoreRunTest, DamagedInputIsReportedAndNeverPlaced)
          1,
          {a + " ("},
          {a}},
+        // Central sizes of 0: the reader would hand back an empty file, which unzip -t does not see.
+        {"short entry in the archive",
+         1,
+         false,
+         true,
+         [&](const QString& folder, QString&) {
+             ASSERT_TRUE(test::setCentralSizes(archiveOf(folder, false), mirrored(a), 0));
+         },
+         5,
+         0,
+         1,
+         {a + " ("},
+         {a}},
+        {"short entry in a file's archive",
+         2,
+         false,
+         false,
+         [&](const QString& folder, QString&) {
+             ASSERT_TRUE(test::setCentralSizes(versionFile(folder, a, 2, false), mirrored(a), 0, 0));
+         },
+         5,
+         0,
+         1,
+         {a + " ("},
+         {a}},
         {"bad size descriptor",
          0,
          true,

@@ -61,6 +61,18 @@ std::optional<QString> FakeFileDialogs::chooseOpenFile(QWidget*, const QString& 
     return next(title, startFolder);
 }
 
+std::optional<QStringList> FakeFileDialogs::chooseOpenFiles(QWidget*, const QString& title, const QString& startFolder,
+                                                            const QString&)
+{
+    titles << title;
+    startFolders << startFolder;
+    if (fileListChoices.empty())
+        return std::nullopt;
+    std::optional<QStringList> choice = std::move(fileListChoices.front());
+    fileListChoices.pop_front();
+    return choice;
+}
+
 std::optional<QString> FakeFileDialogs::chooseSaveFile(QWidget*, const QString& title, const QString& startPath,
                                                        const QString&)
 {

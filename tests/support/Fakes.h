@@ -83,10 +83,14 @@ public:
     std::optional<QString> chooseFolder(QWidget*, const QString& title, const QString& startFolder) override;
     std::optional<QString> chooseOpenFile(QWidget*, const QString& title, const QString& startFolder,
                                           const QString& filter) override;
+    std::optional<QStringList> chooseOpenFiles(QWidget*, const QString& title, const QString& startFolder,
+                                               const QString& filter) override;
     std::optional<QString> chooseSaveFile(QWidget*, const QString& title, const QString& startPath,
                                           const QString& filter) override;
 
     std::deque<std::optional<QString>> choices;
+    // The answers of the pickers of several files.
+    std::deque<std::optional<QStringList>> fileListChoices;
     QStringList titles;
     QStringList startFolders;
 

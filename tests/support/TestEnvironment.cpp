@@ -10,6 +10,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
 #include "platform/Shell.h"
+#include "platform/ShellFolders.h"
 #include "platform/Tray.h"
 
 namespace test
@@ -26,6 +27,7 @@ void StateResetListener::OnTestStart(const ::testing::TestInfo&)
     platform::setShell(nullptr);
     platform::setFileDialogs(nullptr);
     platform::setTray(nullptr);
+    platform::setShellNamespace(nullptr);
     platform::setServiceUnattended(false);
     platform::setUnattendedSink({});
     QLocale::setDefault(QLocale(QStringLiteral("en_GB")));

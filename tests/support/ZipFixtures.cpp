@@ -176,6 +176,23 @@ bool setRecordedSize(const QString& archive, const QString& name, quint64 size)
     return false;
 }
 
+bool setCentralSizes(const QString& archive, const QString& name, quint32 compressed,
+                     std::optional<quint32> uncompressed)
+{
+    QByteArray bytes = readAll(archive);
+    for (const CentralRecord& record : centralRecords(bytes)) {
+        if (record.name != name.toUtf8())
+            continue;
+        if (u32(bytes, record.at + 20) == 0xFFFFFFFFu || u32(bytes, record.at + 24) == 0xFFFFFFFFu)
+            return false;
+        qToLittleEndian<quint32>(compressed, bytes.data() + record.at + 20);
+        if (uncompressed)
+            qToLittleEndian<quint32>(*uncompressed, bytes.data() + record.at + 24);
+        return writeAll(archive, bytes);
+    }
+    return false;
+}
+
 bool renameEntry(const QString& archive, const QString& from, const QString& to)
 {
     const QByteArray oldName = from.toUtf8();

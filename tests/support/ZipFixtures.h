@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -27,6 +29,12 @@ bool flipStoredCrc(const QString& archive, const QString& name);
 // Records another uncompressed size for the entry named `name`, in its local and central headers
 // (in their Zip64 fields where the entry has them); the data stays as it is.
 bool setRecordedSize(const QString& archive, const QString& name, quint64 size);
+
+// Records other sizes for the entry named `name` in its central header only, as a damaged central
+// directory does: the compressed size and, when given, the uncompressed size. Entries without
+// Zip64 fields only.
+bool setCentralSizes(const QString& archive, const QString& name, quint32 compressed,
+                     std::optional<quint32> uncompressed = std::nullopt);
 
 // Renames an entry in place; `to` must be as long as `from` (names such as "../x" or "/abs" that
 // zip itself will not store).
