@@ -105,4 +105,12 @@ struct BackupSetInfo
 // data/, with ".sbd", ".bak", ".lst" or "RESTORE.lst" appended.
 std::optional<QString> setNameError(const QString& name);
 
+// Why `name` cannot name a set's single archive, or nothing when it can: it must be a bare file name,
+// since the archive is written to the run's work folder and delivered under that name, and it must
+// not hold "|", which separates the fields of the version lines that carry it.
+std::optional<QString> archiveNameError(const QString& name);
+
+// Why `password` cannot protect a set, or nothing when it can: version lines carry it too.
+std::optional<QString> setPasswordError(const QString& password);
+
 } // namespace core

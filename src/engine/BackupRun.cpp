@@ -12,10 +12,10 @@
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "core/TimestampFormat.h"
 #include "crypto/BackupFileCipher.h"
 #include "engine/FileCollection.h"
 #include "engine/FtpDelivery.h"
-#include "engine/TimestampFormat.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
@@ -78,17 +78,6 @@ void reloadTheSet()
         main->LoadBackup(false, QString());
 }
 } // namespace
-
-std::optional<QString> archiveNameError(const QString& name)
-{
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("The set names no file for its archive.");
-    if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("The archive name \"%1\" is not a plain file name: it must not hold \"/\" or be "
-                              "\"..\".")
-            .arg(name);
-    return std::nullopt;
-}
 
 void BackupRun::setStatus(const QString& text)
 {
@@ -155,7 +144,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
     if (set.UseTimeStamp) {
         core::LogEvent(QStringLiteral("Getting Timestamp Information"));
         QString reason;
-        const std::optional<QString> name = timestampFolderName(set, platform::clock().now(), &reason);
+        const std::optional<QString> name = core::timestampFolderName(set, platform::clock().now(), &reason);
         if (!name) {
             failWith(reason);
             return cancelled(set, recorder);
@@ -228,7 +217,7 @@ RunResult BackupRun::cancelled(core::BackupSetInfo& set, RunRecorder& recorder)
 
 bool BackupRun::buildArchive(const core::BackupSetInfo& set)
 {
-    if (const std::optional<QString> error = archiveNameError(set.ZIPName)) {
+    if (const std::optional<QString> error = core::archiveNameError(set.ZIPName)) {
         failWith(*error);
         return false;
     }

@@ -22,10 +22,6 @@ struct RunResult
     FinalStatus status;
 };
 
-// Why `name` cannot name the set's single archive, or nothing when it can: it must be a bare file
-// name, since the archive is written to the run's work folder and delivered under that name.
-std::optional<QString> archiveNameError(const QString& name);
-
 // One run of the loaded set (the program's CurrentSet and strSetText, copied when the run starts, so
 // that a set loaded meanwhile takes nothing of the run): collects the files of its FILES lines,
 // packs and protects them as the set asks, delivers them to its current destination or to every

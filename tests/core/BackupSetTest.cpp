@@ -35,3 +35,27 @@ TEST(SetName, RefusesNamesThatCannotNameADocument)
     }
 }
 } // namespace
+
+namespace
+{
+// The single archive is written and delivered under its name, and version lines carry it and the
+// password between "|" separators.
+TEST(ArchiveNameAndPassword, RefuseWhatTheRunCouldNotWriteOrRecord)
+{
+    const std::pair<QString, bool> names[] = {
+        {"backup.zip", true}, {"my backup.zip", true}, {".hidden.zip", true}, {"", false},
+        {"   ", false},       {"a/b.zip", false},      {"a\\b.zip", false},   {".", false},
+        {"..", false},        {"a\tb.zip", false},     {"a|b.zip", false},
+    };
+    for (const auto& [name, valid] : names) {
+        const auto error = core::archiveNameError(name);
+        EXPECT_EQ(!error.has_value(), valid) << qPrintable(name);
+    }
+    EXPECT_TRUE(core::archiveNameError("a|b.zip")->contains("\"|\""));
+
+    EXPECT_FALSE(core::setPasswordError("").has_value());
+    EXPECT_FALSE(core::setPasswordError("s3cret ~!~ \\").has_value());
+    ASSERT_TRUE(core::setPasswordError("pa|ss").has_value());
+    EXPECT_TRUE(core::setPasswordError("pa|ss")->contains("\"|\""));
+}
+} // namespace

@@ -364,8 +364,11 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
         {none, "The set has no destination."},
         {unknownRotation, "The set's rotation 3 is neither 1 (one destination a run) nor 2 (every destination)."},
         {archiveNamed("../Docs.zip"),
-         "The archive name \"../Docs.zip\" is not a plain file name: it must not hold \"/\" or be \"..\"."},
-        {archiveNamed(".."), "The archive name \"..\" is not a plain file name: it must not hold \"/\" or be \"..\"."},
+         "The archive name \"../Docs.zip\" is not a plain file name: it must not hold "
+         "\"/\" or \"\\\" or be \".\" or \"..\"."},
+        {archiveNamed(".."),
+         "The archive name \"..\" is not a plain file name: it must not hold \"/\" or \"\\\" or "
+         "be \".\" or \"..\"."},
         {archiveNamed(""), "The set names no file for its archive."},
     };
     for (const Case& c : cases) {

@@ -1,4 +1,4 @@
-#include "engine/TimestampFormat.h"
+#include "core/TimestampFormat.h"
 
 #include <QLocale>
 
@@ -51,13 +51,13 @@ TEST(TimestampFolder, NamesTheFolderForEveryOfferedPattern)
     };
     for (const Case& c : cases) {
         const std::optional<QString> name
-            = engine::timestampFolderName(stampedSet(c.accuracy, c.pattern), platform::clock().now());
+            = core::timestampFolderName(stampedSet(c.accuracy, c.pattern), platform::clock().now());
         ASSERT_TRUE(name.has_value()) << qPrintable(c.pattern);
         EXPECT_EQ(*name, c.expected) << c.accuracy << " " << qPrintable(c.pattern);
     }
 
     clock.set(QDateTime(QDate(2027, 1, 1), QTime(0, 0)));
-    EXPECT_EQ(engine::timestampFolderName(stampedSet(3, "-yyyy_mm_dd-#-hh_mm-"), platform::clock().now()),
+    EXPECT_EQ(core::timestampFolderName(stampedSet(3, "-yyyy_mm_dd-#-hh_mm-"), platform::clock().now()),
               "-2027_01_01--00_00- Docs");
     platform::setClock(nullptr);
 }
@@ -65,20 +65,32 @@ TEST(TimestampFolder, NamesTheFolderForEveryOfferedPattern)
 TEST(TimestampFolder, MonthAndDayNamesComeFromTheLocale)
 {
     const QDateTime when(QDate(2026, 12, 8), QTime(14, 5, 9));
-    EXPECT_EQ(engine::formatTimestamp(when, "ddd dddd, mmm d.m.yy h:n:s"), "Tue Tuesday, Dec 8.12.26 14:5:9");
-    EXPECT_EQ(engine::formatTimestamp(when, "hh:nn:ss hh-m"), "14:05:09 14-5");
+    EXPECT_EQ(core::formatTimestamp(when, "ddd dddd, mmm d.m.yy h:n:s"), "Tue Tuesday, Dec 8.12.26 14:5:9");
+    EXPECT_EQ(core::formatTimestamp(when, "hh:nn:ss hh-m"), "14:05:09 14-5");
 
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(engine::timestampFolderName(stampedSet(3, "dd mmmm yyyy# (hh.mm)"), when),
-              "08 Dezember 2026 (14.05) Docs");
+    EXPECT_EQ(core::timestampFolderName(stampedSet(3, "dd mmmm yyyy# (hh.mm)"), when), "08 Dezember 2026 (14.05) Docs");
 }
 
 TEST(TimestampFolder, RefusesANameThatLeavesTheDestination)
 {
     QString reason;
-    const std::optional<QString> name = engine::timestampFolderName(
-        stampedSet(0, "../../yyyy"), QDateTime(QDate(2026, 12, 8), QTime(14, 5)), &reason);
+    const std::optional<QString> name
+        = core::timestampFolderName(stampedSet(0, "../../yyyy"), QDateTime(QDate(2026, 12, 8), QTime(14, 5)), &reason);
     EXPECT_FALSE(name.has_value());
     EXPECT_TRUE(reason.contains("../../2026 Docs"));
+}
+} // namespace
+
+namespace
+{
+TEST(TimestampFolder, TheStampAloneIsTheFolderNameWithoutTheSetName)
+{
+    const QDateTime when(QDate(2024, 3, 5), QTime(8, 5, 30));
+    EXPECT_EQ(core::timestampText(3, "mmmm dd, yyyy# (hh.mm)", when), "March 05, 2024 (08.05)");
+    EXPECT_EQ(core::timestampText(2, "-yyyy_mm_dd-#-hh-", when), "-2024_03_05--08-");
+    // Month and day stamps take the whole pattern; "#" is then an ordinary character.
+    EXPECT_EQ(core::timestampText(1, "dd#mm", when), "05#03");
+    EXPECT_EQ(core::timestampText(7, "dd", when), "");
 }
 } // namespace

@@ -7,7 +7,7 @@
 
 #include "core/BackupSet.h"
 
-namespace engine
+namespace core
 {
 
 // Formats a moment with a time-stamp pattern: "d"/"dd" the day, "ddd"/"dddd" the weekday's short
@@ -17,11 +17,15 @@ namespace engine
 // every other character stands for itself.
 QString formatTimestamp(const QDateTime& when, const QString& pattern);
 
+// The time stamp of a moment by accuracy: month or day, the moment in the whole pattern; hour or
+// minute, the date part of the pattern (before its first "#") followed by the time part. Empty for
+// any other accuracy.
+QString timestampText(int accuracy, const QString& pattern, const QDateTime& when);
+
 // The time-stamp folder name of a run of `set` at `now` by its accuracy: month or day, the moment
 // in TimeStampFormat; hour or minute, the date part of the pattern (before its first "#") followed
 // by the time part; then a blank and the set name. Empty for any other accuracy. Nothing, with the
 // reason, when the pattern gives a name with a ".." part, which would climb out of the destination.
-std::optional<QString> timestampFolderName(const core::BackupSetInfo& set, const QDateTime& now,
-                                           QString* reason = nullptr);
+std::optional<QString> timestampFolderName(const BackupSetInfo& set, const QDateTime& now, QString* reason = nullptr);
 
-} // namespace engine
+} // namespace core

@@ -1,9 +1,9 @@
-#include "engine/TimestampFormat.h"
+#include "core/TimestampFormat.h"
 
 #include <QLocale>
 #include <QStringList>
 
-namespace engine
+namespace core
 {
 namespace
 {
@@ -73,26 +73,29 @@ QString formatTimestamp(const QDateTime& when, const QString& pattern)
     return text;
 }
 
-std::optional<QString> timestampFolderName(const core::BackupSetInfo& set, const QDateTime& now, QString* reason)
+QString timestampText(int accuracy, const QString& pattern, const QDateTime& when)
 {
-    QString stamp;
-    switch (set.Accurancy) {
+    switch (accuracy) {
     case 0:
     case 1:
-        stamp = formatTimestamp(now, set.TimeStampFormat);
-        break;
+        return formatTimestamp(when, pattern);
     case 2:
     case 3: {
-        const qsizetype hash = set.TimeStampFormat.indexOf(QLatin1Char('#'));
-        const QString datePattern = hash < 0 ? set.TimeStampFormat : set.TimeStampFormat.left(hash);
-        const QString timePattern = hash < 0 ? QString() : set.TimeStampFormat.mid(hash + 1);
-        stamp = formatTimestamp(now, datePattern) + formatTimestamp(now, timePattern);
-        break;
+        const qsizetype hash = pattern.indexOf(QLatin1Char('#'));
+        if (hash < 0)
+            return formatTimestamp(when, pattern);
+        return formatTimestamp(when, pattern.left(hash)) + formatTimestamp(when, pattern.mid(hash + 1));
     }
     default:
         return QString();
     }
-    const QString name = stamp + QLatin1Char(' ') + set.ItemName;
+}
+
+std::optional<QString> timestampFolderName(const BackupSetInfo& set, const QDateTime& now, QString* reason)
+{
+    if (set.Accurancy < 0 || set.Accurancy > 3)
+        return QString();
+    const QString name = timestampText(set.Accurancy, set.TimeStampFormat, now) + QLatin1Char(' ') + set.ItemName;
     if (name.split(QLatin1Char('/')).contains(QStringLiteral(".."))) {
         if (reason)
             *reason = QStringLiteral("The time-stamp pattern \"%1\" gives the folder name \"%2\", which leaves the "
@@ -103,4 +106,4 @@ std::optional<QString> timestampFolderName(const core::BackupSetInfo& set, const
     return name;
 }
 
-} // namespace engine
+} // namespace core

@@ -1,0 +1,124 @@
+#include "editors/StepValidation.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+#include "core/BackupSet.h"
+#include "core/ProgramState.h"
+#include "editors/CompressionPage.h"
+#include "localisation/Languages.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompt.h"
+
+namespace editors
+{
+namespace
+{
+constexpr qsizetype MaxNameLength = 250;
+const QString ForbiddenNameCharacters = QStringLiteral("<>\\/:\"*?|");
+
+// The built-in English texts, which the properties window shows whatever the language.
+struct StepMessage
+{
+    const char* key;
+    const char* english;
+};
+constexpr StepMessage NoArchiveName {"MSG_INVALID_ZIP_FILE", "Please specify compressed archive name."};
+constexpr StepMessage PasswordMismatch {"MSG_INVALID_PASSWORD", "Password and confirmation do not match."};
+constexpr StepMessage NoPassword {"MSG_ENTER_PASSWORD", "Please enter your password."};
+
+void warn(QWidget* host, const QString& text)
+{
+    platform::Message message;
+    message.text = text;
+    message.title = core::state().AppTitle;
+    message.icon = platform::Icon::Exclamation;
+    message.parent = host;
+    platform::prompt().show(message);
+}
+
+bool refuse(QWidget* host, EditorKind kind, const StepMessage& message)
+{
+    warn(host, kind == EditorKind::Wizard ? localisation::message(message.key) : QLatin1String(message.english));
+    return false;
+}
+
+bool refuse(QWidget* host, const QString& reason)
+{
+    warn(host, reason);
+    return false;
+}
+
+QString lineText(const QWidget* host, const char* name)
+{
+    const auto* box = host->findChild<QLineEdit*>(QLatin1String(name));
+    return box ? box->text() : QString();
+}
+
+bool checkName(QWidget* host, EditorKind kind)
+{
+    if (kind != EditorKind::Wizard)
+        return false;
+    const QString name = lineText(host, "txtItemName");
+    if (!name.isEmpty() && ValidateFileName(name))
+        return true;
+    warn(host, localisation::message("MSG_INVALID_NAME"));
+    return false;
+}
+
+// The archive name is needed in every mode; protection needs a password typed twice. Names and
+// passwords that the run could not write or record are refused here rather than at the run.
+bool checkCompression(QWidget* host, EditorKind kind)
+{
+    const auto* page = host->findChild<CompressionPage*>();
+    if (!page)
+        return false;
+    const QString archive = page->txtZIPName->text();
+    if (archive.trimmed().isEmpty())
+        return refuse(host, kind, NoArchiveName);
+    if (const auto error = core::archiveNameError(archive))
+        return refuse(host, *error);
+    if (page->cmbProtection->currentIndex() == 0)
+        return true;
+    const QString password = page->txtBFPassword->text();
+    if (password.isEmpty())
+        return refuse(host, kind, NoPassword);
+    if (password != page->txtBFConfirmation->text())
+        return refuse(host, kind, PasswordMismatch);
+    if (const auto error = core::setPasswordError(password))
+        return refuse(host, *error);
+    return true;
+}
+} // namespace
+
+bool ValidateStep(QWidget* host, EditorKind kind)
+{
+    const auto* lblStep = host ? host->findChild<QLabel*>(QStringLiteral("lblStep")) : nullptr;
+    if (!lblStep)
+        return false;
+    const QString step = lblStep->text();
+    if (step == QLatin1String("1"))
+        return checkName(host, kind);
+    if (step == QLatin1String("5"))
+        return checkCompression(host, kind);
+    return step == QLatin1String("4") || step == QLatin1String("6") || step == QLatin1String("7");
+}
+
+bool ValidateFileName(const QString& strText)
+{
+    if (strText.size() > MaxNameLength)
+        return false;
+    for (const QChar c : strText) {
+        if (ForbiddenNameCharacters.contains(c))
+            return false;
+    }
+    if (core::setNameError(strText) || strText.startsWith(QLatin1Char('.')))
+        return false;
+    const QString document = platform::ProgramFolder::file(QStringLiteral("data/") + strText + QStringLiteral(".sbd"));
+    return !QFileInfo::exists(document);
+}
+
+} // namespace editors
