@@ -96,7 +96,7 @@ bool samePath(const QString& a, const QString& b)
 QString IncrementalIndex::indexPath()
 {
     const core::BackupSetInfo& set = core::state().CurrentSet;
-    if (set.Destination != 0 || archiveNameError(set.ZIPName))
+    if (set.Destination != 0 || core::archiveNameError(set.ZIPName))
         return QString();
     const int slot = set.CurrentDestination;
     if (slot < 1 || slot > set.DestCount || slot > core::MaxDestinations)
