@@ -34,6 +34,9 @@ struct ProgramState
     bool bBackupFinished = false;
     // The stop request of a run or a restore, polled by every step.
     bool bStopBackup = false;
+    // The run or restore window's FTP connect limit ran out: only the connect under way gives up (and
+    // may be tried again); the run or restore goes on.
+    bool bConnectTimedOut = false;
     // A backup run is under way; nothing may start another until it has ended.
     bool RunInProgress = false;
     bool bMailSuccess = false;

@@ -15,6 +15,7 @@
 #include "core/TimestampFormat.h"
 #include "crypto/BackupFileCipher.h"
 #include "engine/FileCollection.h"
+#include "engine/FtpDelivery.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
@@ -160,25 +161,30 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 return cancelled(set, recorder);
             bool delivered = false;
             qint64 deliveredBytes = 0;
-            switch (set.Dest.at(d).Type) {
-            case 1: {
-                FolderDelivery delivery;
+            const auto deliverWith = [&](auto& delivery) {
                 delivery.showStatus = showStatus;
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
                 const FolderDeliveryResult result = delivery.deliver(set, d, m_timestampFolder, m_archivePath);
                 m_copyErrors += result.copyErrors;
-                if (result.outcome == FolderDeliveryResult::Outcome::Stopped)
-                    return cancelled(set, recorder);
                 delivered = result.delivered();
                 deliveredBytes = result.deliveredBytes;
+                return result.outcome != FolderDeliveryResult::Outcome::Stopped;
+            };
+            switch (set.Dest.at(d).Type) {
+            case 1: {
+                FolderDelivery delivery;
+                if (!deliverWith(delivery))
+                    return cancelled(set, recorder);
                 break;
             }
-            // Neither has a sender yet: such a destination fails, and never passes for delivered.
-            case 2:
-                core::LogEvent(QStringLiteral("Performing FTP Backup"));
-                set.RunDestType = 2;
-                failWith(QStringLiteral("FTP delivery is not available"));
+            case 2: {
+                FtpDelivery delivery;
+                delivery.watchConnect = watchConnect;
+                if (!deliverWith(delivery))
+                    return cancelled(set, recorder);
                 break;
+            }
+            // It has no sender yet: such a destination fails, and never passes for delivered.
             case 3:
                 core::LogEvent(QStringLiteral("Performing Email Backup"));
                 set.RunDestType = 3;

@@ -37,6 +37,8 @@ public:
 
     // The run window's status text.
     std::function<void(const QString& text)> showStatus;
+    // Starts and ends the run window's FTP connect limit (see FtpDelivery).
+    std::function<void(bool on)> watchConnect;
 
 private:
     RunResult road(core::BackupSetInfo& set, const QStringList& filesLines, RunRecorder& recorder);

@@ -200,6 +200,13 @@ void frmProcessing::RunBackup()
     List1->clear();
     BackupRun run;
     run.showStatus = [this](const QString& text) { setStatus(text); };
+    run.watchConnect = [this](bool on) {
+        intConnectTicks = 0;
+        if (on)
+            timFTP->start();
+        else
+            timFTP->stop();
+    };
     const RunResult result = run.run();
     if (!result.status.success) {
         lblLabel->setText(result.status.headline);
@@ -252,8 +259,9 @@ void frmProcessing::timFTP_Timer()
 {
     ++intConnectTicks;
     setStatus(QStringLiteral("FTP: Connecting... (") + QString::number(intConnectTicks) + QLatin1Char(')'));
+    // Only the connect under way gives up; the delivery decides whether to try again.
     if (intConnectTicks > 30)
-        core::state().bStopBackup = true;
+        core::state().bConnectTimedOut = true;
 }
 
 void frmProcessing::tmrClose_Timer()

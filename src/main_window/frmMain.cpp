@@ -39,6 +39,7 @@
 #include "editors/frmSettings.h"
 #include "editors/frmTimeStampSettings.h"
 #include "editors/frmWizard.h"
+#include "engine/VersionPruning.h"
 #include "engine/frmProcessing.h"
 #include "ftp/frmAddFTP.h"
 #include "ftp/frmFTPBrowse.h"
@@ -159,6 +160,7 @@ frmMain::frmMain()
         Win2kService_Start(success);
     });
     connect(&platform::serviceHost(), &platform::ServiceHost::stopRequested, this, &frmMain::Win2kService_Stop);
+    m_loader.setSyncVersions(engine::SyncVersions);
     core::setMainWindowServices(this);
 }
 

@@ -7,10 +7,12 @@
 #include <QString>
 #include <QStringList>
 
-#include "restore/VersionLine.h"
+#include "core/VersionLine.h"
 
 namespace restore
 {
+
+using core::VersionLine;
 
 class cUnzip;
 

@@ -254,8 +254,9 @@ void frmRestoring::timFTP_Timer()
 {
     ++intConnectSeconds;
     lblStatus->setPlainText(QStringLiteral("FTP: Connecting... (%1)").arg(intConnectSeconds));
+    // Only the connect under way gives up, never the whole restore.
     if (intConnectSeconds > ConnectLimitSeconds)
-        core::state().bStopBackup = true;
+        core::state().bConnectTimedOut = true;
 }
 
 void frmRestoring::tmrClose_Timer()

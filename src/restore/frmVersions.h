@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QList>
 
-#include "restore/VersionLine.h"
+#include "core/VersionLine.h"
 
 class QLabel;
 class QPushButton;
@@ -13,6 +13,8 @@ class QTreeWidget;
 
 namespace restore
 {
+
+using core::VersionLine;
 
 // The version chooser, the first step of a restore: lists the folder and FTP versions of the set
 // loaded in the main window and hands the chosen one on, to the file selection for a restore to the

@@ -53,8 +53,8 @@ protected:
     {
         // As the Restore command does.
         core::state().bStopBackup = false;
-        const std::optional<restore::VersionLine> version
-            = restore::VersionLine::parse(savedSection("VERSIONS").value(0));
+        const std::optional<core::VersionLine> version
+            = core::VersionLine::parse(savedSection("VERSIONS").value(0));
         EXPECT_TRUE(version.has_value());
         if (!version)
             return QString();

@@ -115,7 +115,7 @@ void RunFixture::makeSet(const SetOptions& options)
         core::DestinationInfo& dest = fresh.Dest[n];
         dest.Type = n <= int(options.types.size()) ? options.types.at(n - 1) : 1;
         dest.LocalFolder = backup(n);
-        dest.FTPHost = "ftp.example.org";
+        dest.FTPHost = "127.0.0.1";
         dest.FTPPort = "21";
         dest.EmailID = "anna@example.org";
     }

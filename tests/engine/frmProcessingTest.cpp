@@ -302,16 +302,17 @@ TEST_F(RunWindowTest, FollowsTheMainWindowsStateAndVisibility)
     EXPECT_FALSE(window->isMinimized());
 }
 
-TEST_F(RunWindowTest, FtpConnectionCounterStopsTheRunAfterThirtySeconds)
+TEST_F(RunWindowTest, FtpConnectionCounterEndsTheConnectAfterThirtySecondsNotTheRun)
 {
     for (const int seconds : {30, 31}) {
         SCOPED_TRACE(seconds);
-        core::state().bStopBackup = false;
+        core::state().bConnectTimedOut = false;
         frmProcessing window;
         for (int i = 0; i < seconds; ++i)
             window.timFTP_Timer();
         EXPECT_EQ(window.lblStatus->toPlainText(), QStringLiteral("FTP: Connecting... (%1)").arg(seconds));
-        EXPECT_EQ(core::state().bStopBackup, seconds > 30);
+        EXPECT_EQ(core::state().bConnectTimedOut, seconds > 30);
+        EXPECT_FALSE(core::state().bStopBackup);
         EXPECT_FALSE(window.timFTP->isActive());
     }
 }

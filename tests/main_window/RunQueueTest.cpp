@@ -19,7 +19,7 @@
 #include "main_window/BackupSetList.h"
 #include "main_window/MainWindowTest.h"
 #include "platform/EventLoop.h"
-#include "restore/VersionLine.h"
+#include "core/VersionLine.h"
 #include "restore/frmRestoring.h"
 
 using main_window::frmMain;
@@ -412,7 +412,7 @@ TEST_F(RunQueueTest, RunsWaitWhileARestoreIsUnderWay)
     ASSERT_NE(main, nullptr);
 
     // A restore has been handed over; its run starts at the window's next tick.
-    const auto version = restore::VersionLine::parse(
+    const auto version = core::VersionLine::parse(
         "LAN|" + programFile("backup/Alpha") + "|" + programFile("backup/Alpha/a.zip") + "|10/12/2026 11:00:00|1|0|0|");
     ASSERT_TRUE(version);
     restore::RestoreRequest request;

@@ -115,7 +115,7 @@ void VersionTest::writeRestoreList(const QStringList& lines)
 restore::RestoreRequest VersionTest::request(const QString& versionLine, const QString& newFolder) const
 {
     restore::RestoreRequest request;
-    const std::optional<restore::VersionLine> version = restore::VersionLine::parse(versionLine);
+    const std::optional<core::VersionLine> version = core::VersionLine::parse(versionLine);
     EXPECT_TRUE(version.has_value()) << versionLine.toStdString();
     if (version)
         request.version = *version;

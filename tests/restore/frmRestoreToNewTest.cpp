@@ -26,7 +26,7 @@ protected:
         loadSet("Set", {"LAN|/mnt/b|/mnt/b/Set.zip|10/12/2026 12:00:00|1|1|0|"});
         writeLastRun("Set", "/home/u/docs/a.txt\r\n");
         choice.setName = "Set";
-        choice.version = *restore::VersionLine::parse("LAN|/mnt/b|/mnt/b/Set.zip|10/12/2026 12:00:00|1|1|0|");
+        choice.version = *core::VersionLine::parse("LAN|/mnt/b|/mnt/b/Set.zip|10/12/2026 12:00:00|1|1|0|");
         choice.previousLocation = false;
         dialog = Form<frmRestoreToNew>::load();
         ASSERT_NE(dialog, nullptr);

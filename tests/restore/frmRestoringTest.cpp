@@ -183,14 +183,15 @@ TEST_F(frmRestoringTest, MinimizeAndKeepInFrontFollowTheMainWindow)
     question->cmdNo->click();
 }
 
-TEST_F(frmRestoringTest, TheFtpConnectLimitRequestsTheStopAfterThirtySeconds)
+TEST_F(frmRestoringTest, TheFtpConnectLimitEndsTheConnectAfterThirtySecondsNotTheRestore)
 {
     frmRestoring* window = Form<frmRestoring>::load();
     for (int second = 1; second <= 30; ++second)
         window->timFTP_Timer();
-    EXPECT_FALSE(core::state().bStopBackup);
+    EXPECT_FALSE(core::state().bConnectTimedOut);
     EXPECT_EQ(window->lblStatus->toPlainText(), "FTP: Connecting... (30)");
     window->timFTP_Timer();
-    EXPECT_TRUE(core::state().bStopBackup);
+    EXPECT_TRUE(core::state().bConnectTimedOut);
+    EXPECT_FALSE(core::state().bStopBackup);
     EXPECT_EQ(window->lblStatus->toPlainText(), "FTP: Connecting... (31)");
 }

@@ -34,7 +34,7 @@ protected:
         RestoreWindowsTest::SetUp();
         loadSet("My Set", {Version});
         choice.setName = "My Set";
-        choice.version = *restore::VersionLine::parse(Version);
+        choice.version = *core::VersionLine::parse(Version);
     }
     frmSelectFiles* open() { return frmSelectFiles::open(choice); }
     static QList<bool> ticks(const frmSelectFiles* files)

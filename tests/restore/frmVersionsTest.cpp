@@ -64,7 +64,7 @@ TEST_F(frmVersionsTest, ListsEveryVersionOfTheLoadedSetAndNamesTheLinesItRefuses
     EXPECT_FALSE(text.contains("Line 3")) << "a line of another kind is not restorable, not damaged";
 
     select(chooser, 1);
-    const std::optional<restore::VersionLine> chosen = chooser->selectedVersion();
+    const std::optional<core::VersionLine> chosen = chooser->selectedVersion();
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->ftpPassword(), "pa ss");
     EXPECT_EQ(chosen->ftpPortNumber(), 50021);
@@ -133,7 +133,7 @@ TEST_F(frmVersionsTest, HandsTheChosenVersionOnToThePreviousOrANewLocation)
     EXPECT_TRUE(files->isVisible());
     EXPECT_EQ(files->choice().setName, "Set");
     EXPECT_TRUE(files->choice().previousLocation);
-    EXPECT_EQ(files->choice().version.kind(), restore::VersionLine::Kind::Ftp);
+    EXPECT_EQ(files->choice().version.kind(), core::VersionLine::Kind::Ftp);
     EXPECT_EQ(files->choice().version.ftpHost(), "ftp.example.org");
     Form<restore::frmSelectFiles>::unload();
 

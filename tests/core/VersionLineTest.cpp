@@ -1,10 +1,10 @@
-#include "restore/VersionLine.h"
+#include "core/VersionLine.h"
 
 #include <gtest/gtest.h>
 
 #include "core/ScramblePassword.h"
 
-using restore::VersionLine;
+using core::VersionLine;
 
 namespace
 {
@@ -126,5 +126,19 @@ TEST(VersionLineTest, SkipsBlankLinesAndLinesOfOtherKindsWithoutAReason)
         QString reason = "left from before";
         EXPECT_FALSE(VersionLine::parse(line, &reason));
         EXPECT_TRUE(reason.isEmpty());
+    }
+}
+
+TEST(VersionLineTest, TheDeliveredArchiveHasTheBlanksOfItsNameAsTheRunSentIt)
+{
+    const std::pair<QString, QString> cases[] = {
+        {"LAN|/b/May 1 Docs|/b/May 1 Docs/Docs Backup.zip.bf|10/12/2026|1|1|1|pw", "/b/May 1 Docs/Docs_Backup.zip.bf"},
+        {"FTP|u|p|h|21|/f/May 1|/f/May 1/A B.zip|10/12/2026|1|1|0|", "/f/May 1/A_B.zip"},
+        {"LAN|/b|Plain.zip|10/12/2026|1|1|0|", "Plain.zip"},
+    };
+    for (const auto& [line, delivered] : cases) {
+        const std::optional<VersionLine> v = VersionLine::parse(line);
+        ASSERT_TRUE(v) << line.toStdString();
+        EXPECT_EQ(v->deliveredArchivePath(), delivered);
     }
 }

@@ -1,8 +1,8 @@
-#include "restore/VersionLine.h"
+#include "core/VersionLine.h"
 
 #include "core/ScramblePassword.h"
 
-namespace restore
+namespace core
 {
 namespace
 {
@@ -84,6 +84,13 @@ QString VersionLine::archivePath() const
     return field(m_kind == Kind::Ftp ? 6 : 2);
 }
 
+QString VersionLine::deliveredArchivePath() const
+{
+    const QString path = archivePath();
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.left(slash + 1) + path.mid(slash + 1).replace(QLatin1Char(' '), QLatin1Char('_'));
+}
+
 QString VersionLine::created() const
 {
     return field(commonStart());
@@ -129,4 +136,4 @@ QString VersionLine::ftpFolder() const
     return m_kind == Kind::Ftp ? field(5) : QString();
 }
 
-} // namespace restore
+} // namespace core

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace restore
+namespace core
 {
 
 // One line of a set document's version list, as a run records a delivery: fields joined by "|",
@@ -20,7 +20,7 @@ namespace restore
 // The password closes the line and takes the rest of it, "|" included: documents of older versions
 // stored it as typed.
 //
-// This is the one reader of version lines. A line is taken only when every field the restore needs
+// This is the one reader of version lines. A line is taken only when every field the restore and the pruning need
 // holds: all fields of its kind, a compression digit 0 to 2, a protection digit 0 or 1, a folder
 // (or host), and an FTP port from 0 to 65535 ("021" is 21).
 class VersionLine
@@ -46,6 +46,9 @@ public:
     QString folder() const;
     // The delivered archive: the folder, "/" and the archive name (".bf" appended when protected).
     QString archivePath() const;
+    // Where the run put that archive: the blanks of its file name become "_", as in the run's
+    // archive; the folder is kept as recorded.
+    QString deliveredArchivePath() const;
     // The date and time of the delivery, as the run wrote it.
     QString created() const;
     // The delivered size in KB, as the run wrote it.
@@ -76,4 +79,4 @@ private:
     quint16 m_port = 0;
 };
 
-} // namespace restore
+} // namespace core

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+#include "core/BackupSet.h"
+#include "engine/FolderDelivery.h"
+
+namespace ftp
+{
+class clsFtpClient;
+}
+
+namespace engine
+{
+
+class FtpSteps;
+
+// `part` below the remote `folder`, joined with one "/": "/" and "May" give "/May"; an empty part
+// adds nothing.
+QString joinFtpFolder(const QString& folder, const QString& part);
+
+// Delivers one run of a set to one of its FTP destinations: each listed file mirrored below the
+// destination's remote folder (or its time-stamp folder), or the single archive into it. Each file
+// goes over a session of its own: connect (a connect that runs out of time is tried again, up to
+// three more times), enter the remote folder, make and enter the mirror levels, send, QUIT. A file
+// arrives under a temporary name and takes the place of the old copy only when complete.
+class FtpDelivery
+{
+public:
+    FtpDelivery();
+    ~FtpDelivery();
+
+    // Delivers to destination slot `destination` of `set` (see FolderDelivery::deliver). Sets the
+    // set's RunDestType, RunFtpHost, RunFtpUser, RunFtpPassword, RunFtpFolder, RunFtpPort and
+    // LastFolder for the version line; on failure also the program's strFailureReason.
+    FolderDeliveryResult deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
+                                 const QString& archivePath);
+
+    // The run window's status text.
+    std::function<void(const QString& text)> showStatus;
+    // Packs and protects one source file as the set asks (see FolderDelivery).
+    std::function<PreparedFile(const QString& source)> prepareFile;
+    // Starts (true) and ends (false) the run window's connect limit, which raises the program's
+    // bConnectTimedOut when it runs out.
+    std::function<void(bool on)> watchConnect;
+
+    // Connect attempts after the first one that ran out of time.
+    static constexpr int Retries = 3;
+
+private:
+    enum class Opened
+    {
+        Open,
+        Failed,
+        Stopped,
+    };
+    struct Sent
+    {
+        bool ok = false;
+        bool stopped = false;
+        qint64 bytes = 0;
+        QString reason;
+    };
+
+    Opened open(QString* reason);
+    Opened openAt(QString* reason);
+    bool enterLevels(const QStringList& levels, QString* reason);
+    Sent send(const QString& localPath, const QString& remoteName);
+    void close();
+    FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set);
+    FolderDeliveryResult deliverArchive(const QString& archivePath);
+    void setStatus(const QString& text);
+
+    const core::DestinationInfo* m_dest = nullptr;
+    QString m_host;
+    int m_port = 21;
+    QStringList m_stampLevels;
+    // The size of the file being sent, for the progress text.
+    qint64 m_fileSize = 0;
+    std::unique_ptr<ftp::clsFtpClient> m_client;
+    std::unique_ptr<FtpSteps> m_steps;
+};
+
+} // namespace engine

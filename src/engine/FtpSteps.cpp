@@ -1,0 +1,89 @@
+#include "engine/FtpSteps.h"
+
+#include <utility>
+
+#include "ftp/clsFtpClient.h"
+#include "platform/EventLoop.h"
+
+namespace engine
+{
+namespace
+{
+// The session numbers a server's refusal as 16000 and its reply code.
+constexpr int ReplyBase = 16000;
+// Seconds allowed beyond the session's own time-out, which normally ends a silent operation first.
+constexpr int MarginSeconds = 5;
+} // namespace
+
+FtpSteps::FtpSteps(ftp::clsFtpClient& client)
+    : m_client(client)
+{
+    using ftp::clsFtpClient;
+    const auto ended = [this](int result) { m_result = result; };
+    QObject::connect(&client, &clsFtpClient::OnConnect, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnCreateDirectory, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnDeleteFile, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnGetCurrentDirectory, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnSetCurrentDirectory, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnRemoveDirectory, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnRenameFile, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnDownloadFile, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnUploadFile, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnEnumFiles, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnQuitSession, &client, ended);
+}
+
+FtpStep FtpSteps::run(const std::function<bool()>& start)
+{
+    FtpStep step;
+    m_result.reset();
+    if (!start()) {
+        step.reason = m_client.LastFtpError().Description;
+        return step;
+    }
+    const auto givingUp = [this] { return m_giveUp && m_giveUp(); };
+    const int limitMs = (m_client.TimeOut() + MarginSeconds) * 1000;
+    platform::waitWhile([&] { return !m_result && !givingUp(); }, limitMs);
+    if (!m_result || (givingUp() && *m_result != ftp::rsSuccess)) {
+        step.ended = m_result || givingUp() ? FtpStep::Ended::GaveUp : FtpStep::Ended::TimedOut;
+        if (step.ended == FtpStep::Ended::TimedOut)
+            step.reason = QStringLiteral("The server did not answer within %1 seconds.").arg(limitMs / 1000);
+        m_client.CancelAsyncMethod();
+        m_client.CloseControlConnection();
+        return step;
+    }
+    const ftp::clsFtpError& error = m_client.LastFtpError();
+    switch (*m_result) {
+    case ftp::rsSuccess:
+        step.ended = FtpStep::Ended::Done;
+        return step;
+    case ftp::rsTimeOut:
+        step.ended = FtpStep::Ended::TimedOut;
+        break;
+    case ftp::rsCancelled:
+        step.ended = FtpStep::Ended::GaveUp;
+        break;
+    default:
+        if (error.Number > ReplyBase + 99 && error.Number < ReplyBase + 600) {
+            step.ended = FtpStep::Ended::Refused;
+            step.replyCode = error.Number - ReplyBase;
+        }
+        break;
+    }
+    step.reason = error.Description;
+    if (step.replyCode)
+        step.reason = QString::number(step.replyCode) + QLatin1Char(' ') + step.reason;
+    return step;
+}
+
+void FtpSteps::quit()
+{
+    if (m_client.FtpSessionState() != ftp::clsFtpClient::StateNotConnected) {
+        const std::function<bool()> giveUp = std::exchange(m_giveUp, {});
+        run([this] { return m_client.QuitSession(); });
+        m_giveUp = giveUp;
+    }
+    m_client.CloseControlConnection();
+}
+
+} // namespace engine
