@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "core/DestinationRowTag.h"
+#include "platform/Form.h"
 
 namespace core
 {
@@ -58,6 +59,21 @@ private:
 // Opens the dialog of one kind for the caller, modally: SetCaller, then for `edit` LoadDetails and
 // chkNew unchecked, then the show.
 using DestinationDialogOpener = std::function<void(DestinationCaller& caller, bool edit)>;
+
+// The opener every destination dialog shares: loads the dialog's one instance and shows it modally.
+template <class Dialog>
+void openDestinationDialog(DestinationCaller& caller, bool edit)
+{
+    Dialog::SetCaller(&caller);
+    Dialog* dialog = platform::Form<Dialog>::load();
+    if (!dialog)
+        return;
+    if (edit) {
+        dialog->LoadDetails();
+        dialog->chkNew->setChecked(false);
+    }
+    dialog->exec();
+}
 
 // Registers the dialog of a kind (2 FTP, 3 e-mail); an empty opener removes it. An editor offers
 // to add and edit only kinds that have a dialog.

@@ -81,15 +81,7 @@ void frmLanAdd::SetCaller(core::DestinationCaller* frmName)
 
 void frmLanAdd::open(core::DestinationCaller& destinations, bool edit)
 {
-    SetCaller(&destinations);
-    frmLanAdd* dialog = platform::Form<frmLanAdd>::load();
-    if (!dialog)
-        return;
-    if (edit) {
-        dialog->LoadDetails();
-        dialog->chkNew->setChecked(false);
-    }
-    dialog->exec();
+    core::openDestinationDialog<frmLanAdd>(destinations, edit);
 }
 
 void frmLanAdd::LoadDetails()

@@ -128,15 +128,7 @@ void frmAddFTP::SetCaller(core::DestinationCaller* frmName)
 
 void frmAddFTP::open(core::DestinationCaller& destinations, bool edit)
 {
-    SetCaller(&destinations);
-    frmAddFTP* dialog = platform::Form<frmAddFTP>::load();
-    if (!dialog)
-        return;
-    if (edit) {
-        dialog->LoadDetails();
-        dialog->chkNew->setChecked(false);
-    }
-    dialog->exec();
+    core::openDestinationDialog<frmAddFTP>(destinations, edit);
 }
 
 void frmAddFTP::Form_Load()
