@@ -15,6 +15,7 @@
 #include "core/TimestampFormat.h"
 #include "crypto/BackupFileCipher.h"
 #include "engine/FileCollection.h"
+#include "engine/MailDelivery.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
@@ -173,17 +174,23 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 deliveredBytes = result.deliveredBytes;
                 break;
             }
-            // Neither has a sender yet: such a destination fails, and never passes for delivered.
+            // It has no sender yet: such a destination fails, and never passes for delivered.
             case 2:
                 core::LogEvent(QStringLiteral("Performing FTP Backup"));
                 set.RunDestType = 2;
                 failWith(QStringLiteral("FTP delivery is not available"));
                 break;
-            case 3:
-                core::LogEvent(QStringLiteral("Performing Email Backup"));
-                set.RunDestType = 3;
-                failWith(QStringLiteral("E-mail delivery is not available"));
+            case 3: {
+                MailDelivery delivery;
+                delivery.showStatus = showStatus;
+                delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
+                const MailDeliveryResult result = delivery.deliver(set, m_archivePath);
+                m_copyErrors += result.copyErrors;
+                if (result.outcome == MailDeliveryResult::Outcome::Stopped)
+                    return cancelled(set, recorder);
+                delivered = result.delivered();
                 break;
+            }
             default:
                 break;
             }

@@ -285,14 +285,14 @@ TEST_F(BackupRunTest, EveryDestinationIsTriedAndEachFailureIsItsOwn)
           "Backup Complete: Success!"},
          2,
          "FAILURE (Destination1 LAN = Success) (Destination2 LAN = FAILURE) (Destination3 LAN = Success)"},
-        // The senders of these kinds are not there yet: they fail, and never pass for delivered.
+        // FTP has no sender yet, and there are no mail settings: both fail, and never pass for delivered.
         {{1, 2, 3},
          {"Backup Complete: Success!",
           "Backup Complete: FAILURE (Destination1 LAN = Success) FTP delivery is not available",
-          "Backup Complete: FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is "
-          "not available"},
+          "Backup Complete: FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) The mail settings "
+          "are not complete"},
          1,
-         "FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is not available"},
+         "FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) The mail settings are not complete"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.outcomes.at(1).toStdString());
