@@ -11,11 +11,14 @@
 #include <gtest/gtest.h>
 
 #include "RunFixture.h"
+#include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
 #include "mail/MailSender.h"
 #include "mail/UUDecoders.h"
+#include "main_window/frmPrefs2.h"
 #include "peers/PeerProcess.h"
+#include "platform/EventLoop.h"
 
 namespace
 {
@@ -273,6 +276,46 @@ TEST_F(MailRunTest, AFailedMailFailsOnlyItsDestinationAndTheRunGoesOn)
         EXPECT_FALSE(test::filesBelow(backup(3)).isEmpty());
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(MailRunTest, ThePreferencesTestButtonMailsTheTestAttachmentAndATestMailNeverDisturbsARun)
+{
+    startPeer();
+    core::WritePreference("txtEmailTo", "test@example.org");
+    main->showPreferences(false);
+    main_window::frmPrefs2* preferences = platform::Form<main_window::frmPrefs2>::loaded();
+    ASSERT_NE(preferences, nullptr);
+    mail::MailSender& sender = mail::MailSender::instance();
+
+    preferences->cmdSend->click();
+    ASSERT_TRUE(platform::waitWhile([&sender] { return sender.busy(); }, 20000));
+    ASSERT_TRUE(sender.lastOutcome().sent) << sender.lastOutcome().reason.toStdString();
+    const QList<QByteArray> blocks = test::uuBlocks(message());
+    ASSERT_EQ(blocks.size(), 1);
+    EXPECT_TRUE(blocks.at(0).contains(" TestAttachment.txt\r\n")) << blocks.at(0).left(40).toStdString();
+    EXPECT_EQ(test::binasciiDecode(blocks.at(0)), test::readFile(mail::testAttachmentPath()));
+    EXPECT_TRUE(message().contains("To: test@example.org"));
+
+    // A test mail to a silent server times out while a run is under way.
+    peer.stop();
+    startPeer({"--stall", "GREETING"});
+    SetOptions options;
+    options.destinations = 1;
+    mailSet(options);
+    preferences->cmdSend->click();
+    ASSERT_TRUE(sender.busy());
+    bool waited = false;
+    run([&](engine::frmProcessing*, const QString&) {
+        if (!waited) {
+            waited = true;
+            EXPECT_TRUE(platform::waitWhile([&sender] { return sender.busy(); }, 20000));
+        }
+    });
+    EXPECT_TRUE(closeByCountdown(platform::Form<engine::frmProcessing>::loaded()));
+    EXPECT_TRUE(waited);
+    EXPECT_FALSE(sender.lastOutcome().sent);
+    EXPECT_EQ(saved("Status"), "Success") << finalStatus.toStdString();
+    EXPECT_EQ(test::readFile(mirrored(backup(1), listed.at(1))), "alpha\n");
 }
 
 } // namespace
