@@ -318,4 +318,33 @@ TEST_F(MailRunTest, ThePreferencesTestButtonMailsTheTestAttachmentAndATestMailNe
     EXPECT_EQ(test::readFile(mirrored(backup(1), listed.at(1))), "alpha\n");
 }
 
+TEST_F(MailRunTest, CancelWhileTheMailIsUnderWayEndsItAndTheRun)
+{
+    startPeer({"--stall", "MAIL"});
+    // Long enough that only the Cancel can end the mail.
+    mail::SmtpLimits limits;
+    limits.mailFromMs = 60000;
+    mail::MailSender::instance().setLimits(limits);
+    SetOptions options;
+    options.compression = 2;
+    options.destinations = 1;
+    options.types = {3};
+    mailSet(options);
+    QStringList seen;
+    bool pressed = false;
+    run([&](engine::frmProcessing* running, const QString& status) {
+        seen << status;
+        if (!pressed && mail::MailSender::instance().busy() && status != "Connecting to mail server") {
+            pressed = true;
+            running->cmdClose->click();
+        }
+    });
+    ASSERT_TRUE(pressed) << seen.join(" | ").toStdString();
+    EXPECT_TRUE(saved("Status").contains("CANCELLED")) << saved("Status").toStdString();
+    // The mail ends with the stop, long before its own wait would.
+    EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 5000));
+    EXPECT_TRUE(message().isEmpty());
+    EXPECT_EQ(tmpEntries(), QStringList());
+}
+
 } // namespace
