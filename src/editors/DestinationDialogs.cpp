@@ -2,14 +2,15 @@
 
 #include "core/DestinationCaller.h"
 #include "ftp/frmAddFTP.h"
+#include "mail/frmEmailAdd.h"
 
 namespace editors
 {
 
 void registerDestinationDialogs()
 {
-    // The e-mail dialog joins once it writes rows.
     core::setDestinationDialog(2, &ftp::frmAddFTP::open);
+    core::setDestinationDialog(3, &mail::frmEmailAdd::open);
 }
 
 } // namespace editors

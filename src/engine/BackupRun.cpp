@@ -16,6 +16,7 @@
 #include "crypto/BackupFileCipher.h"
 #include "engine/FileCollection.h"
 #include "engine/FtpDelivery.h"
+#include "engine/MailDelivery.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
@@ -184,12 +185,17 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                     return cancelled(set, recorder);
                 break;
             }
-            // It has no sender yet: such a destination fails, and never passes for delivered.
-            case 3:
-                core::LogEvent(QStringLiteral("Performing Email Backup"));
-                set.RunDestType = 3;
-                failWith(QStringLiteral("E-mail delivery is not available"));
+            case 3: {
+                MailDelivery delivery;
+                delivery.showStatus = showStatus;
+                delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
+                const MailDeliveryResult result = delivery.deliver(set, m_archivePath);
+                m_copyErrors += result.copyErrors;
+                if (result.outcome == MailDeliveryResult::Outcome::Stopped)
+                    return cancelled(set, recorder);
+                delivered = result.delivered();
                 break;
+            }
             default:
                 break;
             }

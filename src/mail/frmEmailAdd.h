@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QDialog>
+
+#include "core/DestinationCaller.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -10,8 +14,9 @@ class QPushButton;
 namespace mail
 {
 
-// The e-mail destination dialog. In this form it keeps the test address in the preferences; the
-// destination row and the test mail come with the mail sender.
+// The dialog that adds an e-mail destination to an editor's destination list, or changes the row it
+// was opened for. Its To box is also the recipient of test mails: every change is kept in the
+// preferences.
 class frmEmailAdd : public QDialog
 {
     Q_OBJECT
@@ -19,10 +24,21 @@ class frmEmailAdd : public QDialog
 public:
     frmEmailAdd();
 
+    // Remembers the editor whose list the dialog works on, until the next call.
+    static void SetCaller(core::DestinationCaller* frmName);
+    // Opens the dialog modally for the caller: to add a row, or with `edit` to change the selected one.
+    static void open(core::DestinationCaller& caller, bool edit);
+
+    // Shows the values of the caller's selected row; OK with chkNew unchecked rewrites that row.
+    void LoadDetails();
+
     // Shows the test address of the preferences; every change of the box is written back.
     void Form_Load();
     void txtEmail_Change();
+    void cmdOK_Click();
     void cmdCancel_Click();
+    // Sends a test mail to the address in the To box.
+    void cmdSend_Click();
 
     QLineEdit* txtEmail = nullptr;
     QLineEdit* txtSub = nullptr;
@@ -31,6 +47,15 @@ public:
     QPushButton* cmdSend = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
+
+protected:
+    // Escape and the close box cancel.
+    void reject() override;
+
+private:
+    void refuse(const QString& text);
+
+    std::optional<quint64> m_loadedRow;
 };
 
 } // namespace mail

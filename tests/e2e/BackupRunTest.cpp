@@ -292,15 +292,14 @@ TEST_F(BackupRunTest, EveryDestinationIsTriedAndEachFailureIsItsOwn)
           "Backup Complete: Success!"},
          2,
          "FAILURE (Destination1 LAN = Success) (Destination2 LAN = FAILURE) (Destination3 LAN = Success)"},
-        // A server that is not there, and a kind whose sender is not there yet: they fail, and never pass for
-        // delivered.
+        // A server that is not there, and no mail settings: both fail, and never pass for delivered.
         {{1, 2, 3},
          {"Backup Complete: Success!",
           "Backup Complete: FAILURE (Destination1 LAN = Success) Could not connect to 127.0.0.1: *",
-          "Backup Complete: FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is "
-          "not available"},
+          "Backup Complete: FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) The mail settings "
+          "are not complete"},
          1,
-         "FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) E-mail delivery is not available"},
+         "FAILURE (Destination1 LAN = Success) (Destination2 FTP = FAILURE) The mail settings are not complete"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.outcomes.at(1).toStdString());

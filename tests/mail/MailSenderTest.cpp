@@ -180,7 +180,9 @@ TEST_F(MailSenderTest, ARunsMailWaitsForATestMailAndASecondTestIsRefused)
     makeFile("a.zip", 100);
     sender().setLimits(mail::SmtpLimits {1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000});
     bool doneWhenTheTestEnded = true;
-    QObject::connect(&sender(), &mail::MailSender::ended, &sender(), [&](bool test, const mail::MailOutcome&) {
+    // The sender outlives the test: the connection must go with the locals it refers to.
+    QObject watcher;
+    QObject::connect(&sender(), &mail::MailSender::ended, &watcher, [&](bool test, const mail::MailOutcome&) {
         if (test)
             doneWhenTheTestEnded = core::state().bMailDone;
     });

@@ -1,0 +1,178 @@
+#include "engine/MailDelivery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include "core/ErrorReport.h"
+#include "core/FileSystemHelpers.h"
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
+#include "core/SetDocument.h"
+#include "mail/MailSender.h"
+#include "platform/EventLoop.h"
+
+namespace engine
+{
+namespace
+{
+bool stopRequested()
+{
+    return core::state().bStopBackup;
+}
+
+QString fail(MailDeliveryResult& result, const QString& reason)
+{
+    core::state().strFailureReason = reason;
+    core::LogEvent(reason);
+    result.outcome = MailDeliveryResult::Outcome::Failed;
+    result.reason = reason;
+    return reason;
+}
+} // namespace
+
+void MailDelivery::setStatus(const QString& text)
+{
+    if (showStatus)
+        showStatus(text);
+}
+
+MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString& archivePath)
+{
+    MailDeliveryResult result;
+    m_workFiles.clear();
+    m_workFolders.clear();
+    // Work copies go however the mail ends; the single archive stays for later destinations.
+    const auto cleanUp = qScopeGuard([this] {
+        for (const QString& file : std::as_const(m_workFiles))
+            QFile::remove(file);
+        for (const QString& folder : std::as_const(m_workFolders))
+            QDir(folder).removeRecursively();
+    });
+
+    core::LogEvent(QStringLiteral("Performing Email Backup"));
+    if (stopRequested()) {
+        result.outcome = MailDeliveryResult::Outcome::Stopped;
+        return result;
+    }
+    set.RunDestType = 3;
+
+    QStringList attachments;
+    switch (set.Compression) {
+    case 1:
+        attachments << archivePath;
+        break;
+    case 0:
+    case 2:
+        if (!collectEachFile(set, attachments, result.copyErrors)) {
+            if (stopRequested())
+                result.outcome = MailDeliveryResult::Outcome::Stopped;
+            else
+                result.reason = core::state().strFailureReason;
+            return result;
+        }
+        break;
+    default:
+        fail(result, QStringLiteral("The compression mode %1 is not known").arg(set.Compression));
+        return result;
+    }
+
+    core::ProgramState& program = core::state();
+    program.bMailSuccess = false;
+    program.bMailDone = false;
+    if (stopRequested()) {
+        result.outcome = MailDeliveryResult::Outcome::Stopped;
+        return result;
+    }
+
+    setStatus(QStringLiteral("Connecting to mail server"));
+    platform::doEvents();
+    core::LogEvent(QStringLiteral("Sending Mail"));
+    mail::mailValues().strAttachments = attachments.join(QStringLiteral("\r\n"));
+
+    // The sender reads the recipient and subject from the loaded set: it is the run's set while the
+    // mail is under way (a run's mail may wait for a test mail and start later).
+    const core::BackupSetInfo loaded = program.CurrentSet;
+    program.CurrentSet = set;
+    program.MailIsTest = false;
+    mail::MailSender& sender = mail::MailSender::instance();
+    sender.setRunStatus(showStatus);
+    const auto restore = qScopeGuard([&] {
+        sender.setRunStatus({});
+        if (program.CurrentSet.ItemName == set.ItemName && loaded.ItemName != set.ItemName)
+            program.CurrentSet = loaded;
+    });
+    mail::SendEmail();
+    while (!program.bMailDone) {
+        if (stopRequested()) {
+            result.outcome = MailDeliveryResult::Outcome::Stopped;
+            return result;
+        }
+        platform::waitWhile([&program] { return !program.bMailDone && !program.bStopBackup; }, 200);
+    }
+    if (stopRequested()) {
+        result.outcome = MailDeliveryResult::Outcome::Stopped;
+        return result;
+    }
+
+    for (const QString& path : sender.lastOutcome().notAttached)
+        result.copyErrors += copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not attached"), path);
+    if (program.bMailSuccess) {
+        result.outcome = MailDeliveryResult::Outcome::Delivered;
+    } else {
+        result.outcome = MailDeliveryResult::Outcome::Failed;
+        result.reason = program.strFailureReason;
+    }
+    return result;
+}
+
+bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& attachments, QString& copyErrors)
+{
+    QFile list(core::setFileListPath(set.ItemName));
+    if (!list.open(QIODevice::ReadOnly)) {
+        MailDeliveryResult ignored;
+        fail(ignored, QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return false;
+    }
+    const QString work = set.Compression == 2 || set.ProtectData == 1 ? core::WinTmpDir() : QString();
+    while (!list.atEnd()) {
+        if (stopRequested())
+            return false;
+        QByteArray bytes = list.readLine();
+        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+            bytes.chop(1);
+        if (bytes.isEmpty() || bytes == " ")
+            continue;
+        const QString source = QString::fromUtf8(bytes);
+        const PreparedFile prepared = prepareFile ? prepareFile(source) : PreparedFile {source, {}, {}, {}};
+        m_workFiles += prepared.workFiles;
+        if (stopRequested())
+            return false;
+        if (!prepared.error.isEmpty()) {
+            core::LogEvent(QStringLiteral("Could not prepare ") + source + QStringLiteral(": ") + prepared.error);
+            copyErrors += copyErrorEntry(core::err::PathFileAccess, prepared.error, source);
+            continue;
+        }
+        QString path = prepared.path;
+        // Work copies are named after their source alone: each moves to a folder of its own.
+        if (path != source && !work.isEmpty()) {
+            const QString folder = work + QStringLiteral("mail-%1/").arg(attachments.size() + 1);
+            QDir().mkpath(folder);
+            m_workFolders << folder;
+            const QString own = folder + prepared.name;
+            if (QFile::rename(path, own))
+                path = own;
+        }
+        attachments << path;
+        platform::doEvents();
+    }
+    if (list.error() != QFileDevice::NoError) {
+        MailDeliveryResult ignored;
+        fail(ignored, QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace engine
