@@ -921,7 +921,8 @@ void frmMain::showPreferences(bool modal)
 
 void frmMain::enableMailTest()
 {
-    if (frmPrefs2* preferences = Form<frmPrefs2>::load())
+    // A closed preferences window has no button to enable; opening it reads the sender's state.
+    if (frmPrefs2* preferences = Form<frmPrefs2>::loaded())
         preferences->cmdSend->setEnabled(true);
 }
 
