@@ -57,6 +57,7 @@
 #include "main_window/ProgramPictures.h"
 #include "main_window/SetListWidget.h"
 #include "main_window/StartupOptions.h"
+#include "main_window/TemplateWindows.h"
 #include "main_window/frmAbout.h"
 #include "main_window/frmPrefs2.h"
 #include "main_window/frmSplash.h"
@@ -969,7 +970,9 @@ void frmMain::cmdWebsite_Click()
 
 void frmMain::Command1_Click()
 {
-    // The language template comes with the template writer.
+    const QString failure = writeLocalizationTemplate();
+    if (!failure.isEmpty())
+        qWarning("%s", qUtf8Printable(failure));
 }
 
 void frmMain::reportNotOpened(const QString& location, const QVariantList& args, const QString& window)
