@@ -11,7 +11,6 @@ namespace localisation
 namespace
 {
 // Real language files hold a few hundred kilobytes per language.
-constexpr qint64 MaxLanguageFileBytes = 32 * 1024 * 1024;
 
 const QString GroupOpen = QStringLiteral("<LANGUAGE_GROUP");
 const QString GroupClose = QStringLiteral("</LANGUAGE_GROUP>");
@@ -72,37 +71,64 @@ std::optional<QString> readLanguageFile()
     return QString::fromUtf8(bytes);
 }
 
-std::optional<QStringList> languageItems(const QString& fileText, const QString& language)
+namespace
 {
-    const QString wanted = language.toUpper();
+// Walks the groups in file order; `visit(name, group)` returns true to stop. The scan ends at the
+// first group that lacks its closing tag or its name tags.
+template <class Visit>
+void scanGroups(const QString& fileText, Visit visit)
+{
     qsizetype from = 0;
     for (;;) {
         const qsizetype start = fileText.indexOf(GroupOpen, from, Qt::CaseInsensitive);
         if (start < 0)
-            return std::nullopt;
+            return;
         const qsizetype end = fileText.indexOf(GroupClose, start, Qt::CaseInsensitive);
         if (end < 0) {
             qWarning("Language file: a language group has no closing tag; the groups after it are ignored");
-            return std::nullopt;
+            return;
         }
         const QStringView group = QStringView(fileText).mid(start, end - start);
         const std::optional<QString> name = between(group, NameOpen, NameClose);
         if (!name) {
             qWarning("Language file: a language group has no name; the groups after it are ignored");
-            return std::nullopt;
+            return;
         }
-        if (name->toUpper() == wanted) {
-            const std::optional<QString> items = between(group, ItemsOpen, ItemsClose);
-            if (!items) {
-                qWarning("Language file: the group %s has no translation items", qUtf8Printable(*name));
-                return std::nullopt;
-            }
-            // Files written on this platform may end their lines with a bare line feed.
-            static const QRegularExpression lineBreak(QStringLiteral("\r?\n"));
-            return items->split(lineBreak);
-        }
+        if (visit(*name, group))
+            return;
         from = end + GroupClose.size();
     }
+}
+} // namespace
+
+QStringList languageNames(const QString& fileText)
+{
+    QStringList names;
+    scanGroups(fileText, [&names](const QString& name, QStringView) {
+        names.append(name);
+        return false;
+    });
+    return names;
+}
+
+std::optional<QStringList> languageItems(const QString& fileText, const QString& language)
+{
+    const QString wanted = language.toUpper();
+    std::optional<QStringList> result;
+    scanGroups(fileText, [&](const QString& name, QStringView group) {
+        if (name.toUpper() != wanted)
+            return false;
+        const std::optional<QString> items = between(group, ItemsOpen, ItemsClose);
+        if (!items) {
+            qWarning("Language file: the group %s has no translation items", qUtf8Printable(name));
+            return true;
+        }
+        // Files written on this platform may end their lines with a bare line feed.
+        static const QRegularExpression lineBreak(QStringLiteral("\r?\n"));
+        result = items->split(lineBreak);
+        return true;
+    });
+    return result;
 }
 
 TranslationTable::TranslationTable(const QStringList& itemLines)

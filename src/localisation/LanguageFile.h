@@ -22,10 +22,16 @@ namespace localisation
 // The file comes from users and downloads, so every reader here takes any text: a malformed group
 // ends the scan and nothing in it can loop or crash.
 inline constexpr const char* LanguageFileName = "Localization.xml";
+// Larger than any real language file: such a file is not read, nor downloaded.
+inline constexpr qint64 MaxLanguageFileBytes = 32 * 1024 * 1024;
 
 // The whole language file as UTF-8 text; nullopt when it is missing, unreadable or larger than any
 // real language file (the reason goes to the warning log).
 std::optional<QString> readLanguageFile();
+
+// The names of the groups in file order, doubles kept, up to the first group that lacks its closing
+// tag or its name tags.
+QStringList languageNames(const QString& fileText);
 
 // The item lines of the first group named `language` (names compared after upper-casing both, not
 // trimmed), cut at every line break. Nullopt when the file has no such group before the first group

@@ -7,6 +7,7 @@
 #include "localisation/Brand.h"
 #include "localisation/Skin.h"
 #include "main_window/ProgramPictures.h"
+#include "platform/VersionInfo.h"
 
 namespace main_window
 {
@@ -25,7 +26,8 @@ frmAbout::frmAbout()
     large.setBold(true);
     large.setPointSizeF(large.pointSizeF() * 1.6);
     Label1->setFont(large);
-    Label2 = new QLabel(QStringLiteral("(version 3.5)"), this);
+    Label2 = new QLabel(QStringLiteral("(version %1.%2)").arg(platform::version::Major).arg(platform::version::Minor),
+                        this);
     Label2->setObjectName(QStringLiteral("Label2"));
     auto* Label4
         = new QLabel(QStringLiteral("Keeps copies of your files in folders, on FTP servers and in mail."), this);

@@ -58,6 +58,7 @@
 #include "main_window/ProgramPictures.h"
 #include "main_window/SetListWidget.h"
 #include "main_window/StartupOptions.h"
+#include "main_window/TemplateWindows.h"
 #include "main_window/frmAbout.h"
 #include "main_window/frmPrefs2.h"
 #include "main_window/frmSplash.h"
@@ -923,7 +924,8 @@ void frmMain::showPreferences(bool modal)
 
 void frmMain::enableMailTest()
 {
-    if (frmPrefs2* preferences = Form<frmPrefs2>::load())
+    // A closed preferences window has no button to enable; opening it reads the sender's state.
+    if (frmPrefs2* preferences = Form<frmPrefs2>::loaded())
         preferences->cmdSend->setEnabled(true);
 }
 
@@ -970,7 +972,9 @@ void frmMain::cmdWebsite_Click()
 
 void frmMain::Command1_Click()
 {
-    // The language template comes with the template writer.
+    const QString failure = writeLocalizationTemplate();
+    if (!failure.isEmpty())
+        qWarning("%s", qUtf8Printable(failure));
 }
 
 void frmMain::reportNotOpened(const QString& location, const QVariantList& args, const QString& window)

@@ -136,9 +136,8 @@ TEST_F(NeighbourWindowsTest, MailWithSettingsLogsTheStartAndShowsItsEnd)
         << main->statusPanel(1)->text().toStdString();
     EXPECT_TRUE(core::state().bMailDone);
     EXPECT_FALSE(core::state().bMailSuccess);
-    ASSERT_NE(Form<main_window::frmPrefs2>::loaded(), nullptr);
-    EXPECT_TRUE(Form<main_window::frmPrefs2>::loaded()->cmdSend->isEnabled());
-    EXPECT_FALSE(Form<main_window::frmPrefs2>::loaded()->isVisible());
+    // The end of a mail enables the test button of an open window only; it opens none.
+    EXPECT_EQ(Form<main_window::frmPrefs2>::loaded(), nullptr);
 }
 
 TEST_F(NeighbourWindowsTest, MailRecipientIsTheTestAddressOrTheCurrentDestination)
