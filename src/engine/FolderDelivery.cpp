@@ -31,21 +31,6 @@ bool stopRequested()
     return core::state().bStopBackup;
 }
 
-FolderDeliveryResult stopped()
-{
-    FolderDeliveryResult result;
-    result.outcome = Outcome::Stopped;
-    return result;
-}
-
-FolderDeliveryResult failed(const QString& reason)
-{
-    FolderDeliveryResult result;
-    result.outcome = Outcome::Failed;
-    result.reason = reason;
-    return result;
-}
-
 // "a" and "b" joined by one "/"; an empty "b" adds no level.
 QString joinPath(const QString& folder, const QString& part)
 {
@@ -166,15 +151,17 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
-            return failed(QStringLiteral("There is no destination %1.").arg(destination));
+            return FolderDeliveryResult::failed(QStringLiteral("There is no destination %1.").arg(destination));
         const QString localFolder = set.Dest.at(destination).LocalFolder;
         if (localFolder.trimmed().isEmpty())
-            return failed(QStringLiteral("Destination %1 names no folder.").arg(destination));
+            return FolderDeliveryResult::failed(QStringLiteral("Destination %1 names no folder.").arg(destination));
         if (!localFolder.startsWith(QLatin1Char('/')))
-            return failed(QStringLiteral("The destination folder \"%1\" is not a full path.").arg(localFolder));
+            return FolderDeliveryResult::failed(
+                QStringLiteral("The destination folder \"%1\" is not a full path.").arg(localFolder));
         if (timestampFolder.split(QLatin1Char('/')).contains(QStringLiteral("..")))
-            return failed(QStringLiteral("The time-stamp folder \"%1\" would lie outside the destination folder.")
-                              .arg(timestampFolder));
+            return FolderDeliveryResult::failed(
+                QStringLiteral("The time-stamp folder \"%1\" would lie outside the destination folder.")
+                    .arg(timestampFolder));
 
         const QString folder = withoutTrailingSlashes(localFolder);
         const QString root = joinPath(folder, timestampFolder);
@@ -189,16 +176,16 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
         if (!isFolder(folder))
             QDir().mkdir(folder);
         if (!isFolder(folder))
-            return failed(QStringLiteral("Could not create folder: ") + folder);
+            return FolderDeliveryResult::failed(QStringLiteral("Could not create folder: ") + folder);
         if (stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
         if (root != folder) {
             QDir().mkpath(root);
             if (!isFolder(root))
-                return failed(QStringLiteral("Could not create folder: ") + root);
+                return FolderDeliveryResult::failed(QStringLiteral("Could not create folder: ") + root);
         }
         if (stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
 
         switch (set.Compression) {
         case 0:
@@ -207,7 +194,7 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
         case 1:
             return deliverArchive(folder, timestampFolder, root, archivePath);
         default:
-            return failed(
+            return FolderDeliveryResult::failed(
                 QStringLiteral("The compression mode %1 is not known; nothing was delivered.").arg(set.Compression));
         }
     };
@@ -221,22 +208,24 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
 FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& set, const QString& root)
 {
     if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
-        return failed(QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     // Mirrored below the root, each source file would be copied onto itself and packed beside itself.
     if (isFileSystemRoot(root))
-        return failed(
+        return FolderDeliveryResult::failed(
             QStringLiteral("The destination \"%1\" is the root folder: each file would be copied onto itself.")
                 .arg(root));
 
     QFile list(core::setFileListPath(set.ItemName));
     if (!list.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
 
     FolderDeliveryResult result;
     qint64 listed = 0;
     while (!list.atEnd()) {
         if (stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
         QByteArray bytes = list.readLine();
         while (bytes.endsWith('\n') || bytes.endsWith('\r'))
             bytes.chop(1);
@@ -251,13 +240,13 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
             continue;
         }
         if (stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
 
         const PreparedFile prepared
             = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
         if (stopRequested()) {
             removeWorkFiles(prepared);
-            return stopped();
+            return FolderDeliveryResult::stopped();
         }
         if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
             const QString why = prepared.error.isEmpty()
@@ -279,8 +268,8 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
         } else if (copied.status == platform::CopyStatus::Failed) {
             // Every later file would fail the same way: the version would be incomplete.
             if (platform::isLostDestinationError(copied.targetError) || !isFolder(root)) {
-                FolderDeliveryResult lost
-                    = failed(QStringLiteral("The destination %1 takes no more files: %2").arg(root, copied.error));
+                FolderDeliveryResult lost = FolderDeliveryResult::failed(
+                    QStringLiteral("The destination %1 takes no more files: %2").arg(root, copied.error));
                 lost.copyErrors = result.copyErrors;
                 lost.failedFiles = result.failedFiles;
                 core::LogEvent(lost.reason);
@@ -291,14 +280,15 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
         }
         removeWorkFiles(prepared);
         if (copied.status == platform::CopyStatus::Stopped || stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
         platform::doEvents();
     }
     if (list.error() != QFileDevice::NoError)
-        return failed(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
     if (listed > 0 && result.deliveredFiles == 0) {
-        FolderDeliveryResult none
-            = failed(QStringLiteral("None of the %1 listed files could be copied to %2").arg(listed).arg(root));
+        FolderDeliveryResult none = FolderDeliveryResult::failed(
+            QStringLiteral("None of the %1 listed files could be copied to %2").arg(listed).arg(root));
         none.copyErrors = result.copyErrors;
         none.failedFiles = result.failedFiles;
         return none;
@@ -310,9 +300,9 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
                                                     const QString& root, const QString& archivePath)
 {
     if (stopRequested())
-        return stopped();
+        return FolderDeliveryResult::stopped();
     if (archivePath.isEmpty())
-        return failed(QStringLiteral("The run made no archive to deliver."));
+        return FolderDeliveryResult::failed(QStringLiteral("The run made no archive to deliver."));
     const QString name = core::FileNameOf(archivePath);
     const QString target = joinPath(root, name);
 
@@ -322,9 +312,10 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
                    + timestampFolder + QStringLiteral(" / ") + name);
     const platform::CopyResult copied = copy(archivePath, target);
     if (copied.status == platform::CopyStatus::Stopped || stopRequested())
-        return stopped();
+        return FolderDeliveryResult::stopped();
     if (copied.status == platform::CopyStatus::Failed)
-        return failed(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.error));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.error));
 
     FolderDeliveryResult result;
     result.deliveredBytes = copied.bytes;

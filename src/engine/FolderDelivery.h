@@ -61,6 +61,20 @@ struct FolderDeliveryResult
     QStringList failedFiles;
 
     bool delivered() const { return outcome == Outcome::Delivered; }
+
+    static FolderDeliveryResult stopped()
+    {
+        FolderDeliveryResult result;
+        result.outcome = Outcome::Stopped;
+        return result;
+    }
+    static FolderDeliveryResult failed(const QString& reason)
+    {
+        FolderDeliveryResult result;
+        result.outcome = Outcome::Failed;
+        result.reason = reason;
+        return result;
+    }
 };
 
 // Delivers one run of a set to one of its folder destinations: each listed file mirrored below the

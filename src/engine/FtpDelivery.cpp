@@ -34,21 +34,6 @@ bool stopRequested()
     return core::state().bStopBackup;
 }
 
-FolderDeliveryResult stopped()
-{
-    FolderDeliveryResult result;
-    result.outcome = Outcome::Stopped;
-    return result;
-}
-
-FolderDeliveryResult failed(const QString& reason)
-{
-    FolderDeliveryResult result;
-    result.outcome = Outcome::Failed;
-    result.reason = reason;
-    return result;
-}
-
 // Digits only, 1 to 65535.
 std::optional<int> portNumber(const QString& text)
 {
@@ -121,7 +106,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
-            return failed(QStringLiteral("There is no destination %1.").arg(destination));
+            return FolderDeliveryResult::failed(QStringLiteral("There is no destination %1.").arg(destination));
         m_dest = &set.Dest.at(destination);
         const QString stamp = QString(timestampFolder).remove(QLatin1Char('/'));
         set.RunFtpHost = m_dest->FTPHost;
@@ -134,12 +119,13 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
         m_host = m_dest->FTPHost.trimmed();
         if (m_host.isEmpty())
-            return failed(QStringLiteral("Destination %1 names no FTP server.").arg(destination));
+            return FolderDeliveryResult::failed(QStringLiteral("Destination %1 names no FTP server.").arg(destination));
         const std::optional<int> port = portNumber(m_dest->FTPPort);
         if (!port)
-            return failed(QStringLiteral("The port \"%1\" of destination %2 is not a number from 1 to 65535.")
-                              .arg(m_dest->FTPPort)
-                              .arg(destination));
+            return FolderDeliveryResult::failed(
+                QStringLiteral("The port \"%1\" of destination %2 is not a number from 1 to 65535.")
+                    .arg(m_dest->FTPPort)
+                    .arg(destination));
         m_port = *port;
 
         switch (set.Compression) {
@@ -149,7 +135,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
         case 1:
             return deliverArchive(archivePath);
         default:
-            return failed(
+            return FolderDeliveryResult::failed(
                 QStringLiteral("The compression mode %1 is not known; nothing was delivered.").arg(set.Compression));
         }
     };
@@ -287,16 +273,18 @@ void FtpDelivery::close()
 FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set)
 {
     if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
-        return failed(QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     QFile list(core::setFileListPath(set.ItemName));
     if (!list.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
 
     FolderDeliveryResult result;
     qint64 listed = 0;
     while (!list.atEnd()) {
         if (stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
         QByteArray bytes = list.readLine();
         while (bytes.endsWith('\n') || bytes.endsWith('\r'))
             bytes.chop(1);
@@ -319,7 +307,7 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
             = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
         if (stopRequested()) {
             removeWorkFiles(prepared);
-            return stopped();
+            return FolderDeliveryResult::stopped();
         }
         if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
             const QString why = prepared.error.isEmpty()
@@ -340,8 +328,8 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         if (opened != Opened::Open) {
             removeWorkFiles(prepared);
             if (opened == Opened::Stopped)
-                return stopped();
-            FolderDeliveryResult broken = failed(reason);
+                return FolderDeliveryResult::stopped();
+            FolderDeliveryResult broken = FolderDeliveryResult::failed(reason);
             broken.copyErrors = result.copyErrors;
             broken.failedFiles = result.failedFiles;
             return broken;
@@ -352,7 +340,7 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         close();
         removeWorkFiles(prepared);
         if (sent.stopped || stopRequested())
-            return stopped();
+            return FolderDeliveryResult::stopped();
         if (sent.ok) {
             result.deliveredBytes += sent.bytes;
             ++result.deliveredFiles;
@@ -363,10 +351,11 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         platform::doEvents();
     }
     if (list.error() != QFileDevice::NoError)
-        return failed(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
     if (listed > 0 && result.deliveredFiles == 0) {
-        FolderDeliveryResult none
-            = failed(QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host));
+        FolderDeliveryResult none = FolderDeliveryResult::failed(
+            QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host));
         none.copyErrors = result.copyErrors;
         none.failedFiles = result.failedFiles;
         return none;
@@ -377,23 +366,24 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
 FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
 {
     if (stopRequested())
-        return stopped();
+        return FolderDeliveryResult::stopped();
     if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile())
-        return failed(QStringLiteral("The run made no archive to deliver."));
+        return FolderDeliveryResult::failed(QStringLiteral("The run made no archive to deliver."));
     QString reason;
     const Opened opened = openAt(&reason);
     if (opened == Opened::Stopped)
-        return stopped();
+        return FolderDeliveryResult::stopped();
     if (opened == Opened::Failed)
-        return failed(reason);
+        return FolderDeliveryResult::failed(reason);
     if (!enterLevels(m_stampLevels, &reason))
-        return failed(reason);
+        return FolderDeliveryResult::failed(reason);
     const Sent sent = send(archivePath, core::FileNameOf(archivePath));
     close();
     if (sent.stopped || stopRequested())
-        return stopped();
+        return FolderDeliveryResult::stopped();
     if (!sent.ok)
-        return failed(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason));
+        return FolderDeliveryResult::failed(
+            QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason));
     FolderDeliveryResult result;
     result.deliveredBytes = sent.bytes;
     result.deliveredFiles = 1;
