@@ -191,6 +191,25 @@ QString setFileListPath(const QString& setName)
     return platform::ProgramFolder::file(QStringLiteral("data/") + setName + QStringLiteral(".lst"));
 }
 
+std::optional<QStringList> readSetFileList(const QString& setName, QString& error)
+{
+    QFile list(setFileListPath(setName));
+    QStringList sources;
+    if (list.open(QIODevice::ReadOnly)) {
+        while (!list.atEnd()) {
+            QByteArray bytes = list.readLine();
+            while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+                bytes.chop(1);
+            if (!bytes.isEmpty() && bytes != " ")
+                sources << QString::fromUtf8(bytes);
+        }
+        if (list.error() == QFileDevice::NoError)
+            return sources;
+    }
+    error = QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString());
+    return std::nullopt;
+}
+
 StoreResult WriteProject(const QStringList& checkedPaths)
 {
     const BackupSetInfo& set = state().NewBackupSet;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,9 @@ QString setDocumentPath(const QString& setName);
 // The file list of the set's last run: data/<name>.lst below the program folder, one source path a
 // line, each ended by CR LF.
 QString setFileListPath(const QString& setName);
+// The source paths of the set's file list in their order, without empty and blank lines; nullopt,
+// with `error` saying why, when the list cannot be read to its end.
+std::optional<QStringList> readSetFileList(const QString& setName, QString& error);
 
 // Creates the document of the program's NewBackupSet, whose file list is `checkedPaths` (the
 // wizard's checked entries in tree order). Refuses a name that cannot name a document, a

@@ -239,25 +239,14 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
     clsZipFiles zip;
     zip.setZipFileName(m_archivePath);
     zip.setUpdatingZip(false);
-    QFile list(core::setFileListPath(set.ItemName));
-    if (!list.open(QIODevice::ReadOnly)) {
-        failWith(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+    QString unreadable;
+    const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
+    if (!sources) {
+        failWith(unreadable);
         return false;
     }
-    while (!list.atEnd()) {
-        QByteArray bytes = list.readLine();
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        if (!bytes.isEmpty() && bytes != " ")
-            zip.AddFile(QString::fromUtf8(bytes));
-        if (stopRequested())
-            return false;
-    }
-    if (list.error() != QFileDevice::NoError) {
-        failWith(QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
-        return false;
-    }
-    list.close();
+    for (const QString& source : *sources)
+        zip.AddFile(source);
     if (stopRequested())
         return false;
 

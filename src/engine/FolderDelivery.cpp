@@ -216,23 +216,16 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
             QStringLiteral("The destination \"%1\" is the root folder: each file would be copied onto itself.")
                 .arg(root));
 
-    QFile list(core::setFileListPath(set.ItemName));
-    if (!list.open(QIODevice::ReadOnly))
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+    QString unreadable;
+    const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
+    if (!sources)
+        return FolderDeliveryResult::failed(unreadable);
 
     FolderDeliveryResult result;
-    qint64 listed = 0;
-    while (!list.atEnd()) {
+    const qsizetype listed = sources->size();
+    for (const QString& source : *sources) {
         if (stopRequested())
             return FolderDeliveryResult::stopped();
-        QByteArray bytes = list.readLine();
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        const QString source = QString::fromUtf8(bytes);
-        if (source.isEmpty() || source == QLatin1String(" "))
-            continue;
-        ++listed;
 
         const std::optional<QString> targetFolder = mirrorFolder(source, root);
         if (!targetFolder) {
@@ -283,9 +276,6 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
             return FolderDeliveryResult::stopped();
         platform::doEvents();
     }
-    if (list.error() != QFileDevice::NoError)
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
     if (listed > 0 && result.deliveredFiles == 0) {
         FolderDeliveryResult none = FolderDeliveryResult::failed(
             QStringLiteral("None of the %1 listed files could be copied to %2").arg(listed).arg(root));

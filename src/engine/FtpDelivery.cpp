@@ -275,23 +275,16 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
     if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
         return FolderDeliveryResult::failed(
             QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
-    QFile list(core::setFileListPath(set.ItemName));
-    if (!list.open(QIODevice::ReadOnly))
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+    QString unreadable;
+    const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
+    if (!sources)
+        return FolderDeliveryResult::failed(unreadable);
 
     FolderDeliveryResult result;
-    qint64 listed = 0;
-    while (!list.atEnd()) {
+    const qsizetype listed = sources->size();
+    for (const QString& source : *sources) {
         if (stopRequested())
             return FolderDeliveryResult::stopped();
-        QByteArray bytes = list.readLine();
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        const QString source = QString::fromUtf8(bytes);
-        if (source.isEmpty() || source == QLatin1String(" "))
-            continue;
-        ++listed;
 
         const std::optional<QString> relative = platform::mirrorRelativePath(source);
         if (!relative) {
@@ -350,9 +343,6 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         }
         platform::doEvents();
     }
-    if (list.error() != QFileDevice::NoError)
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
     if (listed > 0 && result.deliveredFiles == 0) {
         FolderDeliveryResult none = FolderDeliveryResult::failed(
             QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host));

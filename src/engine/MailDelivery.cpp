@@ -129,22 +129,17 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
 
 bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& attachments, QString& copyErrors)
 {
-    QFile list(core::setFileListPath(set.ItemName));
-    if (!list.open(QIODevice::ReadOnly)) {
+    QString unreadable;
+    const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
+    if (!sources) {
         MailDeliveryResult ignored;
-        fail(ignored, QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
+        fail(ignored, unreadable);
         return false;
     }
     const QString work = set.Compression == 2 || set.ProtectData == 1 ? core::WinTmpDir() : QString();
-    while (!list.atEnd()) {
+    for (const QString& source : *sources) {
         if (stopRequested())
             return false;
-        QByteArray bytes = list.readLine();
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        if (bytes.isEmpty() || bytes == " ")
-            continue;
-        const QString source = QString::fromUtf8(bytes);
         const PreparedFile prepared = prepareFile ? prepareFile(source) : PreparedFile {source, {}, {}, {}};
         m_workFiles += prepared.workFiles;
         if (stopRequested())
@@ -166,11 +161,6 @@ bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& 
         }
         attachments << path;
         platform::doEvents();
-    }
-    if (list.error() != QFileDevice::NoError) {
-        MailDeliveryResult ignored;
-        fail(ignored, QStringLiteral("Cannot read the file list \"%1\": %2").arg(list.fileName(), list.errorString()));
-        return false;
     }
     return true;
 }

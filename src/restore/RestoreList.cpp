@@ -1,6 +1,7 @@
 #include "restore/RestoreList.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/FileWriter.h"
 #include "core/ProgramState.h"
@@ -24,30 +25,12 @@ QString restoreListPath(const QString& setName)
 
 std::optional<QStringList> readLastRunFiles(const QString& setName, QString& error)
 {
-    QFile list(core::setFileListPath(setName));
-    if (!list.exists()) {
-        error = QStringLiteral("The set \"%1\" has no list of the files of its last run (%2).")
-                    .arg(setName, list.fileName());
+    const QString list = core::setFileListPath(setName);
+    if (!QFileInfo::exists(list)) {
+        error = QStringLiteral("The set \"%1\" has no list of the files of its last run (%2).").arg(setName, list);
         return std::nullopt;
     }
-    if (!list.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Cannot read \"%1\": %2").arg(list.fileName(), list.errorString());
-        return std::nullopt;
-    }
-    QStringList paths;
-    while (!list.atEnd()) {
-        QByteArray bytes = list.readLine();
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        if (bytes.isEmpty() || bytes == " ")
-            continue;
-        paths << QString::fromUtf8(bytes);
-    }
-    if (list.error() != QFileDevice::NoError) {
-        error = QStringLiteral("Cannot read \"%1\": %2").arg(list.fileName(), list.errorString());
-        return std::nullopt;
-    }
-    return paths;
+    return core::readSetFileList(setName, error);
 }
 
 core::StoreResult writeRestoreList(const QString& setName, const QStringList& paths)
