@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QFile>
 
+#include "core/DocumentValues.h"
 #include "core/ErrorReport.h"
+#include "core/NextRunTime.h"
 #include "core/ProjectTextCoding.h"
+#include "core/SetDocumentParser.h"
 #include "core/SetText.h"
-#include "main_window/DocumentValues.h"
-#include "main_window/NextRunTime.h"
-#include "main_window/SetDocumentParser.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 
@@ -67,10 +67,10 @@ SetListRow setListRow(const QString& name, const QString& text, const QDateTime&
     row.cells = QStringList(SetColumnCount, QString());
     const auto setCell = [&row](SetColumn column, const QString& value) { row.cells[column - 1] = value; };
 
-    const ParseResult result = parseSetDocument(text);
+    const core::ParseResult result = core::parseSetDocument(text);
     if (result.parsed) {
         const core::BackupSetInfo& set = result.parsed->set;
-        const QString stats = sectionText(text, QStringLiteral("STATS"));
+        const QString stats = core::sectionText(text, QStringLiteral("STATS"));
         const auto orUnknown = [](const QString& value) { return value.isEmpty() ? QStringLiteral("Unknown") : value; };
         setCell(ItemTypeColumn,
                 core::ExtractItem(stats, QStringLiteral("ItemType")) == QLatin1String("1") ? QStringLiteral("Restore")
@@ -89,9 +89,9 @@ SetListRow setListRow(const QString& name, const QString& text, const QDateTime&
 
     // A damaged document with a running schedule still shows when it is due.
     const QString scheduler
-        = core::ExtractItem(sectionText(text, QStringLiteral("GENERAL")), QStringLiteral("Scheduler"));
-    if (truthValue(scheduler.isEmpty() ? QStringLiteral("0") : scheduler).value_or(false))
-        setCell(NextRunTimeColumn, CalculateDate(sectionText(text, QStringLiteral("SCHEDULER")), now));
+        = core::ExtractItem(core::sectionText(text, QStringLiteral("GENERAL")), QStringLiteral("Scheduler"));
+    if (core::truthValue(scheduler.isEmpty() ? QStringLiteral("0") : scheduler).value_or(false))
+        setCell(NextRunTimeColumn, core::CalculateDate(core::sectionText(text, QStringLiteral("SCHEDULER")), now));
     return row;
 }
 

@@ -4,12 +4,12 @@
 #include <QScopeGuard>
 
 #include "core/ErrorReport.h"
+#include "core/NextRunTime.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/SetDocument.h"
+#include "core/SetDocumentParser.h"
 #include "core/SetText.h"
-#include "main_window/NextRunTime.h"
-#include "main_window/SetDocumentParser.h"
 #include "platform/Clock.h"
 
 namespace main_window
@@ -66,14 +66,14 @@ SetLoader::Result SetLoader::LoadBackup(const QString& strBackupname)
         return fail(strBackupname, core::err::InvalidArgument,
                     QStringLiteral("The document of the set \"%1\" is empty.").arg(strBackupname));
 
-    ParseResult parsed = parseSetDocument(text);
+    core::ParseResult parsed = core::parseSetDocument(text);
     if (!parsed.parsed)
         return fail(strBackupname, parsed.number,
                     QStringLiteral("The document of the set \"%1\" is damaged: %2").arg(strBackupname, parsed.reason));
 
     // The set is known by its document's name, so that every later save goes back to this document
     // even when the name stored inside differs.
-    ParsedSet& loaded = *parsed.parsed;
+    core::ParsedSet& loaded = *parsed.parsed;
     loaded.set.ItemName = strBackupname;
     loaded.set.LoadFailed = false;
 
@@ -81,7 +81,8 @@ SetLoader::Result SetLoader::LoadBackup(const QString& strBackupname)
     result.outcome = Outcome::Loaded;
     result.setName = strBackupname;
     if (loaded.set.Schedule.Scheduler)
-        result.nextRunTime = CalculateDate(sectionText(text, QStringLiteral("SCHEDULER")), platform::clock().now());
+        result.nextRunTime
+            = core::CalculateDate(core::sectionText(text, QStringLiteral("SCHEDULER")), platform::clock().now());
     result.fileRows = fileViewRows(loaded.files, loaded.excludes);
 
     core::ProgramState& program = core::state();

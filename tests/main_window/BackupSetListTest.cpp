@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SetDocumentFixtures.h"
+#include "support/SetDocumentFixtures.h"
 #include "core/ErrorReport.h"
 #include "support/ProgramFolderTest.h"
 

@@ -18,7 +18,7 @@
 #include "core/SetDocument.h"
 #include "engine/frmProcessing.h"
 #include "main_window/MainWindowTest.h"
-#include "main_window/SetDocumentFixtures.h"
+#include "support/SetDocumentFixtures.h"
 #include "support/Screenshot.h"
 
 namespace

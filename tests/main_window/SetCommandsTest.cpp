@@ -12,7 +12,7 @@
 #include "core/ProgramState.h"
 #include "engine/frmProcessing.h"
 #include "main_window/MainWindowTest.h"
-#include "main_window/SetDocumentFixtures.h"
+#include "support/SetDocumentFixtures.h"
 #include "platform/EventLoop.h"
 
 using main_window::frmMain;

@@ -17,7 +17,7 @@
 #include "editors/frmSettings.h"
 #include "main_window/BackupSetList.h"
 #include "main_window/MainWindowTest.h"
-#include "main_window/SetDocumentFixtures.h"
+#include "support/SetDocumentFixtures.h"
 
 using core::state;
 using main_window::frmMain;

@@ -1,4 +1,4 @@
-#include "SetDocumentFixtures.h"
+#include "support/SetDocumentFixtures.h"
 
 namespace test
 {

@@ -1,11 +1,11 @@
-#include "main_window/DocumentValues.h"
+#include "core/DocumentValues.h"
 
 #include <cmath>
 #include <limits>
 
 #include <QLocale>
 
-namespace main_window
+namespace core
 {
 namespace
 {
@@ -99,4 +99,4 @@ std::optional<bool> truthValue(const QString& text)
     return value != 0.0;
 }
 
-} // namespace main_window
+} // namespace core

@@ -1,12 +1,12 @@
-#include "main_window/SetDocumentParser.h"
+#include "core/SetDocumentParser.h"
 
+#include "core/DocumentValues.h"
 #include "core/ErrorReport.h"
 #include "core/ScramblePassword.h"
 #include "core/SetText.h"
 #include "core/WildcardMatch.h"
-#include "main_window/DocumentValues.h"
 
-namespace main_window
+namespace core
 {
 namespace
 {
@@ -189,4 +189,4 @@ ParseResult parseSetDocument(const QString& text)
     return result;
 }
 
-} // namespace main_window
+} // namespace core

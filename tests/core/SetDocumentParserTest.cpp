@@ -1,12 +1,12 @@
-#include "main_window/SetDocumentParser.h"
+#include "core/SetDocumentParser.h"
 
 #include <gtest/gtest.h>
 
-#include "SetDocumentFixtures.h"
+#include "support/SetDocumentFixtures.h"
 #include "core/ErrorReport.h"
 #include "core/ScramblePassword.h"
 
-using main_window::parseSetDocument;
+using core::parseSetDocument;
 using test::SetDocumentFixture;
 
 namespace
@@ -50,7 +50,7 @@ TEST(SetDocumentParserTest, ADamagedDocumentGivesNoRecordAndSaysWhy)
          core::err::TypeMismatch, "FTPPassive"},
     };
     for (const auto& c : cases) {
-        const main_window::ParseResult result = parseSetDocument(c.document.text());
+        const core::ParseResult result = parseSetDocument(c.document.text());
         EXPECT_FALSE(result.parsed) << c.what;
         EXPECT_EQ(result.number, c.number) << c.what;
         EXPECT_TRUE(result.reason.contains(c.reasonNames)) << c.what << ": " << qPrintable(result.reason);

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace main_window
+namespace core
 {
 
 // How the values of a set document are read as numbers and flags. Each gives nothing when the text
@@ -21,4 +21,4 @@ std::optional<int> wholeNumber(const QString& text);
 // "True" or "False" in any letter case, or a number, non-zero meaning true. Nothing otherwise.
 std::optional<bool> truthValue(const QString& text);
 
-} // namespace main_window
+} // namespace core

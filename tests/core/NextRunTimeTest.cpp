@@ -1,10 +1,10 @@
-#include "main_window/NextRunTime.h"
+#include "core/NextRunTime.h"
 
 #include <gtest/gtest.h>
 
 #include "core/ErrorReport.h"
 
-using main_window::CalculateDate;
+using core::CalculateDate;
 
 namespace
 {

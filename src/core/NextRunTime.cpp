@@ -1,15 +1,15 @@
-#include "main_window/NextRunTime.h"
+#include "core/NextRunTime.h"
 
 #include <bitset>
 
 #include <QStringList>
 
+#include "core/DocumentValues.h"
 #include "core/ErrorReport.h"
 #include "core/SetText.h"
-#include "main_window/DocumentValues.h"
 #include "platform/DateText.h"
 
-namespace main_window
+namespace core
 {
 namespace
 {
@@ -109,4 +109,4 @@ QString CalculateDate(const QString& txtTemp, const QDateTime& now)
     return QString();
 }
 
-} // namespace main_window
+} // namespace core

@@ -7,7 +7,7 @@
 
 #include "core/BackupSet.h"
 
-namespace main_window
+namespace core
 {
 
 // The text of one section of a set document: the lines between its tag line and its closing tag
@@ -41,4 +41,4 @@ struct ParseResult
 // and is not; more than 30 destinations) gives no record and the reason.
 ParseResult parseSetDocument(const QString& text);
 
-} // namespace main_window
+} // namespace core

@@ -1,8 +1,8 @@
-#include "main_window/DocumentValues.h"
+#include "core/DocumentValues.h"
 
 #include <gtest/gtest.h>
 
-using namespace main_window;
+using namespace core;
 
 namespace
 {

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace main_window
+namespace core
 {
 
 // The next run of a set from its SCHEDULER section text, seen at `now`: the short date, one blank and
@@ -17,4 +17,4 @@ namespace main_window
 // ignored.
 QString CalculateDate(const QString& txtTemp, const QDateTime& now);
 
-} // namespace main_window
+} // namespace core

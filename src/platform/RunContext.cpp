@@ -1,0 +1,26 @@
+#include "platform/RunContext.h"
+
+#include "platform/EventLoop.h"
+
+namespace platform
+{
+
+void RunContext::showStatus(const QString&) { }
+
+bool RunContext::stopRequested() const
+{
+    return m_stop;
+}
+
+void RunContext::yield()
+{
+    doEvents();
+}
+
+RunContext& unwatchedRun()
+{
+    static RunContext context;
+    return context;
+}
+
+} // namespace platform

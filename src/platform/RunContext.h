@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace platform
+{
+
+// What long work needs from whoever started it: somewhere to show its latest status, the user's stop
+// request, and a chance to keep the windows alive. One object is handed down through a run, a restore
+// and the copy, zip, cipher and transfer calls below them; a window or a test provides it.
+class RunContext
+{
+public:
+    virtual ~RunContext() = default;
+
+    // The latest status line. A window may show only the newest of several.
+    virtual void showStatus(const QString& text);
+    // True once a stop was asked for; work ends at its next safe point and reports a stop.
+    virtual bool stopRequested() const;
+    // Lets the event loop run once so windows repaint and a stop request can arrive.
+    virtual void yield();
+
+    void requestStop() { m_stop = true; }
+
+private:
+    bool m_stop = false;
+};
+
+// The context of work that nobody watches: no status, no stop, events still pumped.
+RunContext& unwatchedRun();
+
+} // namespace platform
