@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "core/BackupSet.h"
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "editors/CompressionPage.h"
 #include "editors/DestinationListPage.h"
@@ -37,12 +38,7 @@ constexpr StepMessage NoPassword {"MSG_ENTER_PASSWORD", "Please enter your passw
 
 void warn(QWidget* host, const QString& text)
 {
-    platform::Message message;
-    message.text = text;
-    message.title = core::state().AppTitle;
-    message.icon = platform::Icon::Exclamation;
-    message.parent = host;
-    platform::prompt().show(message);
+    core::ask(host, text);
 }
 
 bool refuse(QWidget* host, EditorKind kind, const StepMessage& message)

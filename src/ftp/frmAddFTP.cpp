@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
@@ -164,12 +165,7 @@ void frmAddFTP::LoadDetails()
 
 void frmAddFTP::refuse(const QString& text)
 {
-    platform::Message message;
-    message.text = text;
-    message.title = core::state().AppTitle;
-    message.icon = platform::Icon::Exclamation;
-    message.parent = this;
-    platform::prompt().show(message);
+    core::ask(this, text);
 }
 
 bool frmAddFTP::checkServer()
