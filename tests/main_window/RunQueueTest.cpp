@@ -15,11 +15,11 @@
 #include "core/ProgramState.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "core/VersionLine.h"
 #include "engine/frmProcessing.h"
 #include "main_window/BackupSetList.h"
 #include "main_window/MainWindowTest.h"
 #include "platform/EventLoop.h"
-#include "core/VersionLine.h"
 #include "restore/frmRestoring.h"
 
 using main_window::frmMain;
@@ -46,8 +46,8 @@ protected:
         set = core::BackupSetInfo {};
         set.ItemName = name;
         set.DestCount = 1;
-        set.RotationType = 1;
-        set.Dest[1].Type = 1;
+        set.RotationType = core::RotationMode::OneAtATime;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = programFile("backup/" + name);
         if (!time.isEmpty()) {
             set.Schedule.Scheduler = true;
@@ -412,8 +412,8 @@ TEST_F(RunQueueTest, RunsWaitWhileARestoreIsUnderWay)
     ASSERT_NE(main, nullptr);
 
     // A restore has been handed over; its run starts at the window's next tick.
-    const auto version = core::VersionLine::parse(
-        "LAN|" + programFile("backup/Alpha") + "|" + programFile("backup/Alpha/a.zip") + "|10/12/2026 11:00:00|1|0|0|");
+    const auto version = core::VersionLine::parse("LAN|" + programFile("backup/Alpha") + "|"
+                                                  + programFile("backup/Alpha/a.zip") + "|10/12/2026 11:00:00|1|0|0|");
     ASSERT_TRUE(version);
     restore::RestoreRequest request;
     request.version = *version;
