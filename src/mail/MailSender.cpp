@@ -143,9 +143,8 @@ void MailSender::send()
             return;
         }
         state.MailIsTest = m_currentIsTest;
-        platform::Message message;
-        message.text = QStringLiteral("A mail is being sent already. Please try again when it has ended.");
-        platform::prompt().show(message);
+        platform::prompt().show(
+            {.text = QStringLiteral("A mail is being sent already. Please try again when it has ended.")});
         if (!test) {
             state.bMailSuccess = false;
             state.bMailDone = true;
@@ -171,9 +170,7 @@ void MailSender::starting(bool test)
     LoadMailSettings();
     const MailValues& values = mailValues();
     if (values.MailFrom.isEmpty() || values.MailTo.isEmpty() || values.MailServer.isEmpty()) {
-        platform::Message message;
-        message.text = localisation::Languages().getMessages(QStringLiteral("MSG_EMAIL"));
-        platform::prompt().show(message);
+        platform::prompt().show({.text = localisation::Languages().getMessages(QStringLiteral("MSG_EMAIL"))});
         if (core::MainWindowServices* services = core::mainWindowServices())
             services->showPreferences(false);
         endAttempt(test, MailOutcome {false, QStringLiteral("The mail settings are not complete"), {}});
