@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
@@ -18,7 +19,6 @@
 #include "platform/Form.h"
 #include "platform/Named.h"
 #include "platform/ProgramFolder.h"
-#include "platform/Prompt.h"
 #include "platform/Shell.h"
 
 namespace localisation
@@ -113,11 +113,7 @@ void frmLanguage::onDownloaded(const QString& reason)
     Command1->setEnabled(true);
     if (reason.isEmpty()) {
         FillLanguageList();
-        platform::Message message;
-        message.text = Languages().getMessages(QStringLiteral("MSG_DOWNLOADED"));
-        message.title = core::state().AppTitle;
-        message.parent = this;
-        platform::prompt().show(message);
+        core::ask(this, Languages().getMessages(QStringLiteral("MSG_DOWNLOADED")), platform::Icon::None);
     } else {
         qWarning("Language file not downloaded: %s", qUtf8Printable(reason));
     }
