@@ -13,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "EditorsMainWindow.h"
 #include "EditorsTest.h"
-#include "FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
@@ -96,7 +96,7 @@ protected:
     }
 
     QString stored;
-    test::FakeMainWindow mainWindow;
+    test::EditorsMainWindow mainWindow;
 };
 
 QStringList treeTexts(const QTreeWidget* tree, bool checkedOnly)
@@ -190,7 +190,7 @@ TEST_F(frmSettingsTest, EditsReachTheDocumentAndVersionsRecordedMeanwhileStay)
     const core::ParsedSet after = parsed(document());
     EXPECT_EQ(after.files, QStringList({Recorded, "/home/u/notes.txt", added}));
     EXPECT_EQ(after.versions, QStringList({newer, Version}));
-    EXPECT_EQ(after.set.Compression, 2);
+    EXPECT_EQ(after.set.Compression, core::CompressionMode::ArchivePerFile);
     EXPECT_EQ(after.set.Schedule.SAccurancy, 2);
     EXPECT_EQ(after.set.Schedule.Period, "1,15");
 }
@@ -200,14 +200,14 @@ TEST_F(frmSettingsTest, ApplyRefusesAnotherSetARunningSetAndAFailedSave)
     struct Case
     {
         const char* name;
-        std::function<void(test::FakeMainWindow&)> arrange;
+        std::function<void(test::EditorsMainWindow&)> arrange;
         const char* reason;
     };
     const Case cases[] = {
-        {"another set loaded", [](test::FakeMainWindow&) { core::state().CurrentSet.ItemName = "Other"; }, "Other"},
-        {"run under way", [](test::FakeMainWindow& mainWindow) { mainWindow.running = "Docs"; }, "being backed up"},
+        {"another set loaded", [](test::EditorsMainWindow&) { core::state().CurrentSet.ItemName = "Other"; }, "Other"},
+        {"run under way", [](test::EditorsMainWindow& mainWindow) { mainWindow.running = "Docs"; }, "being backed up"},
         {"save fails",
-         [](test::FakeMainWindow&) {
+         [](test::EditorsMainWindow&) {
              // A folder where the copy of the previous document goes.
              QDir().mkpath(core::setDocumentPath("Docs") + ".bak");
          },

@@ -7,11 +7,11 @@ namespace test
 
 // The main window as the set editors see it: its line lists, its flags and its reloads, registered
 // while the object lives.
-class FakeMainWindow : public core::MainWindowServices
+class EditorsMainWindow : public core::MainWindowServices
 {
 public:
-    FakeMainWindow() { core::setMainWindowServices(this); }
-    ~FakeMainWindow() override { core::setMainWindowServices(nullptr); }
+    EditorsMainWindow() { core::setMainWindowServices(this); }
+    ~EditorsMainWindow() override { core::setMainWindowServices(nullptr); }
 
     bool setSetRowCell(const QString&, int, const QString&) override { return false; }
     void showFileList(const QStringList&, const QList<bool>&) override { }
