@@ -215,7 +215,7 @@ void frmMain::queueChanged()
 
 QString frmMain::runningSet() const
 {
-    return runWindowOpen() ? m_runningSet : QString();
+    return runUnderWay() ? m_queue.runningSet() : QString();
 }
 
 void frmMain::refreshDeleteCommand()
