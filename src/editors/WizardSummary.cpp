@@ -24,14 +24,14 @@ QString destinationText(const core::DestinationInfo& dest)
     }
 }
 
-QString compressionText(int compression)
+QString compressionText(core::CompressionMode compression)
 {
     switch (compression) {
-    case 0:
+    case core::CompressionMode::EachFile:
         return QStringLiteral("None");
-    case 1:
+    case core::CompressionMode::OneArchive:
         return QStringLiteral("Single ZIP Archive");
-    case 2:
+    case core::CompressionMode::ArchivePerFile:
         return QStringLiteral("Many ZIP Archives");
     default:
         return {};
@@ -54,7 +54,7 @@ QString wizardSummary(const core::BackupSetInfo& set)
     text += QStringLiteral("  Location:    ") + locations.join(CrLf + LocationIndent) + CrLf;
     text += QStringLiteral("  Backup Type: ")
         + (set.BackupType != 0 ? QStringLiteral("Incremental backup") : QStringLiteral("Full backup")) + CrLf;
-    text += QStringLiteral("  Compression: ") + compressionText(core::storedCode(set.Compression)) + CrLf;
+    text += QStringLiteral("  Compression: ") + compressionText(set.Compression) + CrLf;
     if (set.ProtectData != core::ProtectionMode::None)
         text += QStringLiteral("  Encryption:  Blowfish") + CrLf;
     return text;

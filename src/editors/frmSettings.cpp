@@ -170,7 +170,7 @@ void frmSettings::fill()
     sourcePage->scrollToLeft();
 
     destinationPage->showDestinations(set);
-    if (const int rotation = core::storedCode(set.RotationType); rotation != 1 && rotation != 2)
+    if (set.RotationType != core::RotationMode::OneAtATime && set.RotationType != core::RotationMode::EveryDestination)
         clearOptions(destinationPage->optRotation);
 
     // Incremental decides the backup type.
@@ -179,7 +179,7 @@ void frmSettings::fill()
     compressionPage->showValues(set);
     if (const int compression = core::storedCode(set.Compression); compression < 0 || compression > 2)
         clearOptions(compressionPage->optCompressionType);
-    if (const int protection = core::storedCode(set.ProtectData); protection != 0 && protection != 1)
+    if (set.ProtectData != core::ProtectionMode::None && set.ProtectData != core::ProtectionMode::Blowfish)
         compressionPage->cmbProtection->setCurrentIndex(-1);
 
     schedulePage->fillDayTrees();

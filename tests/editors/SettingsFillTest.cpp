@@ -8,9 +8,9 @@ namespace
 core::BackupSetInfo scheduledSet()
 {
     core::BackupSetInfo set;
-    set.RotationType = core::fromStoredCode<core::RotationMode>(2);
-    set.Compression = core::fromStoredCode<core::CompressionMode>(1);
-    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(1);
+    set.RotationType = core::RotationMode::EveryDestination;
+    set.Compression = core::CompressionMode::OneArchive;
+    set.ProtectData = core::ProtectionMode::Blowfish;
     set.Schedule.Scheduler = true;
     set.Schedule.StartDate = "10/12/2026";
     set.Schedule.StartTime = "08:05:00";

@@ -12,7 +12,7 @@ TEST(WizardSummary, ListsTheSetWithDestinationsUnderOneAnother)
     set.Dest[1].LocalFolder = "/mnt/backup";
     set.Dest[2].Type = core::DestinationType::Ftp;
     set.Dest[2].FTPHost = "server1";
-    set.Compression = core::fromStoredCode<core::CompressionMode>(1);
+    set.Compression = core::CompressionMode::OneArchive;
     EXPECT_EQ(editors::wizardSummary(set),
               "Properties of the new item:\r\n"
               "  Item Name:   New Item 2\r\n"
@@ -35,8 +35,8 @@ TEST(WizardSummary, NamesProtectionIncrementalAndEveryKind)
     set.Dest[3].Type = core::DestinationType::Folder;
     set.Dest[3].LocalFolder = "/b";
     set.BackupType = 1;
-    set.Compression = core::fromStoredCode<core::CompressionMode>(2);
-    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(1);
+    set.Compression = core::CompressionMode::ArchivePerFile;
+    set.ProtectData = core::ProtectionMode::Blowfish;
     EXPECT_EQ(editors::wizardSummary(set),
               "Properties of the new item:\r\n"
               "  Item Name:   Mail\r\n"
@@ -46,7 +46,7 @@ TEST(WizardSummary, NamesProtectionIncrementalAndEveryKind)
               "  Backup Type: Incremental backup\r\n"
               "  Compression: Many ZIP Archives\r\n"
               "  Encryption:  Blowfish\r\n");
-    set.Compression = core::fromStoredCode<core::CompressionMode>(0);
-    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(0);
+    set.Compression = core::CompressionMode::EachFile;
+    set.ProtectData = core::ProtectionMode::None;
     EXPECT_TRUE(editors::wizardSummary(set).endsWith("  Compression: None\r\n"));
 }
