@@ -34,6 +34,7 @@
 #include "core/SetDocument.h"
 #include "core/Settings.h"
 #include "core/ShellHelpers.h"
+#include "core/WorkFolder.h"
 #include "editors/frmFilesAndDirectories.h"
 #include "editors/frmLanAdd.h"
 #include "editors/frmSettings.h"

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "core/DirList.h"
-#include "core/FileSystemHelpers.h"
 #include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
+#include "core/WorkFolder.h"
 #include "platform/DateText.h"
 #include "support/ProgramFolderTest.h"
 
