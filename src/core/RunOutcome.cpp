@@ -122,7 +122,10 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
         return StoreResult::failed(reason);
     }
     bool added = false;
-    const QString text = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added);
+    QString replaced;
+    const QString text
+        = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added, &replaced);
+    forgetShownVersion(replaced);
     if (!added) {
         const QString reason = QStringLiteral("The version line could not be added: the set document has no "
                                               "whole VERSIONS section.");

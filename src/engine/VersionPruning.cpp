@@ -7,6 +7,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/FileSystemHelpers.h"
+#include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/SetText.h"
 #include "engine/FtpDelivery.h"
@@ -213,6 +214,7 @@ void VersionPruning::removeLine(const QString& line, int& quantity, QString& tex
 {
     const int removed = int(m_lines.removeAll(line));
     text = core::DeleteVersion(text, line);
+    core::forgetShownVersion(line);
     quantity -= qMax(1, removed);
 }
 

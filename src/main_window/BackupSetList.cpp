@@ -10,8 +10,10 @@
 #include "core/ErrorReport.h"
 #include "core/NextRunTime.h"
 #include "core/ProjectTextCoding.h"
+#include "core/SetDocument.h"
 #include "core/SetDocumentParser.h"
 #include "core/SetText.h"
+#include "main_window/FileViewRows.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 
@@ -125,6 +127,18 @@ SetListing LoadBackupSets(int Id)
     if (!listing.rows.isEmpty())
         listing.selectedRow = Id >= 1 && Id <= listing.rows.size() ? Id - 1 : 0;
     return listing;
+}
+
+void deleteSetFiles(const QString& setName)
+{
+    for (const QString& path :
+         {core::setDocumentPath(setName), fileListCachePath(setName), core::setFileListPath(setName)}) {
+        QFile file(path);
+        if (file.exists() && !file.remove()) {
+            core::reportFailure(QStringLiteral("frmMain.mnuFileDelete_Click"), {}, core::err::PermissionDenied,
+                                QStringLiteral("%1 cannot be deleted: %2").arg(path, file.errorString()));
+        }
+    }
 }
 
 } // namespace main_window
