@@ -14,6 +14,7 @@
 
 #include "core/ErrorReport.h"
 #include "platform/DateText.h"
+#include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 #include "support/ScopedEnv.h"
 
@@ -33,11 +34,7 @@ protected:
     }
     void folder(const QString& relative) { ASSERT_TRUE(QDir().mkpath(path(relative))); }
     void link(const QString& target, const QString& relative) { ASSERT_TRUE(QFile::link(target, path(relative))); }
-    static void setModified(const QString& file, const QDateTime& when)
-    {
-        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(when.toSecsSinceEpoch()), 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
-    }
+    static void setModified(const QString& file, const QDateTime& when) { ASSERT_TRUE(test::setModified(file, when)); }
 
     QTemporaryDir dir;
 };
