@@ -12,7 +12,7 @@
 
 #include "BenchCorpus.h"
 #include "core/BackupSet.h"
-#include "core/FileSystemHelpers.h"
+#include "core/WorkFolder.h"
 #include "engine/FileCollection.h"
 
 namespace

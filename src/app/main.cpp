@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "core/FileSystemHelpers.h"
+#include "core/WorkFolder.h"
 #include "main_window/ProgramStart.h"
 #include "platform/InstanceLock.h"
 #include "platform/VersionInfo.h"

@@ -1,8 +1,6 @@
 #include "core/FileSystemHelpers.h"
 
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -16,13 +14,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include "core/ErrorReport.h"
 #include "core/PathHelpers.h"
 #include "platform/DateText.h"
-#include "platform/ProgramFolder.h"
 
 namespace core
 {
@@ -164,38 +160,6 @@ bool isProtectedFolder(const QString& folder)
     return false;
 }
 
-struct WorkFolder
-{
-    QString programFolder;
-    QString path;
-};
-
-const QString kWorkPrefix = QStringLiteral("work-");
-const QString kRestorePrefix = QStringLiteral("restore-");
-
-// Removes the work folders ("<prefix><process id>-...") that processes which are gone left behind
-// when they crashed or were killed: they may hold plain copies of protected data. Folders of
-// processes that still run are theirs.
-void removeAbandonedWorkFolders(const QString& tmp, const QString& prefix)
-{
-    const QStringList names = QDir(tmp).entryList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden);
-    for (const QString& name : names) {
-        bool isNumber = false;
-        const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&isNumber);
-        if (!isNumber || pid <= 0 || pid == ::getpid())
-            continue;
-        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
-            continue;
-        DeleteFolderTree(tmp + QLatin1Char('/') + name);
-    }
-}
-
-WorkFolder& workFolder()
-{
-    static WorkFolder folder;
-    return folder;
-}
-
 qint32 errorNumberOf(int systemError)
 {
     switch (systemError) {
@@ -335,61 +299,6 @@ std::optional<QString> GetFileDateModified(const QString& path)
         return std::nullopt;
     const QDateTime modified = QFileInfo(path).lastModified();
     return platform::DateText::generalDate(QDateTime::fromSecsSinceEpoch(modified.toSecsSinceEpoch()));
-}
-
-QString WinTmpDir()
-{
-    const QString program = platform::ProgramFolder::path();
-    WorkFolder& work = workFolder();
-    if (work.programFolder == program && !work.path.isEmpty() && QFileInfo(work.path).isDir())
-        return work.path;
-
-    const QString tmp = platform::ProgramFolder::file(QStringLiteral("tmp"));
-    errno = 0;
-    if (!platform::makePrivateFolder(tmp)) {
-        reportFileFailure(QStringLiteral("modFTPBackup.WinTmpDir"), {}, errno != 0 ? errno : EACCES);
-        return QString();
-    }
-    removeAbandonedWorkFolders(tmp, kWorkPrefix);
-    QByteArray pattern = QFile::encodeName(workFolderPattern(kWorkPrefix));
-    if (!::mkdtemp(pattern.data())) {
-        reportFileFailure(QStringLiteral("modFTPBackup.WinTmpDir"), {}, errno);
-        return QString();
-    }
-    work = {program, QFile::decodeName(pattern) + QLatin1Char('/')};
-    return work.path;
-}
-
-QString workFolderPattern(const QString& prefix)
-{
-    return platform::ProgramFolder::file(QStringLiteral("tmp")) + QLatin1Char('/') + prefix
-        + QString::number(::getpid()) + QStringLiteral("-XXXXXX");
-}
-
-void removeAbandonedWorkFiles()
-{
-    const QString tmp = platform::ProgramFolder::file(QStringLiteral("tmp"));
-    removeAbandonedWorkFolders(tmp, kWorkPrefix);
-    removeAbandonedWorkFolders(tmp, kRestorePrefix);
-
-    // A store write that never reached its rename leaves its temporary name: "<file>.XXXXXX".
-    static const QRegularExpression temporary(QStringLiteral("^.+\\.(sbd|bak|lst|sfl)\\.[A-Za-z0-9]{6}$"));
-    const QDir data(platform::ProgramFolder::file(QStringLiteral("data")));
-    for (const QString& name : data.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (temporary.match(name).hasMatch() && !QFileInfo(data.filePath(name)).isSymLink())
-            QFile::remove(data.filePath(name));
-    }
-}
-
-bool ReleaseWorkFolder()
-{
-    WorkFolder& work = workFolder();
-    if (work.path.isEmpty())
-        return true;
-    const bool removed = DeleteFolderTree(work.path) || !QFileInfo::exists(work.path);
-    if (removed)
-        work = WorkFolder {};
-    return removed;
 }
 
 double Win32ToVbTime(qint64 fileTime)

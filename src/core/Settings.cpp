@@ -2,6 +2,7 @@
 
 #include <QtDebug>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "platform/Prompt.h"
 #include "platform/Registry.h"
@@ -118,11 +119,9 @@ bool WriteSetting(const QString& AppName, const QString& Section, const QString&
         if (permissionNoticeSilenced())
             return false;
 
-        platform::Message notice;
+        platform::Message notice = programMessage(nullptr, PermissionDeniedText(), platform::Icon::None,
+                                                  platform::Buttons::AbortRetryIgnore);
         notice.title = QStringLiteral("Permission Denied");
-        notice.text = PermissionDeniedText();
-        notice.buttons = platform::Buttons::AbortRetryIgnore;
-        notice.icon = platform::Icon::None;
         // Nobody to ask: do not silence the notice for good on the user's behalf.
         notice.unattendedAnswer = platform::Answer::Abort;
         switch (platform::prompt().show(notice)) {

@@ -5,7 +5,6 @@
 #include <QScopeGuard>
 
 #include "core/ErrorReport.h"
-#include "core/FileSystemHelpers.h"
 #include "core/MainWindowServices.h"
 #include "core/PathHelpers.h"
 #include "core/ProgramState.h"
@@ -13,6 +12,7 @@
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "core/TimestampFormat.h"
+#include "core/WorkFolder.h"
 #include "crypto/BackupFileCipher.h"
 #include "engine/FileCollection.h"
 #include "engine/FtpDelivery.h"

@@ -12,6 +12,7 @@
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/WildcardMatch.h"
+#include "core/WorkFolder.h"
 #include "platform/EventLoop.h"
 #include "platform/ProgramFolder.h"
 

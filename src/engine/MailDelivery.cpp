@@ -6,10 +6,10 @@
 #include <QScopeGuard>
 
 #include "core/ErrorReport.h"
-#include "core/FileSystemHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "core/WorkFolder.h"
 #include "mail/MailSender.h"
 #include "platform/EventLoop.h"
 

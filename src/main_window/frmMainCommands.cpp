@@ -27,6 +27,7 @@
 #include "platform/Form.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
+#include "platform/Shell.h"
 #include "restore/frmDecrypt.h"
 #include "restore/frmExtract.h"
 #include "restore/frmVersions.h"
@@ -224,9 +225,9 @@ void frmMain::viewLog()
     const QString location = QStringLiteral("frmMain.mnuToolsItem_Click(Index)");
     const QString path = core::RunLogPath();
     if (core::FileExists(path)) {
-        const qint32 code = core::ShellExecuteOpen(path, platform::ProgramFolder::path());
+        const qint32 code = platform::ShellExecuteOpen(path, platform::ProgramFolder::path());
         if (code <= 32) {
-            const QString why = code == core::ShellNoAssociation
+            const QString why = code == platform::ShellNoAssociation
                 ? QStringLiteral("this system has no program set to open text files")
                 : core::ShowShellExecuteError(code, false).toLower();
             const QString failure

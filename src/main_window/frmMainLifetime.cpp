@@ -16,12 +16,12 @@
 
 #include "core/Ask.h"
 #include "core/ErrorReport.h"
-#include "core/FileSystemHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RegistryHelpers.h"
 #include "core/RunLog.h"
 #include "core/Settings.h"
 #include "core/ShellHelpers.h"
+#include "core/WorkFolder.h"
 #include "editors/frmFilesAndDirectories.h"
 #include "editors/frmLanAdd.h"
 #include "editors/frmSettings.h"

@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 
 #include "core/ProgramState.h"
-#include "core/ShellHelpers.h"
 #include "localisation/Brand.h"
 #include "localisation/Skin.h"
 #include "main_window/WebBrowser.h"
+#include "platform/Topmost.h"
 
 namespace main_window
 {
@@ -114,13 +114,13 @@ void frmWebsite::Form_Load()
         StatusBar1->addWidget(Panel2, 1);
     }
     setWindowTitle(localisation::BrandWebsite());
-    core::SetTopmost(this, true);
+    platform::SetTopmost(this, true);
     if (core::state().UseSkin)
         localisation::ApplySkin(this);
     const QString start = startAddress().isEmpty() ? localisation::BrandWebsite() : startAddress();
     WebBrowser1->Navigate(start);
     setWindowState(windowState() | Qt::WindowMaximized);
-    core::SetTopmost(this, false);
+    platform::SetTopmost(this, false);
 }
 
 void frmWebsite::Command3_Click()

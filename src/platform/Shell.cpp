@@ -2,12 +2,17 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace platform
 {
 namespace
 {
+constexpr qint32 kShellSuccess = 42;
+constexpr qint32 kFileNotFound = 2;
+constexpr qint32 kPathNotFound = 3;
+
 class DesktopShell : public Shell
 {
 public:
@@ -37,6 +42,18 @@ Shell& shell()
 void setShell(Shell* shell)
 {
     installed() = shell;
+}
+
+qint32 ShellExecuteOpen(const QString& file, const QString& folder)
+{
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        return kPathNotFound;
+    QString path = file;
+    if (!path.isEmpty() && QDir::isRelativePath(path) && !folder.isEmpty())
+        path = QDir(folder).filePath(path);
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return kFileNotFound;
+    return shell().open(path, folder) ? kShellSuccess : ShellNoAssociation;
 }
 
 } // namespace platform

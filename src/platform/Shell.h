@@ -18,4 +18,11 @@ Shell& shell();
 // Installs another shell (nullptr restores the desktop one). The caller keeps ownership.
 void setShell(Shell* shell);
 
+// ShellExecuteOpen's code when the desktop has no program for the file.
+inline constexpr qint32 ShellNoAssociation = 31;
+
+// Opens a file (relative to `folder` when relative) with its program. Above 32 on success; 2 when
+// the file is missing, 3 when the working folder is, 31 when the desktop has nothing to open it.
+qint32 ShellExecuteOpen(const QString& file, const QString& folder);
+
 } // namespace platform

@@ -12,6 +12,7 @@
 #include "core/PathHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
+#include "core/WorkFolder.h"
 #include "crypto/BackupFileCipher.h"
 #include "platform/EventLoop.h"
 #include "platform/FileCopy.h"

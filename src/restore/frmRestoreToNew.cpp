@@ -10,9 +10,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "core/ShellHelpers.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
+#include "platform/BrowseForFolder.h"
 #include "platform/Form.h"
 #include "platform/Prompt.h"
 #include "platform/WindowSize.h"
@@ -69,8 +69,8 @@ void frmRestoreToNew::Form_Load()
 void frmRestoreToNew::tbSearchFolder_ButtonClick()
 {
     QString folder;
-    core::BrowseForFolder(core::csidl::Desktop, 64, folder, nullptr,
-                          QStringLiteral("Select a folder to restore selected archive:"));
+    platform::BrowseForFolder(platform::csidl::Desktop, 64, folder, nullptr,
+                              QStringLiteral("Select a folder to restore selected archive:"));
     if (!folder.isEmpty())
         txtnewFolder->setText(folder);
 }

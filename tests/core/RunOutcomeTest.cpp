@@ -14,6 +14,7 @@
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/SetText.h"
+#include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 
 namespace
@@ -45,13 +46,6 @@ const QString documentTemplate = "<STATS>\r\n"
                                  "</VERSIONS>\r\n"
                                  "\r\n";
 
-bool setModified(const QString& path, const QDateTime& when)
-{
-    const timespec time {when.toSecsSinceEpoch(), 0};
-    const timespec times[2] = {time, time};
-    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
-}
-
 class RunOutcomeTest : public test::ProgramFolderTest
 {
 protected:
@@ -72,9 +66,9 @@ protected:
         image.close();
         const QDateTime december(QDate(2026, 12, 1), QTime(6, 0));
         const QDateTime november(QDate(2026, 11, 2), QTime(18, 0));
-        ASSERT_TRUE(setModified(file, december));
-        ASSERT_TRUE(setModified(sparse, december));
-        ASSERT_TRUE(setModified(folder, november));
+        ASSERT_TRUE(test::setModified(file, december));
+        ASSERT_TRUE(test::setModified(sparse, december));
+        ASSERT_TRUE(test::setModified(folder, november));
 
         original = documentTemplate.arg(file, folder, missing, sparse);
         text = original;

@@ -10,6 +10,7 @@
 #include "core/ProgramState.h"
 #include "core/SetText.h"
 #include "platform/VersionInfo.h"
+#include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
 using core::state;
@@ -20,32 +21,6 @@ const QString appVersion = QStringLiteral("%1.%2.%3")
                                .arg(platform::version::Major)
                                .arg(platform::version::Minor)
                                .arg(platform::version::Revision);
-
-// Fails every write whose target ends with `suffix`, like a full disk would.
-class FailingWriter : public core::FileWriter
-{
-public:
-    explicit FailingWriter(QString suffix)
-        : m_suffix(std::move(suffix))
-    {
-        core::setFileWriter(this);
-    }
-    ~FailingWriter() override { core::setFileWriter(nullptr); }
-
-    bool replaceFile(const QString& path, const QByteArray&, QString& reason) override
-    {
-        if (path.endsWith(m_suffix)) {
-            reason = QStringLiteral("No space left on device");
-            return false;
-        }
-        attempted << path;
-        return true;
-    }
-    QStringList attempted;
-
-private:
-    QString m_suffix;
-};
 
 class SetDocumentTest : public test::ProgramFolderTest
 {
@@ -304,7 +279,7 @@ TEST_F(SetDocumentTest, FailedWritesLeaveTheDocumentUntouchedAndAreReported)
     ASSERT_TRUE(test::writeFile(programFile("data/Work.sbd.bak"), "older"));
 
     {
-        FailingWriter writer(".sbd");
+        test::FailingWriter writer(".sbd");
         core::resetErrors();
         const core::StoreResult result = core::SaveProject("Work", "<STATS>\r\nRan=-1\r\n</STATS>");
         EXPECT_FALSE(result);
@@ -315,7 +290,7 @@ TEST_F(SetDocumentTest, FailedWritesLeaveTheDocumentUntouchedAndAreReported)
     EXPECT_EQ(document("Work"), stored);
 
     {
-        FailingWriter writer(".bak");
+        test::FailingWriter writer(".bak");
         EXPECT_FALSE(core::SaveProject("Work", "<STATS>\r\nRan=-1\r\n</STATS>"));
         EXPECT_TRUE(writer.attempted.isEmpty()) << "no document write after a failed backup";
     }

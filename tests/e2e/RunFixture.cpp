@@ -17,6 +17,7 @@
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "crypto/BackupFileCipher.h"
+#include "support/FileTimes.h"
 #include "support/ZipFixtures.h"
 
 namespace test
@@ -52,13 +53,6 @@ QStringList filesBelow(const QString& root)
     return files;
 }
 
-bool setModified(const QString& path, qint64 secondsSinceEpoch)
-{
-    const timespec time {secondsSinceEpoch, 0};
-    const timespec times[2] = {time, time};
-    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
-}
-
 void RunFixture::SetUp()
 {
     MainWindowTest::SetUp();
@@ -84,7 +78,7 @@ void RunFixture::SetUp()
     ASSERT_TRUE(writeFile(excluded, "left out by the exclude mask"));
     // Fixed times, so that the recorded statistics and any change by the run show.
     for (const QString& path : {source + "/Docs/sub", source + "/Docs", source + "/single.log"})
-        ASSERT_TRUE(setModified(path, 1796000000));
+        ASSERT_TRUE(test::setModified(path, 1796000000));
 
     main = loadMain();
     ASSERT_NE(main, nullptr);

@@ -29,8 +29,6 @@ struct EntryState
 QMap<QString, EntryState> snapshot(const QString& root);
 // The relative paths of the regular files below `root`, sorted; empty when it does not exist.
 QStringList filesBelow(const QString& root);
-// Sets a file's or folder's modification time.
-bool setModified(const QString& path, qint64 secondsSinceEpoch);
 
 // Whole runs of real sets: a fixture tree below the program folder, set documents written with
 // WriteProject, loaded as the main window loads them and run through the run window, headless.

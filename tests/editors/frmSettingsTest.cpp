@@ -28,6 +28,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmSettings.h"
+#include "support/Fakes.h"
 #include "support/Screenshot.h"
 #include "support/SetDocumentFixtures.h"
 

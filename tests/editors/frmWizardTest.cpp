@@ -22,6 +22,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmWizard.h"
+#include "support/Fakes.h"
 #include "support/Screenshot.h"
 
 using platform::Form;

@@ -13,23 +13,12 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
 namespace
 {
 using Outcome = engine::CollectionResult::Outcome;
-
-class FailingWriter : public core::FileWriter
-{
-public:
-    FailingWriter() { core::setFileWriter(this); }
-    ~FailingWriter() override { core::setFileWriter(nullptr); }
-    bool replaceFile(const QString&, const QByteArray&, QString& reason) override
-    {
-        reason = QStringLiteral("No space left on device");
-        return false;
-    }
-};
 
 class FileCollectionTest : public test::ProgramFolderTest
 {
@@ -303,7 +292,7 @@ TEST_F(FileCollectionTest, AListThatCannotBeWrittenFailsAndKeepsThePreviousOne)
     const QByteArray previous = "/earlier/run.txt\r\n";
     ASSERT_TRUE(test::writeFile(core::setFileListPath("Docs"), previous));
     {
-        FailingWriter writer;
+        test::FailingWriter writer;
         engine::FileCollector collector;
         const engine::CollectionResult result = collector.collect(set, filesLines);
         EXPECT_EQ(result.outcome, Outcome::Failed);

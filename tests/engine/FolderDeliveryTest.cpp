@@ -15,18 +15,12 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 
 namespace
 {
 using Outcome = engine::FolderDeliveryResult::Outcome;
-
-bool setModified(const QString& path, qint64 secondsSinceEpoch)
-{
-    const timespec time {secondsSinceEpoch, 0};
-    const timespec times[2] = {time, time};
-    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
-}
 
 qint64 modifiedSeconds(const QString& path)
 {
@@ -46,7 +40,7 @@ protected:
         contents = {"alpha", "bravo two", QByteArray(3 * 1024 * 1024 + 7, 'z')};
         for (int i = 0; i < files.size(); ++i) {
             ASSERT_TRUE(test::writeFile(files.at(i), contents.at(i)));
-            ASSERT_TRUE(setModified(files.at(i), 1700000000 + i * 3600));
+            ASSERT_TRUE(test::setModified(files.at(i), 1700000000 + i * 3600));
         }
         writeList(files);
 
@@ -303,7 +297,7 @@ TEST_F(FolderDeliveryTest, TheSingleArchiveGoesIntoTheRootAndReplacesTheOldOneOn
 
     const QByteArray bytes(1024 * 1024 * 2 + 1, 'a');
     ASSERT_TRUE(test::writeFile(archive, bytes));
-    ASSERT_TRUE(setModified(archive, 1700000000));
+    ASSERT_TRUE(test::setModified(archive, 1700000000));
     result = delivery.deliver(set, 1, stamp, archive);
 
     ASSERT_EQ(result.outcome, Outcome::Delivered) << result.reason.toStdString();

@@ -8,29 +8,19 @@
 #include <gtest/gtest.h>
 
 #include "core/DirList.h"
-#include "core/FileSystemHelpers.h"
 #include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
+#include "core/WorkFolder.h"
 #include "platform/DateText.h"
+#include "support/FailingWriter.h"
+#include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 
 using engine::IncrementalIndex;
 
 namespace
 {
-class FailingWriter : public core::FileWriter
-{
-public:
-    FailingWriter() { core::setFileWriter(this); }
-    ~FailingWriter() override { core::setFileWriter(nullptr); }
-    bool replaceFile(const QString&, const QByteArray&, QString& reason) override
-    {
-        reason = QStringLiteral("No space left on device");
-        return false;
-    }
-};
-
 double dateValue(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0)
 {
     return platform::toDateValue(QDateTime(QDate(y, m, d), QTime(hh, mm, ss)));
@@ -72,9 +62,7 @@ protected:
     {
         const QString path = source + "/" + name;
         ASSERT_TRUE(test::writeFile(path, "x"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        ASSERT_TRUE(test::setModified(path, modified));
     }
 
     QString log() const { return QString::fromUtf8(test::readFile(core::RunLogPath())); }
@@ -127,7 +115,7 @@ TEST_F(IncrementalIndexTest, AFailedWriteLeavesTheOldIndexWhole)
     IncrementalIndex index;
     index.remoteIndexTable.additem("/data/b.txt", 0, dateValue(2026, 12, 11));
     {
-        FailingWriter full;
+        test::FailingWriter full;
         EXPECT_FALSE(index.uploadIndex());
     }
     EXPECT_EQ(test::readFile(indexFile), old);

@@ -15,6 +15,7 @@
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "engine/FolderDelivery.h"
+#include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
 namespace
@@ -194,15 +195,7 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
 
 TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
 {
-    class FullDisk : public core::FileWriter
-    {
-    public:
-        bool replaceFile(const QString&, const QByteArray&, QString& reason) override
-        {
-            reason = "No space left on device";
-            return false;
-        }
-    } fullDisk;
+    test::FullDisk fullDisk;
     const struct
     {
         QString password;

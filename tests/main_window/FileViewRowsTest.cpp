@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/FileWriter.h"
+#include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
 using main_window::FileViewRow;
@@ -65,15 +66,7 @@ TEST_F(FileViewRowsTest, CacheLinesWithoutTheirFieldsAreSkipped)
 
 TEST_F(FileViewRowsTest, ACacheThatCannotBeWrittenLeavesTheOldOne)
 {
-    class FullDisk : public core::FileWriter
-    {
-    public:
-        bool replaceFile(const QString&, const QByteArray&, QString& reason) override
-        {
-            reason = "No space left on device";
-            return false;
-        }
-    } fullDisk;
+    test::FullDisk fullDisk;
     ASSERT_TRUE(main_window::SaveFileListCache("Docs", {"/old"}));
     core::setFileWriter(&fullDisk);
     EXPECT_FALSE(main_window::SaveFileListCache("Docs", {"/new"}));

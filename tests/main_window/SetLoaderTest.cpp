@@ -9,6 +9,7 @@
 #include "core/ProgramState.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 #include "support/SetDocumentFixtures.h"
 
@@ -391,15 +392,7 @@ TEST_F(SetLoaderTest, TheSetIsKnownByItsDocumentsName)
 
 TEST_F(SetLoaderTest, APrunedTextThatCannotBeSavedIsStillTheLoadedText)
 {
-    class FullDisk : public core::FileWriter
-    {
-    public:
-        bool replaceFile(const QString&, const QByteArray&, QString& reason) override
-        {
-            reason = "No space left on device";
-            return false;
-        }
-    } fullDisk;
+    test::FullDisk fullDisk;
     const QString text = SetDocumentFixture()
                              .set("GENERAL", "ItemName", "Full")
                              .set("GENERAL", "UseTimeStamp", "-1")

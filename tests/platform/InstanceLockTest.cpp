@@ -1,4 +1,5 @@
 #include "platform/InstanceLock.h"
+#include "support/FileTimes.h"
 
 #include <memory>
 
@@ -35,10 +36,7 @@ TEST_F(InstanceLockTest, ALongRunningInstanceKeepsItsLock)
     platform::InstanceLock first(path());
     ASSERT_TRUE(first.tryLock());
     // The first instance has been running for days: its lock is old, not stale.
-    QFile lockFile(path());
-    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime));
-    lockFile.close();
+    ASSERT_TRUE(test::setModified(path(), QDateTime::currentDateTimeUtc().addDays(-3)));
     platform::InstanceLock second(path());
     EXPECT_FALSE(second.tryLock());
 }

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 #include "support/ZipFixtures.h"
 
@@ -52,11 +53,7 @@ protected:
         return {source(relative), QStringLiteral("src/") + relative, false};
     }
 
-    static void setModified(const QString& path, const QDateTime& when)
-    {
-        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(when.toSecsSinceEpoch()), 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-    }
+    static void setModified(const QString& path, const QDateTime& when) { ASSERT_TRUE(test::setModified(path, when)); }
 
     // The archive is sound by Info-ZIP and holds exactly these entries with these sources' bytes.
     void expectArchiveHolds(const QList<ZipEntrySource>& entries) const

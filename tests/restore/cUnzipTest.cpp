@@ -11,6 +11,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
+#include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 #include "support/ZipFixtures.h"
 
@@ -396,9 +397,7 @@ TEST_F(cUnzipTest, ExistingFilesByTheOverwriteOptions)
         for (const auto& [file, bytes] :
              {std::pair<QString, QByteArray> {"home/u/docs/a.txt", "old a"}, {"home/u/docs/deep/b.txt", "old b"}}) {
             ASSERT_TRUE(test::writeFile(work + "/" + file, bytes));
-            QFile f(work + "/" + file);
-            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-            ASSERT_TRUE(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+            ASSERT_TRUE(test::setModified(work + "/" + file, stamp));
         }
 
         cUnzip unzip;

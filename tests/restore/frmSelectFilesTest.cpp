@@ -8,24 +8,13 @@
 #include "RestoreWindowsTest.h"
 #include "core/FileWriter.h"
 #include "restore/frmRestoring.h"
+#include "support/FailingWriter.h"
 
 using platform::Form;
 using restore::frmSelectFiles;
 
 namespace
 {
-class FailingWriter : public core::FileWriter
-{
-public:
-    FailingWriter() { core::setFileWriter(this); }
-    ~FailingWriter() override { core::setFileWriter(nullptr); }
-    bool replaceFile(const QString&, const QByteArray&, QString& reason) override
-    {
-        reason = "No space left on device";
-        return false;
-    }
-};
-
 class frmSelectFilesTest : public test::RestoreWindowsTest
 {
 protected:
@@ -131,7 +120,7 @@ TEST_F(frmSelectFilesTest, RefusesToHandOverWhatCannotBeRestoredAsChosen)
         std::function<void()> arrange;
         QString message;
     };
-    std::optional<FailingWriter> writer;
+    std::optional<test::FailingWriter> writer;
     const Case cases[] = {
         {"another set was loaded meanwhile", [] { loadSet("Other", {Version}); },
          "The set \"My Set\" is no longer the set loaded in the main window. Select it in the main window and "
