@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "FakeMainWindow.h"
+#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/SetDocument.h"

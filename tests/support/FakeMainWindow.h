@@ -5,8 +5,8 @@
 namespace test
 {
 
-// The main window as the set editors see it: its line lists, its flags and its reloads, registered
-// while the object lives.
+// The main window as the set store and the set editors see it: its line lists, its flags and its
+// reloads, registered while the object lives.
 class FakeMainWindow : public core::MainWindowServices
 {
 public:
