@@ -23,12 +23,12 @@ namespace
 {
 QString nextLocation(const core::BackupSetInfo& set)
 {
-    if (set.RotationType == 2) {
+    if (set.RotationType == core::RotationMode::EveryDestination) {
         // Every destination receives each run: list the kinds in the order they first appear.
         static const QString kinds[] = {QStringLiteral("LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
         QStringList listed;
         for (int j = 1; j <= set.DestCount; ++j) {
-            const int type = set.Dest.at(static_cast<size_t>(j)).Type;
+            const int type = core::storedCode(set.Dest.at(static_cast<size_t>(j)).Type);
             if (type >= 1 && type <= 3 && !listed.contains(kinds[type - 1]))
                 listed << kinds[type - 1];
         }
@@ -38,7 +38,7 @@ QString nextLocation(const core::BackupSetInfo& set)
     const int n = set.CurrentDestination;
     if (n < 1 || n > set.DestCount)
         return QString();
-    const int type = set.Dest.at(static_cast<size_t>(n)).Type;
+    const int type = core::storedCode(set.Dest.at(static_cast<size_t>(n)).Type);
     return type >= 1 && type <= 3 ? kinds[type - 1] : QString();
 }
 
