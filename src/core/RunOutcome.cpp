@@ -89,7 +89,7 @@ std::optional<QString> versionLine(const BackupSetInfo& set, qint64 deliveredByt
 } // namespace
 
 StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
-                                 const QString& sDuration, qint64 deliveredBytes)
+                                 const QString& sDuration, qint64 deliveredBytes, QString* replacedVersion)
 {
     setText = ReplaceValue(setText, QStringLiteral("Ran"), QStringLiteral("-1"));
     setText = ReplaceValue(setText, QStringLiteral("LastRunTime"), nowText());
@@ -122,10 +122,8 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
         return StoreResult::failed(reason);
     }
     bool added = false;
-    QString replaced;
     const QString text
-        = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added, &replaced);
-    forgetShownVersion(replaced);
+        = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added, replacedVersion);
     if (!added) {
         const QString reason = QStringLiteral("The version line could not be added: the set document has no "
                                               "whole VERSIONS section.");

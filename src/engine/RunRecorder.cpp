@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/RunLog.h"
@@ -140,9 +141,11 @@ QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool d
     // A delivery that arrived keeps its version on record even when the status tells of an earlier
     // failure of the same run.
     const QString recordedAs = delivered ? QStringLiteral("Success") : status;
-    if (const core::StoreResult recorded
-        = core::ReplaceProjectValues(m_set, text, recordedAs, duration, deliveredBytes);
-        !recorded) {
+    QString replaced;
+    const core::StoreResult recorded
+        = core::ReplaceProjectValues(m_set, text, recordedAs, duration, deliveredBytes, &replaced);
+    core::forgetShownVersion(replaced);
+    if (!recorded) {
         unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason;
         core::LogEvent(unrecorded);
     }

@@ -125,7 +125,6 @@ public:
     bool isQueued(const QString& setName) const;
     bool runWindowOpen() const override;
     bool setIsBusy(const QString& setName) const;
-    const RunQueue& runQueue() const { return m_queue; }
 
     // The menus and the toolbar. File > Backup runs the loaded set at once, unless a run window is
     // open already; Backup All queues every set after asking; Delete asks, and never takes a set that

@@ -19,6 +19,7 @@
 #include "localisation/Skin.h"
 #include "mail/MailSender.h"
 #include "platform/FileDialogs.h"
+#include "platform/Named.h"
 
 namespace main_window
 {
@@ -34,29 +35,14 @@ QString runEntryName(int suffix)
 
 QLineEdit* box(QWidget* parent, const char* name, const QString& tip = QString())
 {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
+    auto* edit = platform::named<QLineEdit>(name, parent);
     edit->setToolTip(tip);
     return edit;
 }
 
-QCheckBox* check(QWidget* parent, const char* name, const QString& text)
-{
-    auto* result = new QCheckBox(text, parent);
-    result->setObjectName(QLatin1String(name));
-    return result;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text)
-{
-    auto* result = new QLabel(text, parent);
-    result->setObjectName(QLatin1String(name));
-    return result;
-}
-
 QLabel* tip(QWidget* parent, const char* name, const QString& text)
 {
-    QLabel* result = label(parent, name, text);
+    auto* result = platform::named<QLabel>(name, text, parent);
     result->setWordWrap(true);
     return result;
 }
@@ -89,25 +75,25 @@ frmPrefs2::frmPrefs2()
     txtUsername = box(Frame4, "txtUsername");
     txtPassword2 = box(Frame4, "txtPassword2");
     txtPassword2->setEchoMode(QLineEdit::Password);
-    chkAuth = check(Frame4, "chkAuth", QStringLiteral("Use Authentication"));
-    chkAttachment = check(Frame4, "chkAttachment", QStringLiteral("Send as Attachment"));
+    chkAuth = platform::named<QCheckBox>("chkAuth", QStringLiteral("Use Authentication"), Frame4);
+    chkAttachment = platform::named<QCheckBox>("chkAttachment", QStringLiteral("Send as Attachment"), Frame4);
     chkAttachment->setChecked(true);
     chkAttachment->hide();
     cmdSend = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Test"), Frame4);
     cmdSend->setObjectName(QStringLiteral("cmdSend"));
     cmdSend->setAutoDefault(false);
     auto* mail = new QGridLayout(Frame4);
-    mail->addWidget(label(Frame4, "Label8", QStringLiteral("Mail Server:")), 0, 0);
+    mail->addWidget(platform::named<QLabel>("Label8", QStringLiteral("Mail Server:"), Frame4), 0, 0);
     mail->addWidget(txtServer, 0, 1);
-    mail->addWidget(label(Frame4, "Label9", QStringLiteral("Port:")), 0, 2);
+    mail->addWidget(platform::named<QLabel>("Label9", QStringLiteral("Port:"), Frame4), 0, 2);
     mail->addWidget(txtPort, 0, 3);
-    mail->addWidget(label(Frame4, "Label3", QStringLiteral("Email From:")), 1, 0);
+    mail->addWidget(platform::named<QLabel>("Label3", QStringLiteral("Email From:"), Frame4), 1, 0);
     mail->addWidget(txtEmailFrom, 1, 1);
-    mail->addWidget(label(Frame4, "Label10", QStringLiteral("Email To:")), 1, 2);
+    mail->addWidget(platform::named<QLabel>("Label10", QStringLiteral("Email To:"), Frame4), 1, 2);
     mail->addWidget(txtEmailTo, 1, 3);
-    mail->addWidget(label(Frame4, "Label12", QStringLiteral("Username:")), 2, 0);
+    mail->addWidget(platform::named<QLabel>("Label12", QStringLiteral("Username:"), Frame4), 2, 0);
     mail->addWidget(txtUsername, 2, 1);
-    mail->addWidget(label(Frame4, "Label13", QStringLiteral("Password:")), 2, 2);
+    mail->addWidget(platform::named<QLabel>("Label13", QStringLiteral("Password:"), Frame4), 2, 2);
     mail->addWidget(txtPassword2, 2, 3);
     mail->addWidget(chkAuth, 3, 1);
     mail->addWidget(cmdSend, 0, 4, 2, 1, Qt::AlignTop);
@@ -141,15 +127,15 @@ frmPrefs2::frmPrefs2()
     txtFTPPassword = box(Frame3, "txtFTPPassword", QStringLiteral("Enter password for the user"));
     txtFTPPassword->setEchoMode(QLineEdit::Password);
     auto* ftp = new QGridLayout(Frame3);
-    ftp->addWidget(label(Frame3, "lblHost", QStringLiteral("Host:")), 0, 0);
+    ftp->addWidget(platform::named<QLabel>("lblHost", QStringLiteral("Host:"), Frame3), 0, 0);
     ftp->addWidget(txtFTPHost, 0, 1);
-    ftp->addWidget(label(Frame3, "lblFolder", QStringLiteral("Folder:")), 0, 2);
+    ftp->addWidget(platform::named<QLabel>("lblFolder", QStringLiteral("Folder:"), Frame3), 0, 2);
     ftp->addWidget(txtFTPFolder, 0, 3);
-    ftp->addWidget(label(Frame3, "lblPort", QStringLiteral("Port:")), 0, 4);
+    ftp->addWidget(platform::named<QLabel>("lblPort", QStringLiteral("Port:"), Frame3), 0, 4);
     ftp->addWidget(txtFTPPort, 0, 5);
-    ftp->addWidget(label(Frame3, "lblUsername", QStringLiteral("Username:")), 1, 0);
+    ftp->addWidget(platform::named<QLabel>("lblUsername", QStringLiteral("Username:"), Frame3), 1, 0);
     ftp->addWidget(txtFTPUsername, 1, 1);
-    ftp->addWidget(label(Frame3, "lblPassword", QStringLiteral("Password:")), 1, 2);
+    ftp->addWidget(platform::named<QLabel>("lblPassword", QStringLiteral("Password:"), Frame3), 1, 2);
     ftp->addWidget(txtFTPPassword, 1, 3);
     ftp->setColumnStretch(1, 3);
     ftp->setColumnStretch(3, 2);
@@ -162,26 +148,29 @@ frmPrefs2::frmPrefs2()
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
     cmdBrowse->setAutoDefault(false);
     auto* lan = new QGridLayout(Frame5);
-    lan->addWidget(label(Frame5, "lblInfo", QStringLiteral("Folder:")), 0, 0);
+    lan->addWidget(platform::named<QLabel>("lblInfo", QStringLiteral("Folder:"), Frame5), 0, 0);
     lan->addWidget(txtLanFolder, 0, 1);
     lan->addWidget(cmdBrowse, 0, 2);
 
     Frame2 = new QGroupBox(QStringLiteral("Startup Options"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    chkRunAtStart = check(Frame2, "chkRunAtStart", QStringLiteral("Run when you log in (recommended)"));
-    chkMin = check(Frame2, "chkMin", QStringLiteral("Open minimized to the system Tray"));
-    chkSplash = check(Frame2, "chkSplash", QStringLiteral("Don't show the splash screen"));
+    chkRunAtStart
+        = platform::named<QCheckBox>("chkRunAtStart", QStringLiteral("Run when you log in (recommended)"), Frame2);
+    chkMin = platform::named<QCheckBox>("chkMin", QStringLiteral("Open minimized to the system Tray"), Frame2);
+    chkSplash = platform::named<QCheckBox>("chkSplash", QStringLiteral("Don't show the splash screen"), Frame2);
     auto* startup = new QVBoxLayout(Frame2);
     for (QCheckBox* b : {chkRunAtStart, chkMin, chkSplash})
         startup->addWidget(b);
 
     Frame1 = new QGroupBox(QStringLiteral("Miscellaneous Options"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    chkNoShow = check(Frame1, "chkNoShow", QStringLiteral("Don't show a reminder when I close the program."));
-    chkAlwaysExit = check(Frame1, "chkAlwaysExit",
-                          QStringLiteral("Always exit completely when I close the program, don't run scheduled "
-                                         "events after closing."));
-    chkLog = check(Frame1, "chkLog", QStringLiteral("Enable Logging"));
+    chkNoShow = platform::named<QCheckBox>("chkNoShow",
+                                           QStringLiteral("Don't show a reminder when I close the program."), Frame1);
+    chkAlwaysExit = platform::named<QCheckBox>("chkAlwaysExit",
+                                               QStringLiteral("Always exit completely when I close the program, "
+                                                              "don't run scheduled events after closing."),
+                                               Frame1);
+    chkLog = platform::named<QCheckBox>("chkLog", QStringLiteral("Enable Logging"), Frame1);
     auto* misc = new QVBoxLayout(Frame1);
     for (QCheckBox* b : {chkNoShow, chkAlwaysExit, chkLog})
         misc->addWidget(b);

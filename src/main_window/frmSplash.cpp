@@ -10,6 +10,7 @@
 #include "main_window/ProgramPictures.h"
 #include "main_window/frmMain.h"
 #include "platform/Form.h"
+#include "platform/Named.h"
 #include "platform/ServiceHost.h"
 
 namespace main_window
@@ -21,9 +22,7 @@ frmSplash::frmSplash()
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setWindowIcon(programIcon());
     setFixedSize(480, 270);
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(2);
+    Timer2 = platform::namedTimer(this, "Timer2", 2);
     connect(Timer2, &QTimer::timeout, this, &frmSplash::Timer2_Timer);
     connect(&platform::serviceHost(), &platform::ServiceHost::stopRequested, this, &frmSplash::stopBeforeMainWindow);
 }

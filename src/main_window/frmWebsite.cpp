@@ -14,6 +14,7 @@
 #include "localisation/Brand.h"
 #include "localisation/Skin.h"
 #include "main_window/WebBrowser.h"
+#include "platform/Named.h"
 #include "platform/Topmost.h"
 
 namespace main_window
@@ -29,8 +30,7 @@ QString& startAddress()
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& tip)
 {
-    auto* result = new QPushButton(text, parent);
-    result->setObjectName(QLatin1String(name));
+    auto* result = platform::named<QPushButton>(name, text, parent);
     result->setToolTip(tip);
     result->setMinimumWidth(80);
     result->setAutoDefault(false);

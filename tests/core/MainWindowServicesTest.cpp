@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Fakes.h"
+#include "support/FakeMainWindow.h"
 
 namespace
 {

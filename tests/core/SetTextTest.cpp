@@ -6,6 +6,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/MainWindowServices.h"
+#include "support/FakeMainWindow.h"
 #include "support/ProgramFolderTest.h"
 
 namespace

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Fakes.h"
 #include "EditorsTest.h"
+#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/SetDocument.h"

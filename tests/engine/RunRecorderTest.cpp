@@ -167,6 +167,11 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
     set.CurrentDestination = 3;
     set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = "/mnt/backup3/";
+    // The archive's version of the day before is replaced, in the document and in the window.
+    const QString older = "LAN|/mnt/backup3/|/mnt/backup3/Docs.zip|09/12/2026 12:00:00|1|0|0|";
+    text = core::AddVersion(text, older, {});
+    ASSERT_TRUE(core::SaveProject("Docs", text));
+    mainWindow.versions = {older};
     engine::RunRecorder recorder(set, text, clock.now());
     ASSERT_TRUE(recorder.beginRun());
     ASSERT_EQ(recorder.destinationsThisRun(), 1);
@@ -180,6 +185,7 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
     EXPECT_EQ(saved("Duration"), "0:01:35");
     EXPECT_EQ(savedVersions(),
               QStringList {"LAN|/mnt/backup3/|/mnt/backup3/Docs.zip|10/12/2026 12:01:35|5242880|0|0|"});
+    EXPECT_EQ(mainWindow.versions, QStringList {""});
     EXPECT_TRUE(QFileInfo::exists(core::setDocumentPath("Docs") + ".bak"));
     EXPECT_TRUE(log().contains("---------Destination: 3\r\n"));
     EXPECT_TRUE(log().contains("Finished - No Rotation\r\n"));

@@ -12,6 +12,7 @@
 #include "core/ScramblePassword.h"
 #include "core/SetText.h"
 #include "peers/PeerProcess.h"
+#include "support/FakeMainWindow.h"
 #include "support/ProgramFolderTest.h"
 
 namespace
@@ -69,10 +70,16 @@ protected:
     {
         QString text = textWith(lines);
         int quantity = int(lines.size());
+        test::FakeMainWindow window;
+        window.versions = lines;
         VersionPruning(set).prune(lines, keep, quantity, text);
         QStringList left = core::sectionLines(text, "VERSIONS");
         left.removeAll(QString());
         EXPECT_EQ(quantity, left.size());
+        // The window stops offering the versions that went.
+        QStringList shown = window.versions;
+        shown.removeAll(QString());
+        EXPECT_EQ(shown, left);
         return left;
     }
 
