@@ -13,6 +13,7 @@
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/FileDialogs.h"
+#include "platform/RunContext.h"
 #include "platform/WindowSize.h"
 #include "restore/cUnzip.h"
 
@@ -24,6 +25,19 @@ using localisation::message;
 const QString ZipSuffix = QStringLiteral(".zip");
 // Names listed per kind of problem in the status; the rest are counted.
 constexpr qsizetype ListedNames = 20;
+
+// Unpacking that lasts while the tool is open.
+class WhileOpen : public platform::RunContext
+{
+public:
+    explicit WhileOpen(const QPointer<frmExtract>& tool)
+        : m_tool(tool)
+    { }
+    bool stopRequested() const override { return !m_tool || !m_tool->isVisible(); }
+
+private:
+    const QPointer<frmExtract>& m_tool;
+};
 
 // One paragraph of the status: a heading and the names under it.
 QString paragraph(const QString& heading, const QStringList& names)
@@ -154,9 +168,8 @@ void frmExtract::Command2_Click()
     showStatus(message("MSG_STATUS1"));
     const QPointer<frmExtract> self(this);
     // Closing the tool stops the unpacking within a chunk; what was written whole stays.
-    QObject::connect(&unzip, &cUnzip::Cancel,
-                     [&self](const QString&, bool& cancel) { cancel = !self || !self->isVisible(); });
-    unzip.Unzip();
+    WhileOpen run(self);
+    unzip.Unzip(run);
     // The window may have been closed while the unpacking let other handlers run.
     if (!self)
         return;

@@ -17,6 +17,8 @@
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
 #include "platform/Prompt.h"
+#include "platform/RunContext.h"
+#include "restore/frmWarning.h"
 
 namespace restore
 {
@@ -39,6 +41,20 @@ Qt::WindowStates lastMainWindowState()
 {
     return core::state().MainWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState;
 }
+
+// The restore's run as this window watches it: the status in the window, the program's stop request.
+class WindowRun : public platform::RunContext
+{
+public:
+    explicit WindowRun(QPlainTextEdit* status)
+        : m_status(status)
+    { }
+    void showStatus(const QString& text) override { m_status->setPlainText(text); }
+    bool stopRequested() const override { return RunContext::stopRequested() || core::state().bStopBackup; }
+
+private:
+    QPlainTextEdit* m_status;
+};
 
 QTimer* makeTimer(QObject* parent, const char* name, int intervalMs)
 {
@@ -151,9 +167,10 @@ void frmRestoring::RestoreBackup()
 {
     if (!m_request)
         return;
-    RestoreRun run(*m_request);
+    WindowRun context(lblStatus);
+    WarningQuestion question;
+    RestoreRun run(*m_request, context, question);
     m_request.reset();
-    run.showStatus = [this](const QString& text) { lblStatus->setPlainText(text); };
     ++m_running;
     const RestoreRun::Outcome outcome = run.run();
     --m_running;
