@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
@@ -16,7 +17,6 @@
 #include "localisation/Skin.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
 #include "platform/RunContext.h"
 #include "restore/frmWarning.h"
 
@@ -222,12 +222,7 @@ void frmRestoring::cmdClose_Click()
 void frmRestoring::cmdPause_Click()
 {
     // The run is held at the yield in which the click arrived until the box is closed.
-    platform::Message paused;
-    paused.text = message("MSG_PAUSED");
-    paused.title = core::state().AppTitle;
-    paused.buttons = platform::Buttons::Ok;
-    paused.parent = this;
-    platform::prompt().show(paused);
+    core::ask(this, message("MSG_PAUSED"), platform::Icon::None);
 }
 
 void frmRestoring::cmdMin_Click()
