@@ -97,57 +97,12 @@ const cUnzip::Entry* cUnzip::entryAt(qint64 lIndex, const char* property) const
     return nullptr;
 }
 
-QString cUnzip::Filename(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "Filename", &Entry::name);
-}
-
-QString cUnzip::FileDirectory(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileDirectory", &Entry::folder);
-}
-
-qint64 cUnzip::FileSize(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileSize", &Entry::size);
-}
-
-qint64 cUnzip::FilePackedSize(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FilePackedSize", &Entry::packedSize);
-}
-
 qint64 cUnzip::FileCompressionRatio(qint64 lIndex) const
 {
     const Entry* entry = entryAt(lIndex, "FileCompressionRatio");
     if (!entry)
         return 0;
     return entry->size > 0 ? (entry->packedSize * 100 + entry->size / 2) / entry->size : 100;
-}
-
-QDateTime cUnzip::FileDate(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileDate", &Entry::date);
-}
-
-quint32 cUnzip::FileCRC(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileCRC", &Entry::crc);
-}
-
-QString cUnzip::FileCompressionMethod(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileCompressionMethod", &Entry::method);
-}
-
-bool cUnzip::FileEncrypted(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileEncrypted", &Entry::encrypted);
-}
-
-bool cUnzip::FileSelected(qint64 lIndex) const
-{
-    return fieldAt(lIndex, "FileSelected", &Entry::selected);
 }
 
 void cUnzip::setFileSelected(qint64 lIndex, bool bState)

@@ -107,18 +107,21 @@ public:
     // The listing, filled by Directory(); entries are numbered from 1. An index outside
     // 1..FileCount() raises "Subscript out of range" through ErrorIn and gives an empty value.
     qint64 FileCount() const { return m_listing.size(); }
-    QString Filename(qint64 lIndex) const;
+    QString Filename(qint64 lIndex) const { return fieldAt(lIndex, "Filename", &Entry::name); }
     // The entry's folder inside the archive, with "/" separators; "" for none.
-    QString FileDirectory(qint64 lIndex) const;
-    qint64 FileSize(qint64 lIndex) const;
-    qint64 FilePackedSize(qint64 lIndex) const;
+    QString FileDirectory(qint64 lIndex) const { return fieldAt(lIndex, "FileDirectory", &Entry::folder); }
+    qint64 FileSize(qint64 lIndex) const { return fieldAt(lIndex, "FileSize", &Entry::size); }
+    qint64 FilePackedSize(qint64 lIndex) const { return fieldAt(lIndex, "FilePackedSize", &Entry::packedSize); }
     // The packed size in percent of the size (100 for an empty entry).
     qint64 FileCompressionRatio(qint64 lIndex) const;
-    QDateTime FileDate(qint64 lIndex) const;
-    quint32 FileCRC(qint64 lIndex) const;
-    QString FileCompressionMethod(qint64 lIndex) const;
-    bool FileEncrypted(qint64 lIndex) const;
-    bool FileSelected(qint64 lIndex) const;
+    QDateTime FileDate(qint64 lIndex) const { return fieldAt(lIndex, "FileDate", &Entry::date); }
+    quint32 FileCRC(qint64 lIndex) const { return fieldAt(lIndex, "FileCRC", &Entry::crc); }
+    QString FileCompressionMethod(qint64 lIndex) const
+    {
+        return fieldAt(lIndex, "FileCompressionMethod", &Entry::method);
+    }
+    bool FileEncrypted(qint64 lIndex) const { return fieldAt(lIndex, "FileEncrypted", &Entry::encrypted); }
+    bool FileSelected(qint64 lIndex) const { return fieldAt(lIndex, "FileSelected", &Entry::selected); }
     void setFileSelected(qint64 lIndex, bool bState);
 
     // Lists the archive's file entries (folders are not listed), every one selected; a listing
