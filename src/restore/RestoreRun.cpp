@@ -271,17 +271,18 @@ RestoreRun::Target RestoreRun::targetFor(const QString& path) const
     return target;
 }
 
-std::optional<QString> RestoreRun::decrypt(const QString& workFile)
+platform::Result RestoreRun::decrypt(const QString& workFile)
 {
     QString plain = workFile;
     plain.chop(3);
     const crypto::CipherResult result = crypto::DecryptBackupFile(workFile, plain, m_request.version.password());
     QFile::remove(workFile);
     if (result.status == crypto::CipherStatus::Stopped)
-        return QString();
+        return platform::Result::stop(result.description);
     if (!result.ok())
-        return result.description.isEmpty() ? QStringLiteral("it cannot be decrypted") : result.description;
-    return std::nullopt;
+        return platform::Result::failure(result.description.isEmpty() ? QStringLiteral("it cannot be decrypted")
+                                                                      : result.description);
+    return platform::Result::success();
 }
 
 RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& folder, bool useFolderNames,
@@ -325,13 +326,15 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
 {
     // A link below the new folder could lead anywhere: its folders are made without following one.
     if (!m_request.previousLocation) {
-        bool refused = false;
         const QString folders
             = target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0));
-        const QString problem = QDir().mkpath(m_newFolder) ? makeFolders(m_newFolder, folders, refused)
-                                                           : QStringLiteral("cannot make folder %1").arg(m_newFolder);
-        if (!problem.isEmpty()) {
-            failPath(path, problem);
+        if (!QDir().mkpath(m_newFolder)) {
+            failPath(path, QStringLiteral("cannot make folder %1").arg(m_newFolder));
+            return Step::Next;
+        }
+        const FoldersResult made = makeFolders(m_newFolder, folders);
+        if (!made.succeeded()) {
+            failPath(path, made.reason());
             return Step::Next;
         }
     }
@@ -399,10 +402,10 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
         setStatus(QStringLiteral("Status: Decrypting File"));
         m_run.yield();
         core::LogEvent(QStringLiteral("Decrypting File"));
-        if (const std::optional<QString> why = decrypt(workFile)) {
-            if (why->isEmpty() || m_run.stopRequested())
+        if (const platform::Result decrypted = decrypt(workFile); !decrypted) {
+            if (decrypted.stopped() || m_run.stopRequested())
                 return stop();
-            return archiveUnusable(*why);
+            return archiveUnusable(decrypted.reason());
         }
         workFile.chop(3);
     }
@@ -502,10 +505,10 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 
     if (isProtected) {
         core::LogEvent(QStringLiteral("Decrypting File"));
-        if (const std::optional<QString> why = decrypt(workFile)) {
-            if (why->isEmpty())
+        if (const platform::Result decrypted = decrypt(workFile); !decrypted) {
+            if (decrypted.stopped())
                 return Step::Stop;
-            failPath(path, *why);
+            failPath(path, decrypted.reason());
             return Step::Next;
         }
         workFile.chop(3);

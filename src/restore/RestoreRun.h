@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "core/VersionLine.h"
+#include "platform/Result.h"
 #include "restore/RestoreSummary.h"
 
 namespace platform
@@ -97,9 +98,8 @@ private:
     Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
     Unpacked unpack(const QString& archive, const QString& folder, bool useFolderNames, const QString& logLine);
     Target targetFor(const QString& path) const;
-    // Decrypts the fetched .bf file to the same name without ".bf" and removes it. nullopt when
-    // decrypted, else why not ("" for a stop).
-    std::optional<QString> decrypt(const QString& workFile);
+    // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
+    platform::Result decrypt(const QString& workFile);
 
     Outcome complete();
     Outcome stop();

@@ -226,11 +226,11 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
         if (m_testZip || !m_useFolderNames)
             return std::nullopt;
         result.target = pass.root + QLatin1Char('/') + relative;
-        bool refused = false;
-        result.reason = makeFolders(pass.root, relative, refused);
-        result.outcome = result.reason.isEmpty() ? UnzipOutcome::Written
-            : refused                            ? UnzipOutcome::Refused
-                                                 : UnzipOutcome::Failed;
+        const FoldersResult folders = makeFolders(pass.root, relative);
+        result.reason = folders.reason();
+        result.outcome = folders.succeeded() ? UnzipOutcome::Written
+            : folders.refused                ? UnzipOutcome::Refused
+                                             : UnzipOutcome::Failed;
         return result;
     }
 
@@ -249,11 +249,10 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
     }
 
     result.target = pass.root + QLatin1Char('/') + relative;
-    bool refused = false;
-    const QString folderError = makeFolders(pass.root, folderPart(relative), refused);
-    if (!folderError.isEmpty()) {
-        result.outcome = refused ? UnzipOutcome::Refused : UnzipOutcome::Failed;
-        result.reason = folderError;
+    const FoldersResult folders = makeFolders(pass.root, folderPart(relative));
+    if (!folders.succeeded()) {
+        result.outcome = folders.refused ? UnzipOutcome::Refused : UnzipOutcome::Failed;
+        result.reason = folders.reason();
         return result;
     }
     return writeFile(pass, entry, result.target);
