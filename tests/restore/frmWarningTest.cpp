@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "RestoreTest.h"
+#include "WarningScript.h"
 #include "platform/FileCopy.h"
 #include "platform/RunContext.h"
 
