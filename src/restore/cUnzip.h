@@ -32,7 +32,7 @@ enum class UnzipOutcome
     Damaged,
     // It could not be written (a full disk, a folder in the way).
     Failed,
-    // The Cancel event asked to stop while this entry was under way.
+    // A stop was requested while this entry was under way.
     Stopped,
 };
 
