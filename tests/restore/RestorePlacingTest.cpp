@@ -75,6 +75,13 @@ TEST_F(RestorePlacingTest, ScriptedAnswersDecideWhatIsReplaced)
          {"new", "old", "new"},
          0,
          {copying(a), "Skipping File (User): " + target(b), copying(c)}},
+        // What the window's count-down and close box answer.
+        {"no, yes, no",
+         {OverwriteAnswer::No, OverwriteAnswer::Yes, OverwriteAnswer::No},
+         3,
+         {"old", "new", "old"},
+         0,
+         {"Skipping File (User): " + target(a), copying(b), "Skipping File (User): " + target(c)}},
         {"yes to all",
          {OverwriteAnswer::No, OverwriteAnswer::YesToAll},
          2,

@@ -117,6 +117,15 @@ TEST_F(RestoreRunTest, ScriptedAnswersDecideWhichFilesAreReplaced)
         {"yes to all", {OverwriteAnswer::YesToAll}, 1, {"new", "new", "new", "new"}, 4, 0, 0, false},
         {"no to all", {OverwriteAnswer::No, OverwriteAnswer::NoToAll}, 2, {"old", "old", "old", "new"}, 1, 3, 0, false},
         {"cancel", {OverwriteAnswer::No, OverwriteAnswer::Cancel}, 2, {"old", "old", "old", ""}, 0, 1, 3, true},
+        // What the window's count-down and close box answer.
+        {"no, yes, no",
+         {OverwriteAnswer::No, OverwriteAnswer::Yes, OverwriteAnswer::No},
+         3,
+         {"old", "new", "old", "new"},
+         2,
+         2,
+         0,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
