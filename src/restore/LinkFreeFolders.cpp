@@ -23,9 +23,9 @@ PathState pathState(const QString& path)
     return S_ISREG(st.st_mode) ? PathState::File : PathState::Other;
 }
 
-QString makeFolders(const QString& root, const QString& relative, bool& refused)
+FoldersResult makeFolders(const QString& root, const QString& relative)
 {
-    refused = false;
+    const auto failure = [](const QString& reason) { return FoldersResult {platform::Result::failure(reason)}; };
     QString path = root;
     for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         path += QLatin1Char('/') + part;
@@ -34,17 +34,16 @@ QString makeFolders(const QString& root, const QString& relative, bool& refused)
             continue;
         case PathState::Missing:
             if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && pathState(path) != PathState::Folder)
-                return QStringLiteral("cannot make folder %1: %2")
-                    .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+                return failure(QStringLiteral("cannot make folder %1: %2")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
             continue;
         case PathState::Link:
-            refused = true;
-            return QStringLiteral("%1 is a link").arg(path);
+            return {platform::Result::failure(QStringLiteral("%1 is a link").arg(path)), true};
         default:
-            return QStringLiteral("%1 is not a folder").arg(path);
+            return failure(QStringLiteral("%1 is not a folder").arg(path));
         }
     }
-    return QString();
+    return {platform::Result::success()};
 }
 
 } // namespace restore

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/Result.h"
+
 namespace restore
 {
 
@@ -17,9 +19,19 @@ enum class PathState
 
 PathState pathState(const QString& path);
 
+// Whether the folders of a path are there; a failure says why not.
+struct FoldersResult
+{
+    platform::Result result;
+    // A link stood in the way.
+    bool refused = false;
+
+    bool succeeded() const { return result.succeeded(); }
+    const QString& reason() const { return result.reason(); }
+};
+
 // Makes the folders of `relative` below `root` one by one, never going through a link, so that
-// nothing written below them can land outside the root. An empty text when they are all there;
-// otherwise why not, with `refused` set when a link stood in the way.
-QString makeFolders(const QString& root, const QString& relative, bool& refused);
+// nothing written below them can land outside the root.
+FoldersResult makeFolders(const QString& root, const QString& relative);
 
 } // namespace restore

@@ -3,126 +3,86 @@
 #include <optional>
 
 #include <QFile>
-#include <QFileInfo>
-#include <QPointer>
 
 #include "core/FileSystemHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
-#include "platform/EventLoop.h"
 #include "platform/FileCopy.h"
-#include "restore/frmWarning.h"
+#include "platform/RunContext.h"
+#include "restore/OverwriteQuestion.h"
 
 namespace restore
 {
 namespace
 {
-// How long one wait for the answer lasts before it looks again whether the question is still up.
-constexpr int kAnswerPollMs = 1000;
-
-PlaceResult copyOver(const QString& workFile, const QString& target)
+PlaceResult copyOver(const QString& workFile, const QString& target, platform::RunContext& run)
 {
     const platform::CopyResult copy
-        = platform::copyFileReplacing(workFile, target, [] { return core::state().bStopBackup; });
+        = platform::copyFileReplacing(workFile, target, [&run] { return run.stopRequested(); });
     switch (copy.status) {
     case platform::CopyStatus::Ok:
         QFile::remove(workFile);
-        return {PlaceOutcome::Placed, QString()};
+        return PlaceResult::placed();
     case platform::CopyStatus::Stopped:
-        return {PlaceOutcome::Stopped, copy.error};
+        return PlaceResult::stopped(copy.error);
     case platform::CopyStatus::Failed:
         break;
     }
     core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + copy.error + QLatin1Char(')'));
     QFile::remove(workFile);
-    return {PlaceOutcome::Failed, copy.error};
+    return PlaceResult::failed(copy.error);
 }
 
 PlaceResult skip(const QString& workFile)
 {
     QFile::remove(workFile);
-    return {PlaceOutcome::Skipped, QString()};
-}
-
-// Shows the overwrite question and waits, with the event loop running, for its answer; nothing when
-// a stop was requested first, which takes the question away unanswered.
-std::optional<int> askOverwrite(const QString& workFile, const QString& target)
-{
-    core::ProgramState& state = core::state();
-    // A text that cannot be read keeps what it showed before.
-    state.ExistingFilePath = target;
-    const QFileInfo existing(target);
-    const QFileInfo restored(workFile);
-    if (existing.exists())
-        state.ExistingFileSize = QString::number(existing.size());
-    if (restored.exists())
-        state.RestoredFileSize = QString::number(restored.size());
-    if (const auto date = core::GetFileDateModified(target))
-        state.ExistingFileDate = *date;
-    if (const auto date = core::GetFileDateModified(workFile))
-        state.RestoredFileDate = *date;
-
-    QPointer<frmWarning> dialog = new frmWarning;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    const auto waiting = [&] { return state.ReplaceAnswer == NoAnswer && !dialog.isNull() && !state.bStopBackup; };
-    while (waiting())
-        platform::waitWhile(waiting, kAnswerPollMs);
-    if (state.bStopBackup) {
-        delete dialog.data();
-        return std::nullopt;
-    }
-    // The question cannot go without an answer; should it, the file in place stays.
-    if (state.ReplaceAnswer == NoAnswer)
-        state.ReplaceAnswer = AnswerNo;
-    return state.ReplaceAnswer;
+    return PlaceResult::skipped();
 }
 } // namespace
 
-PlaceResult PlaceFile(const QString& workFile, const QString& target, bool finalCopy)
+PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQuestion& question,
+                      platform::RunContext& run, bool finalCopy)
 {
     core::ProgramState& state = core::state();
     if (!core::FileExists(target)) {
         core::MakePath(target);
         core::LogEvent((finalCopy ? QStringLiteral("Final Copy: ") : QStringLiteral("Copying File: ")) + workFile
                        + QStringLiteral(" > ") + target);
-        return copyOver(workFile, target);
+        return copyOver(workFile, target, run);
     }
 
     if (state.ReplaceAnswer == AnswerNoToAll)
         return skip(workFile);
     if (state.ReplaceAnswer == AnswerYesToAll)
-        return copyOver(workFile, target);
+        return copyOver(workFile, target, run);
 
     const QString copying = QStringLiteral("Copying File: ") + workFile + QStringLiteral(" > ") + target;
-    const std::optional<int> answer = askOverwrite(workFile, target);
+    const std::optional<OverwriteAnswer> answer = question.ask(target, workFile, run);
     if (!answer)
-        return {PlaceOutcome::Stopped, QStringLiteral("stopped")};
+        return PlaceResult::stopped(QStringLiteral("stopped"));
+    state.ReplaceAnswer = replaceAnswerCode(*answer);
     switch (*answer) {
-    case AnswerCancel:
+    case OverwriteAnswer::Cancel:
         core::LogEvent(QStringLiteral("========Replace File Cancel Button Pressed by User=========="));
-        return {PlaceOutcome::Cancelled, QString()};
-    case AnswerYes: {
+        return PlaceResult::cancelled();
+    case OverwriteAnswer::Yes: {
         core::LogEvent(copying);
-        const PlaceResult result = copyOver(workFile, target);
+        const PlaceResult result = copyOver(workFile, target, run);
         state.ReplaceAnswer = NoAnswer;
         return result;
     }
-    case AnswerNo:
+    case OverwriteAnswer::No:
         core::LogEvent(QStringLiteral("Skipping File (User): ") + target);
         state.ReplaceAnswer = NoAnswer;
         return skip(workFile);
-    case AnswerYesToAll:
+    case OverwriteAnswer::YesToAll:
         core::LogEvent(copying);
-        return copyOver(workFile, target);
-    case AnswerNoToAll:
+        return copyOver(workFile, target, run);
+    case OverwriteAnswer::NoToAll:
         core::LogEvent(QStringLiteral("Skipping File (NoToAll): ") + target);
         return skip(workFile);
-    default:
-        // An answer this step does not know: nothing is done and the answer stands.
-        return {PlaceOutcome::Skipped, QString()};
     }
+    return PlaceResult::skipped();
 }
 
 } // namespace restore

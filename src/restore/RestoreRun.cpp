@@ -14,15 +14,15 @@
 #include "core/RunLog.h"
 #include "core/WorkFolder.h"
 #include "crypto/BackupFileCipher.h"
-#include "platform/EventLoop.h"
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
+#include "platform/RunContext.h"
 #include "restore/LinkFreeFolders.h"
+#include "restore/OverwriteQuestion.h"
 #include "restore/RestoreList.h"
 #include "restore/RestorePlacing.h"
 #include "restore/cUnzip.h"
-#include "restore/frmWarning.h"
 
 namespace restore
 {
@@ -53,46 +53,10 @@ QString withReason(const QString& what, const QString& reason)
 }
 } // namespace
 
-namespace
-{
-// The lines of the completion's status; the failures last.
-QStringList summaryLines(const RestoreSummary& summary, bool withFailures)
-{
-    QString head;
-    if (summary.cancelled)
-        head = QStringLiteral("Restore cancelled.");
-    else if (!summary.error.isEmpty())
-        head = QStringLiteral("Nothing was restored.");
-    else if (summary.hasProblems())
-        head = QStringLiteral("Restore finished with problems.");
-    else
-        head = QStringLiteral("Done!");
-    QString counts = QStringLiteral("Files restored: %1, skipped: %2, missing: %3, failed: %4")
-                         .arg(summary.restored)
-                         .arg(summary.skipped)
-                         .arg(summary.missing)
-                         .arg(summary.failed);
-    if (summary.cancelled)
-        counts += QStringLiteral(", not restored: %1").arg(summary.notRestored);
-    QStringList lines {head, counts + QLatin1Char('.')};
-    if (!summary.error.isEmpty())
-        lines << summary.error;
-    if (!summary.missingList.isEmpty())
-        lines << QStringLiteral("The following files could not be restored (file not found error):")
-              << summary.missingList;
-    if (withFailures && !summary.failedList.isEmpty())
-        lines << QStringLiteral("The following files could not be restored:") << summary.failedList;
-    return lines;
-}
-} // namespace
-
-QString RestoreSummary::statusText() const
-{
-    return summaryLines(*this, true).join(CrLf);
-}
-
-RestoreRun::RestoreRun(RestoreRequest request)
+RestoreRun::RestoreRun(RestoreRequest request, platform::RunContext& run, OverwriteQuestion& question)
     : m_request(std::move(request))
+    , m_run(run)
+    , m_question(question)
 { }
 
 RestoreRun::~RestoreRun()
@@ -101,16 +65,10 @@ RestoreRun::~RestoreRun()
         core::DeleteFolderTree(m_work);
 }
 
-bool RestoreRun::stopRequested() const
-{
-    return core::state().bStopBackup;
-}
-
 void RestoreRun::setStatus(const QString& text)
 {
     m_status = text;
-    if (showStatus)
-        showStatus(text);
+    m_run.showStatus(text);
 }
 
 void RestoreRun::advanceDots()
@@ -133,6 +91,12 @@ void RestoreRun::fail(const QString& what, const QString& reason)
     core::LogEvent(QStringLiteral("Could not restore: ") + withReason(what, reason));
 }
 
+void RestoreRun::failPath(const QString& path, const QString& reason)
+{
+    ++m_summary.failed;
+    fail(path, reason);
+}
+
 void RestoreRun::cancelFrom(qsizetype index)
 {
     m_summary.cancelled = true;
@@ -141,7 +105,7 @@ void RestoreRun::cancelFrom(qsizetype index)
 
 RestoreRun::Outcome RestoreRun::run()
 {
-    if (stopRequested())
+    if (m_run.stopRequested())
         return stop();
 
     const VersionLine& version = m_request.version;
@@ -174,16 +138,16 @@ RestoreRun::Outcome RestoreRun::run()
 
     setStatus(QStringLiteral("[Building Restore List]"));
     const bool listRead = readRestoreList();
-    if (stopRequested())
+    if (m_run.stopRequested())
         return stop();
     if (!listRead)
         return complete();
 
     if (ftp) {
         setStatus(QStringLiteral("[Restoring from FTP]"));
-        platform::doEvents();
+        m_run.yield();
         core::LogEvent(QStringLiteral("-----------Performing FTP Restore--------------"));
-        if (stopRequested())
+        if (m_run.stopRequested())
             return stop();
         m_summary.error = QStringLiteral("This version is on the FTP server %1. Restoring from an FTP server is not "
                                          "available yet, so nothing was fetched.")
@@ -192,8 +156,8 @@ RestoreRun::Outcome RestoreRun::run()
     }
 
     setStatus(QStringLiteral("[Restoring from Local/Lan]"));
-    platform::doEvents();
-    if (stopRequested())
+    m_run.yield();
+    if (m_run.stopRequested())
         return stop();
     core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
     if (const std::optional<Outcome> ended = prepare())
@@ -221,9 +185,9 @@ bool RestoreRun::readRestoreList()
             seen.insert(line);
             m_paths << line;
         }
-        if (stopRequested())
+        if (m_run.stopRequested())
             return false;
-        platform::doEvents();
+        m_run.yield();
         if (++lines == LinesPerDot) {
             advanceDots();
             lines = 0;
@@ -308,17 +272,18 @@ RestoreRun::Target RestoreRun::targetFor(const QString& path) const
     return target;
 }
 
-std::optional<QString> RestoreRun::decrypt(const QString& workFile)
+platform::Result RestoreRun::decrypt(const QString& workFile)
 {
     QString plain = workFile;
     plain.chop(3);
     const crypto::CipherResult result = crypto::DecryptBackupFile(workFile, plain, m_request.version.password());
     QFile::remove(workFile);
     if (result.status == crypto::CipherStatus::Stopped)
-        return QString();
+        return platform::Result::stop(result.description);
     if (!result.ok())
-        return result.description.isEmpty() ? QStringLiteral("it cannot be decrypted") : result.description;
-    return std::nullopt;
+        return platform::Result::failure(result.description.isEmpty() ? QStringLiteral("it cannot be decrypted")
+                                                                      : result.description);
+    return platform::Result::success();
 }
 
 RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& folder, bool useFolderNames,
@@ -332,12 +297,11 @@ RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& f
     // The folder holds only what this archive brings.
     unzip.setOverwriteExisting(true);
     unzip.setMessageLevel(2);
-    QObject::connect(&unzip, &cUnzip::Cancel, [](const QString&, bool& cancel) { cancel = core::state().bStopBackup; });
 
     setStatus(QStringLiteral("Status: Unzipping Files..."));
-    platform::doEvents();
+    m_run.yield();
     core::LogEvent(logLine);
-    unzip.Unzip();
+    unzip.Unzip(m_run);
     unpacked.archiveError = unzip.ArchiveError();
     const QString archiveName = core::FileNameOf(archive);
     for (const UnzipResult& result : unzip.Results()) {
@@ -354,7 +318,7 @@ RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& f
         else
             unpacked.problems.insert(at, result.reason);
     }
-    if (stopRequested())
+    if (m_run.stopRequested())
         unpacked.stopped = true;
     return unpacked;
 }
@@ -363,19 +327,20 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
 {
     // A link below the new folder could lead anywhere: its folders are made without following one.
     if (!m_request.previousLocation) {
-        bool refused = false;
         const QString folders
             = target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0));
-        const QString problem = QDir().mkpath(m_newFolder) ? makeFolders(m_newFolder, folders, refused)
-                                                           : QStringLiteral("cannot make folder %1").arg(m_newFolder);
-        if (!problem.isEmpty()) {
-            ++m_summary.failed;
-            fail(path, problem);
+        if (!QDir().mkpath(m_newFolder)) {
+            failPath(path, QStringLiteral("cannot make folder %1").arg(m_newFolder));
+            return Step::Next;
+        }
+        const FoldersResult made = makeFolders(m_newFolder, folders);
+        if (!made.succeeded()) {
+            failPath(path, made.reason());
             return Step::Next;
         }
     }
-    const PlaceResult placed = PlaceFile(workFile, target.target, finalCopy);
-    switch (placed.outcome) {
+    const PlaceResult placed = PlaceFile(workFile, target.target, m_question, m_run, finalCopy);
+    switch (placed.outcome()) {
     case PlaceOutcome::Placed:
         ++m_summary.restored;
         break;
@@ -383,8 +348,7 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
         ++m_summary.skipped;
         break;
     case PlaceOutcome::Failed:
-        ++m_summary.failed;
-        fail(path, placed.reason);
+        failPath(path, placed.reason());
         break;
     case PlaceOutcome::Cancelled:
         return Step::Cancel;
@@ -396,7 +360,7 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
 
 RestoreRun::Outcome RestoreRun::restoreArchive()
 {
-    if (stopRequested())
+    if (m_run.stopRequested())
         return stop();
     const bool isProtected = m_request.version.protection() == 1;
     const qint64 chosen = m_paths.size();
@@ -413,7 +377,7 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     const QString source = joinPath(m_request.version.folder(), name);
     // In a folder of its own, so that no archive name can be that of the folder it is unpacked to.
     QString workFile = m_work + QStringLiteral("archive/") + name;
-    if (stopRequested())
+    if (m_run.stopRequested())
         return stop();
 
     if (!core::FileExists(source)) {
@@ -424,8 +388,8 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
     core::MakePath(workFile);
     const platform::CopyResult copy
-        = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
-    if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+        = platform::copyFileReplacing(source, workFile, [this] { return m_run.stopRequested(); });
+    if (copy.status == platform::CopyStatus::Stopped || m_run.stopRequested())
         return stop();
     const auto archiveUnusable = [&](const QString& reason) {
         fail(source, reason);
@@ -437,12 +401,12 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
 
     if (isProtected) {
         setStatus(QStringLiteral("Status: Decrypting File"));
-        platform::doEvents();
+        m_run.yield();
         core::LogEvent(QStringLiteral("Decrypting File"));
-        if (const std::optional<QString> why = decrypt(workFile)) {
-            if (why->isEmpty() || stopRequested())
+        if (const platform::Result decrypted = decrypt(workFile); !decrypted) {
+            if (decrypted.stopped() || m_run.stopRequested())
                 return stop();
-            return archiveUnusable(*why);
+            return archiveUnusable(decrypted.reason());
         }
         workFile.chop(3);
     }
@@ -456,56 +420,47 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
         return archiveUnusable(QStringLiteral("damaged archive: ") + unpacked.archiveError);
     setStatus(QStringLiteral("Status: Finished Extracting ") + core::FileNameOf(workFile));
 
-    for (qsizetype i = 0; i < m_paths.size(); ++i) {
-        const QString& path = m_paths.at(i);
-        if (stopRequested())
-            return stop();
-        setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
-        platform::doEvents();
-        if (stopRequested())
-            return stop();
+    return restorePaths([&](const QString& path) {
         const Target target = targetFor(path);
         if (!target.refusal.isEmpty()) {
-            ++m_summary.failed;
-            fail(path, target.refusal);
-            continue;
+            failPath(path, target.refusal);
+            return Step::Next;
         }
         const QString work = QDir::cleanPath(unpackFolder + QLatin1Char('/') + target.relative);
         if (unpacked.problems.contains(work)) {
-            ++m_summary.failed;
-            fail(path, unpacked.problems.value(work));
-            continue;
+            failPath(path, unpacked.problems.value(work));
+            return Step::Next;
         }
         if (!unpacked.written.contains(work)) {
             ++m_summary.missing;
             m_summary.missingList << withReason(path, QStringLiteral("not in the archive"));
-            continue;
+            return Step::Next;
         }
         const Step step = place(path, work, target, false);
-        if (step == Step::Stop)
-            return stop();
-        if (step == Step::Cancel) {
-            cancelFrom(i);
-            break;
-        }
-        platform::doEvents();
-    }
-    return complete();
+        if (step == Step::Next)
+            m_run.yield();
+        return step;
+    });
 }
 
 RestoreRun::Outcome RestoreRun::restoreEachFile()
 {
     const int mode = m_request.version.compression();
     const bool isProtected = m_request.version.protection() == 1;
+    return restorePaths([&](const QString& path) { return restoreOneFile(path, mode, isProtected); });
+}
+
+RestoreRun::Outcome RestoreRun::restorePaths(const std::function<Step(const QString& path)>& restoreOne)
+{
     for (qsizetype i = 0; i < m_paths.size(); ++i) {
         const QString& path = m_paths.at(i);
-        if (stopRequested())
+        if (m_run.stopRequested())
             return stop();
         setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
-        platform::doEvents();
-        if (stopRequested())
+        m_run.yield();
+        if (m_run.stopRequested())
             return stop();
-        const Step step = restoreOneFile(path, mode, isProtected);
+        const Step step = restoreOne(path);
         if (step == Step::Stop)
             return stop();
         if (step == Step::Cancel) {
@@ -520,8 +475,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 {
     const Target target = targetFor(path);
     if (!target.refusal.isEmpty()) {
-        ++m_summary.failed;
-        fail(path, target.refusal);
+        failPath(path, target.refusal);
         return Step::Next;
     }
     QString suffix = mode == 2 ? QStringLiteral(".zip") : QString();
@@ -530,10 +484,10 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     const QString source = joinPath(m_request.version.folder(), target.relative) + suffix;
     QString workFile = m_work + QStringLiteral("files/") + target.relative + suffix;
 
-    if (stopRequested())
+    if (m_run.stopRequested())
         return Step::Stop;
     core::MakePath(workFile);
-    if (stopRequested())
+    if (m_run.stopRequested())
         return Step::Stop;
     if (!core::FileExists(source)) {
         ++m_summary.missing;
@@ -542,22 +496,20 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     }
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
     const platform::CopyResult copy
-        = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
+        = platform::copyFileReplacing(source, workFile, [this] { return m_run.stopRequested(); });
     if (copy.status == platform::CopyStatus::Stopped)
         return Step::Stop;
     if (copy.status == platform::CopyStatus::Failed) {
-        ++m_summary.failed;
-        fail(path, copy.error);
+        failPath(path, copy.error);
         return Step::Next;
     }
 
     if (isProtected) {
         core::LogEvent(QStringLiteral("Decrypting File"));
-        if (const std::optional<QString> why = decrypt(workFile)) {
-            if (why->isEmpty())
+        if (const platform::Result decrypted = decrypt(workFile); !decrypted) {
+            if (decrypted.stopped())
                 return Step::Stop;
-            ++m_summary.failed;
-            fail(path, *why);
+            failPath(path, decrypted.reason());
             return Step::Next;
         }
         workFile.chop(3);
@@ -565,7 +517,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 
     if (mode != 2) {
         setStatus(QStringLiteral("[Restoring Files]") + CrLf + path);
-        platform::doEvents();
+        m_run.yield();
         return place(path, workFile, target, false);
     }
 
@@ -580,10 +532,9 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
         return Step::Stop;
     const QString work = QDir::cleanPath(plain);
     if (!unpacked.archiveError.isEmpty() || unpacked.problems.contains(work)) {
-        ++m_summary.failed;
-        fail(path,
-             unpacked.archiveError.isEmpty() ? unpacked.problems.value(work)
-                                             : QStringLiteral("damaged archive: ") + unpacked.archiveError);
+        failPath(path,
+                 unpacked.archiveError.isEmpty() ? unpacked.problems.value(work)
+                                                 : QStringLiteral("damaged archive: ") + unpacked.archiveError);
         return Step::Next;
     }
     if (!unpacked.written.contains(work)) {
@@ -592,7 +543,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
         return Step::Next;
     }
     setStatus(QStringLiteral("[Restoring Files]") + CrLf + target.target);
-    platform::doEvents();
+    m_run.yield();
     return place(path, plain, target, true);
 }
 
@@ -610,7 +561,7 @@ RestoreRun::Outcome RestoreRun::complete()
     const QString status = m_summary.statusText();
     setStatus(status);
     // The failures were logged as they happened.
-    for (const QString& line : summaryLines(m_summary, false))
+    for (const QString& line : m_summary.lines(false))
         core::LogEvent(line);
     core::LogEvent(QStringLiteral("================Restore Complete=============="));
     return Outcome::Completed;

@@ -8,13 +8,20 @@
 #include <QStringList>
 
 #include "core/VersionLine.h"
+#include "platform/Result.h"
+#include "restore/RestoreSummary.h"
+
+namespace platform
+{
+class RunContext;
+}
 
 namespace restore
 {
 
 using core::VersionLine;
 
-class cUnzip;
+class OverwriteQuestion;
 
 // What the file selection hands to the restore: the version to restore from and where its files go.
 // The chosen paths are in the loaded set's restore list (RestoreList.h), written before the hand-over.
@@ -30,42 +37,15 @@ struct RestoreRequest
     QString setName;
 };
 
-// How a restore ended, file by file.
-struct RestoreSummary
-{
-    // Counts of the chosen files.
-    qint64 restored = 0;
-    // Left in place by the user's answer.
-    qint64 skipped = 0;
-    // Not found in the version.
-    qint64 missing = 0;
-    // Damaged, refused or not copied.
-    qint64 failed = 0;
-    // Left unplaced by the Cancel answer of the overwrite question.
-    qint64 notRestored = 0;
-    bool cancelled = false;
-
-    // What could not be found: files of the version, its archive, entries missing from the archive.
-    QStringList missingList;
-    // What could not be restored, each with its reason; unsafe archive entries too.
-    QStringList failedList;
-    // Why the restore could not begin; then nothing was fetched.
-    QString error;
-
-    bool hasProblems() const { return !error.isEmpty() || !missingList.isEmpty() || !failedList.isEmpty(); }
-    // "Done!" only when everything chosen was restored or left by the user's answer; then the
-    // counts and the lists.
-    QString statusText() const;
-};
-
 // Restores one version of the loaded set (CurrentSet) from the folder it was delivered to: reads
 // the restore list, fetches the version's files or archive into a private work folder below tmp/,
 // decrypts and unpacks them there and places each chosen file at its target, asking before an
-// existing file is replaced (PlaceFile). A file that cannot be fetched, decrypted or unpacked
-// whole is listed and never placed. The work folder is removed when the run ends in any way.
+// existing file is replaced (PlaceFile, through `question`). A file that cannot be fetched,
+// decrypted or unpacked whole is listed and never placed. The work folder is removed when the run
+// ends in any way.
 //
-// The run yields to the event loop as it goes and looks at bStopBackup at fixed points; a stop
-// ends it at once (Stopped), logging nothing more.
+// The run shows its status, yields and looks for a stop through `run` at fixed points; a stop ends
+// it at once (Stopped), logging nothing more.
 class RestoreRun
 {
 public:
@@ -77,16 +57,13 @@ public:
         Stopped,
     };
 
-    explicit RestoreRun(RestoreRequest request);
+    RestoreRun(RestoreRequest request, platform::RunContext& run, OverwriteQuestion& question);
     ~RestoreRun();
     RestoreRun(const RestoreRun&) = delete;
     RestoreRun& operator=(const RestoreRun&) = delete;
 
     Outcome run();
     const RestoreSummary& summary() const { return m_summary; }
-
-    // The restore window's status text.
-    std::function<void(const QString& text)> showStatus;
 
 private:
     // Where one chosen path goes, or why it cannot be restored.
@@ -115,23 +92,27 @@ private:
     bool readRestoreList();
     Outcome restoreArchive();
     Outcome restoreEachFile();
+    // Restores the chosen paths one by one, showing each; a Cancel leaves the rest unrestored.
+    Outcome restorePaths(const std::function<Step(const QString& path)>& restoreOne);
     Step restoreOneFile(const QString& path, int mode, bool isProtected);
     Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
     Unpacked unpack(const QString& archive, const QString& folder, bool useFolderNames, const QString& logLine);
     Target targetFor(const QString& path) const;
-    // Decrypts the fetched .bf file to the same name without ".bf" and removes it. nullopt when
-    // decrypted, else why not ("" for a stop).
-    std::optional<QString> decrypt(const QString& workFile);
+    // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
+    platform::Result decrypt(const QString& workFile);
 
     Outcome complete();
     Outcome stop();
-    bool stopRequested() const;
     void setStatus(const QString& text);
     void advanceDots();
     void fail(const QString& what, const QString& reason);
+    // A chosen path that failed.
+    void failPath(const QString& path, const QString& reason);
     void cancelFrom(qsizetype index);
 
     RestoreRequest m_request;
+    platform::RunContext& m_run;
+    OverwriteQuestion& m_question;
     RestoreSummary m_summary;
     QStringList m_paths;
     QString m_status;

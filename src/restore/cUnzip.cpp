@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +13,9 @@
 #include <QStorageInfo>
 
 #include "core/ErrorReport.h"
-#include "platform/EventLoop.h"
 #include "platform/FileCopy.h"
 #include "restore/LinkFreeFolders.h"
+#include "restore/OverwriteQuestion.h"
 
 namespace restore
 {
@@ -54,16 +57,16 @@ QString lastPart(const QString& relative)
 {
     return relative.mid(relative.lastIndexOf(QLatin1Char('/')) + 1);
 }
-
-bool isGood(UnzipOutcome outcome)
-{
-    return outcome == UnzipOutcome::Written || outcome == UnzipOutcome::Tested || outcome == UnzipOutcome::Kept;
-}
 } // namespace
 
 // The state of one Unzip.
 struct cUnzip::Pass
 {
+    explicit Pass(platform::RunContext& context)
+        : run(context)
+    { }
+
+    platform::RunContext& run;
     platform::ZipReader reader;
     QString root;
     bool stopped = false;
@@ -94,66 +97,12 @@ const cUnzip::Entry* cUnzip::entryAt(qint64 lIndex, const char* property) const
     return nullptr;
 }
 
-QString cUnzip::Filename(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "Filename");
-    return entry ? entry->name : QString();
-}
-
-QString cUnzip::FileDirectory(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileDirectory");
-    return entry ? entry->folder : QString();
-}
-
-qint64 cUnzip::FileSize(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileSize");
-    return entry ? entry->size : 0;
-}
-
-qint64 cUnzip::FilePackedSize(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FilePackedSize");
-    return entry ? entry->packedSize : 0;
-}
-
 qint64 cUnzip::FileCompressionRatio(qint64 lIndex) const
 {
     const Entry* entry = entryAt(lIndex, "FileCompressionRatio");
     if (!entry)
         return 0;
     return entry->size > 0 ? (entry->packedSize * 100 + entry->size / 2) / entry->size : 100;
-}
-
-QDateTime cUnzip::FileDate(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileDate");
-    return entry ? entry->date : QDateTime();
-}
-
-quint32 cUnzip::FileCRC(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileCRC");
-    return entry ? entry->crc : 0;
-}
-
-QString cUnzip::FileCompressionMethod(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileCompressionMethod");
-    return entry ? entry->method : QString();
-}
-
-bool cUnzip::FileEncrypted(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileEncrypted");
-    return entry && entry->encrypted;
-}
-
-bool cUnzip::FileSelected(qint64 lIndex) const
-{
-    const Entry* entry = entryAt(lIndex, "FileSelected");
-    return entry && entry->selected;
 }
 
 void cUnzip::setFileSelected(qint64 lIndex, bool bState)
@@ -193,28 +142,26 @@ qint32 cUnzip::Directory()
     return 0;
 }
 
-bool cUnzip::Unzip()
+platform::Result cUnzip::Unzip(platform::RunContext& run)
 {
     m_results.clear();
     m_archiveError.clear();
     if (m_zipFile.isEmpty())
-        return false;
-    if (m_unzipFolder.isEmpty() && !m_testZip) {
-        m_archiveError = QStringLiteral("No folder to unzip to");
-        return false;
-    }
+        return platform::Result::failure(QStringLiteral("No archive to unzip"));
+    const auto unreadable = [this](const QString& reason) {
+        m_archiveError = reason;
+        return platform::Result::failure(reason);
+    };
+    if (m_unzipFolder.isEmpty() && !m_testZip)
+        return unreadable(QStringLiteral("No folder to unzip to"));
 
-    Pass pass;
-    if (!pass.reader.open(m_zipFile)) {
-        m_archiveError = pass.reader.errorString();
-        return false;
-    }
+    Pass pass(run);
+    if (!pass.reader.open(m_zipFile))
+        return unreadable(pass.reader.errorString());
     if (!m_testZip) {
         pass.root = QDir::cleanPath(QDir(m_unzipFolder).absolutePath());
-        if (!QDir().mkpath(pass.root)) {
-            m_archiveError = QStringLiteral("cannot make folder %1").arg(pass.root);
-            return false;
-        }
+        if (!QDir().mkpath(pass.root))
+            return unreadable(QStringLiteral("cannot make folder %1").arg(pass.root));
     }
 
     // Without a listing, or with every listed entry chosen, the whole archive is unpacked.
@@ -232,9 +179,7 @@ bool cUnzip::Unzip()
     for (const ZipEntryInfo& entry : pass.reader.entries()) {
         if (!everything && !chosen.contains(entry.index))
             continue;
-        bool cancel = false;
-        emit Cancel(entry.name, cancel);
-        if (cancel) {
+        if (run.stopRequested()) {
             pass.stopped = true;
             break;
         }
@@ -242,18 +187,18 @@ bool cUnzip::Unzip()
         if (!result)
             continue;
         m_results << *result;
-        report(*result);
+        report(pass, *result);
         if (result->outcome == UnzipOutcome::Stopped)
             break;
     }
 
     if (pass.stopped)
-        return false;
-    for (const UnzipResult& result : std::as_const(m_results)) {
-        if (!isGood(result.outcome))
-            return false;
-    }
-    return true;
+        return platform::Result::stop(QStringLiteral("stopped"));
+    const auto failures = std::count_if(m_results.cbegin(), m_results.cend(),
+                                        [](const UnzipResult& result) { return !result.succeeded(); });
+    if (failures > 0)
+        return platform::Result::failure(QStringLiteral("%1 of the entries could not be unpacked").arg(failures));
+    return platform::Result::success();
 }
 
 std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& entry)
@@ -281,11 +226,11 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
         if (m_testZip || !m_useFolderNames)
             return std::nullopt;
         result.target = pass.root + QLatin1Char('/') + relative;
-        bool refused = false;
-        result.reason = makeFolders(pass.root, relative, refused);
-        result.outcome = result.reason.isEmpty() ? UnzipOutcome::Written
-            : refused                            ? UnzipOutcome::Refused
-                                                 : UnzipOutcome::Failed;
+        const FoldersResult folders = makeFolders(pass.root, relative);
+        result.reason = folders.reason();
+        result.outcome = folders.succeeded() ? UnzipOutcome::Written
+            : folders.refused                ? UnzipOutcome::Refused
+                                             : UnzipOutcome::Failed;
         return result;
     }
 
@@ -295,36 +240,19 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
             result.reason = QStringLiteral("no password");
             return result;
         }
-        bool cancelled = false;
-        const ZipReadStatus status = pass.reader.read(
-            entry.index,
-            [&](const char*, qint64) {
-                platform::doEvents();
-                emit Cancel(entry.name, cancelled);
-                return !cancelled;
-            },
-            entry.encrypted ? pass.password : QByteArray());
-        if (status == ZipReadStatus::Ok) {
+        const ZipReadStatus status = readEntry(pass, entry, [](const char*, qint64) { return true; });
+        if (status == ZipReadStatus::Ok)
             result.outcome = UnzipOutcome::Tested;
-        } else if (status == ZipReadStatus::Interrupted) {
-            pass.stopped = true;
-            result.outcome = UnzipOutcome::Stopped;
-        } else {
-            if (status == ZipReadStatus::WrongPassword)
-                pass.password.clear();
-            result.outcome = UnzipOutcome::Damaged;
-            result.reason = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password or damaged entry")
-                                                                   : pass.reader.errorString();
-        }
+        else
+            readFailed(pass, status, result);
         return result;
     }
 
     result.target = pass.root + QLatin1Char('/') + relative;
-    bool refused = false;
-    const QString folderError = makeFolders(pass.root, folderPart(relative), refused);
-    if (!folderError.isEmpty()) {
-        result.outcome = refused ? UnzipOutcome::Refused : UnzipOutcome::Failed;
-        result.reason = folderError;
+    const FoldersResult folders = makeFolders(pass.root, folderPart(relative));
+    if (!folders.succeeded()) {
+        result.outcome = folders.refused ? UnzipOutcome::Refused : UnzipOutcome::Failed;
+        result.reason = folders.reason();
         return result;
     }
     return writeFile(pass, entry, result.target);
@@ -378,37 +306,21 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
         result.reason = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
         return result;
     }
-    bool cancelled = false;
     QString writeError;
-    const ZipReadStatus status = pass.reader.read(
-        entry.index,
-        [&](const char* data, qint64 size) {
-            if (out.write(data, size) != size) {
-                writeError = out.errorString();
-                return false;
-            }
-            platform::doEvents();
-            emit Cancel(entry.name, cancelled);
-            return !cancelled;
-        },
-        entry.encrypted ? pass.password : QByteArray());
+    const ZipReadStatus status = readEntry(pass, entry, [&](const char* data, qint64 size) {
+        if (out.write(data, size) == size)
+            return true;
+        writeError = out.errorString();
+        return false;
+    });
 
     if (status != ZipReadStatus::Ok) {
         out.cancelWriting();
-        if (status == ZipReadStatus::Interrupted && writeError.isEmpty()) {
-            pass.stopped = true;
-            result.outcome = UnzipOutcome::Stopped;
-            result.reason = QStringLiteral("stopped");
-        } else if (status == ZipReadStatus::Interrupted) {
+        if (status == ZipReadStatus::Interrupted && !writeError.isEmpty()) {
             result.outcome = UnzipOutcome::Failed;
             result.reason = QStringLiteral("cannot write %1: %2").arg(target, writeError);
         } else {
-            // The next encrypted entry asks again.
-            if (status == ZipReadStatus::WrongPassword)
-                pass.password.clear();
-            result.outcome = UnzipOutcome::Damaged;
-            result.reason = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password or damaged entry")
-                                                                   : pass.reader.errorString();
+            readFailed(pass, status, result);
         }
         return result;
     }
@@ -426,6 +338,36 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
     return result;
 }
 
+ZipReadStatus cUnzip::readEntry(Pass& pass, const ZipEntryInfo& entry,
+                                const std::function<bool(const char*, qint64)>& sink)
+{
+    return pass.reader.read(
+        entry.index,
+        [&](const char* data, qint64 size) {
+            if (!sink(data, size))
+                return false;
+            pass.run.yield();
+            return !pass.run.stopRequested();
+        },
+        entry.encrypted ? pass.password : QByteArray());
+}
+
+void cUnzip::readFailed(Pass& pass, ZipReadStatus status, UnzipResult& result)
+{
+    if (status == ZipReadStatus::Interrupted) {
+        pass.stopped = true;
+        result.outcome = UnzipOutcome::Stopped;
+        result.reason = QStringLiteral("stopped");
+        return;
+    }
+    // The next encrypted entry asks again.
+    if (status == ZipReadStatus::WrongPassword)
+        pass.password.clear();
+    result.outcome = UnzipOutcome::Damaged;
+    result.reason = status == ZipReadStatus::WrongPassword ? QStringLiteral("wrong password or damaged entry")
+                                                           : pass.reader.errorString();
+}
+
 bool cUnzip::askOverwrite(Pass& pass, const ZipEntryInfo& entry, const QString& target, QString& reason)
 {
     if (m_extractOnlyNewer && entry.modified <= QFileInfo(target).lastModified()) {
@@ -439,20 +381,22 @@ bool cUnzip::askOverwrite(Pass& pass, const ZipEntryInfo& entry, const QString& 
         return false;
     if (!m_promptToOverwrite)
         return m_extractOnlyNewer;
-    qint32 response = ReplaceNo;
-    emit OverwritePrompt(target, response);
-    switch (response) {
-    case ReplaceAll:
+    if (!m_question)
+        return false;
+    switch (m_question->ask(target, entry.name, pass.run).value_or(OverwriteAnswer::No)) {
+    case OverwriteAnswer::YesToAll:
         pass.replaceAll = true;
         return true;
-    case ReplaceYes:
+    case OverwriteAnswer::Yes:
         return true;
-    case ReplaceNone:
+    case OverwriteAnswer::NoToAll:
         pass.replaceNone = true;
         return false;
-    default:
-        return false;
+    case OverwriteAnswer::No:
+    case OverwriteAnswer::Cancel:
+        break;
     }
+    return false;
 }
 
 bool cUnzip::passwordFor(Pass& pass)
@@ -473,9 +417,9 @@ bool cUnzip::passwordFor(Pass& pass)
     return true;
 }
 
-void cUnzip::report(const UnzipResult& result)
+void cUnzip::report(Pass& pass, const UnzipResult& result)
 {
-    const bool problem = !isGood(result.outcome);
+    const bool problem = !result.succeeded();
     if (m_messageLevel >= 2 || (m_messageLevel == 1 && !problem))
         return;
     QString text;
@@ -493,7 +437,7 @@ void cUnzip::report(const UnzipResult& result)
         text = QStringLiteral("   skipping: %1 (%2)").arg(result.entry, result.reason);
         break;
     }
-    emit UnzipProgress(1, text);
+    pass.run.showStatus(text);
 }
 
 void cUnzip::GetVersion(qint32& lMajor, qint32& lMinor, qint32& lRevision, QDateTime&, QString& sExtraInfo) const

@@ -7,20 +7,14 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/Result.h"
+#include "platform/RunContext.h"
 #include "platform/ZipReader.h"
 
 namespace restore
 {
 
-// Answers to OverwritePrompt, numbered as the Info-ZIP unzip interface numbers them. Any other
-// answer keeps the existing file.
-enum OverwriteResponse : qint32
-{
-    ReplaceNo = 100,
-    ReplaceYes = 102,
-    ReplaceAll = 103,
-    ReplaceNone = 104,
-};
+class OverwriteQuestion;
 
 // What became of one archive entry during Unzip.
 enum class UnzipOutcome
@@ -38,19 +32,26 @@ enum class UnzipOutcome
     Damaged,
     // It could not be written (a full disk, a folder in the way).
     Failed,
-    // The Cancel event asked to stop while this entry was under way.
+    // A stop was requested while this entry was under way.
     Stopped,
 };
 
+// What became of one entry; it starts as a failure.
 struct UnzipResult
 {
     // The entry's name as stored in the archive.
     QString entry;
     // Where it was (or would have been) written; empty when the name was refused.
     QString target;
-    UnzipOutcome outcome = UnzipOutcome::Written;
+    UnzipOutcome outcome = UnzipOutcome::Failed;
     // Why it was not written, for the user.
     QString reason;
+
+    // Written, tested or kept.
+    bool succeeded() const
+    {
+        return outcome == UnzipOutcome::Written || outcome == UnzipOutcome::Tested || outcome == UnzipOutcome::Kept;
+    }
 };
 
 // The unzip wrapper: an archive, an extraction folder, the extraction options and an optional
@@ -61,8 +62,8 @@ struct UnzipResult
 // file and an existing file is never half replaced. Nothing is written outside the extraction
 // folder: names that leave it, links and devices are refused and listed in Results().
 //
-// Entries are streamed in chunks of about 1 MiB; between chunks the event loop runs once and the
-// Cancel event is raised, so a handler can stop the unpacking within a chunk.
+// Entries are streamed in chunks of about 1 MiB; between chunks the run context yields once and is
+// asked for a stop, so the unpacking stops within a chunk. Progress lines go to its status.
 class cUnzip : public QObject
 {
     Q_OBJECT
@@ -72,8 +73,9 @@ public:
     ~cUnzip() override;
 
     // What happens to a file that is already where an entry goes: with ExtractOnlyNewer it is kept
-    // unless the entry is newer. Then OverwriteExisting replaces it, PromptToOverwrite asks through
-    // OverwritePrompt, ExtractOnlyNewer alone replaces it, and with none of them it is kept.
+    // unless the entry is newer. Then OverwriteExisting replaces it, PromptToOverwrite asks the
+    // overwrite question (without one it is kept), ExtractOnlyNewer alone replaces it, and with none
+    // of them it is kept.
     bool ExtractOnlyNewer() const { return m_extractOnlyNewer; }
     void setExtractOnlyNewer(bool bState) { m_extractOnlyNewer = bState; }
     // Blanks in the written names become "_".
@@ -81,7 +83,7 @@ public:
     void setSpaceToUnderScore(bool bState) { m_spaceToUnderScore = bState; }
     bool PromptToOverwrite() const { return m_promptToOverwrite; }
     void setPromptToOverwrite(bool bState) { m_promptToOverwrite = bState; }
-    // 0 reports every entry through UnzipProgress, 1 only the problems, 2 and above nothing.
+    // 0 reports every entry as a status line, 1 only the problems, 2 and above nothing.
     qint32 MessageLevel() const { return m_messageLevel; }
     void setMessageLevel(qint32 eLevel) { m_messageLevel = eLevel; }
     // Reads and checks the selected entries without writing anything.
@@ -90,6 +92,9 @@ public:
     // Writes entries below their folders; without it every file goes straight into UnzipFolder.
     bool UseFolderNames() const { return m_useFolderNames; }
     void setUseFolderNames(bool bState) { m_useFolderNames = bState; }
+    // Asked with PromptToOverwrite; "Yes to All" and "No to All" hold for the rest of one Unzip,
+    // any answer but Yes keeps the file.
+    void setOverwriteQuestion(OverwriteQuestion* question) { m_question = question; }
     bool OverwriteExisting() const { return m_overwriteExisting; }
     void setOverwriteExisting(bool bState) { m_overwriteExisting = bState; }
     // Kept for callers; entries are always written byte for byte.
@@ -102,18 +107,21 @@ public:
     // The listing, filled by Directory(); entries are numbered from 1. An index outside
     // 1..FileCount() raises "Subscript out of range" through ErrorIn and gives an empty value.
     qint64 FileCount() const { return m_listing.size(); }
-    QString Filename(qint64 lIndex) const;
+    QString Filename(qint64 lIndex) const { return fieldAt(lIndex, "Filename", &Entry::name); }
     // The entry's folder inside the archive, with "/" separators; "" for none.
-    QString FileDirectory(qint64 lIndex) const;
-    qint64 FileSize(qint64 lIndex) const;
-    qint64 FilePackedSize(qint64 lIndex) const;
+    QString FileDirectory(qint64 lIndex) const { return fieldAt(lIndex, "FileDirectory", &Entry::folder); }
+    qint64 FileSize(qint64 lIndex) const { return fieldAt(lIndex, "FileSize", &Entry::size); }
+    qint64 FilePackedSize(qint64 lIndex) const { return fieldAt(lIndex, "FilePackedSize", &Entry::packedSize); }
     // The packed size in percent of the size (100 for an empty entry).
     qint64 FileCompressionRatio(qint64 lIndex) const;
-    QDateTime FileDate(qint64 lIndex) const;
-    quint32 FileCRC(qint64 lIndex) const;
-    QString FileCompressionMethod(qint64 lIndex) const;
-    bool FileEncrypted(qint64 lIndex) const;
-    bool FileSelected(qint64 lIndex) const;
+    QDateTime FileDate(qint64 lIndex) const { return fieldAt(lIndex, "FileDate", &Entry::date); }
+    quint32 FileCRC(qint64 lIndex) const { return fieldAt(lIndex, "FileCRC", &Entry::crc); }
+    QString FileCompressionMethod(qint64 lIndex) const
+    {
+        return fieldAt(lIndex, "FileCompressionMethod", &Entry::method);
+    }
+    bool FileEncrypted(qint64 lIndex) const { return fieldAt(lIndex, "FileEncrypted", &Entry::encrypted); }
+    bool FileSelected(qint64 lIndex) const { return fieldAt(lIndex, "FileSelected", &Entry::selected); }
     void setFileSelected(qint64 lIndex, bool bState);
 
     // Lists the archive's file entries (folders are not listed), every one selected; a listing
@@ -121,10 +129,10 @@ public:
     qint32 Directory();
 
     // Writes the selected entries below UnzipFolder(): every entry, folders too, when there is no
-    // listing or everything is selected. True when the archive could be read and every entry was
-    // written, tested or kept; Results() lists what became of each entry and ArchiveError() why
-    // the archive could not be read.
-    bool Unzip();
+    // listing or everything is selected. It succeeds when the archive could be read and every entry
+    // was written, tested or kept, and is a stop when `run` asked for one; Results() lists what
+    // became of each entry and ArchiveError() why the archive could not be read.
+    platform::Result Unzip(platform::RunContext& run = platform::unwatchedRun());
 
     QString UnzipFolder() const { return m_unzipFolder; }
     void setUnzipFolder(const QString& sFolder) { m_unzipFolder = sFolder; }
@@ -139,16 +147,9 @@ public:
     QString ArchiveError() const { return m_archiveError; }
 
 signals:
-    // Raised before each entry and between its chunks; a handler that sets bCancel stops the
-    // unpacking. Connect directly: the arguments are written back.
-    void Cancel(const QString& sMsg, bool& bCancel);
-    // A file of the entry's name exists and PromptToOverwrite is set; eResponse starts as ReplaceNo.
-    void OverwritePrompt(const QString& sFile, qint32& eResponse);
     // An entry is encrypted; the answer is trimmed, and an empty answer or bCancel leaves every
     // further encrypted entry of this Unzip unread.
     void PasswordRequest(QString& sPassword, bool& bCancel);
-    // A line of progress; lCount is always 1.
-    void UnzipProgress(qint32 lCount, const QString& sMsg);
 
 private:
     struct Entry
@@ -167,12 +168,23 @@ private:
     struct Pass;
 
     const Entry* entryAt(qint64 lIndex, const char* property) const;
+    template <class Value>
+    Value fieldAt(qint64 lIndex, const char* property, Value Entry::*field) const
+    {
+        const Entry* entry = entryAt(lIndex, property);
+        return entry ? entry->*field : Value();
+    }
     // Nothing for a folder entry that has no folder to make.
     std::optional<UnzipResult> unpackEntry(Pass& pass, const platform::ZipEntryInfo& entry);
     UnzipResult writeFile(Pass& pass, const platform::ZipEntryInfo& entry, const QString& target);
+    // Reads the entry whole through `sink`, yielding and looking for a stop between chunks.
+    platform::ZipReadStatus readEntry(Pass& pass, const platform::ZipEntryInfo& entry,
+                                      const std::function<bool(const char*, qint64)>& sink);
+    // A read that did not end well: stopped or damaged.
+    void readFailed(Pass& pass, platform::ZipReadStatus status, UnzipResult& result);
     bool askOverwrite(Pass& pass, const platform::ZipEntryInfo& entry, const QString& target, QString& reason);
     bool passwordFor(Pass& pass);
-    void report(const UnzipResult& result);
+    void report(Pass& pass, const UnzipResult& result);
 
     bool m_extractOnlyNewer = false;
     bool m_spaceToUnderScore = false;
@@ -184,6 +196,7 @@ private:
     bool m_convertCRToCRLF = false;
     bool m_caseSensitiveFileNames = false;
 
+    OverwriteQuestion* m_question = nullptr;
     QString m_zipFile;
     QString m_unzipFolder;
     QList<Entry> m_listing;

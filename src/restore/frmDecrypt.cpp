@@ -2,21 +2,17 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 
+#include "core/Ask.h"
 #include "core/FileSystemHelpers.h"
 #include "core/PathHelpers.h"
 #include "core/ProgramState.h"
 #include "crypto/BackupFileCipher.h"
 #include "localisation/Languages.h"
-#include "localisation/Skin.h"
 #include "platform/FileDialogs.h"
-#include "platform/Prompt.h"
-#include "platform/WindowSize.h"
 
 namespace restore
 {
@@ -28,54 +24,11 @@ const QString Suffix = QStringLiteral(".bf");
 } // namespace
 
 frmDecrypt::frmDecrypt()
+    : ToolWindow({"frmDecrypt", QStringLiteral("File Decryptor"), QStringLiteral("Encrypted File:"),
+                  QStringLiteral("Password:"), "Text3", QStringLiteral("Decrypt")})
 {
-    setObjectName(QStringLiteral("frmDecrypt"));
-    setWindowTitle(QStringLiteral("File Decryptor"));
-    auto* layout = new QGridLayout(this);
-    Label1 = new QLabel(QStringLiteral("Encrypted File:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Label1->setBuddy(Text1);
-    Command1 = new QPushButton(QStringLiteral("..."), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Label2 = new QLabel(QStringLiteral("Password:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Text3 = new QLineEdit(this);
-    Text3->setObjectName(QStringLiteral("Text3"));
+    Text3 = secondBox();
     Text3->setEchoMode(QLineEdit::Password);
-    Label2->setBuddy(Text3);
-    Command2 = new QPushButton(QStringLiteral("Decrypt"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(Label1, 0, 0);
-    layout->addWidget(Text1, 0, 1);
-    layout->addWidget(Command1, 0, 2);
-    layout->addWidget(Label2, 1, 0);
-    layout->addWidget(Text3, 1, 1);
-    layout->addWidget(Command2, 1, 2);
-    layout->addWidget(lblStatus, 2, 0, 1, 3);
-    layout->setColumnStretch(1, 1);
-    // Height the window gains goes below the status line, not between the rows.
-    layout->setRowStretch(3, 1);
-    connect(Command1, &QPushButton::clicked, this, &frmDecrypt::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmDecrypt::Command2_Click);
-}
-
-void frmDecrypt::Form_Load()
-{
-    localisation::translateAndSkin(this);
-    // Room for a whole path in the boxes.
-    platform::fitWindowToContent(this, QSize(560, 0));
-}
-
-void frmDecrypt::showStatus(const QString& text)
-{
-    lblStatus->setText(text);
-    lblStatus->repaint();
 }
 
 void frmDecrypt::Command1_Click()
@@ -111,13 +64,9 @@ void frmDecrypt::Command2_Click()
                 QStringLiteral("Status: \"%1\" is in the way and is not a file; nothing was decrypted").arg(target));
             return;
         }
-        platform::Message question;
-        question.text = QStringLiteral("The file \"%1\" already exists.\n\nDo you want to replace it?").arg(target);
-        question.buttons = platform::Buttons::YesNo;
-        question.icon = platform::Icon::Question;
-        question.unattendedAnswer = platform::Answer::No;
-        question.parent = this;
-        if (platform::prompt().show(question) != platform::Answer::Yes) {
+        const QString question
+            = QStringLiteral("The file \"%1\" already exists.\n\nDo you want to replace it?").arg(target);
+        if (core::ask(this, question, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes) {
             showStatus(QStringLiteral("Status: \"%1\" was kept; nothing was decrypted").arg(target));
             return;
         }

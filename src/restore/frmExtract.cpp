@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -11,9 +9,8 @@
 #include "core/FileSystemHelpers.h"
 #include "core/PathHelpers.h"
 #include "localisation/Languages.h"
-#include "localisation/Skin.h"
 #include "platform/FileDialogs.h"
-#include "platform/WindowSize.h"
+#include "platform/RunContext.h"
 #include "restore/cUnzip.h"
 
 namespace restore
@@ -24,6 +21,19 @@ using localisation::message;
 const QString ZipSuffix = QStringLiteral(".zip");
 // Names listed per kind of problem in the status; the rest are counted.
 constexpr qsizetype ListedNames = 20;
+
+// Unpacking that lasts while the tool is open.
+class WhileOpen : public platform::RunContext
+{
+public:
+    explicit WhileOpen(const QPointer<frmExtract>& tool)
+        : m_tool(tool)
+    { }
+    bool stopRequested() const override { return !m_tool || !m_tool->isVisible(); }
+
+private:
+    const QPointer<frmExtract>& m_tool;
+};
 
 // One paragraph of the status: a heading and the names under it.
 QString paragraph(const QString& heading, const QStringList& names)
@@ -67,53 +77,10 @@ QString problems(const QList<UnzipResult>& results)
 } // namespace
 
 frmExtract::frmExtract()
+    : ToolWindow({"frmExtract", QStringLiteral("File Extractor"), QStringLiteral("Zip File:"),
+                  QStringLiteral("Save To:"), "Text2", QStringLiteral("Extract")})
 {
-    setObjectName(QStringLiteral("frmExtract"));
-    setWindowTitle(QStringLiteral("File Extractor"));
-    auto* layout = new QGridLayout(this);
-    Label1 = new QLabel(QStringLiteral("Zip File:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Label1->setBuddy(Text1);
-    Command1 = new QPushButton(QStringLiteral("..."), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Label2 = new QLabel(QStringLiteral("Save To:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Text2 = new QLineEdit(this);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    Label2->setBuddy(Text2);
-    Command2 = new QPushButton(QStringLiteral("Extract"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(Label1, 0, 0);
-    layout->addWidget(Text1, 0, 1);
-    layout->addWidget(Command1, 0, 2);
-    layout->addWidget(Label2, 1, 0);
-    layout->addWidget(Text2, 1, 1);
-    layout->addWidget(Command2, 1, 2);
-    layout->addWidget(lblStatus, 2, 0, 1, 3);
-    layout->setColumnStretch(1, 1);
-    // Height the window gains goes below the status line, not between the rows.
-    layout->setRowStretch(3, 1);
-    connect(Command1, &QPushButton::clicked, this, &frmExtract::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmExtract::Command2_Click);
-}
-
-void frmExtract::Form_Load()
-{
-    localisation::translateAndSkin(this);
-    // Room for a whole path in the boxes.
-    platform::fitWindowToContent(this, QSize(560, 0));
-}
-
-void frmExtract::showStatus(const QString& text)
-{
-    lblStatus->setText(text);
-    lblStatus->repaint();
+    Text2 = secondBox();
 }
 
 void frmExtract::Command1_Click()
@@ -154,9 +121,8 @@ void frmExtract::Command2_Click()
     showStatus(message("MSG_STATUS1"));
     const QPointer<frmExtract> self(this);
     // Closing the tool stops the unpacking within a chunk; what was written whole stays.
-    QObject::connect(&unzip, &cUnzip::Cancel,
-                     [&self](const QString&, bool& cancel) { cancel = !self || !self->isVisible(); });
-    unzip.Unzip();
+    WhileOpen run(self);
+    unzip.Unzip(run);
     // The window may have been closed while the unpacking let other handlers run.
     if (!self)
         return;

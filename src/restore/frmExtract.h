@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "restore/ToolWindow.h"
 
 namespace restore
 {
@@ -12,29 +8,19 @@ namespace restore
 // The extract tool: unpacks one zip archive below a folder, with the archive's folders. A file that
 // is already there is kept and named in the status, and so is every entry whose name is not safe to
 // write (one that leaves the folder, a link, a device).
-class frmExtract : public QDialog
+class frmExtract : public ToolWindow
 {
     Q_OBJECT
 
 public:
     frmExtract();
 
-    void Form_Load();
     // "...": picks the archive and proposes the folder of its name.
-    void Command1_Click();
+    void Command1_Click() override;
     // "Extract".
-    void Command2_Click();
+    void Command2_Click() override;
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QLabel* Label2 = nullptr;
     QLineEdit* Text2 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QLabel* lblStatus = nullptr;
-
-private:
-    void showStatus(const QString& text);
 };
 
 } // namespace restore

@@ -10,11 +10,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/BrowseForFolder.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 #include "platform/WindowSize.h"
 #include "restore/frmSelectFiles.h"
 
@@ -26,22 +27,16 @@ frmRestoreToNew::frmRestoreToNew()
     setObjectName(QStringLiteral("frmRestoreToNew"));
     setWindowTitle(QStringLiteral("Restore to new location"));
     auto* layout = new QVBoxLayout(this);
-    Label1 = new QLabel(QStringLiteral("Select a folder to restore the selected backup"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    lblInfo = new QLabel(QStringLiteral("&Folder:"), this);
-    lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    txtnewFolder = new QLineEdit(this);
-    txtnewFolder->setObjectName(QStringLiteral("txtnewFolder"));
+    Label1 = platform::named<QLabel>("Label1", QStringLiteral("Select a folder to restore the selected backup"), this);
+    lblInfo = platform::named<QLabel>("lblInfo", QStringLiteral("&Folder:"), this);
+    txtnewFolder = platform::named<QLineEdit>("txtnewFolder", this);
     lblInfo->setBuddy(txtnewFolder);
-    tbSearchFolder = new QToolBar(this);
-    tbSearchFolder->setObjectName(QStringLiteral("tbSearchFolder"));
+    tbSearchFolder = platform::named<QToolBar>("tbSearchFolder", this);
     QAction* browse = tbSearchFolder->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("..."));
     connect(browse, &QAction::triggered, this, &frmRestoreToNew::tbSearchFolder_ButtonClick);
-    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = platform::named<QPushButton>("cmdOK", QStringLiteral("Ok"), this);
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = platform::named<QPushButton>("cmdCancel", QStringLiteral("Cancel"), this);
 
     layout->addWidget(Label1);
     auto* folderRow = new QHBoxLayout;
@@ -82,10 +77,7 @@ void frmRestoreToNew::cmdOK_Click()
         return;
     // A relative folder would land wherever the program happened to start.
     if (!QDir::isAbsolutePath(folder)) {
-        platform::Message message;
-        message.text = localisation::Languages().getMessages(QStringLiteral("MSG_DIRECTORY"));
-        message.parent = this;
-        platform::prompt().show(message);
+        core::ask(this, localisation::Languages().getMessages(QStringLiteral("MSG_DIRECTORY")), platform::Icon::None);
         return;
     }
     RestoreRequest choice = m_choice;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
@@ -16,7 +17,8 @@
 #include "localisation/Skin.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/RunContext.h"
+#include "restore/frmWarning.h"
 
 namespace restore
 {
@@ -39,6 +41,20 @@ Qt::WindowStates lastMainWindowState()
 {
     return core::state().MainWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState;
 }
+
+// The restore's run as this window watches it: the status in the window, the program's stop request.
+class WindowRun : public platform::RunContext
+{
+public:
+    explicit WindowRun(QPlainTextEdit* status)
+        : m_status(status)
+    { }
+    void showStatus(const QString& text) override { m_status->setPlainText(text); }
+    bool stopRequested() const override { return RunContext::stopRequested() || core::state().bStopBackup; }
+
+private:
+    QPlainTextEdit* m_status;
+};
 
 QTimer* makeTimer(QObject* parent, const char* name, int intervalMs)
 {
@@ -151,9 +167,10 @@ void frmRestoring::RestoreBackup()
 {
     if (!m_request)
         return;
-    RestoreRun run(*m_request);
+    WindowRun context(lblStatus);
+    WarningQuestion question;
+    RestoreRun run(*m_request, context, question);
     m_request.reset();
-    run.showStatus = [this](const QString& text) { lblStatus->setPlainText(text); };
     ++m_running;
     const RestoreRun::Outcome outcome = run.run();
     --m_running;
@@ -205,12 +222,7 @@ void frmRestoring::cmdClose_Click()
 void frmRestoring::cmdPause_Click()
 {
     // The run is held at the yield in which the click arrived until the box is closed.
-    platform::Message paused;
-    paused.text = message("MSG_PAUSED");
-    paused.title = core::state().AppTitle;
-    paused.buttons = platform::Buttons::Ok;
-    paused.parent = this;
-    platform::prompt().show(paused);
+    core::ask(this, message("MSG_PAUSED"), platform::Icon::None);
 }
 
 void frmRestoring::cmdMin_Click()

@@ -6,10 +6,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 #include "restore/RestoreList.h"
 #include "restore/frmRestoring.h"
 
@@ -19,18 +20,12 @@ namespace
 {
 void tell(QWidget* parent, const QString& text)
 {
-    platform::Message message;
-    message.text = text;
-    message.icon = platform::Icon::Exclamation;
-    message.parent = parent;
-    platform::prompt().show(message);
+    core::ask(parent, text);
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* result = new QPushButton(caption, parent);
-    result->setObjectName(QLatin1String(name));
-    return result;
+    return platform::named<QPushButton>(name, caption, parent);
 }
 } // namespace
 
@@ -39,8 +34,7 @@ frmSelectFiles::frmSelectFiles()
     setObjectName(QStringLiteral("frmSelectFiles"));
     setWindowTitle(QStringLiteral("Select the files you would like to restore"));
     auto* layout = new QVBoxLayout(this);
-    List1 = new QTreeWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
+    List1 = platform::named<QTreeWidget>("List1", this);
     List1->setRootIsDecorated(false);
     List1->setUniformRowHeights(true);
     List1->setHeaderLabels({QStringLiteral("File")});

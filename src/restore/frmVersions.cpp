@@ -6,12 +6,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "core/SetText.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 #include "platform/WindowSize.h"
 #include "restore/RestoreList.h"
 #include "restore/frmRestoreToNew.h"
@@ -38,25 +39,21 @@ frmVersions::frmVersions()
     setObjectName(QStringLiteral("frmVersions"));
     setWindowTitle(QStringLiteral("Backup versions"));
     auto* layout = new QVBoxLayout(this);
-    Label1 = new QLabel(
+    Label1 = platform::named<QLabel>(
+        "Label1",
         QStringLiteral("Please select a backup archive to restore from (you cannot restore from email backups)."),
         this);
-    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
-    lblException = new QLabel(QStringLiteral("Backup archives."), this);
-    lblException->setObjectName(QStringLiteral("lblException"));
-    lvArchives = new QTreeWidget(this);
-    lvArchives->setObjectName(QStringLiteral("lvArchives"));
+    lblException = platform::named<QLabel>("lblException", QStringLiteral("Backup archives."), this);
+    lvArchives = platform::named<QTreeWidget>("lvArchives", this);
     lvArchives->setRootIsDecorated(false);
     lvArchives->setSelectionMode(QAbstractItemView::SingleSelection);
     lvArchives->setHeaderLabels({QStringLiteral("Type"), QStringLiteral("Created Date"), QStringLiteral("Details"),
                                  QStringLiteral("Compression"), QStringLiteral("Encryption")});
-    cmdContinue = new QPushButton(QStringLiteral("Restore to Previous Location"), this);
-    cmdContinue->setObjectName(QStringLiteral("cmdContinue"));
-    cmdRestoreToNewLocation = new QPushButton(QStringLiteral("Restore to New Location"), this);
-    cmdRestoreToNewLocation->setObjectName(QStringLiteral("cmdRestoreToNewLocation"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdContinue = platform::named<QPushButton>("cmdContinue", QStringLiteral("Restore to Previous Location"), this);
+    cmdRestoreToNewLocation
+        = platform::named<QPushButton>("cmdRestoreToNewLocation", QStringLiteral("Restore to New Location"), this);
+    cmdCancel = platform::named<QPushButton>("cmdCancel", QStringLiteral("Cancel"), this);
     layout->addWidget(Label1);
     layout->addWidget(lblException);
     layout->addWidget(lvArchives);
@@ -103,13 +100,10 @@ void frmVersions::fillList()
     }
     if (refused.isEmpty())
         return;
-    platform::Message message;
-    message.text = QStringLiteral("Some versions of the set \"%1\" cannot be restored: their lines in the set's "
-                                  "version list are damaged, and they are not listed.\n\n%2")
-                       .arg(m_setName, refused.join(QLatin1Char('\n')));
-    message.icon = platform::Icon::Exclamation;
-    message.parent = this;
-    platform::prompt().show(message);
+    core::ask(this,
+              QStringLiteral("Some versions of the set \"%1\" cannot be restored: their lines in the set's "
+                             "version list are damaged, and they are not listed.\n\n%2")
+                  .arg(m_setName, refused.join(QLatin1Char('\n'))));
 }
 
 std::optional<VersionLine> frmVersions::selectedVersion() const
@@ -127,10 +121,7 @@ bool frmVersions::hasSelection()
 {
     if (selectedVersion())
         return true;
-    platform::Message message;
-    message.text = localisation::Languages().getMessages(QStringLiteral("MSG_RESTORE"));
-    message.parent = this;
-    platform::prompt().show(message);
+    core::ask(this, localisation::Languages().getMessages(QStringLiteral("MSG_RESTORE")), platform::Icon::None);
     return false;
 }
 

@@ -1,23 +1,32 @@
 #include "restore/frmWarning.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/FileSystemHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "localisation/Languages.h"
+#include "platform/EventLoop.h"
+#include "platform/Named.h"
+#include "platform/RunContext.h"
 
 namespace restore
 {
 namespace
 {
 using localisation::message;
+// How long one wait for the answer lasts before it looks again whether the question is still up.
+constexpr int kAnswerPollMs = 1000;
+
 // The restore window keeps itself in front; the question must not be hidden behind it.
 void stopRestoreWindowStayingInFront()
 {
@@ -35,11 +44,7 @@ frmWarning::frmWarning(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
 
-    auto make = [this](const char* name, const QString& text) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(QLatin1String(name));
-        return label;
-    };
+    auto make = [this](const char* name, const QString& text) { return platform::named<QLabel>(name, text, this); };
     Label1 = make("Label1", QStringLiteral("The following file already exists:"));
     lblFile = make("lblFile", QString());
     lblFile->setTextFormat(Qt::PlainText);
@@ -54,8 +59,7 @@ frmWarning::frmWarning(QWidget* parent)
     lblTime->hide();
 
     auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
+        auto* b = platform::named<QPushButton>(name, text, this);
         b->setAutoDefault(false);
         return b;
     };
@@ -89,9 +93,7 @@ frmWarning::frmWarning(QWidget* parent)
     connect(Command1, &QPushButton::clicked, this, &frmWarning::Command1_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmWarning::cmdCancel_Click);
 
-    tmr30 = new QTimer(this);
-    tmr30->setObjectName(QStringLiteral("tmr30"));
-    tmr30->setInterval(1000);
+    tmr30 = platform::namedTimer(this, "tmr30", 1000);
     connect(tmr30, &QTimer::timeout, this, &frmWarning::tmr30_Timer);
 
     Form_Load();
@@ -185,6 +187,42 @@ void frmWarning::answer(int code, const QString& logLine)
     core::state().ReplaceAnswer = code;
     // done() also finishes a close that the close box began.
     done(code);
+}
+
+std::optional<OverwriteAnswer> WarningQuestion::ask(const QString& existing, const QString& replacement,
+                                                    platform::RunContext& run)
+{
+    core::ProgramState& state = core::state();
+    // A text that cannot be read keeps what it showed before.
+    state.ExistingFilePath = existing;
+    const QFileInfo inPlace(existing);
+    const QFileInfo restored(replacement);
+    if (inPlace.exists())
+        state.ExistingFileSize = QString::number(inPlace.size());
+    if (restored.exists())
+        state.RestoredFileSize = QString::number(restored.size());
+    if (const auto date = core::GetFileDateModified(existing))
+        state.ExistingFileDate = *date;
+    if (const auto date = core::GetFileDateModified(replacement))
+        state.RestoredFileDate = *date;
+
+    QPointer<frmWarning> dialog = new frmWarning;
+    std::optional<int> code;
+    const QMetaObject::Connection answered
+        = QObject::connect(dialog, &QDialog::finished, [&code](int result) { code = result; });
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    const auto waiting = [&] { return !code && !dialog.isNull() && !run.stopRequested(); };
+    while (waiting())
+        platform::waitWhile(waiting, kAnswerPollMs);
+    QObject::disconnect(answered);
+    if (run.stopRequested()) {
+        delete dialog.data();
+        return std::nullopt;
+    }
+    // The question cannot go without an answer; should it, the file in place stays.
+    return overwriteAnswerFor(code.value_or(NoAnswer)).value_or(OverwriteAnswer::No);
 }
 
 } // namespace restore

@@ -2,23 +2,14 @@
 
 #include <QDialog>
 
+#include "restore/OverwriteQuestion.h"
+
 class QLabel;
 class QPushButton;
 class QTimer;
 
 namespace restore
 {
-
-// The codes of the overwrite question's answer in ReplaceAnswer (program state).
-enum ReplaceAnswerCode : int
-{
-    NoAnswer = 0,
-    AnswerCancel = 2,
-    AnswerYes = 6,
-    AnswerNo = 7,
-    AnswerYesToAll = 8,
-    AnswerNoToAll = 9,
-};
 
 // The question the restore asks before it replaces a file: shows the file in place and the
 // restored one (ExistingFilePath, ExistingFileSize, ExistingFileDate, RestoredFileSize,
@@ -71,6 +62,16 @@ private:
 
     QString strTitle;
     bool m_answered = false;
+};
+
+// The overwrite question as the program asks it: fills the program state's details of both files,
+// shows frmWarning and waits, with the event loop running, for its answer. A stop request takes the
+// window away unanswered.
+class WarningQuestion final : public OverwriteQuestion
+{
+public:
+    std::optional<OverwriteAnswer> ask(const QString& existing, const QString& replacement,
+                                       platform::RunContext& run) override;
 };
 
 } // namespace restore

@@ -14,9 +14,9 @@
 #include "restore/RestoreList.h"
 #include "support/ZipFixtures.h"
 
+using restore::OverwriteAnswer;
 using restore::RestoreRun;
 using restore::RestoreSummary;
-using Action = test::WarningScript::Action;
 
 namespace
 {
@@ -66,13 +66,13 @@ TEST_F(RestoreRunTest, EveryLayoutRoundTripsToEitherPlace)
                 } else {
                     ASSERT_TRUE(QDir(disk("src")).removeRecursively());
                 }
-                test::WarningScript noQuestions({});
+                question = test::ScriptedQuestion();
 
                 RestoreSummary summary;
                 EXPECT_EQ(restore(request(version, target), &summary), RestoreRun::Outcome::Completed);
                 EXPECT_EQ(summary.restored, paths.size());
                 EXPECT_EQ(summary.statusText(), "Done!\r\nFiles restored: 6, skipped: 0, missing: 0, failed: 0.");
-                EXPECT_EQ(noQuestions.prompts, 0);
+                EXPECT_TRUE(question.asked.isEmpty());
                 // Byte for byte, with its folders, and nothing anywhere else.
                 EXPECT_EQ(everything(), expected);
                 expectNoWorkLeft();
@@ -98,7 +98,7 @@ TEST_F(RestoreRunTest, ScriptedAnswersDecideWhichFilesAreReplaced)
     struct Case
     {
         const char* name;
-        std::initializer_list<Action> script;
+        std::initializer_list<test::ScriptedQuestion::Answer> script;
         int prompts;
         // "new", "old" or "" (absent) for each chosen path.
         QStringList expected;
@@ -106,12 +106,20 @@ TEST_F(RestoreRunTest, ScriptedAnswersDecideWhichFilesAreReplaced)
         bool cancelled;
     };
     const Case cases[] = {
-        {"yes, no, yes", {Action::Yes, Action::No, Action::Yes}, 3, {"new", "old", "new", "new"}, 3, 1, 0, false},
-        {"yes to all", {Action::YesToAll}, 1, {"new", "new", "new", "new"}, 4, 0, 0, false},
-        {"no to all", {Action::No, Action::NoToAll}, 2, {"old", "old", "old", "new"}, 1, 3, 0, false},
-        {"cancel", {Action::No, Action::Cancel}, 2, {"old", "old", "old", ""}, 0, 1, 3, true},
-        {"time-out and close box",
-         {Action::TimeOut, Action::Yes, Action::CloseBox},
+        {"yes, no, yes",
+         {OverwriteAnswer::Yes, OverwriteAnswer::No, OverwriteAnswer::Yes},
+         3,
+         {"new", "old", "new", "new"},
+         3,
+         1,
+         0,
+         false},
+        {"yes to all", {OverwriteAnswer::YesToAll}, 1, {"new", "new", "new", "new"}, 4, 0, 0, false},
+        {"no to all", {OverwriteAnswer::No, OverwriteAnswer::NoToAll}, 2, {"old", "old", "old", "new"}, 1, 3, 0, false},
+        {"cancel", {OverwriteAnswer::No, OverwriteAnswer::Cancel}, 2, {"old", "old", "old", ""}, 0, 1, 3, true},
+        // What the window's count-down and close box answer.
+        {"no, yes, no",
+         {OverwriteAnswer::No, OverwriteAnswer::Yes, OverwriteAnswer::No},
          3,
          {"old", "new", "old", "new"},
          2,
@@ -124,12 +132,12 @@ TEST_F(RestoreRunTest, ScriptedAnswersDecideWhichFilesAreReplaced)
         for (int i = 0; i < 3; ++i)
             ASSERT_TRUE(test::writeFile(chosen[i], "old"));
         QFile::remove(chosen[3]);
-        test::WarningScript script(c.script);
+        question = test::ScriptedQuestion(c.script);
 
         RestoreSummary summary;
         EXPECT_EQ(restore(request(version), &summary), RestoreRun::Outcome::Completed);
-        EXPECT_EQ(script.prompts, c.prompts);
-        EXPECT_FALSE(script.ranOut);
+        EXPECT_EQ(question.asked.size(), c.prompts);
+        EXPECT_FALSE(question.ranOut);
         for (int i = 0; i < chosen.size(); ++i) {
             const QString& expected = c.expected[i];
             if (expected.isEmpty())
@@ -149,9 +157,9 @@ TEST_F(RestoreRunTest, ScriptedAnswersDecideWhichFilesAreReplaced)
         ASSERT_TRUE(test::writeFile(chosen[i], "old"));
     QFile::remove(chosen[3]);
     core::state().ReplaceAnswer = restore::AnswerNoToAll;
-    test::WarningScript again({Action::Yes, Action::Yes, Action::Yes});
+    question = test::ScriptedQuestion({OverwriteAnswer::Yes, OverwriteAnswer::Yes, OverwriteAnswer::Yes});
     restore(request(version));
-    EXPECT_EQ(again.prompts, 3);
+    EXPECT_EQ(question.asked.size(), 3);
 }
 
 TEST_F(RestoreRunTest, DamagedInputIsReportedAndNeverPlaced)
@@ -317,7 +325,7 @@ TEST_F(RestoreRunTest, DamagedInputIsReportedAndNeverPlaced)
         for (const QString& path : c.untouched)
             ASSERT_TRUE(test::writeFile(newFolder + "/" + mirrored(path), "existing"));
         const QMap<QString, QByteArray> before = everything();
-        test::WarningScript noQuestions({});
+        question = test::ScriptedQuestion();
 
         RestoreSummary summary;
         EXPECT_EQ(restore(request(line, newFolder), &summary), RestoreRun::Outcome::Completed);
@@ -328,7 +336,7 @@ TEST_F(RestoreRunTest, DamagedInputIsReportedAndNeverPlaced)
         EXPECT_TRUE(status.startsWith("Restore finished with problems.\r\n")) << status.toStdString();
         for (const QString& text : c.reported)
             EXPECT_TRUE(status.contains(text)) << text.toStdString() << "\n" << status.toStdString();
-        EXPECT_EQ(noQuestions.prompts, 0);
+        EXPECT_TRUE(question.asked.isEmpty());
         for (const QString& path : c.untouched)
             EXPECT_EQ(test::readFile(newFolder + "/" + mirrored(path)), "existing") << path.toStdString();
         // Only new targets were written, each whole.
@@ -392,10 +400,12 @@ TEST_F(RestoreRunTest, NoLimitOnTheRestoreListsLength)
     writeRestoreList(lines);
     QStringList statuses;
     RestoreSummary summary;
-    restore(request(version, disk("new")), &summary, [&](const QString& text) {
+    test::WatchedRun run;
+    run.onStatus = [&](const QString& text) {
         if (text.startsWith("[Building"))
             statuses << text;
-    });
+    };
+    restore(request(version, disk("new")), &summary, run);
     EXPECT_EQ(summary.restored, 1);
     EXPECT_EQ(test::readFile(disk("new/" + mirrored(a))), originals[a]);
     // The dots go round every 500 lines.
@@ -424,14 +434,14 @@ TEST_F(RestoreRunTest, AStopEndsTheRunQuietlyAndRemovesItsWork)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(programFile("status.log"));
-        core::state().bStopBackup = false;
         const QString version = makeVersion(disk("backup/Docs"), c.mode, false);
         const QString newFolder = disk("new");
-        const auto status = [&](const QString& text) {
+        test::WatchedRun run;
+        run.onStatus = [&](const QString& text) {
             if (text == c.stopAt)
-                core::state().bStopBackup = true;
+                run.requestStop();
         };
-        EXPECT_EQ(restore(request(version, newFolder), nullptr, status), RestoreRun::Outcome::Stopped);
+        EXPECT_EQ(restore(request(version, newFolder), nullptr, run), RestoreRun::Outcome::Stopped);
         EXPECT_EQ(filesBelow(newFolder).size(), c.placed);
         EXPECT_FALSE(logged(restoreComplete()));
         expectNoWorkLeft();
@@ -505,7 +515,8 @@ TEST_F(RestoreRunTest, ASetLoadedWhileTheRunYieldsDoesNotChangeIt)
     const QString version = makeVersion(disk("backup/Docs"), 1, true);
     const restore::RestoreRequest chosen = request(version, disk("restored"));
     // The run queue loads another set while the restore shows its progress.
-    const auto loadAnother = [](const QString&) {
+    test::WatchedRun loadAnother;
+    loadAnother.onStatus = [](const QString&) {
         core::state().CurrentSet.ItemName = "Other";
         core::state().CurrentSet.ZIPName = "other.zip";
     };
@@ -531,11 +542,11 @@ TEST_F(RestoreRunTest, ALinkBelowTheNewFolderIsNeverFollowed)
         ASSERT_TRUE(QDir().mkpath(QFileInfo(docs).path()));
         ASSERT_TRUE(QDir().mkpath(elsewhere));
         ASSERT_TRUE(QFile::link(elsewhere, docs));
-        test::WarningScript noQuestions({});
+        question = test::ScriptedQuestion();
 
         RestoreSummary summary;
         EXPECT_EQ(restore(request(version, newFolder), &summary), RestoreRun::Outcome::Completed);
-        EXPECT_EQ(noQuestions.prompts, 0);
+        EXPECT_TRUE(question.asked.isEmpty());
         EXPECT_EQ(filesBelow(elsewhere), (QMap<QString, QByteArray> {}));
         EXPECT_EQ(summary.restored, paths.size() - 2);
         EXPECT_EQ(summary.failed, 2);

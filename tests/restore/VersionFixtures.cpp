@@ -126,14 +126,12 @@ restore::RestoreRequest VersionTest::request(const QString& versionLine, const Q
 }
 
 restore::RestoreRun::Outcome VersionTest::restore(const restore::RestoreRequest& request,
-                                                  restore::RestoreSummary* summary,
-                                                  const std::function<void(const QString&)>& status)
+                                                  restore::RestoreSummary* summary, platform::RunContext& run)
 {
-    restore::RestoreRun run(request);
-    run.showStatus = status;
-    const restore::RestoreRun::Outcome outcome = run.run();
+    restore::RestoreRun restoreRun(request, run, question);
+    const restore::RestoreRun::Outcome outcome = restoreRun.run();
     if (summary)
-        *summary = run.summary();
+        *summary = restoreRun.summary();
     return outcome;
 }
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "RestoreTest.h"
+#include "ScriptedQuestion.h"
 #include "restore/RestoreRun.h"
 
 namespace test
@@ -37,9 +38,10 @@ protected:
 
     void writeRestoreList(const QStringList& lines);
     restore::RestoreRequest request(const QString& versionLine, const QString& newFolder = QString()) const;
+    // Restores through `run`, asking `question`.
     restore::RestoreRun::Outcome restore(const restore::RestoreRequest& request,
                                          restore::RestoreSummary* summary = nullptr,
-                                         const std::function<void(const QString&)>& status = {});
+                                         platform::RunContext& run = platform::unwatchedRun());
 
     // Every file below the folder, relative to it, with its bytes.
     static QMap<QString, QByteArray> filesBelow(const QString& folder);
@@ -47,6 +49,8 @@ protected:
     QMap<QString, QByteArray> everything() const;
 
     QTemporaryDir scratch;
+    // Asked before a restore replaces a file.
+    ScriptedQuestion question;
     // The source files' full paths, in list order, and their bytes.
     QStringList paths;
     QMap<QString, QByteArray> originals;

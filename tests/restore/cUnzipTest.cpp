@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ScriptedQuestion.h"
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
 #include "support/FileTimes.h"
@@ -18,6 +19,7 @@
 using restore::cUnzip;
 using restore::UnzipOutcome;
 using restore::UnzipResult;
+using Answer = restore::OverwriteAnswer;
 
 namespace
 {
@@ -121,12 +123,10 @@ TEST_F(cUnzipTest, UnpacksAnInfoZipArchiveWithItsFolders)
     unzip.setZipFile(archive);
     unzip.setUnzipFolder(path("work"));
     unzip.setUseFolderNames(true);
-    QStringList progress;
-    QObject::connect(&unzip, &cUnzip::UnzipProgress, [&](qint32 count, const QString& text) {
-        EXPECT_EQ(count, 1);
-        progress << text;
-    });
-    ASSERT_TRUE(unzip.Unzip()) << unzip.ArchiveError().toStdString();
+    test::WatchedRun run;
+    const platform::Result unpacked = unzip.Unzip(run);
+    ASSERT_TRUE(unpacked.succeeded()) << unpacked.reason().toStdString();
+    const QStringList& progress = run.statuses;
 
     const QStringList files = filesBelow(path("src"));
     EXPECT_EQ(filesBelow(path("work")), files);
@@ -342,17 +342,14 @@ TEST_F(cUnzipTest, AStopRequestIsSeenWithinAnEntry)
     unzip.setZipFile(archive);
     unzip.setUnzipFolder(path("work"));
     unzip.setUseFolderNames(true);
-    // The way the restore answers: stop when a stop request has come in through the event loop.
-    QStringList asked;
-    QObject::connect(&unzip, &cUnzip::Cancel, [&](const QString& entry, bool& cancel) {
-        asked << entry;
-        cancel = core::state().bStopBackup;
-    });
-    QTimer::singleShot(0, [] { core::state().bStopBackup = true; });
+    // The stop request comes in through the event loop.
+    test::WatchedRun run;
+    QTimer::singleShot(0, [&] { run.requestStop(); });
 
-    EXPECT_FALSE(unzip.Unzip());
+    const platform::Result unpacked = unzip.Unzip(run);
+    EXPECT_TRUE(unpacked.stopped());
     // Asked before the entry and after its first chunk, when the request had arrived.
-    EXPECT_EQ(asked, (QStringList {"home/u/big.bin", "home/u/big.bin"}));
+    EXPECT_EQ(run.stopChecks, 2);
     ASSERT_EQ(unzip.Results().size(), 1);
     EXPECT_EQ(unzip.Results().first().outcome, UnzipOutcome::Stopped);
     EXPECT_TRUE(filesBelow(path("work")).isEmpty());
@@ -361,6 +358,7 @@ TEST_F(cUnzipTest, AStopRequestIsSeenWithinAnEntry)
 TEST_F(cUnzipTest, ExistingFilesByTheOverwriteOptions)
 {
     const QString archive = zip("t.zip", {}, {"home/u/docs/a.txt", "home/u/docs/deep/b.txt"});
+    using Answers = QList<test::ScriptedQuestion::Answer>;
     enum Option
     {
         None,
@@ -372,22 +370,24 @@ TEST_F(cUnzipTest, ExistingFilesByTheOverwriteOptions)
     {
         const char* name;
         Option option;
-        QList<qint32> answers;
+        // Nothing: no question to ask.
+        std::optional<Answers> answers;
         bool olderInPlace;
         int expectedPrompts;
         QByteArray expectedA;
         QByteArray expectedB;
     };
     const Case cases[] = {
-        {"kept by default", None, {}, true, 0, "old a", "old b"},
-        {"overwritten", Overwrite, {}, true, 0, "alpha\r\n", "bravo"},
-        {"prompt unanswered keeps", Prompt, {}, true, 2, "old a", "old b"},
-        {"prompt yes then no", Prompt, {restore::ReplaceYes, restore::ReplaceNo}, true, 2, "alpha\r\n", "old b"},
-        {"prompt all", Prompt, {restore::ReplaceAll}, true, 1, "alpha\r\n", "bravo"},
-        {"prompt none", Prompt, {restore::ReplaceNone}, true, 1, "old a", "old b"},
-        {"prompt other answer keeps", Prompt, {101, 105}, true, 2, "old a", "old b"},
-        {"only newer: older file replaced", Newer, {}, true, 0, "alpha\r\n", "bravo"},
-        {"only newer: newer file kept", Newer, {}, false, 0, "old a", "old b"},
+        {"kept by default", None, std::nullopt, true, 0, "old a", "old b"},
+        {"overwritten", Overwrite, std::nullopt, true, 0, "alpha\r\n", "bravo"},
+        {"prompt without a question keeps", Prompt, std::nullopt, true, 0, "old a", "old b"},
+        {"prompt unanswered keeps", Prompt, Answers {}, true, 2, "old a", "old b"},
+        {"prompt yes then no", Prompt, Answers {Answer::Yes, Answer::No}, true, 2, "alpha\r\n", "old b"},
+        {"prompt all", Prompt, Answers {Answer::YesToAll}, true, 1, "alpha\r\n", "bravo"},
+        {"prompt none", Prompt, Answers {Answer::NoToAll}, true, 1, "old a", "old b"},
+        {"prompt cancel or stop keeps", Prompt, Answers {Answer::Cancel, std::nullopt}, true, 2, "old a", "old b"},
+        {"only newer: older file replaced", Newer, std::nullopt, true, 0, "alpha\r\n", "bravo"},
+        {"only newer: newer file kept", Newer, std::nullopt, false, 0, "old a", "old b"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -407,18 +407,11 @@ TEST_F(cUnzipTest, ExistingFilesByTheOverwriteOptions)
         unzip.setOverwriteExisting(c.option == Overwrite);
         unzip.setPromptToOverwrite(c.option == Prompt);
         unzip.setExtractOnlyNewer(c.option == Newer);
-        QStringList prompted;
-        QList<qint32> answers = c.answers;
-        if (!answers.isEmpty()) {
-            QObject::connect(&unzip, &cUnzip::OverwritePrompt, [&](const QString& file, qint32& response) {
-                EXPECT_EQ(response, restore::ReplaceNo);
-                prompted << file;
-                response = answers.isEmpty() ? restore::ReplaceNo : answers.takeFirst();
-            });
-        } else if (c.expectedPrompts > 0) {
-            QObject::connect(&unzip, &cUnzip::OverwritePrompt, [&](const QString& file, qint32&) { prompted << file; });
-        }
+        test::ScriptedQuestion question(c.answers.value_or(Answers {}));
+        if (c.answers)
+            unzip.setOverwriteQuestion(&question);
         EXPECT_TRUE(unzip.Unzip());
+        const QStringList& prompted = question.asked;
         EXPECT_EQ(prompted.size(), c.expectedPrompts);
         if (!prompted.isEmpty()) {
             EXPECT_EQ(prompted.first(), work + "/home/u/docs/a.txt");
@@ -464,7 +457,7 @@ TEST_F(cUnzipTest, EncryptedEntriesAskForThePassword)
                 cancel = c.cancel;
             });
         }
-        EXPECT_EQ(unzip.Unzip(), c.written);
+        EXPECT_EQ(unzip.Unzip().succeeded(), c.written);
         EXPECT_EQ(requests, c.expectedRequests);
         if (c.written) {
             EXPECT_EQ(test::readFile(work + "/home/u/docs/a.txt"), "alpha\r\n");
@@ -486,9 +479,8 @@ TEST_F(cUnzipTest, MessageLevelQuietsTheProgress)
         unzip.setUnzipFolder(path(QString("work-%1").arg(level)));
         unzip.setUseFolderNames(true);
         unzip.setMessageLevel(level);
-        int lines = 0;
-        QObject::connect(&unzip, &cUnzip::UnzipProgress, [&](qint32, const QString&) { ++lines; });
-        unzip.Unzip();
-        EXPECT_EQ(lines, expected) << level;
+        test::WatchedRun run;
+        unzip.Unzip(run);
+        EXPECT_EQ(run.statuses.size(), expected) << level;
     }
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "VersionFixtures.h"
+#include "WarningScript.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "platform/EventLoop.h"

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "RestoreTest.h"
+#include "WarningScript.h"
+#include "platform/FileCopy.h"
+#include "platform/RunContext.h"
 
 using restore::frmWarning;
 
@@ -125,4 +128,66 @@ TEST_F(frmWarningTest, TitleForAFolder)
     frmWarning dialog;
     dialog.setAttribute(Qt::WA_DeleteOnClose, false);
     EXPECT_EQ(dialog.windowTitle(), "Folder replacement... (closing in  30  seconds)");
+}
+
+TEST_F(frmWarningTest, TheQuestionShowsBothFilesAndGivesTheAnswer)
+{
+    using Action = test::WarningScript::Action;
+    using restore::OverwriteAnswer;
+    const QString existing = programFile("target/a.txt");
+    const QString restored = programFile("tmp/work/a.txt");
+    ASSERT_TRUE(test::writeFile(existing, "twelve bytes"));
+    ASSERT_TRUE(test::writeFile(restored, "five!"));
+    ASSERT_TRUE(platform::setFileDateAndMode(existing, QDateTime(QDate(2026, 2, 1), QTime(8, 30))));
+    ASSERT_TRUE(platform::setFileDateAndMode(restored, QDateTime(QDate(2026, 1, 3), QTime(17, 45, 10))));
+
+    // The count-down and the close box keep the file in place, as No does.
+    test::WarningScript script({Action::No, Action::TimeOut, Action::CloseBox, Action::Yes, Action::YesToAll,
+                                Action::NoToAll, Action::Cancel});
+    const OverwriteAnswer expected[]
+        = {OverwriteAnswer::No,       OverwriteAnswer::No,      OverwriteAnswer::No,    OverwriteAnswer::Yes,
+           OverwriteAnswer::YesToAll, OverwriteAnswer::NoToAll, OverwriteAnswer::Cancel};
+    restore::WarningQuestion question;
+    platform::RunContext run;
+    for (const OverwriteAnswer answer : expected)
+        EXPECT_EQ(question.ask(existing, restored, run), answer);
+    EXPECT_EQ(script.prompts, 7);
+    EXPECT_FALSE(script.ranOut);
+    EXPECT_EQ(script.files.first(), existing);
+    EXPECT_EQ(script.sizes.first(), "Size: 12 bytes. | Size: 5 bytes");
+    EXPECT_EQ(script.dates.first(), "Modified: 01/02/2026 08:30:00 | Modified: 03/01/2026 17:45:10");
+    EXPECT_EQ(core::state().ExistingFilePath, existing);
+}
+
+TEST_F(frmWarningTest, AStopTakesTheQuestionAwayUnanswered)
+{
+    platform::RunContext run;
+    // The user stops the countdown to read the question; then the restore is cancelled. Should the
+    // question stay, an answer after many looks ends the wait so that the test fails rather than hangs.
+    int pollsAfterStop = 0;
+    bool answeredToEndTheWait = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* question = qobject_cast<frmWarning*>(window);
+            if (!question || !question->isVisible())
+                continue;
+            if (!run.stopRequested()) {
+                question->Form_Click();
+                run.requestStop();
+            } else if (++pollsAfterStop == 1000000) {
+                answeredToEndTheWait = true;
+                question->cmdNo->click();
+            }
+        }
+    });
+    user.start(0);
+
+    restore::WarningQuestion question;
+    EXPECT_EQ(question.ask("/home/u/docs/a.txt", "/tmp/a.txt", run), std::nullopt);
+    EXPECT_FALSE(answeredToEndTheWait);
+    deleteClosed();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<frmWarning*>(window), nullptr);
+    EXPECT_EQ(logLines(), QStringList {});
 }
