@@ -1,6 +1,7 @@
 #include "crypto/clsBlowfish.h"
 
 #include "core/ErrorReport.h"
+#include "core/ProgramRun.h"
 #include "crypto/BfStream.h"
 
 namespace crypto
@@ -8,21 +9,22 @@ namespace crypto
 namespace
 {
 
-// Raises Progress each time the done part of the form passes the next whole percent.
-class ProgressReporter : public BlockObserver
+// Raises Progress for each percent the stream shows. Files end at the program's stop request;
+// texts and bytes run to their end.
+class ProgressReporter : public core::ProgramRun
 {
 public:
-    explicit ProgressReporter(clsBlowfish& owner)
+    ProgressReporter(clsBlowfish& owner, bool honourStop)
         : m_owner(owner)
+        , m_honourStop(honourStop)
     { }
 
-    qint64 blockDone(qint64 offset, qint64 total) override
+    void showProgress(int percent) override
     {
-        m_percent = static_cast<int>(offset * 100 / total);
-        const qint64 next = nearestHalfEven((m_percent + 1) * total, 100) + 1;
+        m_percent = percent;
         emit m_owner.Progress(m_percent);
-        return next;
     }
+    bool stopRequested() const override { return m_honourStop && ProgramRun::stopRequested(); }
 
     // The closing report, once the operation has succeeded.
     void finish()
@@ -34,16 +36,8 @@ public:
     }
 
 private:
-    static qint64 nearestHalfEven(qint64 numerator, qint64 denominator)
-    {
-        const qint64 quotient = numerator / denominator;
-        const qint64 twiceRest = 2 * (numerator % denominator);
-        if (twiceRest > denominator || (twiceRest == denominator && quotient % 2 != 0))
-            return quotient + 1;
-        return quotient;
-    }
-
     clsBlowfish& m_owner;
+    const bool m_honourStop;
     int m_percent = 0;
 };
 
@@ -55,9 +49,9 @@ CipherResult sourceMissing()
 }
 
 template <typename Operation>
-CipherResult reported(clsBlowfish& owner, Operation operation)
+CipherResult reported(clsBlowfish& owner, bool honourStop, Operation operation)
 {
-    ProgressReporter progress(owner);
+    ProgressReporter progress(owner, honourStop);
     const CipherResult result = operation(progress);
     if (result.ok())
         progress.finish();
@@ -92,8 +86,8 @@ CipherResult clsBlowfish::EncryptByte(QByteArray& bytes, const QString& key)
     if (CipherResult keyed = useKey(key); !keyed.ok())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
-    return reported(*this, [&](ProgressReporter& progress) {
-        return encryptBytesWith(bytes, cipher, freshHeaderValues(), {.honourStop = false, .observer = &progress});
+    return reported(*this, false, [&](ProgressReporter& progress) {
+        return encryptBytesWith(bytes, cipher, freshHeaderValues(), progress);
     });
 }
 
@@ -103,9 +97,8 @@ CipherResult clsBlowfish::DecryptByte(QByteArray& bytes, const QString& key)
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     const BlowfishCipher* readers[] = {&cipher};
-    return reported(*this, [&](ProgressReporter& progress) {
-        return decryptBytesWith(bytes, readers, {.honourStop = false, .observer = &progress});
-    });
+    return reported(*this, false,
+                    [&](ProgressReporter& progress) { return decryptBytesWith(bytes, readers, progress); });
 }
 
 TextResult clsBlowfish::EncryptString(const QString& text, const QString& key)
@@ -137,9 +130,8 @@ CipherResult clsBlowfish::EncryptFile(const QString& sourceFile, const QString& 
     if (CipherResult keyed = useKey(key); !keyed.ok())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
-    return reported(*this, [&](ProgressReporter& progress) {
-        return encryptFileWith(sourceFile, destFile, cipher, freshHeaderValues(),
-                               {.honourStop = true, .observer = &progress});
+    return reported(*this, true, [&](ProgressReporter& progress) {
+        return encryptFileWith(sourceFile, destFile, cipher, freshHeaderValues(), progress);
     });
 }
 
@@ -151,8 +143,8 @@ CipherResult clsBlowfish::DecryptFile(const QString& sourceFile, const QString& 
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     const BlowfishCipher* readers[] = {&cipher};
-    return reported(*this, [&](ProgressReporter& progress) {
-        return decryptFileWith(sourceFile, destFile, readers, {.honourStop = true, .observer = &progress});
+    return reported(*this, true, [&](ProgressReporter& progress) {
+        return decryptFileWith(sourceFile, destFile, readers, progress);
     });
 }
 

@@ -13,26 +13,18 @@
 #include "core/SetDocument.h"
 #include "engine/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
-#include "platform/EventLoop.h"
 #include "platform/MirrorPath.h"
 
 namespace engine
 {
 namespace
 {
-using Outcome = FolderDeliveryResult::Outcome;
-
 const QString CrLf = QStringLiteral("\r\n");
 // The runtime's "Bad file name or number".
 constexpr qint32 BadFileName = 52;
 constexpr int TimeOutSeconds = 60;
 // A name the old copy keeps until the new one is whole.
 const QString PartialSuffix = QStringLiteral(".partial");
-
-bool stopRequested()
-{
-    return core::state().bStopBackup;
-}
 
 // Digits only, 1 to 65535.
 std::optional<int> portNumber(const QString& text)
@@ -85,17 +77,13 @@ QString joinFtpFolder(const QString& folder, const QString& part)
     return folder + QLatin1Char('/') + part;
 }
 
-FtpDelivery::FtpDelivery() = default;
+FtpDelivery::FtpDelivery(platform::RunContext& run)
+    : m_run(run)
+{ }
 
 FtpDelivery::~FtpDelivery()
 {
     close();
-}
-
-void FtpDelivery::setStatus(const QString& text)
-{
-    if (showStatus)
-        showStatus(text);
 }
 
 FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
@@ -106,7 +94,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
-            return FolderDeliveryResult::failed(QStringLiteral("There is no destination %1.").arg(destination));
+            return deliveryFailure(QStringLiteral("There is no destination %1.").arg(destination));
         m_dest = &set.Dest.at(destination);
         const QString stamp = QString(timestampFolder).remove(QLatin1Char('/'));
         set.RunFtpHost = m_dest->FTPHost;
@@ -119,13 +107,12 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
         m_host = m_dest->FTPHost.trimmed();
         if (m_host.isEmpty())
-            return FolderDeliveryResult::failed(QStringLiteral("Destination %1 names no FTP server.").arg(destination));
+            return deliveryFailure(QStringLiteral("Destination %1 names no FTP server.").arg(destination));
         const std::optional<int> port = portNumber(m_dest->FTPPort);
         if (!port)
-            return FolderDeliveryResult::failed(
-                QStringLiteral("The port \"%1\" of destination %2 is not a number from 1 to 65535.")
-                    .arg(m_dest->FTPPort)
-                    .arg(destination));
+            return deliveryFailure(QStringLiteral("The port \"%1\" of destination %2 is not a number from 1 to 65535.")
+                                       .arg(m_dest->FTPPort)
+                                       .arg(destination));
         m_port = *port;
 
         switch (set.Compression) {
@@ -135,15 +122,15 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
         case 1:
             return deliverArchive(archivePath);
         default:
-            return FolderDeliveryResult::failed(
+            return deliveryFailure(
                 QStringLiteral("The compression mode %1 is not known; nothing was delivered.").arg(set.Compression));
         }
     };
 
     FolderDeliveryResult result = run();
     close();
-    if (result.outcome == Outcome::Failed)
-        core::state().strFailureReason = result.reason;
+    if (!result.succeeded() && !result.stopped())
+        core::state().strFailureReason = result.reason();
     return result;
 }
 
@@ -161,14 +148,14 @@ FtpDelivery::Opened FtpDelivery::open(QString* reason)
     m_client->setPassiveMode(m_dest->FTPPassive);
     (void)m_client->setTimeOut(TimeOutSeconds);
     QObject::connect(m_client.get(), &ftp::clsFtpClient::OnDataTransferProgress, m_client.get(),
-                     [this](qint64 sent) { setStatus(progressText(sent, m_fileSize)); });
+                     [this](qint64 sent) { m_run.showStatus(progressText(sent, m_fileSize)); });
 
     core::ProgramState& program = core::state();
     for (int attempt = 0;; ++attempt) {
-        if (stopRequested())
+        if (m_run.stopRequested())
             return Opened::Stopped;
         program.bConnectTimedOut = false;
-        m_steps->setGiveUp([&program] { return program.bStopBackup || program.bConnectTimedOut; });
+        m_steps->setGiveUp([this, &program] { return m_run.stopRequested() || program.bConnectTimedOut; });
         if (watchConnect)
             watchConnect(true);
         const FtpStep step = m_steps->run([this] { return m_client->Connect(); });
@@ -176,16 +163,16 @@ FtpDelivery::Opened FtpDelivery::open(QString* reason)
             watchConnect(false);
         const bool outOfTime = program.bConnectTimedOut || step.ended == FtpStep::Ended::TimedOut;
         program.bConnectTimedOut = false;
-        m_steps->setGiveUp([&program] { return program.bStopBackup; });
+        m_steps->setGiveUp([this] { return m_run.stopRequested(); });
         if (step.ok())
             return Opened::Open;
-        if (stopRequested())
+        if (m_run.stopRequested())
             return Opened::Stopped;
         if (outOfTime && attempt < Retries) {
             core::LogEvent(QStringLiteral("FTP: Connecting again to ") + m_host);
             continue;
         }
-        setStatus(QStringLiteral("FTP: Connection failed."));
+        m_run.showStatus(QStringLiteral("FTP: Connection failed."));
         core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason);
         if (outOfTime)
             *reason = QStringLiteral("Could not connect to ") + m_host;
@@ -208,7 +195,7 @@ FtpDelivery::Opened FtpDelivery::openAt(QString* reason)
     if (step.ok())
         return Opened::Open;
     close();
-    if (stopRequested())
+    if (m_run.stopRequested())
         return Opened::Stopped;
     *reason = QStringLiteral("Could not enter the folder \"%1\" on %2: %3").arg(m_dest->FTPFolder, m_host, step.reason);
     return Opened::Failed;
@@ -235,12 +222,12 @@ FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& rem
 {
     Sent sent;
     m_fileSize = QFileInfo(localPath).size();
-    setStatus(QStringLiteral("FTP: Uploading ") + localPath + QStringLiteral("..."));
+    m_run.showStatus(QStringLiteral("FTP: Uploading ") + localPath + QStringLiteral("..."));
     core::LogEvent(QStringLiteral("FTP: Uploading ") + localPath);
     const QString partial = remoteName + PartialSuffix;
     const FtpStep upload = m_steps->run([&] { return m_client->UploadFile(localPath, partial, 0); });
     if (!upload.ok()) {
-        sent.stopped = stopRequested();
+        sent.stopped = m_run.stopRequested();
         sent.reason = upload.reason;
         if (!sent.stopped)
             m_steps->run([&] { return m_client->DeleteFile(partial); });
@@ -248,12 +235,12 @@ FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& rem
     }
     FtpStep placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
     // Some servers will not rename over a file: the old copy goes only now that the new one is whole.
-    if (!placed.ok() && !stopRequested()) {
+    if (!placed.ok() && !m_run.stopRequested()) {
         m_steps->run([&] { return m_client->DeleteFile(remoteName); });
         placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
     }
     if (!placed.ok()) {
-        sent.stopped = stopRequested();
+        sent.stopped = m_run.stopRequested();
         sent.reason = QStringLiteral("the sent copy could not take its name: ") + placed.reason;
         return sent;
     }
@@ -273,18 +260,18 @@ void FtpDelivery::close()
 FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set)
 {
     if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
-        return FolderDeliveryResult::failed(
+        return deliveryFailure(
             QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     QString unreadable;
     const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
     if (!sources)
-        return FolderDeliveryResult::failed(unreadable);
+        return deliveryFailure(unreadable);
 
     FolderDeliveryResult result;
     const qsizetype listed = sources->size();
     for (const QString& source : *sources) {
-        if (stopRequested())
-            return FolderDeliveryResult::stopped();
+        if (m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
 
         const std::optional<QString> relative = platform::mirrorRelativePath(source);
         if (!relative) {
@@ -298,9 +285,9 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
 
         const PreparedFile prepared
             = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
-        if (stopRequested()) {
+        if (m_run.stopRequested()) {
             removeWorkFiles(prepared);
-            return FolderDeliveryResult::stopped();
+            return FolderDeliveryResult {platform::Result::stop()};
         }
         if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
             const QString why = prepared.error.isEmpty()
@@ -321,19 +308,16 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         if (opened != Opened::Open) {
             removeWorkFiles(prepared);
             if (opened == Opened::Stopped)
-                return FolderDeliveryResult::stopped();
-            FolderDeliveryResult broken = FolderDeliveryResult::failed(reason);
-            broken.copyErrors = result.copyErrors;
-            broken.failedFiles = result.failedFiles;
-            return broken;
+                return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryFailure(reason, result);
         }
         Sent sent;
         if (enterLevels(levels, &sent.reason))
             sent = send(prepared.path, prepared.name);
         close();
         removeWorkFiles(prepared);
-        if (sent.stopped || stopRequested())
-            return FolderDeliveryResult::stopped();
+        if (sent.stopped || m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
         if (sent.ok) {
             result.deliveredBytes += sent.bytes;
             ++result.deliveredFiles;
@@ -341,40 +325,38 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
             addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + sent.reason,
                          source);
         }
-        platform::doEvents();
+        m_run.yield();
     }
     if (listed > 0 && result.deliveredFiles == 0) {
-        FolderDeliveryResult none = FolderDeliveryResult::failed(
-            QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host));
-        none.copyErrors = result.copyErrors;
-        none.failedFiles = result.failedFiles;
-        return none;
+        return deliveryFailure(
+            QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host), result);
     }
+    result.setOutcome(platform::Result::success());
     return result;
 }
 
 FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
 {
-    if (stopRequested())
-        return FolderDeliveryResult::stopped();
+    if (m_run.stopRequested())
+        return FolderDeliveryResult {platform::Result::stop()};
     if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile())
-        return FolderDeliveryResult::failed(QStringLiteral("The run made no archive to deliver."));
+        return deliveryFailure(QStringLiteral("The run made no archive to deliver."));
     QString reason;
     const Opened opened = openAt(&reason);
     if (opened == Opened::Stopped)
-        return FolderDeliveryResult::stopped();
+        return FolderDeliveryResult {platform::Result::stop()};
     if (opened == Opened::Failed)
-        return FolderDeliveryResult::failed(reason);
+        return deliveryFailure(reason);
     if (!enterLevels(m_stampLevels, &reason))
-        return FolderDeliveryResult::failed(reason);
+        return deliveryFailure(reason);
     const Sent sent = send(archivePath, core::FileNameOf(archivePath));
     close();
-    if (sent.stopped || stopRequested())
-        return FolderDeliveryResult::stopped();
+    if (sent.stopped || m_run.stopRequested())
+        return FolderDeliveryResult {platform::Result::stop()};
     if (!sent.ok)
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason));
+        return deliveryFailure(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason));
     FolderDeliveryResult result;
+    result.setOutcome(platform::Result::success());
     result.deliveredBytes = sent.bytes;
     result.deliveredFiles = 1;
     return result;

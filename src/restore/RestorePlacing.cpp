@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include "core/FileSystemHelpers.h"
+#include "core/ProgramRun.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "platform/EventLoop.h"
@@ -22,20 +23,16 @@ constexpr int kAnswerPollMs = 1000;
 
 PlaceResult copyOver(const QString& workFile, const QString& target)
 {
-    const platform::CopyResult copy
-        = platform::copyFileReplacing(workFile, target, [] { return core::state().bStopBackup; });
-    switch (copy.status) {
-    case platform::CopyStatus::Ok:
+    const platform::CopyResult copy = platform::copyFileReplacing(workFile, target, core::programRun());
+    if (copy.succeeded()) {
         QFile::remove(workFile);
         return {PlaceOutcome::Placed, QString()};
-    case platform::CopyStatus::Stopped:
-        return {PlaceOutcome::Stopped, copy.error};
-    case platform::CopyStatus::Failed:
-        break;
     }
-    core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + copy.error + QLatin1Char(')'));
+    if (copy.stopped())
+        return {PlaceOutcome::Stopped, copy.reason()};
+    core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + copy.reason() + QLatin1Char(')'));
     QFile::remove(workFile);
-    return {PlaceOutcome::Failed, copy.error};
+    return {PlaceOutcome::Failed, copy.reason()};
 }
 
 PlaceResult skip(const QString& workFile)

@@ -10,6 +10,7 @@
 
 #include "core/FileSystemHelpers.h"
 #include "core/PathHelpers.h"
+#include "core/ProgramRun.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "crypto/BackupFileCipher.h"
@@ -422,17 +423,16 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     }
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
     core::MakePath(workFile);
-    const platform::CopyResult copy
-        = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
-    if (copy.status == platform::CopyStatus::Stopped || stopRequested())
+    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, core::programRun());
+    if (copy.stopped() || stopRequested())
         return stop();
     const auto archiveUnusable = [&](const QString& reason) {
         fail(source, reason);
         m_summary.failed += chosen;
         return complete();
     };
-    if (copy.status == platform::CopyStatus::Failed)
-        return archiveUnusable(copy.error);
+    if (!copy.succeeded())
+        return archiveUnusable(copy.reason());
 
     if (isProtected) {
         setStatus(QStringLiteral("Status: Decrypting File"));
@@ -540,13 +540,12 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
         return Step::Next;
     }
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    const platform::CopyResult copy
-        = platform::copyFileReplacing(source, workFile, [] { return core::state().bStopBackup; });
-    if (copy.status == platform::CopyStatus::Stopped)
+    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, core::programRun());
+    if (copy.stopped())
         return Step::Stop;
-    if (copy.status == platform::CopyStatus::Failed) {
+    if (!copy.succeeded()) {
         ++m_summary.failed;
-        fail(path, copy.error);
+        fail(path, copy.reason());
         return Step::Next;
     }
 
