@@ -15,8 +15,8 @@ const BlowfishCipher& keylessReader()
 
 CipherResult explained(CipherResult result)
 {
-    if (result.status == CipherStatus::WrongPasswordOrDamaged)
-        result.description = QStringLiteral("Wrong password or damaged file");
+    if (!result.succeeded() && !result.stopped() && result.status == CipherStatus::WrongPasswordOrDamaged)
+        result.setOutcome(platform::Result::failure(QStringLiteral("Wrong password or damaged file")));
     return result;
 }
 

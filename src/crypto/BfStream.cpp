@@ -23,11 +23,6 @@ CipherResult tooLarge(qint64 plainLength)
                                      .arg(LargestPlainLength));
 }
 
-CipherResult stopped()
-{
-    return CipherResult::failure(CipherStatus::Stopped, 0, QStringLiteral("Stopped on request"));
-}
-
 CipherResult unreadable(const QString& reason)
 {
     return CipherResult::failure(CipherStatus::Unreadable, core::err::PathFileAccess,
@@ -166,7 +161,7 @@ CipherResult encryptStream(QIODevice& source, qint64 plainLength, QIODevice& tar
 
     while (offset < total) {
         if (run.stopRequested())
-            return stopped();
+            return CipherResult::stoppedOnRequest();
         const qint64 wanted = std::min(ChunkLength - filled, remaining);
         if (wanted > 0) {
             const qint64 got = readFully(source, data + filled, wanted);
@@ -194,7 +189,7 @@ CipherResult encryptStream(QIODevice& source, qint64 plainLength, QIODevice& tar
         offset += whole;
         run.yield();
     }
-    return {};
+    return CipherResult::done();
 }
 
 CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, Readers readers,
@@ -232,7 +227,7 @@ CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, R
     qint64 filled = head;
     while (offset < total) {
         if (run.stopRequested())
-            return stopped();
+            return CipherResult::stoppedOnRequest();
         const qint64 wanted = std::min(ChunkLength - filled, total - offset - filled);
         if (wanted > 0) {
             const qint64 got = readFully(source, data + filled, wanted);
@@ -251,7 +246,7 @@ CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, R
         filled = 0;
         run.yield();
     }
-    return {};
+    return CipherResult::done();
 }
 
 CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, HeaderValues header,
@@ -267,7 +262,7 @@ CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, H
     QBuffer target(&result);
     target.open(QIODevice::WriteOnly);
     const CipherResult outcome = encryptStream(source, bytes.size(), target, cipher, header, run);
-    if (outcome.ok())
+    if (outcome.succeeded())
         bytes = result;
     return outcome;
 }
@@ -282,7 +277,7 @@ CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, platform::RunC
     QBuffer target(&result);
     target.open(QIODevice::WriteOnly);
     const CipherResult outcome = decryptStream(source, bytes.size(), target, readers, run);
-    if (outcome.ok())
+    if (outcome.succeeded())
         bytes = result;
     return outcome;
 }
@@ -296,10 +291,10 @@ CipherResult openSource(QFile& source, platform::RunContext& run)
         return CipherResult::failure(CipherStatus::SourceMissing, core::err::FileNotFound,
                                      QStringLiteral("The source file does not exist"));
     if (run.stopRequested())
-        return stopped();
+        return CipherResult::stoppedOnRequest();
     if (!source.open(QIODevice::ReadOnly))
         return unreadable(source.errorString());
-    return {};
+    return CipherResult::done();
 }
 
 // Renames the finished target into place; on failure the temporary file goes and nothing else changes.
@@ -307,7 +302,7 @@ CipherResult openSource(QFile& source, platform::RunContext& run)
 // of a private file stays as private, and the file restored from it is as it was.
 CipherResult finish(QSaveFile& target, const QFile& source, const CipherResult& outcome)
 {
-    if (!outcome.ok()) {
+    if (!outcome.succeeded()) {
         target.cancelWriting();
         return outcome;
     }
@@ -320,7 +315,7 @@ CipherResult finish(QSaveFile& target, const QFile& source, const CipherResult& 
     }
     if (!target.commit())
         return cannotWrite(target.errorString());
-    return {};
+    return CipherResult::done();
 }
 
 } // namespace
@@ -329,7 +324,7 @@ CipherResult encryptFileWith(const QString& sourcePath, const QString& targetPat
                              HeaderValues header, platform::RunContext& run)
 {
     QFile source(sourcePath);
-    if (CipherResult opened = openSource(source, run); !opened.ok())
+    if (CipherResult opened = openSource(source, run); !opened.succeeded())
         return opened;
     const qint64 plainLength = source.size();
     if (plainLength > LargestPlainLength)
@@ -344,7 +339,7 @@ CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPat
                              platform::RunContext& run)
 {
     QFile source(sourcePath);
-    if (CipherResult opened = openSource(source, run); !opened.ok())
+    if (CipherResult opened = openSource(source, run); !opened.succeeded())
         return opened;
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))

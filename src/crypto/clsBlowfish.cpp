@@ -53,7 +53,7 @@ CipherResult reported(clsBlowfish& owner, bool honourStop, Operation operation)
 {
     ProgressReporter progress(owner, honourStop);
     const CipherResult result = operation(progress);
-    if (result.ok())
+    if (result.succeeded())
         progress.finish();
     return result;
 }
@@ -67,23 +67,23 @@ clsBlowfish::clsBlowfish(QObject* parent)
 CipherResult clsBlowfish::setKey(const QString& key)
 {
     if (key == m_key)
-        return {};
+        return CipherResult::done();
     m_key = key;
     if (key.isEmpty())
         return CipherResult::failure(CipherStatus::EmptyKey, core::err::SubscriptOutOfRange,
                                      QStringLiteral("The key is empty"));
     m_cipher.schedule(keyBytes(key));
-    return {};
+    return CipherResult::done();
 }
 
 CipherResult clsBlowfish::useKey(const QString& key)
 {
-    return key.isEmpty() ? CipherResult {} : setKey(key);
+    return key.isEmpty() ? CipherResult::done() : setKey(key);
 }
 
 CipherResult clsBlowfish::EncryptByte(QByteArray& bytes, const QString& key)
 {
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     return reported(*this, false, [&](ProgressReporter& progress) {
@@ -93,7 +93,7 @@ CipherResult clsBlowfish::EncryptByte(QByteArray& bytes, const QString& key)
 
 CipherResult clsBlowfish::DecryptByte(QByteArray& bytes, const QString& key)
 {
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     const BlowfishCipher* readers[] = {&cipher};
@@ -105,7 +105,7 @@ TextResult clsBlowfish::EncryptString(const QString& text, const QString& key)
 {
     QByteArray bytes = text.toUtf8();
     const CipherResult result = EncryptByte(bytes, key);
-    return {result, result.ok() ? QString::fromLatin1(bytes) : QString()};
+    return {result, result.succeeded() ? QString::fromLatin1(bytes) : QString()};
 }
 
 TextResult clsBlowfish::DecryptString(const QString& text, const QString& key)
@@ -120,14 +120,14 @@ TextResult clsBlowfish::DecryptString(const QString& text, const QString& key)
     }
     QByteArray bytes = text.toLatin1();
     const CipherResult result = DecryptByte(bytes, key);
-    return {result, result.ok() ? QString::fromUtf8(bytes) : QString()};
+    return {result, result.succeeded() ? QString::fromUtf8(bytes) : QString()};
 }
 
 CipherResult clsBlowfish::EncryptFile(const QString& sourceFile, const QString& destFile, const QString& key)
 {
     if (!FileExistsByLength(sourceFile))
         return sourceMissing();
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     return reported(*this, true, [&](ProgressReporter& progress) {
@@ -139,7 +139,7 @@ CipherResult clsBlowfish::DecryptFile(const QString& sourceFile, const QString& 
 {
     if (!FileExistsByLength(sourceFile))
         return sourceMissing();
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     const BlowfishCipher* readers[] = {&cipher};

@@ -261,10 +261,10 @@ bool BackupRun::protectArchive(const core::BackupSetInfo& set)
         return false;
     const QString protectedPath = m_archivePath + QStringLiteral(".bf");
     const crypto::CipherResult result = crypto::EncryptBackupFile(m_archivePath, protectedPath, set.BFPassword, m_run);
-    if (result.status == crypto::CipherStatus::Stopped)
+    if (result.stopped())
         return false;
-    if (!result.ok()) {
-        failWith(QStringLiteral("The archive could not be protected: ") + result.description);
+    if (!result.succeeded()) {
+        failWith(QStringLiteral("The archive could not be protected: ") + result.reason());
         return false;
     }
     QFile::remove(m_archivePath);
@@ -316,10 +316,10 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
         core::LogEvent(QStringLiteral("Encryting ") + prepared.path);
         const crypto::CipherResult result = crypto::EncryptBackupFile(prepared.path, target, set.BFPassword, m_run);
         prepared.workFiles << target;
-        if (result.status == crypto::CipherStatus::Stopped)
+        if (result.stopped())
             return prepared;
-        if (!result.ok()) {
-            prepared.error = QStringLiteral("The file could not be protected: ") + result.description;
+        if (!result.succeeded()) {
+            prepared.error = QStringLiteral("The file could not be protected: ") + result.reason();
             return prepared;
         }
         prepared.path = target;

@@ -314,10 +314,10 @@ std::optional<QString> RestoreRun::decrypt(const QString& workFile)
     plain.chop(3);
     const crypto::CipherResult result = crypto::DecryptBackupFile(workFile, plain, m_request.version.password());
     QFile::remove(workFile);
-    if (result.status == crypto::CipherStatus::Stopped)
+    if (result.stopped())
         return QString();
-    if (!result.ok())
-        return result.description.isEmpty() ? QStringLiteral("it cannot be decrypted") : result.description;
+    if (!result.succeeded())
+        return result.reason().isEmpty() ? QStringLiteral("it cannot be decrypted") : result.reason();
     return std::nullopt;
 }
 

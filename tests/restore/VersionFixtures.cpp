@@ -24,7 +24,7 @@ QString mirrored(const QString& path)
 // Replaces the file by its protected form beside it, "<file>.bf".
 void protect(const QString& file)
 {
-    ASSERT_TRUE(crypto::EncryptBackupFile(file, file + ".bf", VersionTest::Password).ok());
+    ASSERT_TRUE(crypto::EncryptBackupFile(file, file + ".bf", VersionTest::Password).succeeded());
     ASSERT_TRUE(QFile::remove(file));
 }
 } // namespace
