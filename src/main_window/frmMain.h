@@ -179,7 +179,7 @@ public:
     bool newItem = false;
     bool Modified = false;
     // The loaded set's FILES lines and exclude masks.
-    const QStringList& globalfiles() const { return m_loader.globalfiles(); }
+    QStringList globalfiles() const override { return m_loader.globalfiles(); }
     const QStringList& globalexcludes() const { return m_loader.globalexcludes(); }
     // The row of the set chosen last, by its text and index.
     QString CurrentSetName;
