@@ -136,7 +136,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
 // A fresh session for each connection, so nothing of an earlier destination (its user above all)
 // carries over.
-FtpDelivery::Opened FtpDelivery::open(QString* reason)
+platform::Result FtpDelivery::open()
 {
     close();
     m_client = std::make_unique<ftp::clsFtpClient>();
@@ -153,7 +153,7 @@ FtpDelivery::Opened FtpDelivery::open(QString* reason)
     core::ProgramState& program = core::state();
     for (int attempt = 0;; ++attempt) {
         if (m_run.stopRequested())
-            return Opened::Stopped;
+            return platform::Result::stop();
         program.bConnectTimedOut = false;
         m_steps->setGiveUp([this, &program] { return m_run.stopRequested() || program.bConnectTimedOut; });
         if (watchConnect)
@@ -164,58 +164,55 @@ FtpDelivery::Opened FtpDelivery::open(QString* reason)
         const bool outOfTime = program.bConnectTimedOut || step.ended == FtpStep::Ended::TimedOut;
         program.bConnectTimedOut = false;
         m_steps->setGiveUp([this] { return m_run.stopRequested(); });
-        if (step.ok())
-            return Opened::Open;
+        if (step.succeeded())
+            return step;
         if (m_run.stopRequested())
-            return Opened::Stopped;
+            return platform::Result::stop();
         if (outOfTime && attempt < Retries) {
             core::LogEvent(QStringLiteral("FTP: Connecting again to ") + m_host);
             continue;
         }
         m_run.showStatus(QStringLiteral("FTP: Connection failed."));
-        core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason);
+        core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason());
         if (outOfTime)
-            *reason = QStringLiteral("Could not connect to ") + m_host;
-        else if (step.ended == FtpStep::Ended::Refused)
-            *reason = QStringLiteral("Could not log in to %1: %2").arg(m_host, step.reason);
-        else
-            *reason = QStringLiteral("Could not connect to %1: %2").arg(m_host, step.reason);
-        return Opened::Failed;
+            return platform::Result::failure(QStringLiteral("Could not connect to ") + m_host);
+        if (step.ended == FtpStep::Ended::Refused)
+            return platform::Result::failure(QStringLiteral("Could not log in to %1: %2").arg(m_host, step.reason()));
+        return platform::Result::failure(QStringLiteral("Could not connect to %1: %2").arg(m_host, step.reason()));
     }
 }
 
 // Connects and enters the destination's folder: a server that cannot be reached or will not let
 // the user in or into the folder fails the destination.
-FtpDelivery::Opened FtpDelivery::openAt(QString* reason)
+platform::Result FtpDelivery::openAt()
 {
-    const Opened opened = open(reason);
-    if (opened != Opened::Open || m_dest->FTPFolder.isEmpty())
+    const platform::Result opened = open();
+    if (!opened.succeeded() || m_dest->FTPFolder.isEmpty())
         return opened;
     const FtpStep step = m_steps->run([this] { return m_client->SetCurrentDirectory(m_dest->FTPFolder); });
-    if (step.ok())
-        return Opened::Open;
+    if (step.succeeded())
+        return step;
     close();
     if (m_run.stopRequested())
-        return Opened::Stopped;
-    *reason = QStringLiteral("Could not enter the folder \"%1\" on %2: %3").arg(m_dest->FTPFolder, m_host, step.reason);
-    return Opened::Failed;
+        return platform::Result::stop();
+    return platform::Result::failure(
+        QStringLiteral("Could not enter the folder \"%1\" on %2: %3").arg(m_dest->FTPFolder, m_host, step.reason()));
 }
 
 // Makes and enters each level below the current folder; a level that exists already is entered all
 // the same.
-bool FtpDelivery::enterLevels(const QStringList& levels, QString* reason)
+platform::Result FtpDelivery::enterLevels(const QStringList& levels)
 {
     for (const QString& level : levels) {
         if (level.isEmpty())
             continue;
         m_steps->run([this, &level] { return m_client->CreateDirectory(level); });
         const FtpStep step = m_steps->run([this, &level] { return m_client->SetCurrentDirectory(level); });
-        if (!step.ok()) {
-            *reason = QStringLiteral("Could not make the folder \"%1\" on %2: %3").arg(level, m_host, step.reason);
-            return false;
-        }
+        if (!step.succeeded())
+            return platform::Result::failure(
+                QStringLiteral("Could not make the folder \"%1\" on %2: %3").arg(level, m_host, step.reason()));
     }
-    return true;
+    return platform::Result::success();
 }
 
 FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& remoteName)
@@ -226,25 +223,27 @@ FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& rem
     core::LogEvent(QStringLiteral("FTP: Uploading ") + localPath);
     const QString partial = remoteName + PartialSuffix;
     const FtpStep upload = m_steps->run([&] { return m_client->UploadFile(localPath, partial, 0); });
-    if (!upload.ok()) {
-        sent.stopped = m_run.stopRequested();
-        sent.reason = upload.reason;
-        if (!sent.stopped)
-            m_steps->run([&] { return m_client->DeleteFile(partial); });
+    if (!upload.succeeded()) {
+        if (m_run.stopRequested()) {
+            sent.setOutcome(platform::Result::stop(upload.reason()));
+            return sent;
+        }
+        sent.setOutcome(upload);
+        m_steps->run([&] { return m_client->DeleteFile(partial); });
         return sent;
     }
     FtpStep placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
     // Some servers will not rename over a file: the old copy goes only now that the new one is whole.
-    if (!placed.ok() && !m_run.stopRequested()) {
+    if (!placed.succeeded() && !m_run.stopRequested()) {
         m_steps->run([&] { return m_client->DeleteFile(remoteName); });
         placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
     }
-    if (!placed.ok()) {
-        sent.stopped = m_run.stopRequested();
-        sent.reason = QStringLiteral("the sent copy could not take its name: ") + placed.reason;
+    if (!placed.succeeded()) {
+        const QString reason = QStringLiteral("the sent copy could not take its name: ") + placed.reason();
+        sent.setOutcome(m_run.stopRequested() ? platform::Result::stop(reason) : platform::Result::failure(reason));
         return sent;
     }
-    sent.ok = true;
+    sent.setOutcome(platform::Result::success());
     sent.bytes = m_fileSize;
     return sent;
 }
@@ -303,26 +302,28 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
             continue;
         }
 
-        QString reason;
-        const Opened opened = openAt(&reason);
-        if (opened != Opened::Open) {
+        const platform::Result opened = openAt();
+        if (!opened.succeeded()) {
             removeWorkFiles(prepared);
-            if (opened == Opened::Stopped)
+            if (opened.stopped())
                 return FolderDeliveryResult {platform::Result::stop()};
-            return deliveryFailure(reason, result);
+            return deliveryFailure(opened.reason(), result);
         }
+        const platform::Result entered = enterLevels(levels);
         Sent sent;
-        if (enterLevels(levels, &sent.reason))
+        if (entered.succeeded())
             sent = send(prepared.path, prepared.name);
+        else
+            sent.setOutcome(entered);
         close();
         removeWorkFiles(prepared);
-        if (sent.stopped || m_run.stopRequested())
+        if (sent.stopped() || m_run.stopRequested())
             return FolderDeliveryResult {platform::Result::stop()};
-        if (sent.ok) {
+        if (sent.succeeded()) {
             result.deliveredBytes += sent.bytes;
             ++result.deliveredFiles;
         } else {
-            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + sent.reason,
+            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + sent.reason(),
                          source);
         }
         m_run.yield();
@@ -341,20 +342,19 @@ FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
         return FolderDeliveryResult {platform::Result::stop()};
     if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile())
         return deliveryFailure(QStringLiteral("The run made no archive to deliver."));
-    QString reason;
-    const Opened opened = openAt(&reason);
-    if (opened == Opened::Stopped)
+    const platform::Result opened = openAt();
+    if (opened.stopped())
         return FolderDeliveryResult {platform::Result::stop()};
-    if (opened == Opened::Failed)
-        return deliveryFailure(reason);
-    if (!enterLevels(m_stampLevels, &reason))
-        return deliveryFailure(reason);
+    if (!opened.succeeded())
+        return deliveryFailure(opened.reason());
+    if (const platform::Result entered = enterLevels(m_stampLevels); !entered.succeeded())
+        return deliveryFailure(entered.reason());
     const Sent sent = send(archivePath, core::FileNameOf(archivePath));
     close();
-    if (sent.stopped || m_run.stopRequested())
+    if (sent.stopped() || m_run.stopRequested())
         return FolderDeliveryResult {platform::Result::stop()};
-    if (!sent.ok)
-        return deliveryFailure(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason));
+    if (!sent.succeeded())
+        return deliveryFailure(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason()));
     FolderDeliveryResult result;
     result.setOutcome(platform::Result::success());
     result.deliveredBytes = sent.bytes;

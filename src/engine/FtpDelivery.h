@@ -50,23 +50,14 @@ public:
     static constexpr int Retries = 3;
 
 private:
-    enum class Opened
+    struct Sent : platform::Result
     {
-        Open,
-        Failed,
-        Stopped,
-    };
-    struct Sent
-    {
-        bool ok = false;
-        bool stopped = false;
         qint64 bytes = 0;
-        QString reason;
     };
 
-    Opened open(QString* reason);
-    Opened openAt(QString* reason);
-    bool enterLevels(const QStringList& levels, QString* reason);
+    platform::Result open();
+    platform::Result openAt();
+    platform::Result enterLevels(const QStringList& levels);
     Sent send(const QString& localPath, const QString& remoteName);
     void close();
     FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set);

@@ -248,7 +248,7 @@ bool ZipReader::open(const QString& path)
 }
 
 ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*, qint64)>& sink,
-                              const QByteArray& password)
+                              const QByteArray& password, RunContext* run)
 {
     m_error.clear();
     if (!m_archive || index < 0 || index >= m_entries.size()) {
@@ -304,6 +304,13 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
         if (!sink(buffer.data(), qint64(got))) {
             status = ZipReadStatus::Interrupted;
             break;
+        }
+        if (run) {
+            run->yield();
+            if (run->stopRequested()) {
+                status = ZipReadStatus::Interrupted;
+                break;
+            }
         }
     }
     zip_fclose(file);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
 using platform::ZipEntryInfo;
@@ -98,11 +99,19 @@ TEST_F(ZipReaderTest, StreamsAnEntryInChunks)
     EXPECT_GE(chunks, 4);
     EXPECT_EQ(got, big);
 
-    // A sink that stops ends the read at once.
+    // A sink that stops ends the read at once, and so does the run's stop request.
     chunks = 0;
     EXPECT_EQ(reader.read(entry(reader, "sub/big.bin")->index, [&](const char*, qint64) { return ++chunks < 2; }),
               ZipReadStatus::Interrupted);
     EXPECT_EQ(chunks, 2);
+    chunks = 0;
+    test::RecordingRun run;
+    run.stopWhen = [&] { return chunks == 2; };
+    EXPECT_EQ(reader.read(
+                  entry(reader, "sub/big.bin")->index, [&](const char*, qint64) { return ++chunks > 0; }, {}, &run),
+              ZipReadStatus::Interrupted);
+    EXPECT_EQ(chunks, 2);
+    EXPECT_EQ(run.stopQuestions, 2);
 }
 
 TEST_F(ZipReaderTest, DamagedArchivesAreReportedNotRead)
