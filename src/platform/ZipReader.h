@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 
+#include "platform/Result.h"
 #include "platform/RunContext.h"
 
 namespace platform
@@ -68,9 +69,9 @@ public:
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;
 
-    // Opens the archive read-only and lists its entries. False for a missing, truncated or foreign
-    // file; errorString() says why.
-    bool open(const QString& path);
+    // Opens the archive read-only and lists its entries. Fails for a missing, truncated or foreign
+    // file, saying why (errorString() says it too).
+    Result open(const QString& path);
     void close();
     bool isOpen() const;
 

@@ -131,8 +131,10 @@ TEST_F(ZipReaderTest, DamagedArchivesAreReportedNotRead)
         ASSERT_TRUE(QFile::copy(path("t.zip"), path("cut.zip")));
         ASSERT_TRUE(test::truncateFile(path("cut.zip"), cut));
         ZipReader cutReader;
-        EXPECT_FALSE(cutReader.open(path("cut.zip"))) << cut;
-        EXPECT_FALSE(cutReader.errorString().isEmpty());
+        const platform::Result opened = cutReader.open(path("cut.zip"));
+        EXPECT_FALSE(opened.succeeded()) << cut;
+        EXPECT_FALSE(opened.reason().isEmpty());
+        EXPECT_EQ(cutReader.errorString(), opened.reason());
         EXPECT_TRUE(cutReader.entries().isEmpty());
         QFile::remove(path("cut.zip"));
     }
