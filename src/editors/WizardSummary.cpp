@@ -13,25 +13,25 @@ const QString LocationIndent = QString(15, QLatin1Char(' '));
 QString destinationText(const core::DestinationInfo& dest)
 {
     switch (dest.Type) {
-    case 1:
+    case core::DestinationType::Folder:
         return QStringLiteral("Local/LAN (") + dest.LocalFolder + QLatin1Char(')');
-    case 2:
+    case core::DestinationType::Ftp:
         return QStringLiteral("FTP (") + dest.FTPHost + QLatin1Char(')');
-    case 3:
+    case core::DestinationType::Email:
         return QStringLiteral("Email (") + dest.EmailID + QLatin1Char(')');
     default:
         return {};
     }
 }
 
-QString compressionText(int compression)
+QString compressionText(core::CompressionMode compression)
 {
     switch (compression) {
-    case 0:
+    case core::CompressionMode::EachFile:
         return QStringLiteral("None");
-    case 1:
+    case core::CompressionMode::OneArchive:
         return QStringLiteral("Single ZIP Archive");
-    case 2:
+    case core::CompressionMode::ArchivePerFile:
         return QStringLiteral("Many ZIP Archives");
     default:
         return {};
@@ -55,7 +55,7 @@ QString wizardSummary(const core::BackupSetInfo& set)
     text += QStringLiteral("  Backup Type: ")
         + (set.BackupType != 0 ? QStringLiteral("Incremental backup") : QStringLiteral("Full backup")) + CrLf;
     text += QStringLiteral("  Compression: ") + compressionText(set.Compression) + CrLf;
-    if (set.ProtectData != 0)
+    if (set.ProtectData != core::ProtectionMode::None)
         text += QStringLiteral("  Encryption:  Blowfish") + CrLf;
     return text;
 }

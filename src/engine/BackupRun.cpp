@@ -94,8 +94,8 @@ RunResult BackupRun::run()
     core::LogEvent(QStringLiteral("======================Running Backup======================"));
     core::LogEvent(QStringLiteral("Name: ") + set.ItemName);
     core::LogEvent(QStringLiteral("Type: ") + QString::number(set.ItemType));
-    core::LogEvent(QStringLiteral("Compression: ") + QString::number(set.Compression));
-    core::LogEvent(QStringLiteral("Encryption: ") + QString::number(set.ProtectData));
+    core::LogEvent(QStringLiteral("Compression: ") + QString::number(core::storedCode(set.Compression)));
+    core::LogEvent(QStringLiteral("Encryption: ") + QString::number(core::storedCode(set.ProtectData)));
     core::LogEvent(QStringLiteral("Destinations: ") + QString::number(set.DestCount));
     program.strFailureReason.clear();
     m_run.yield();
@@ -125,7 +125,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
             m_copyErrors += copyErrorEntry(core::err::PermissionDenied, QStringLiteral("Permission denied"), path);
     }
 
-    if (set.Compression == 1 && !(buildArchive(set) && protectArchive(set)))
+    if (set.Compression == core::CompressionMode::OneArchive && !(buildArchive(set) && protectArchive(set)))
         return cancelled(set, recorder);
 
     m_run.showStatus(QStringLiteral("[Moving files to the backup location]"));
@@ -158,20 +158,20 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 return !result.stopped();
             };
             switch (set.Dest.at(d).Type) {
-            case 1: {
+            case core::DestinationType::Folder: {
                 FolderDelivery delivery(m_run);
                 if (!deliverWith(delivery))
                     return cancelled(set, recorder);
                 break;
             }
-            case 2: {
+            case core::DestinationType::Ftp: {
                 FtpDelivery delivery(m_run);
                 delivery.watchConnect = watchConnect;
                 if (!deliverWith(delivery))
                     return cancelled(set, recorder);
                 break;
             }
-            case 3: {
+            case core::DestinationType::Email: {
                 MailDelivery delivery(m_run);
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
                 const MailDeliveryResult result = delivery.deliver(set, m_archivePath);
@@ -253,7 +253,7 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
 
 bool BackupRun::protectArchive(const core::BackupSetInfo& set)
 {
-    if (set.ProtectData != 1)
+    if (set.ProtectData != core::ProtectionMode::Blowfish)
         return true;
     core::LogEvent(QStringLiteral("Encrypting Single Zip"));
     m_run.showStatus(QStringLiteral("[Encrypting data...]"));
@@ -278,7 +278,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
     // A file gone since the collection is sent as it is, so that its copy reports it missing.
     if (!QFileInfo(source).isFile())
         return prepared;
-    if (set.Compression != 2 && set.ProtectData != 1)
+    if (set.Compression != core::CompressionMode::ArchivePerFile && set.ProtectData != core::ProtectionMode::Blowfish)
         return prepared;
     const QString folder = workCopiesFolder();
     if (folder.isEmpty()) {
@@ -286,7 +286,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
         return prepared;
     }
 
-    if (set.Compression == 2) {
+    if (set.Compression == core::CompressionMode::ArchivePerFile) {
         const QString archive = folder + prepared.name + QStringLiteral(".zip");
         core::LogEvent(QStringLiteral("Zipping ") + source);
         clsZipFiles zip;
@@ -308,7 +308,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
     if (m_run.stopRequested())
         return prepared;
 
-    if (set.ProtectData == 1) {
+    if (set.ProtectData == core::ProtectionMode::Blowfish) {
         const QString target = folder + prepared.name + QStringLiteral(".bf");
         m_run.showStatus(QStringLiteral("[Encrypting Files]") + CrLf + prepared.path);
         m_run.yield();

@@ -44,15 +44,15 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
         result.setOutcome(platform::Result::stop());
         return result;
     }
-    set.RunDestType = 3;
+    set.RunDestType = core::DestinationType::Email;
 
     QStringList attachments;
     switch (set.Compression) {
-    case 1:
+    case core::CompressionMode::OneArchive:
         attachments << archivePath;
         break;
-    case 0:
-    case 2:
+    case core::CompressionMode::EachFile:
+    case core::CompressionMode::ArchivePerFile:
         if (!collectEachFile(set, attachments, result.copyErrors)) {
             if (m_run.stopRequested())
                 result.setOutcome(platform::Result::stop());
@@ -62,7 +62,7 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
         }
         break;
     default:
-        fail(result, QStringLiteral("The compression mode %1 is not known").arg(set.Compression));
+        fail(result, QStringLiteral("The compression mode %1 is not known").arg(core::storedCode(set.Compression)));
         return result;
     }
 
@@ -120,7 +120,10 @@ bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& 
         fail(ignored, unreadable);
         return false;
     }
-    const QString work = set.Compression == 2 || set.ProtectData == 1 ? core::WinTmpDir() : QString();
+    const QString work
+        = set.Compression == core::CompressionMode::ArchivePerFile || set.ProtectData == core::ProtectionMode::Blowfish
+        ? core::WinTmpDir()
+        : QString();
     for (const QString& source : *sources) {
         if (m_run.stopRequested())
             return false;

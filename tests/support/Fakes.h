@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/MainWindowServices.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
@@ -96,6 +97,30 @@ public:
 
 private:
     std::optional<QString> next(const QString& title, const QString& start);
+};
+
+// The main window as the set editors and the run see it: its line lists, its flags and its reloads,
+// registered while it lives.
+class FakeMainWindow : public core::MainWindowServices
+{
+public:
+    FakeMainWindow() { core::setMainWindowServices(this); }
+    ~FakeMainWindow() override { core::setMainWindowServices(nullptr); }
+    bool setSetRowCell(const QString&, int, const QString&) override { return false; }
+    void showFileList(const QStringList&, const QList<bool>&) override { }
+    QStringList& globalVersions() override { return versions; }
+    QStringList globalfiles() const override { return files; }
+    void setNewItem(bool value) override { newItem = value; }
+    void setModified(bool value) override { modified = value; }
+    void LoadBackupSets(int) override { ++reloads; }
+    QString runningSet() const override { return running; }
+
+    QStringList files;
+    QStringList versions;
+    QString running;
+    bool newItem = false;
+    bool modified = false;
+    int reloads = 0;
 };
 
 } // namespace test
