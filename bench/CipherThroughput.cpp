@@ -54,10 +54,12 @@ struct Figures
 Figures runOurs(const QDir& dir)
 {
     Figures f;
-    f.encrypt = timed(
-        [&] { return crypto::EncryptBackupFile(dir.filePath("plain"), dir.filePath("plain.bf"), kPassword).ok(); });
-    f.decrypt = timed(
-        [&] { return crypto::DecryptBackupFile(dir.filePath("plain.bf"), dir.filePath("plain.out"), kPassword).ok(); });
+    f.encrypt = timed([&] {
+        return crypto::EncryptBackupFile(dir.filePath("plain"), dir.filePath("plain.bf"), kPassword).succeeded();
+    });
+    f.decrypt = timed([&] {
+        return crypto::DecryptBackupFile(dir.filePath("plain.bf"), dir.filePath("plain.out"), kPassword).succeeded();
+    });
     f.same = sameFiles(dir.filePath("plain"), dir.filePath("plain.out"));
     QFile::remove(dir.filePath("plain.bf"));
     QFile::remove(dir.filePath("plain.out"));

@@ -50,8 +50,8 @@ void CollectLargeTree(benchmark::State& state)
     for (auto _ : state) {
         engine::FileCollector collector;
         const engine::CollectionResult result = collector.collect(set, {tree});
-        if (result.outcome != engine::CollectionResult::Outcome::Completed) {
-            state.SkipWithError(qPrintable(result.reason));
+        if (!result.succeeded()) {
+            state.SkipWithError(qPrintable(result.reason()));
             break;
         }
         listed = result.listed;

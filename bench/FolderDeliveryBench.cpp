@@ -80,7 +80,7 @@ void BM_DeliverBesideCp(benchmark::State& state)
         const double seconds = secondsSince(start);
         delivery += seconds;
         state.SetIterationTime(seconds);
-        if (!result.delivered() || result.deliveredFiles != tree.files.size()) {
+        if (!result.succeeded() || result.deliveredFiles != tree.files.size()) {
             state.SkipWithError("the delivery failed");
             break;
         }

@@ -15,25 +15,25 @@ const BlowfishCipher& keylessReader()
 
 CipherResult explained(CipherResult result)
 {
-    if (result.status == CipherStatus::WrongPasswordOrDamaged)
-        result.description = QStringLiteral("Wrong password or damaged file");
+    if (!result.succeeded() && !result.stopped() && result.status == CipherStatus::WrongPasswordOrDamaged)
+        result.setOutcome(platform::Result::failure(QStringLiteral("Wrong password or damaged file")));
     return result;
 }
 
-constexpr StreamOptions FileOptions {.honourStop = true, .observer = nullptr};
-
 } // namespace
 
-CipherResult EncryptBackupFile(const QString& source, const QString& target, const QString& key)
+CipherResult EncryptBackupFile(const QString& source, const QString& target, const QString& key,
+                               platform::RunContext& run)
 {
-    return encryptFileWith(source, target, BlowfishCipher::keyed(keyBytes(key)), freshHeaderValues(), FileOptions);
+    return encryptFileWith(source, target, BlowfishCipher::keyed(keyBytes(key)), freshHeaderValues(), run);
 }
 
-CipherResult DecryptBackupFile(const QString& source, const QString& target, const QString& key)
+CipherResult DecryptBackupFile(const QString& source, const QString& target, const QString& key,
+                               platform::RunContext& run)
 {
     const BlowfishCipher keyed = BlowfishCipher::keyed(keyBytes(key));
     const BlowfishCipher* readers[] = {&keyed, &keylessReader()};
-    return explained(decryptFileWith(source, target, readers, FileOptions));
+    return explained(decryptFileWith(source, target, readers, run));
 }
 
 CipherResult EncryptBytes(QByteArray& bytes, const QString& key)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "core/ProgramRun.h"
 #include "crypto/CipherResult.h"
 
 namespace crypto
@@ -15,10 +16,12 @@ namespace crypto
 // schedules no key: such forms use the published tables and protect nothing.
 
 // Writes the .bf form of the source file to the target. The file routines stream in chunks, keep the
-// event loop running between them and end, writing nothing, when a stop is requested.
-CipherResult EncryptBackupFile(const QString& source, const QString& target, const QString& key);
+// run's yield between them and end, writing nothing, when the run asks to stop.
+CipherResult EncryptBackupFile(const QString& source, const QString& target, const QString& key,
+                               platform::RunContext& run = core::programRun());
 // Writes the plain file of the .bf file at the source to the target.
-CipherResult DecryptBackupFile(const QString& source, const QString& target, const QString& key);
+CipherResult DecryptBackupFile(const QString& source, const QString& target, const QString& key,
+                               platform::RunContext& run = core::programRun());
 
 // In memory; on failure the bytes are left as they were.
 CipherResult EncryptBytes(QByteArray& bytes, const QString& key);

@@ -9,8 +9,6 @@
 #include <QtEndian>
 
 #include "core/ErrorReport.h"
-#include "core/ProgramState.h"
-#include "platform/EventLoop.h"
 
 namespace crypto
 {
@@ -23,11 +21,6 @@ CipherResult tooLarge(qint64 plainLength)
                                  QStringLiteral("The file is too large to protect: %1 bytes, at most %2")
                                      .arg(plainLength)
                                      .arg(LargestPlainLength));
-}
-
-CipherResult stopped()
-{
-    return CipherResult::failure(CipherStatus::Stopped, 0, QStringLiteral("Stopped on request"));
 }
 
 CipherResult unreadable(const QString& reason)
@@ -54,9 +47,14 @@ CipherResult badSizeDescriptor()
                                  QStringLiteral("Incorrect size descriptor in Blowfish decryption"));
 }
 
-bool stopRequested(const StreamOptions& options)
+// numerator / denominator, halves to the even neighbour.
+qint64 nearestHalfEven(qint64 numerator, qint64 denominator)
 {
-    return options.honourStop && core::state().bStopBackup;
+    const qint64 quotient = numerator / denominator;
+    const qint64 twiceRest = 2 * (numerator % denominator);
+    if (twiceRest > denominator || (twiceRest == denominator && quotient % 2 != 0))
+        return quotient + 1;
+    return quotient;
 }
 
 // Reads until `length` bytes arrived or the device has no more; -1 on a read error.
@@ -79,15 +77,15 @@ bool writeFully(QIODevice& device, const char* data, qint64 length)
     return length == 0 || device.write(data, length) == length;
 }
 
-// Runs the chained transform over whole blocks, telling the observer of the blocks it asked for.
+// Runs the chained transform over whole blocks, showing the run each percent passed.
 class BlockRun
 {
 public:
-    BlockRun(const BlowfishCipher& cipher, bool encrypt, qint64 total, BlockObserver* observer)
+    BlockRun(const BlowfishCipher& cipher, bool encrypt, qint64 total, platform::RunContext& run)
         : m_cipher(cipher)
         , m_encrypt(encrypt)
         , m_total(total)
-        , m_observer(observer)
+        , m_run(run)
     { }
 
     // `data` holds `length` bytes (whole blocks) of the form starting at `offset`.
@@ -97,14 +95,12 @@ public:
         while (done < length) {
             qint64 end = length;
             bool report = false;
-            if (m_observer) {
-                const qint64 here = offset + done;
-                const qint64 markBlock
-                    = m_mark <= here ? here : here + (m_mark - here + BlockLength - 1) / BlockLength * BlockLength;
-                if (markBlock < offset + length) {
-                    end = markBlock - offset + BlockLength;
-                    report = true;
-                }
+            const qint64 here = offset + done;
+            const qint64 markBlock
+                = m_mark <= here ? here : here + (m_mark - here + BlockLength - 1) / BlockLength * BlockLength;
+            if (markBlock < offset + length) {
+                end = markBlock - offset + BlockLength;
+                report = true;
             }
             const qsizetype blocks = (end - done) / BlockLength;
             if (m_encrypt)
@@ -112,16 +108,23 @@ public:
             else
                 m_cipher.decipherChain(data + done, blocks, m_chain);
             if (report)
-                m_mark = m_observer->blockDone(offset + end - BlockLength, m_total);
+                reportBlock(offset + end - BlockLength);
             done = end;
         }
     }
 
 private:
+    void reportBlock(qint64 offset)
+    {
+        const int percent = static_cast<int>(offset * 100 / m_total);
+        m_mark = nearestHalfEven((percent + 1) * m_total, 100) + 1;
+        m_run.showProgress(percent);
+    }
+
     const BlowfishCipher& m_cipher;
     const bool m_encrypt;
     const qint64 m_total;
-    BlockObserver* const m_observer;
+    platform::RunContext& m_run;
     Chain m_chain;
     qint64 m_mark = 0;
 };
@@ -139,7 +142,7 @@ qint64 lengthField(const BlowfishCipher& reader, const char* firstBlocks)
 } // namespace
 
 CipherResult encryptStream(QIODevice& source, qint64 plainLength, QIODevice& target, const BlowfishCipher& cipher,
-                           HeaderValues header, const StreamOptions& options)
+                           HeaderValues header, platform::RunContext& run)
 {
     if (plainLength < 0 || plainLength > LargestPlainLength)
         return tooLarge(plainLength);
@@ -154,11 +157,11 @@ CipherResult encryptStream(QIODevice& source, qint64 plainLength, QIODevice& tar
     qint64 filled = HeaderLength;
     qint64 remaining = plainLength;
     qint64 offset = 0;
-    BlockRun run(cipher, true, total, options.observer);
+    BlockRun blocks(cipher, true, total, run);
 
     while (offset < total) {
-        if (stopRequested(options))
-            return stopped();
+        if (run.stopRequested())
+            return CipherResult::stoppedOnRequest();
         const qint64 wanted = std::min(ChunkLength - filled, remaining);
         if (wanted > 0) {
             const qint64 got = readFully(source, data + filled, wanted);
@@ -178,19 +181,19 @@ CipherResult encryptStream(QIODevice& source, qint64 plainLength, QIODevice& tar
             filled += padding;
         }
         const qint64 whole = filled / BlockLength * BlockLength;
-        run.transform(data, whole, offset);
+        blocks.transform(data, whole, offset);
         if (!writeFully(target, data, whole))
             return cannotWrite(target.errorString());
         std::memmove(data, data + whole, filled - whole);
         filled -= whole;
         offset += whole;
-        platform::doEvents();
+        run.yield();
     }
-    return {};
+    return CipherResult::done();
 }
 
 CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, Readers readers,
-                           const StreamOptions& options)
+                           platform::RunContext& run)
 {
     if (total < 2 * BlockLength || total % BlockLength != 0) {
         return damaged(QStringLiteral("a .bf file is a whole number of 8-byte blocks, at least 16 bytes, not %1 bytes")
@@ -219,12 +222,12 @@ CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, R
         return badSizeDescriptor();
 
     const qint64 plainEnd = HeaderLength + plainLength;
-    BlockRun run(*chosen, false, total, options.observer);
+    BlockRun blocks(*chosen, false, total, run);
     qint64 offset = 0;
     qint64 filled = head;
     while (offset < total) {
-        if (stopRequested(options))
-            return stopped();
+        if (run.stopRequested())
+            return CipherResult::stoppedOnRequest();
         const qint64 wanted = std::min(ChunkLength - filled, total - offset - filled);
         if (wanted > 0) {
             const qint64 got = readFully(source, data + filled, wanted);
@@ -234,20 +237,20 @@ CipherResult decryptStream(QIODevice& source, qint64 total, QIODevice& target, R
                 return damaged(QStringLiteral("it ended after %1 of %2 bytes").arg(offset + filled + got).arg(total));
             filled += got;
         }
-        run.transform(data, filled, offset);
+        blocks.transform(data, filled, offset);
         const qint64 from = std::max(offset, HeaderLength);
         const qint64 to = std::min(offset + filled, plainEnd);
         if (to > from && !writeFully(target, data + (from - offset), to - from))
             return cannotWrite(target.errorString());
         offset += filled;
         filled = 0;
-        platform::doEvents();
+        run.yield();
     }
-    return {};
+    return CipherResult::done();
 }
 
 CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, HeaderValues header,
-                              const StreamOptions& options)
+                              platform::RunContext& run)
 {
     if (bytes.size() > LargestPlainLength)
         return tooLarge(bytes.size());
@@ -258,13 +261,13 @@ CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, H
     result.reserve(bfLength(bytes.size()));
     QBuffer target(&result);
     target.open(QIODevice::WriteOnly);
-    const CipherResult outcome = encryptStream(source, bytes.size(), target, cipher, header, options);
-    if (outcome.ok())
+    const CipherResult outcome = encryptStream(source, bytes.size(), target, cipher, header, run);
+    if (outcome.succeeded())
         bytes = result;
     return outcome;
 }
 
-CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, const StreamOptions& options)
+CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, platform::RunContext& run)
 {
     QBuffer source;
     source.setData(bytes);
@@ -273,8 +276,8 @@ CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, const StreamOp
     result.reserve(std::max<qsizetype>(bytes.size() - HeaderLength, 0));
     QBuffer target(&result);
     target.open(QIODevice::WriteOnly);
-    const CipherResult outcome = decryptStream(source, bytes.size(), target, readers, options);
-    if (outcome.ok())
+    const CipherResult outcome = decryptStream(source, bytes.size(), target, readers, run);
+    if (outcome.succeeded())
         bytes = result;
     return outcome;
 }
@@ -282,16 +285,16 @@ CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, const StreamOp
 namespace
 {
 
-CipherResult openSource(QFile& source, const StreamOptions& options)
+CipherResult openSource(QFile& source, platform::RunContext& run)
 {
     if (!FileExistsByLength(source.fileName()))
         return CipherResult::failure(CipherStatus::SourceMissing, core::err::FileNotFound,
                                      QStringLiteral("The source file does not exist"));
-    if (stopRequested(options))
-        return stopped();
+    if (run.stopRequested())
+        return CipherResult::stoppedOnRequest();
     if (!source.open(QIODevice::ReadOnly))
         return unreadable(source.errorString());
-    return {};
+    return CipherResult::done();
 }
 
 // Renames the finished target into place; on failure the temporary file goes and nothing else changes.
@@ -299,7 +302,7 @@ CipherResult openSource(QFile& source, const StreamOptions& options)
 // of a private file stays as private, and the file restored from it is as it was.
 CipherResult finish(QSaveFile& target, const QFile& source, const CipherResult& outcome)
 {
-    if (!outcome.ok()) {
+    if (!outcome.succeeded()) {
         target.cancelWriting();
         return outcome;
     }
@@ -312,16 +315,16 @@ CipherResult finish(QSaveFile& target, const QFile& source, const CipherResult& 
     }
     if (!target.commit())
         return cannotWrite(target.errorString());
-    return {};
+    return CipherResult::done();
 }
 
 } // namespace
 
 CipherResult encryptFileWith(const QString& sourcePath, const QString& targetPath, const BlowfishCipher& cipher,
-                             HeaderValues header, const StreamOptions& options)
+                             HeaderValues header, platform::RunContext& run)
 {
     QFile source(sourcePath);
-    if (CipherResult opened = openSource(source, options); !opened.ok())
+    if (CipherResult opened = openSource(source, run); !opened.succeeded())
         return opened;
     const qint64 plainLength = source.size();
     if (plainLength > LargestPlainLength)
@@ -329,19 +332,19 @@ CipherResult encryptFileWith(const QString& sourcePath, const QString& targetPat
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return cannotWrite(target.errorString());
-    return finish(target, source, encryptStream(source, plainLength, target, cipher, header, options));
+    return finish(target, source, encryptStream(source, plainLength, target, cipher, header, run));
 }
 
 CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPath, Readers readers,
-                             const StreamOptions& options)
+                             platform::RunContext& run)
 {
     QFile source(sourcePath);
-    if (CipherResult opened = openSource(source, options); !opened.ok())
+    if (CipherResult opened = openSource(source, run); !opened.succeeded())
         return opened;
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return cannotWrite(target.errorString());
-    return finish(target, source, decryptStream(source, source.size(), target, readers, options));
+    return finish(target, source, decryptStream(source, source.size(), target, readers, run));
 }
 
 } // namespace crypto

@@ -2,12 +2,14 @@
 
 #include <QString>
 
+#include "platform/Result.h"
+
 namespace crypto
 {
 
+// Why a cipher operation failed.
 enum class CipherStatus
 {
-    Done,
     // There is no source file; nothing was written.
     SourceMissing,
     // The source could not be opened or read to its end.
@@ -21,23 +23,21 @@ enum class CipherStatus
     CannotWrite,
     // The empty key was assigned after another; the tables stay as they were.
     EmptyKey,
-    // The stop request was seen; nothing was written.
-    Stopped,
 };
 
-// The outcome of a cipher operation. On failure nothing was written and an existing target is untouched;
-// `number` and `description` are what a caller passes on in its error report.
-struct CipherResult
+// The outcome of a cipher operation. On failure or stop nothing was written and an existing target is
+// untouched; `number` and the reason are what a caller passes on in its error report.
+struct CipherResult : platform::Result
 {
-    CipherStatus status = CipherStatus::Done;
+    // Why it failed; meaningless when it succeeded or stopped.
+    CipherStatus status = CipherStatus::CannotWrite;
     qint32 number = 0;
-    QString description;
 
-    bool ok() const { return status == CipherStatus::Done; }
-
-    static CipherResult failure(CipherStatus status, qint32 number, const QString& description)
+    static CipherResult done() { return {platform::Result::success()}; }
+    static CipherResult stoppedOnRequest() { return {platform::Result::stop(QStringLiteral("Stopped on request"))}; }
+    static CipherResult failure(CipherStatus status, qint32 number, const QString& reason)
     {
-        return {status, number, description};
+        return {platform::Result::failure(reason), status, number};
     }
 };
 

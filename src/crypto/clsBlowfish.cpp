@@ -1,6 +1,7 @@
 #include "crypto/clsBlowfish.h"
 
 #include "core/ErrorReport.h"
+#include "core/ProgramRun.h"
 #include "crypto/BfStream.h"
 
 namespace crypto
@@ -8,21 +9,22 @@ namespace crypto
 namespace
 {
 
-// Raises Progress each time the done part of the form passes the next whole percent.
-class ProgressReporter : public BlockObserver
+// Raises Progress for each percent the stream shows. Files end at the program's stop request;
+// texts and bytes run to their end.
+class ProgressReporter : public core::ProgramRun
 {
 public:
-    explicit ProgressReporter(clsBlowfish& owner)
+    ProgressReporter(clsBlowfish& owner, bool honourStop)
         : m_owner(owner)
+        , m_honourStop(honourStop)
     { }
 
-    qint64 blockDone(qint64 offset, qint64 total) override
+    void showProgress(int percent) override
     {
-        m_percent = static_cast<int>(offset * 100 / total);
-        const qint64 next = nearestHalfEven((m_percent + 1) * total, 100) + 1;
+        m_percent = percent;
         emit m_owner.Progress(m_percent);
-        return next;
     }
+    bool stopRequested() const override { return m_honourStop && ProgramRun::stopRequested(); }
 
     // The closing report, once the operation has succeeded.
     void finish()
@@ -34,16 +36,8 @@ public:
     }
 
 private:
-    static qint64 nearestHalfEven(qint64 numerator, qint64 denominator)
-    {
-        const qint64 quotient = numerator / denominator;
-        const qint64 twiceRest = 2 * (numerator % denominator);
-        if (twiceRest > denominator || (twiceRest == denominator && quotient % 2 != 0))
-            return quotient + 1;
-        return quotient;
-    }
-
     clsBlowfish& m_owner;
+    const bool m_honourStop;
     int m_percent = 0;
 };
 
@@ -55,11 +49,11 @@ CipherResult sourceMissing()
 }
 
 template <typename Operation>
-CipherResult reported(clsBlowfish& owner, Operation operation)
+CipherResult reported(clsBlowfish& owner, bool honourStop, Operation operation)
 {
-    ProgressReporter progress(owner);
+    ProgressReporter progress(owner, honourStop);
     const CipherResult result = operation(progress);
-    if (result.ok())
+    if (result.succeeded())
         progress.finish();
     return result;
 }
@@ -73,46 +67,45 @@ clsBlowfish::clsBlowfish(QObject* parent)
 CipherResult clsBlowfish::setKey(const QString& key)
 {
     if (key == m_key)
-        return {};
+        return CipherResult::done();
     m_key = key;
     if (key.isEmpty())
         return CipherResult::failure(CipherStatus::EmptyKey, core::err::SubscriptOutOfRange,
                                      QStringLiteral("The key is empty"));
     m_cipher.schedule(keyBytes(key));
-    return {};
+    return CipherResult::done();
 }
 
 CipherResult clsBlowfish::useKey(const QString& key)
 {
-    return key.isEmpty() ? CipherResult {} : setKey(key);
+    return key.isEmpty() ? CipherResult::done() : setKey(key);
 }
 
 CipherResult clsBlowfish::EncryptByte(QByteArray& bytes, const QString& key)
 {
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
-    return reported(*this, [&](ProgressReporter& progress) {
-        return encryptBytesWith(bytes, cipher, freshHeaderValues(), {.honourStop = false, .observer = &progress});
+    return reported(*this, false, [&](ProgressReporter& progress) {
+        return encryptBytesWith(bytes, cipher, freshHeaderValues(), progress);
     });
 }
 
 CipherResult clsBlowfish::DecryptByte(QByteArray& bytes, const QString& key)
 {
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     const BlowfishCipher* readers[] = {&cipher};
-    return reported(*this, [&](ProgressReporter& progress) {
-        return decryptBytesWith(bytes, readers, {.honourStop = false, .observer = &progress});
-    });
+    return reported(*this, false,
+                    [&](ProgressReporter& progress) { return decryptBytesWith(bytes, readers, progress); });
 }
 
 TextResult clsBlowfish::EncryptString(const QString& text, const QString& key)
 {
     QByteArray bytes = text.toUtf8();
     const CipherResult result = EncryptByte(bytes, key);
-    return {result, result.ok() ? QString::fromLatin1(bytes) : QString()};
+    return {result, result.succeeded() ? QString::fromLatin1(bytes) : QString()};
 }
 
 TextResult clsBlowfish::DecryptString(const QString& text, const QString& key)
@@ -127,19 +120,18 @@ TextResult clsBlowfish::DecryptString(const QString& text, const QString& key)
     }
     QByteArray bytes = text.toLatin1();
     const CipherResult result = DecryptByte(bytes, key);
-    return {result, result.ok() ? QString::fromUtf8(bytes) : QString()};
+    return {result, result.succeeded() ? QString::fromUtf8(bytes) : QString()};
 }
 
 CipherResult clsBlowfish::EncryptFile(const QString& sourceFile, const QString& destFile, const QString& key)
 {
     if (!FileExistsByLength(sourceFile))
         return sourceMissing();
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
-    return reported(*this, [&](ProgressReporter& progress) {
-        return encryptFileWith(sourceFile, destFile, cipher, freshHeaderValues(),
-                               {.honourStop = true, .observer = &progress});
+    return reported(*this, true, [&](ProgressReporter& progress) {
+        return encryptFileWith(sourceFile, destFile, cipher, freshHeaderValues(), progress);
     });
 }
 
@@ -147,12 +139,12 @@ CipherResult clsBlowfish::DecryptFile(const QString& sourceFile, const QString& 
 {
     if (!FileExistsByLength(sourceFile))
         return sourceMissing();
-    if (CipherResult keyed = useKey(key); !keyed.ok())
+    if (CipherResult keyed = useKey(key); !keyed.succeeded())
         return keyed;
     const BlowfishCipher cipher = m_cipher;
     const BlowfishCipher* readers[] = {&cipher};
-    return reported(*this, [&](ProgressReporter& progress) {
-        return decryptFileWith(sourceFile, destFile, readers, {.honourStop = true, .observer = &progress});
+    return reported(*this, true, [&](ProgressReporter& progress) {
+        return decryptFileWith(sourceFile, destFile, readers, progress);
     });
 }
 

@@ -19,7 +19,6 @@
 #include "engine/MailDelivery.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
-#include "platform/EventLoop.h"
 #include "platform/ProgramFolder.h"
 
 namespace engine
@@ -27,11 +26,6 @@ namespace engine
 namespace
 {
 const QString CrLf = QStringLiteral("\r\n");
-
-bool stopRequested()
-{
-    return core::state().bStopBackup;
-}
 
 // Sets the reason the run is broken off with, and logs it.
 void failWith(const QString& reason)
@@ -80,12 +74,6 @@ void reloadTheSet()
 }
 } // namespace
 
-void BackupRun::setStatus(const QString& text)
-{
-    if (showStatus)
-        showStatus(text);
-}
-
 RunResult BackupRun::run()
 {
     core::ProgramState& program = core::state();
@@ -110,7 +98,7 @@ RunResult BackupRun::run()
     core::LogEvent(QStringLiteral("Encryption: ") + QString::number(core::storedCode(set.ProtectData)));
     core::LogEvent(QStringLiteral("Destinations: ") + QString::number(set.DestCount));
     program.strFailureReason.clear();
-    platform::doEvents();
+    m_run.yield();
 
     const RunResult result = road(set, core::sectionLines(setText, QStringLiteral("FILES")), recorder);
     if (program.CurrentSet.ItemName == set.ItemName) {
@@ -125,12 +113,11 @@ RunResult BackupRun::run()
 RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLines, RunRecorder& recorder)
 {
     {
-        FileCollector collector;
-        collector.showStatus = showStatus;
+        FileCollector collector(m_run);
         const CollectionResult collected = collector.collect(set, filesLines);
-        if (collected.outcome == CollectionResult::Outcome::Failed)
-            failWith(collected.reason);
-        if (collected.outcome != CollectionResult::Outcome::Completed)
+        if (!collected.succeeded() && !collected.stopped())
+            failWith(collected.reason());
+        if (!collected.succeeded())
             return cancelled(set, recorder);
         for (const QString& path : collected.missing)
             m_copyErrors += copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not found"), path);
@@ -141,7 +128,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
     if (set.Compression == core::CompressionMode::OneArchive && !(buildArchive(set) && protectArchive(set)))
         return cancelled(set, recorder);
 
-    setStatus(QStringLiteral("[Moving files to the backup location]"));
+    m_run.showStatus(QStringLiteral("[Moving files to the backup location]"));
     if (set.UseTimeStamp) {
         core::LogEvent(QStringLiteral("Getting Timestamp Information"));
         QString reason;
@@ -152,48 +139,46 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
         }
         m_timestampFolder = *name;
     }
-    if (stopRequested())
+    if (m_run.stopRequested())
         return cancelled(set, recorder);
 
     if (recorder.beginRun()) {
         for (int i = 0; i < recorder.destinationsThisRun(); ++i) {
             const int d = recorder.beginDestination();
-            if (stopRequested())
+            if (m_run.stopRequested())
                 return cancelled(set, recorder);
             bool delivered = false;
             qint64 deliveredBytes = 0;
             const auto deliverWith = [&](auto& delivery) {
-                delivery.showStatus = showStatus;
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
                 const FolderDeliveryResult result = delivery.deliver(set, d, m_timestampFolder, m_archivePath);
                 m_copyErrors += result.copyErrors;
-                delivered = result.delivered();
+                delivered = result.succeeded();
                 deliveredBytes = result.deliveredBytes;
-                return result.outcome != FolderDeliveryResult::Outcome::Stopped;
+                return !result.stopped();
             };
             switch (set.Dest.at(d).Type) {
             case core::DestinationType::Folder: {
-                FolderDelivery delivery;
+                FolderDelivery delivery(m_run);
                 if (!deliverWith(delivery))
                     return cancelled(set, recorder);
                 break;
             }
             case core::DestinationType::Ftp: {
-                FtpDelivery delivery;
+                FtpDelivery delivery(m_run);
                 delivery.watchConnect = watchConnect;
                 if (!deliverWith(delivery))
                     return cancelled(set, recorder);
                 break;
             }
             case core::DestinationType::Email: {
-                MailDelivery delivery;
-                delivery.showStatus = showStatus;
+                MailDelivery delivery(m_run);
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
                 const MailDeliveryResult result = delivery.deliver(set, m_archivePath);
                 m_copyErrors += result.copyErrors;
-                if (result.outcome == MailDeliveryResult::Outcome::Stopped)
+                if (result.stopped())
                     return cancelled(set, recorder);
-                delivered = result.delivered();
+                delivered = result.succeeded();
                 break;
             }
             default:
@@ -204,7 +189,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
     }
     RunResult result;
     result.status = recorder.finish(m_copyErrors);
-    if (!result.status.success)
+    if (!result.status.succeeded())
         showSetRowFailed(set.ItemName);
     return result;
 }
@@ -215,7 +200,7 @@ RunResult BackupRun::cancelled(core::BackupSetInfo& set, RunRecorder& recorder)
     showSetRowFailed(set.ItemName);
     RunResult result;
     result.cancelled = true;
-    result.status.success = false;
+    result.status.setOutcome(platform::Result::failure(reason));
     result.status.headline = QStringLiteral("The backup could not be completed successfully.");
     result.status.statusText = reason;
     return result;
@@ -235,8 +220,9 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
     m_archivePath = work + QString(set.ZIPName).replace(QLatin1Char(' '), QLatin1Char('_'));
 
     core::LogEvent(QStringLiteral("Compressing Single Zip"));
-    setStatus(QStringLiteral("[Compressing data... please wait...]"));
+    m_run.showStatus(QStringLiteral("[Compressing data... please wait...]"));
     clsZipFiles zip;
+    zip.setRun(m_run);
     zip.setZipFileName(m_archivePath);
     zip.setUpdatingZip(false);
     QString unreadable;
@@ -247,16 +233,16 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
     }
     for (const QString& source : *sources)
         zip.AddFile(source);
-    if (stopRequested())
+    if (m_run.stopRequested())
         return false;
 
     if (zip.MakeZipFile() != ziperr::Ok) {
         core::LogEvent(zip.GetLastMessage());
         failWith(QStringLiteral("An error occurred while zipping the files, please try again"));
-        setStatus(QStringLiteral("Error Zipping Files - A restart might help"));
+        m_run.showStatus(QStringLiteral("Error Zipping Files - A restart might help"));
         return false;
     }
-    if (stopRequested())
+    if (m_run.stopRequested())
         return false;
     for (const platform::ZipSkippedEntry& skipped : zip.SkippedFiles()) {
         core::LogEvent(QStringLiteral("Could not pack ") + skipped.sourcePath + QStringLiteral(": ") + skipped.reason);
@@ -270,15 +256,15 @@ bool BackupRun::protectArchive(const core::BackupSetInfo& set)
     if (set.ProtectData != core::ProtectionMode::Blowfish)
         return true;
     core::LogEvent(QStringLiteral("Encrypting Single Zip"));
-    setStatus(QStringLiteral("[Encrypting data...]"));
-    if (stopRequested())
+    m_run.showStatus(QStringLiteral("[Encrypting data...]"));
+    if (m_run.stopRequested())
         return false;
     const QString protectedPath = m_archivePath + QStringLiteral(".bf");
-    const crypto::CipherResult result = crypto::EncryptBackupFile(m_archivePath, protectedPath, set.BFPassword);
-    if (result.status == crypto::CipherStatus::Stopped)
+    const crypto::CipherResult result = crypto::EncryptBackupFile(m_archivePath, protectedPath, set.BFPassword, m_run);
+    if (result.stopped())
         return false;
-    if (!result.ok()) {
-        failWith(QStringLiteral("The archive could not be protected: ") + result.description);
+    if (!result.succeeded()) {
+        failWith(QStringLiteral("The archive could not be protected: ") + result.reason());
         return false;
     }
     QFile::remove(m_archivePath);
@@ -304,12 +290,13 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
         const QString archive = folder + prepared.name + QStringLiteral(".zip");
         core::LogEvent(QStringLiteral("Zipping ") + source);
         clsZipFiles zip;
+        zip.setRun(m_run);
         zip.setZipFileName(archive);
         zip.setUpdatingZip(false);
         zip.AddFile(source);
         const qint32 made = zip.MakeZipFile();
         prepared.workFiles << archive;
-        if (stopRequested())
+        if (m_run.stopRequested())
             return prepared;
         if (made != ziperr::Ok) {
             prepared.error = zip.GetLastMessage().trimmed();
@@ -318,21 +305,21 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
         prepared.path = archive;
         prepared.name += QStringLiteral(".zip");
     }
-    if (stopRequested())
+    if (m_run.stopRequested())
         return prepared;
 
     if (set.ProtectData == core::ProtectionMode::Blowfish) {
         const QString target = folder + prepared.name + QStringLiteral(".bf");
-        setStatus(QStringLiteral("[Encrypting Files]") + CrLf + prepared.path);
-        platform::doEvents();
+        m_run.showStatus(QStringLiteral("[Encrypting Files]") + CrLf + prepared.path);
+        m_run.yield();
         // Spelled as this log line has always been spelled, so that searches of old logs still find it.
         core::LogEvent(QStringLiteral("Encryting ") + prepared.path);
-        const crypto::CipherResult result = crypto::EncryptBackupFile(prepared.path, target, set.BFPassword);
+        const crypto::CipherResult result = crypto::EncryptBackupFile(prepared.path, target, set.BFPassword, m_run);
         prepared.workFiles << target;
-        if (result.status == crypto::CipherStatus::Stopped)
+        if (result.stopped())
             return prepared;
-        if (!result.ok()) {
-            prepared.error = QStringLiteral("The file could not be protected: ") + result.description;
+        if (!result.succeeded()) {
+            prepared.error = QStringLiteral("The file could not be protected: ") + result.reason();
             return prepared;
         }
         prepared.path = target;

@@ -10,6 +10,7 @@
 #include "core/BackupSet.h"
 #include "engine/FolderDelivery.h"
 #include "engine/RunRecorder.h"
+#include "platform/RunContext.h"
 
 namespace engine
 {
@@ -28,15 +29,17 @@ struct RunResult
 // destination, records each outcome in the set's document and has the main window load the set
 // again. Work copies (archives, .bf files, the working lists) are made in the run's private work
 // folder, never beside the sources, and the folder is removed when the run ends, however it ends.
-// The run polls the stop request (bStopBackup) at every step and yields to the event loop between
-// files and chunks, so the run window's buttons and timers keep working inside it.
+// The run asks its context whether to stop at every step and yields to it between files and
+// chunks, so the run window's buttons and timers keep working inside it.
 class BackupRun
 {
 public:
+    explicit BackupRun(platform::RunContext& context)
+        : m_run(context)
+    { }
+
     RunResult run();
 
-    // The run window's status text.
-    std::function<void(const QString& text)> showStatus;
     // Starts and ends the run window's FTP connect limit (see FtpDelivery).
     std::function<void(bool on)> watchConnect;
 
@@ -46,8 +49,8 @@ private:
     bool buildArchive(const core::BackupSetInfo& set);
     bool protectArchive(const core::BackupSetInfo& set);
     PreparedFile prepareFile(const core::BackupSetInfo& set, const QString& source);
-    void setStatus(const QString& text);
 
+    platform::RunContext& m_run;
     // The single archive of a set that packs everything into one (Compression 1).
     QString m_archivePath;
     QString m_timestampFolder;

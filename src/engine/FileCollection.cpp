@@ -8,12 +8,10 @@
 #include "core/BackupSet.h"
 #include "core/FileSystemHelpers.h"
 #include "core/FileWriter.h"
-#include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/WildcardMatch.h"
 #include "core/WorkFolder.h"
-#include "platform/EventLoop.h"
 #include "platform/ProgramFolder.h"
 
 namespace engine
@@ -22,19 +20,14 @@ namespace
 {
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
-bool stopRequested()
-{
-    return core::state().bStopBackup;
-}
-
 CollectionResult stopped()
 {
-    return CollectionResult {CollectionResult::Outcome::Stopped, QString(), 0, {}, {}};
+    return CollectionResult {platform::Result::stop()};
 }
 
 CollectionResult failed(const QString& reason)
 {
-    return CollectionResult {CollectionResult::Outcome::Failed, reason, 0, {}, {}};
+    return CollectionResult {platform::Result::failure(reason)};
 }
 
 QString writeFailure(const QFile& file)
@@ -97,8 +90,7 @@ void FileCollector::removeWorkLists()
 void FileCollector::setStatus(const QString& text)
 {
     m_status = text;
-    if (showStatus)
-        showStatus(text);
+    m_run.showStatus(text);
 }
 
 CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringList& filesLines)
@@ -120,7 +112,6 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
         return failed(writeFailure(collected));
     core::LogEvent(QStringLiteral("Getting Files"));
 
-    m_search.showStatus = showStatus;
     // The program's work files are no data of the user's, and the run's own lists would be gone by
     // the time they were copied. A destination folder inside a listed folder would otherwise take
     // the backups made before into every new one, growing without end.
@@ -155,15 +146,15 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
             unreadable << m_search.unreadable();
             for (const QString& file : m_search.unlistable())
                 core::LogEvent(QStringLiteral("Left out (line break in the name): ") + file);
-            if (stopRequested())
+            if (m_run.stopRequested())
                 return stopped();
             setStatus(QStringLiteral("[Creating Index File]"));
             for (const QString& file : m_search.filesfound()) {
-                if (stopRequested())
+                if (m_run.stopRequested())
                     return stopped();
                 if (!writeLine(collected, file))
                     return failed(writeFailure(collected));
-                platform::doEvents();
+                m_run.yield();
                 if (++sinceDots > 49) {
                     setStatus(advanceDots(m_status));
                     sinceDots = 0;
@@ -172,12 +163,12 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
         } else if (core::FileExists(path)) {
             if (!writeLine(collected, path))
                 return failed(writeFailure(collected));
-            platform::doEvents();
+            m_run.yield();
         } else {
             notFound(path);
         }
-        platform::doEvents();
-        if (stopRequested())
+        m_run.yield();
+        if (m_run.stopRequested())
             return stopped();
     }
     if (!collected.flush())
@@ -204,7 +195,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
             listText += bytes + LineEnd;
             ++listed;
         }
-        if (stopRequested())
+        if (m_run.stopRequested())
             return stopped();
     }
     collected.close();
@@ -213,7 +204,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
         || filtered.write(listText) != listText.size() || !filtered.flush())
         return failed(writeFailure(filtered));
     filtered.close();
-    if (stopRequested())
+    if (m_run.stopRequested())
         return stopped();
     // A backup of nothing is no success, and the list of the last run that found files stays for
     // the restore.
@@ -226,7 +217,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     QString reason;
     if (!core::fileWriter().replaceFile(setFileList, listText, reason))
         return failed(reason);
-    return CollectionResult {CollectionResult::Outcome::Completed, QString(), listed, missing, unreadable};
+    return CollectionResult {platform::Result::success(), listed, missing, unreadable};
 }
 
 } // namespace engine

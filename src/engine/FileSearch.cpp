@@ -14,7 +14,6 @@
 #include <QList>
 #include <QSet>
 
-#include "core/ProgramState.h"
 #include "platform/EventLoop.h"
 
 namespace engine
@@ -171,7 +170,7 @@ void clsdirsearch::findfiles(const QString& startFolder, const QString& patternL
 
 bool clsdirsearch::stopRequested()
 {
-    if (core::state().bStopBackup)
+    if (m_run.stopRequested())
         m_searchCancelled = true;
     return m_searchCancelled;
 }
@@ -179,13 +178,14 @@ bool clsdirsearch::stopRequested()
 void clsdirsearch::waitWhilePaused()
 {
     // A stop request ends the pause too: a paused walk must not outlive a cancelled run.
-    while (m_pause && !m_searchCancelled && !core::state().bStopBackup)
-        platform::waitWhile([this] { return m_pause && !m_searchCancelled && !core::state().bStopBackup; }, 100);
+    const auto paused = [this] { return m_pause && !m_searchCancelled && !m_run.stopRequested(); };
+    while (paused())
+        platform::waitWhile(paused, 100);
 }
 
 void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd)
 {
-    if (core::state().bStopBackup)
+    if (m_run.stopRequested())
         return;
     const QString folder = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
     if (searching)
@@ -199,18 +199,17 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
     std::vector<const Entry*> files;
     std::vector<const Entry*> subfolders;
     for (Entry& entry : entries) {
-        platform::doEvents();
+        m_run.yield();
         if (!classify(dirFd, entry))
             m_unreadable << folder + entry.name;
         if (entry.kind == EntryKind::Folder)
             subfolders.push_back(&entry);
         else if (entry.kind == EntryKind::File)
             files.push_back(&entry);
-        if (showStatus)
-            showStatus(QStringLiteral("[Indexing Files]\n") + folder + entry.name);
-        if (core::state().bStopBackup)
+        m_run.showStatus(QStringLiteral("[Indexing Files]\n") + folder + entry.name);
+        if (m_run.stopRequested())
             return;
-        platform::doEvents();
+        m_run.yield();
         waitWhilePaused();
         if (stopRequested())
             return;
@@ -222,7 +221,7 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
         for (const Entry* file : files) {
             if (!includePatternMatches(file->name, pattern))
                 continue;
-            platform::doEvents();
+            m_run.yield();
             if (!taken.contains(file->name)) {
                 taken.insert(file->name);
                 if (holdsLineBreak(file->name)) {
@@ -264,7 +263,7 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
             walk.ancestors.pop_back();
         }
         ::close(childFd);
-        platform::doEvents();
+        m_run.yield();
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "core/ProgramRun.h"
+
 namespace engine
 {
 
@@ -19,10 +21,15 @@ bool includePatternMatches(QStringView name, QStringView pattern);
 // pattern, then the new ones of the next; entries in name order (letter case ignored, then exact).
 // Only regular files are collected (symbolic links to them too); links to folders are never
 // followed, so a link loop cannot trap the walk. The walk yields to the event loop after every
-// entry and stops at its next poll once the run's stop request (bStopBackup) or Cancel() is set.
+// entry and stops at its next poll once the run asks to stop or Cancel() is called. Shows the
+// entry it examines as the run's status.
 class clsdirsearch
 {
 public:
+    explicit clsdirsearch(platform::RunContext& run = core::programRun())
+        : m_run(run)
+    { }
+
     // Runs a complete search of `startFolder` and its sub-folders; `patternList` separates the
     // patterns with "|" (an empty piece matches nothing). The results are read through filesfound().
     void findfiles(const QString& startFolder, const QString& patternList);
@@ -46,8 +53,6 @@ public:
     bool searchinsubfolders() const { return m_searchInSubfolders; }
     void setSearchinsubfolders(bool search) { m_searchInSubfolders = search; }
 
-    // Progress: the text for the run window's status box, once for every entry examined.
-    std::function<void(const QString& text)> showStatus;
     // Raised for every folder entered (its path ending in "/") and every file newly found.
     std::function<void(const QString& folder)> searching;
     std::function<void(const QString& name, const QString& folder)> found;
@@ -58,6 +63,7 @@ private:
     bool stopRequested();
     void waitWhilePaused();
 
+    platform::RunContext& m_run;
     QStringList m_foldersToSkip;
     QStringList m_searchPatterns;
     QStringList m_filesFound;

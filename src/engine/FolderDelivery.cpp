@@ -12,7 +12,6 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
-#include "platform/EventLoop.h"
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 
@@ -20,16 +19,9 @@ namespace engine
 {
 namespace
 {
-using Outcome = FolderDeliveryResult::Outcome;
-
 const QString CrLf = QStringLiteral("\r\n");
 // The runtime's "Bad file name or number".
 constexpr qint32 BadFileName = 52;
-
-bool stopRequested()
-{
-    return core::state().bStopBackup;
-}
 
 // "a" and "b" joined by one "/"; an empty "b" adds no level.
 QString joinPath(const QString& folder, const QString& part)
@@ -105,6 +97,15 @@ std::optional<QString> mirrorFolderName(const QString& path, const QString& root
 }
 } // namespace
 
+FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDeliveryResult& sofar)
+{
+    FolderDeliveryResult failed;
+    failed.setOutcome(platform::Result::failure(reason));
+    failed.copyErrors = sofar.copyErrors;
+    failed.failedFiles = sofar.failedFiles;
+    return failed;
+}
+
 QString copyErrorEntry(qint32 number, const QString& description, const QString& source)
 {
     return QStringLiteral("Error ") + QString::number(number) + QLatin1Char(' ') + description + CrLf
@@ -117,12 +118,6 @@ std::optional<QString> MakeMirrorFolder(const QString& path, const QString& root
     if (folder)
         QDir().mkpath(*folder);
     return folder;
-}
-
-void FolderDelivery::setStatus(const QString& text)
-{
-    if (showStatus)
-        showStatus(text);
 }
 
 std::optional<QString> FolderDelivery::mirrorFolder(const QString& path, const QString& root)
@@ -138,8 +133,7 @@ std::optional<QString> FolderDelivery::mirrorFolder(const QString& path, const Q
 
 platform::CopyResult FolderDelivery::copy(const QString& source, const QString& target)
 {
-    const auto stopCheck = [] { return stopRequested(); };
-    return copyFile ? copyFile(source, target, stopCheck) : platform::copyFileReplacing(source, target, stopCheck);
+    return copyFile ? copyFile(source, target, m_run) : platform::copyFileReplacing(source, target, m_run);
 }
 
 FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
@@ -151,15 +145,15 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
-            return FolderDeliveryResult::failed(QStringLiteral("There is no destination %1.").arg(destination));
+            return deliveryFailure(QStringLiteral("There is no destination %1.").arg(destination));
         const QString localFolder = set.Dest.at(destination).LocalFolder;
         if (localFolder.trimmed().isEmpty())
-            return FolderDeliveryResult::failed(QStringLiteral("Destination %1 names no folder.").arg(destination));
+            return deliveryFailure(QStringLiteral("Destination %1 names no folder.").arg(destination));
         if (!localFolder.startsWith(QLatin1Char('/')))
-            return FolderDeliveryResult::failed(
+            return deliveryFailure(
                 QStringLiteral("The destination folder \"%1\" is not a full path.").arg(localFolder));
         if (timestampFolder.split(QLatin1Char('/')).contains(QStringLiteral("..")))
-            return FolderDeliveryResult::failed(
+            return deliveryFailure(
                 QStringLiteral("The time-stamp folder \"%1\" would lie outside the destination folder.")
                     .arg(timestampFolder));
 
@@ -176,16 +170,16 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
         if (!isFolder(folder))
             QDir().mkdir(folder);
         if (!isFolder(folder))
-            return FolderDeliveryResult::failed(QStringLiteral("Could not create folder: ") + folder);
-        if (stopRequested())
-            return FolderDeliveryResult::stopped();
+            return deliveryFailure(QStringLiteral("Could not create folder: ") + folder);
+        if (m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
         if (root != folder) {
             QDir().mkpath(root);
             if (!isFolder(root))
-                return FolderDeliveryResult::failed(QStringLiteral("Could not create folder: ") + root);
+                return deliveryFailure(QStringLiteral("Could not create folder: ") + root);
         }
-        if (stopRequested())
-            return FolderDeliveryResult::stopped();
+        if (m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
 
         switch (set.Compression) {
         case core::CompressionMode::EachFile:
@@ -194,15 +188,15 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
         case core::CompressionMode::OneArchive:
             return deliverArchive(folder, timestampFolder, root, archivePath);
         default:
-            return FolderDeliveryResult::failed(
+            return deliveryFailure(
                 QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
                     .arg(core::storedCode(set.Compression)));
         }
     };
 
     FolderDeliveryResult result = run();
-    if (result.outcome == Outcome::Failed)
-        core::state().strFailureReason = result.reason;
+    if (!result.succeeded() && !result.stopped())
+        core::state().strFailureReason = result.reason();
     return result;
 }
 
@@ -210,38 +204,38 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
 {
     if ((set.Compression == core::CompressionMode::ArchivePerFile || set.ProtectData == core::ProtectionMode::Blowfish)
         && !prepareFile)
-        return FolderDeliveryResult::failed(
+        return deliveryFailure(
             QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     // Mirrored below the root, each source file would be copied onto itself and packed beside itself.
     if (isFileSystemRoot(root))
-        return FolderDeliveryResult::failed(
+        return deliveryFailure(
             QStringLiteral("The destination \"%1\" is the root folder: each file would be copied onto itself.")
                 .arg(root));
 
     QString unreadable;
     const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
     if (!sources)
-        return FolderDeliveryResult::failed(unreadable);
+        return deliveryFailure(unreadable);
 
     FolderDeliveryResult result;
     const qsizetype listed = sources->size();
     for (const QString& source : *sources) {
-        if (stopRequested())
-            return FolderDeliveryResult::stopped();
+        if (m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
 
         const std::optional<QString> targetFolder = mirrorFolder(source, root);
         if (!targetFolder) {
             addCopyError(result, BadFileName, QStringLiteral("Bad file name or number"), source);
             continue;
         }
-        if (stopRequested())
-            return FolderDeliveryResult::stopped();
+        if (m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
 
         const PreparedFile prepared
             = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
-        if (stopRequested()) {
+        if (m_run.stopRequested()) {
             removeWorkFiles(prepared);
-            return FolderDeliveryResult::stopped();
+            return FolderDeliveryResult {platform::Result::stop()};
         }
         if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
             const QString why = prepared.error.isEmpty()
@@ -253,63 +247,59 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
         }
 
         const QString target = *targetFolder + prepared.name;
-        setStatus(QStringLiteral("[Moving files to the backup location] ") + CrLf + prepared.path);
-        platform::doEvents();
+        m_run.showStatus(QStringLiteral("[Moving files to the backup location] ") + CrLf + prepared.path);
+        m_run.yield();
         core::LogEvent(QStringLiteral("Backing Up: ") + prepared.path + QStringLiteral(" > ") + target);
         const platform::CopyResult copied = copy(prepared.path, target);
-        if (copied.status == platform::CopyStatus::Ok) {
+        if (copied.succeeded()) {
             result.deliveredBytes += copied.bytes;
             ++result.deliveredFiles;
-        } else if (copied.status == platform::CopyStatus::Failed) {
+        } else if (!copied.stopped()) {
             // Every later file would fail the same way: the version would be incomplete.
             if (platform::isLostDestinationError(copied.targetError) || !isFolder(root)) {
-                FolderDeliveryResult lost = FolderDeliveryResult::failed(
-                    QStringLiteral("The destination %1 takes no more files: %2").arg(root, copied.error));
-                lost.copyErrors = result.copyErrors;
-                lost.failedFiles = result.failedFiles;
-                core::LogEvent(lost.reason);
+                FolderDeliveryResult lost = deliveryFailure(
+                    QStringLiteral("The destination %1 takes no more files: %2").arg(root, copied.reason()), result);
+                core::LogEvent(lost.reason());
                 removeWorkFiles(prepared);
                 return lost;
             }
-            addFailedCopy(result, prepared.path, *targetFolder, source, copied.error);
+            addFailedCopy(result, prepared.path, *targetFolder, source, copied.reason());
         }
         removeWorkFiles(prepared);
-        if (copied.status == platform::CopyStatus::Stopped || stopRequested())
-            return FolderDeliveryResult::stopped();
-        platform::doEvents();
+        if (copied.stopped() || m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
+        m_run.yield();
     }
     if (listed > 0 && result.deliveredFiles == 0) {
-        FolderDeliveryResult none = FolderDeliveryResult::failed(
-            QStringLiteral("None of the %1 listed files could be copied to %2").arg(listed).arg(root));
-        none.copyErrors = result.copyErrors;
-        none.failedFiles = result.failedFiles;
-        return none;
+        return deliveryFailure(
+            QStringLiteral("None of the %1 listed files could be copied to %2").arg(listed).arg(root), result);
     }
+    result.setOutcome(platform::Result::success());
     return result;
 }
 
 FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const QString& timestampFolder,
                                                     const QString& root, const QString& archivePath)
 {
-    if (stopRequested())
-        return FolderDeliveryResult::stopped();
+    if (m_run.stopRequested())
+        return FolderDeliveryResult {platform::Result::stop()};
     if (archivePath.isEmpty())
-        return FolderDeliveryResult::failed(QStringLiteral("The run made no archive to deliver."));
+        return deliveryFailure(QStringLiteral("The run made no archive to deliver."));
     const QString name = core::FileNameOf(archivePath);
     const QString target = joinPath(root, name);
 
-    setStatus(QStringLiteral("[Moving files to the backup location]") + CrLf + archivePath);
-    platform::doEvents();
+    m_run.showStatus(QStringLiteral("[Moving files to the backup location]") + CrLf + archivePath);
+    m_run.yield();
     core::LogEvent(QStringLiteral("Backing Up: ") + archivePath + QStringLiteral(" > ") + folder + QStringLiteral(" / ")
                    + timestampFolder + QStringLiteral(" / ") + name);
     const platform::CopyResult copied = copy(archivePath, target);
-    if (copied.status == platform::CopyStatus::Stopped || stopRequested())
-        return FolderDeliveryResult::stopped();
-    if (copied.status == platform::CopyStatus::Failed)
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.error));
+    if (copied.stopped() || m_run.stopRequested())
+        return FolderDeliveryResult {platform::Result::stop()};
+    if (!copied.succeeded())
+        return deliveryFailure(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.reason()));
 
     FolderDeliveryResult result;
+    result.setOutcome(platform::Result::success());
     result.deliveredBytes = copied.bytes;
     result.deliveredFiles = 1;
     return result;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "core/BackupSet.h"
+#include "core/ProgramRun.h"
 #include "platform/FileCopy.h"
 
 namespace engine
@@ -37,20 +38,11 @@ struct PreparedFile
     QString error;
 };
 
-// How a delivery to a folder ended.
-struct FolderDeliveryResult
+// How a delivery to a folder or server ended. Succeeded: it ran to its end; files that could not be
+// copied are in copyErrors. Failed: nothing usable arrived; the reason is also the run's
+// strFailureReason. Stopped: the run ends through its cancelled ending.
+struct FolderDeliveryResult : platform::Result
 {
-    enum class Outcome
-    {
-        // The delivery ran to its end; files that could not be copied are in copyErrors.
-        Delivered,
-        // Nothing usable arrived; `reason` says why (it is also the run's strFailureReason).
-        Failed,
-        // The run's stop request was seen; the run ends through its cancelled ending.
-        Stopped,
-    };
-    Outcome outcome = Outcome::Delivered;
-    QString reason;
     // Bytes of the files and archive that arrived, for the version line.
     qint64 deliveredBytes = 0;
     qint64 deliveredFiles = 0;
@@ -59,23 +51,10 @@ struct FolderDeliveryResult
     QString copyErrors;
     // The source paths of those files.
     QStringList failedFiles;
-
-    bool delivered() const { return outcome == Outcome::Delivered; }
-
-    static FolderDeliveryResult stopped()
-    {
-        FolderDeliveryResult result;
-        result.outcome = Outcome::Stopped;
-        return result;
-    }
-    static FolderDeliveryResult failed(const QString& reason)
-    {
-        FolderDeliveryResult result;
-        result.outcome = Outcome::Failed;
-        result.reason = reason;
-        return result;
-    }
 };
+
+// A failed delivery that keeps the copy errors gathered before it failed.
+FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDeliveryResult& sofar = {});
 
 // Delivers one run of a set to one of its folder destinations: each listed file mirrored below the
 // destination folder (or its time-stamp folder), or the single archive into it. Every file is
@@ -85,6 +64,10 @@ struct FolderDeliveryResult
 class FolderDelivery
 {
 public:
+    explicit FolderDelivery(platform::RunContext& run = core::programRun())
+        : m_run(run)
+    { }
+
     // Delivers to destination slot `destination` of `set`. `timestampFolder` is the run's time-stamp
     // folder name ("" without time stamps); `archivePath` is the run's single archive (Compression
     // 1). Per-file modes read the set file list data/<set>.lst. Sets the set's RunDestType,
@@ -93,14 +76,11 @@ public:
     FolderDeliveryResult deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
                                  const QString& archivePath);
 
-    // The run window's status text.
-    std::function<void(const QString& text)> showStatus;
     // Packs and protects one source file as the set asks (Compression 2, ProtectData 1). Sets that
     // ask for neither send their files as they are and need none; the others are refused without it.
     std::function<PreparedFile(const QString& source)> prepareFile;
     // Copies one file to the destination; platform::copyFileReplacing when not set.
-    std::function<platform::CopyResult(const QString& source, const QString& target,
-                                       const std::function<bool()>& stopRequested)>
+    std::function<platform::CopyResult(const QString& source, const QString& target, platform::RunContext& run)>
         copyFile;
 
 private:
@@ -109,8 +89,8 @@ private:
                                         const QString& archivePath);
     std::optional<QString> mirrorFolder(const QString& path, const QString& root);
     platform::CopyResult copy(const QString& source, const QString& target);
-    void setStatus(const QString& text);
 
+    platform::RunContext& m_run;
     // Folders made during this delivery, so that each is created once.
     QSet<QString> m_madeFolders;
 };

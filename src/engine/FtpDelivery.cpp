@@ -13,26 +13,18 @@
 #include "core/SetDocument.h"
 #include "engine/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
-#include "platform/EventLoop.h"
 #include "platform/MirrorPath.h"
 
 namespace engine
 {
 namespace
 {
-using Outcome = FolderDeliveryResult::Outcome;
-
 const QString CrLf = QStringLiteral("\r\n");
 // The runtime's "Bad file name or number".
 constexpr qint32 BadFileName = 52;
 constexpr int TimeOutSeconds = 60;
 // A name the old copy keeps until the new one is whole.
 const QString PartialSuffix = QStringLiteral(".partial");
-
-bool stopRequested()
-{
-    return core::state().bStopBackup;
-}
 
 // Digits only, 1 to 65535.
 std::optional<int> portNumber(const QString& text)
@@ -85,17 +77,13 @@ QString joinFtpFolder(const QString& folder, const QString& part)
     return folder + QLatin1Char('/') + part;
 }
 
-FtpDelivery::FtpDelivery() = default;
+FtpDelivery::FtpDelivery(platform::RunContext& run)
+    : m_run(run)
+{ }
 
 FtpDelivery::~FtpDelivery()
 {
     close();
-}
-
-void FtpDelivery::setStatus(const QString& text)
-{
-    if (showStatus)
-        showStatus(text);
 }
 
 FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
@@ -106,7 +94,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
-            return FolderDeliveryResult::failed(QStringLiteral("There is no destination %1.").arg(destination));
+            return deliveryFailure(QStringLiteral("There is no destination %1.").arg(destination));
         m_dest = &set.Dest.at(destination);
         const QString stamp = QString(timestampFolder).remove(QLatin1Char('/'));
         set.RunFtpHost = m_dest->FTPHost;
@@ -119,13 +107,12 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
         m_host = m_dest->FTPHost.trimmed();
         if (m_host.isEmpty())
-            return FolderDeliveryResult::failed(QStringLiteral("Destination %1 names no FTP server.").arg(destination));
+            return deliveryFailure(QStringLiteral("Destination %1 names no FTP server.").arg(destination));
         const std::optional<int> port = portNumber(m_dest->FTPPort);
         if (!port)
-            return FolderDeliveryResult::failed(
-                QStringLiteral("The port \"%1\" of destination %2 is not a number from 1 to 65535.")
-                    .arg(m_dest->FTPPort)
-                    .arg(destination));
+            return deliveryFailure(QStringLiteral("The port \"%1\" of destination %2 is not a number from 1 to 65535.")
+                                       .arg(m_dest->FTPPort)
+                                       .arg(destination));
         m_port = *port;
 
         switch (set.Compression) {
@@ -135,7 +122,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
         case core::CompressionMode::OneArchive:
             return deliverArchive(archivePath);
         default:
-            return FolderDeliveryResult::failed(
+            return deliveryFailure(
                 QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
                     .arg(core::storedCode(set.Compression)));
         }
@@ -143,14 +130,14 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
     FolderDeliveryResult result = run();
     close();
-    if (result.outcome == Outcome::Failed)
-        core::state().strFailureReason = result.reason;
+    if (!result.succeeded() && !result.stopped())
+        core::state().strFailureReason = result.reason();
     return result;
 }
 
 // A fresh session for each connection, so nothing of an earlier destination (its user above all)
 // carries over.
-FtpDelivery::Opened FtpDelivery::open(QString* reason)
+platform::Result FtpDelivery::open()
 {
     close();
     m_client = std::make_unique<ftp::clsFtpClient>();
@@ -162,14 +149,14 @@ FtpDelivery::Opened FtpDelivery::open(QString* reason)
     m_client->setPassiveMode(m_dest->FTPPassive);
     (void)m_client->setTimeOut(TimeOutSeconds);
     QObject::connect(m_client.get(), &ftp::clsFtpClient::OnDataTransferProgress, m_client.get(),
-                     [this](qint64 sent) { setStatus(progressText(sent, m_fileSize)); });
+                     [this](qint64 sent) { m_run.showStatus(progressText(sent, m_fileSize)); });
 
     core::ProgramState& program = core::state();
     for (int attempt = 0;; ++attempt) {
-        if (stopRequested())
-            return Opened::Stopped;
+        if (m_run.stopRequested())
+            return platform::Result::stop();
         program.bConnectTimedOut = false;
-        m_steps->setGiveUp([&program] { return program.bStopBackup || program.bConnectTimedOut; });
+        m_steps->setGiveUp([this, &program] { return m_run.stopRequested() || program.bConnectTimedOut; });
         if (watchConnect)
             watchConnect(true);
         const FtpStep step = m_steps->run([this] { return m_client->Connect(); });
@@ -177,88 +164,87 @@ FtpDelivery::Opened FtpDelivery::open(QString* reason)
             watchConnect(false);
         const bool outOfTime = program.bConnectTimedOut || step.ended == FtpStep::Ended::TimedOut;
         program.bConnectTimedOut = false;
-        m_steps->setGiveUp([&program] { return program.bStopBackup; });
-        if (step.ok())
-            return Opened::Open;
-        if (stopRequested())
-            return Opened::Stopped;
+        m_steps->setGiveUp([this] { return m_run.stopRequested(); });
+        if (step.succeeded())
+            return step;
+        if (m_run.stopRequested())
+            return platform::Result::stop();
         if (outOfTime && attempt < Retries) {
             core::LogEvent(QStringLiteral("FTP: Connecting again to ") + m_host);
             continue;
         }
-        setStatus(QStringLiteral("FTP: Connection failed."));
-        core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason);
+        m_run.showStatus(QStringLiteral("FTP: Connection failed."));
+        core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason());
         if (outOfTime)
-            *reason = QStringLiteral("Could not connect to ") + m_host;
-        else if (step.ended == FtpStep::Ended::Refused)
-            *reason = QStringLiteral("Could not log in to %1: %2").arg(m_host, step.reason);
-        else
-            *reason = QStringLiteral("Could not connect to %1: %2").arg(m_host, step.reason);
-        return Opened::Failed;
+            return platform::Result::failure(QStringLiteral("Could not connect to ") + m_host);
+        if (step.ended == FtpStep::Ended::Refused)
+            return platform::Result::failure(QStringLiteral("Could not log in to %1: %2").arg(m_host, step.reason()));
+        return platform::Result::failure(QStringLiteral("Could not connect to %1: %2").arg(m_host, step.reason()));
     }
 }
 
 // Connects and enters the destination's folder: a server that cannot be reached or will not let
 // the user in or into the folder fails the destination.
-FtpDelivery::Opened FtpDelivery::openAt(QString* reason)
+platform::Result FtpDelivery::openAt()
 {
-    const Opened opened = open(reason);
-    if (opened != Opened::Open || m_dest->FTPFolder.isEmpty())
+    const platform::Result opened = open();
+    if (!opened.succeeded() || m_dest->FTPFolder.isEmpty())
         return opened;
     const FtpStep step = m_steps->run([this] { return m_client->SetCurrentDirectory(m_dest->FTPFolder); });
-    if (step.ok())
-        return Opened::Open;
+    if (step.succeeded())
+        return step;
     close();
-    if (stopRequested())
-        return Opened::Stopped;
-    *reason = QStringLiteral("Could not enter the folder \"%1\" on %2: %3").arg(m_dest->FTPFolder, m_host, step.reason);
-    return Opened::Failed;
+    if (m_run.stopRequested())
+        return platform::Result::stop();
+    return platform::Result::failure(
+        QStringLiteral("Could not enter the folder \"%1\" on %2: %3").arg(m_dest->FTPFolder, m_host, step.reason()));
 }
 
 // Makes and enters each level below the current folder; a level that exists already is entered all
 // the same.
-bool FtpDelivery::enterLevels(const QStringList& levels, QString* reason)
+platform::Result FtpDelivery::enterLevels(const QStringList& levels)
 {
     for (const QString& level : levels) {
         if (level.isEmpty())
             continue;
         m_steps->run([this, &level] { return m_client->CreateDirectory(level); });
         const FtpStep step = m_steps->run([this, &level] { return m_client->SetCurrentDirectory(level); });
-        if (!step.ok()) {
-            *reason = QStringLiteral("Could not make the folder \"%1\" on %2: %3").arg(level, m_host, step.reason);
-            return false;
-        }
+        if (!step.succeeded())
+            return platform::Result::failure(
+                QStringLiteral("Could not make the folder \"%1\" on %2: %3").arg(level, m_host, step.reason()));
     }
-    return true;
+    return platform::Result::success();
 }
 
 FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& remoteName)
 {
     Sent sent;
     m_fileSize = QFileInfo(localPath).size();
-    setStatus(QStringLiteral("FTP: Uploading ") + localPath + QStringLiteral("..."));
+    m_run.showStatus(QStringLiteral("FTP: Uploading ") + localPath + QStringLiteral("..."));
     core::LogEvent(QStringLiteral("FTP: Uploading ") + localPath);
     const QString partial = remoteName + PartialSuffix;
     const FtpStep upload = m_steps->run([&] { return m_client->UploadFile(localPath, partial, 0); });
-    if (!upload.ok()) {
-        sent.stopped = stopRequested();
-        sent.reason = upload.reason;
-        if (!sent.stopped)
-            m_steps->run([&] { return m_client->DeleteFile(partial); });
+    if (!upload.succeeded()) {
+        if (m_run.stopRequested()) {
+            sent.setOutcome(platform::Result::stop(upload.reason()));
+            return sent;
+        }
+        sent.setOutcome(upload);
+        m_steps->run([&] { return m_client->DeleteFile(partial); });
         return sent;
     }
     FtpStep placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
     // Some servers will not rename over a file: the old copy goes only now that the new one is whole.
-    if (!placed.ok() && !stopRequested()) {
+    if (!placed.succeeded() && !m_run.stopRequested()) {
         m_steps->run([&] { return m_client->DeleteFile(remoteName); });
         placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
     }
-    if (!placed.ok()) {
-        sent.stopped = stopRequested();
-        sent.reason = QStringLiteral("the sent copy could not take its name: ") + placed.reason;
+    if (!placed.succeeded()) {
+        const QString reason = QStringLiteral("the sent copy could not take its name: ") + placed.reason();
+        sent.setOutcome(m_run.stopRequested() ? platform::Result::stop(reason) : platform::Result::failure(reason));
         return sent;
     }
-    sent.ok = true;
+    sent.setOutcome(platform::Result::success());
     sent.bytes = m_fileSize;
     return sent;
 }
@@ -275,18 +261,18 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
 {
     if ((set.Compression == core::CompressionMode::ArchivePerFile || set.ProtectData == core::ProtectionMode::Blowfish)
         && !prepareFile)
-        return FolderDeliveryResult::failed(
+        return deliveryFailure(
             QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     QString unreadable;
     const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
     if (!sources)
-        return FolderDeliveryResult::failed(unreadable);
+        return deliveryFailure(unreadable);
 
     FolderDeliveryResult result;
     const qsizetype listed = sources->size();
     for (const QString& source : *sources) {
-        if (stopRequested())
-            return FolderDeliveryResult::stopped();
+        if (m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
 
         const std::optional<QString> relative = platform::mirrorRelativePath(source);
         if (!relative) {
@@ -300,9 +286,9 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
 
         const PreparedFile prepared
             = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
-        if (stopRequested()) {
+        if (m_run.stopRequested()) {
             removeWorkFiles(prepared);
-            return FolderDeliveryResult::stopped();
+            return FolderDeliveryResult {platform::Result::stop()};
         }
         if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
             const QString why = prepared.error.isEmpty()
@@ -318,65 +304,61 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
             continue;
         }
 
-        QString reason;
-        const Opened opened = openAt(&reason);
-        if (opened != Opened::Open) {
+        const platform::Result opened = openAt();
+        if (!opened.succeeded()) {
             removeWorkFiles(prepared);
-            if (opened == Opened::Stopped)
-                return FolderDeliveryResult::stopped();
-            FolderDeliveryResult broken = FolderDeliveryResult::failed(reason);
-            broken.copyErrors = result.copyErrors;
-            broken.failedFiles = result.failedFiles;
-            return broken;
+            if (opened.stopped())
+                return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryFailure(opened.reason(), result);
         }
+        const platform::Result entered = enterLevels(levels);
         Sent sent;
-        if (enterLevels(levels, &sent.reason))
+        if (entered.succeeded())
             sent = send(prepared.path, prepared.name);
+        else
+            sent.setOutcome(entered);
         close();
         removeWorkFiles(prepared);
-        if (sent.stopped || stopRequested())
-            return FolderDeliveryResult::stopped();
-        if (sent.ok) {
+        if (sent.stopped() || m_run.stopRequested())
+            return FolderDeliveryResult {platform::Result::stop()};
+        if (sent.succeeded()) {
             result.deliveredBytes += sent.bytes;
             ++result.deliveredFiles;
         } else {
-            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + sent.reason,
+            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + sent.reason(),
                          source);
         }
-        platform::doEvents();
+        m_run.yield();
     }
     if (listed > 0 && result.deliveredFiles == 0) {
-        FolderDeliveryResult none = FolderDeliveryResult::failed(
-            QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host));
-        none.copyErrors = result.copyErrors;
-        none.failedFiles = result.failedFiles;
-        return none;
+        return deliveryFailure(
+            QStringLiteral("None of the %1 listed files could be sent to %2").arg(listed).arg(m_host), result);
     }
+    result.setOutcome(platform::Result::success());
     return result;
 }
 
 FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
 {
-    if (stopRequested())
-        return FolderDeliveryResult::stopped();
+    if (m_run.stopRequested())
+        return FolderDeliveryResult {platform::Result::stop()};
     if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile())
-        return FolderDeliveryResult::failed(QStringLiteral("The run made no archive to deliver."));
-    QString reason;
-    const Opened opened = openAt(&reason);
-    if (opened == Opened::Stopped)
-        return FolderDeliveryResult::stopped();
-    if (opened == Opened::Failed)
-        return FolderDeliveryResult::failed(reason);
-    if (!enterLevels(m_stampLevels, &reason))
-        return FolderDeliveryResult::failed(reason);
+        return deliveryFailure(QStringLiteral("The run made no archive to deliver."));
+    const platform::Result opened = openAt();
+    if (opened.stopped())
+        return FolderDeliveryResult {platform::Result::stop()};
+    if (!opened.succeeded())
+        return deliveryFailure(opened.reason());
+    if (const platform::Result entered = enterLevels(m_stampLevels); !entered.succeeded())
+        return deliveryFailure(entered.reason());
     const Sent sent = send(archivePath, core::FileNameOf(archivePath));
     close();
-    if (sent.stopped || stopRequested())
-        return FolderDeliveryResult::stopped();
-    if (!sent.ok)
-        return FolderDeliveryResult::failed(
-            QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason));
+    if (sent.stopped() || m_run.stopRequested())
+        return FolderDeliveryResult {platform::Result::stop()};
+    if (!sent.succeeded())
+        return deliveryFailure(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason()));
     FolderDeliveryResult result;
+    result.setOutcome(platform::Result::success());
     result.deliveredBytes = sent.bytes;
     result.deliveredFiles = 1;
     return result;

@@ -31,7 +31,7 @@ QString joinFtpFolder(const QString& folder, const QString& part);
 class FtpDelivery
 {
 public:
-    FtpDelivery();
+    explicit FtpDelivery(platform::RunContext& run = core::programRun());
     ~FtpDelivery();
 
     // Delivers to destination slot `destination` of `set` (see FolderDelivery::deliver). Sets the
@@ -40,8 +40,6 @@ public:
     FolderDeliveryResult deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
                                  const QString& archivePath);
 
-    // The run window's status text.
-    std::function<void(const QString& text)> showStatus;
     // Packs and protects one source file as the set asks (see FolderDelivery).
     std::function<PreparedFile(const QString& source)> prepareFile;
     // Starts (true) and ends (false) the run window's connect limit, which raises the program's
@@ -52,29 +50,20 @@ public:
     static constexpr int Retries = 3;
 
 private:
-    enum class Opened
+    struct Sent : platform::Result
     {
-        Open,
-        Failed,
-        Stopped,
-    };
-    struct Sent
-    {
-        bool ok = false;
-        bool stopped = false;
         qint64 bytes = 0;
-        QString reason;
     };
 
-    Opened open(QString* reason);
-    Opened openAt(QString* reason);
-    bool enterLevels(const QStringList& levels, QString* reason);
+    platform::Result open();
+    platform::Result openAt();
+    platform::Result enterLevels(const QStringList& levels);
     Sent send(const QString& localPath, const QString& remoteName);
     void close();
     FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set);
     FolderDeliveryResult deliverArchive(const QString& archivePath);
-    void setStatus(const QString& text);
 
+    platform::RunContext& m_run;
     const core::DestinationInfo* m_dest = nullptr;
     QString m_host;
     int m_port = 21;

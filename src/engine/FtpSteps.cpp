@@ -38,7 +38,7 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
     FtpStep step;
     m_result.reset();
     if (!start()) {
-        step.reason = m_client.LastFtpError().Description;
+        step.setOutcome(platform::Result::failure(m_client.LastFtpError().Description));
         return step;
     }
     const auto givingUp = [this] { return m_giveUp && m_giveUp(); };
@@ -47,7 +47,8 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
     if (!m_result || (givingUp() && *m_result != ftp::rsSuccess)) {
         step.ended = m_result || givingUp() ? FtpStep::Ended::GaveUp : FtpStep::Ended::TimedOut;
         if (step.ended == FtpStep::Ended::TimedOut)
-            step.reason = QStringLiteral("The server did not answer within %1 seconds.").arg(limitMs / 1000);
+            step.setOutcome(platform::Result::failure(
+                QStringLiteral("The server did not answer within %1 seconds.").arg(limitMs / 1000)));
         m_client.CancelAsyncMethod();
         m_client.CloseControlConnection();
         return step;
@@ -55,7 +56,7 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
     const ftp::clsFtpError& error = m_client.LastFtpError();
     switch (*m_result) {
     case ftp::rsSuccess:
-        step.ended = FtpStep::Ended::Done;
+        step.setOutcome(platform::Result::success());
         return step;
     case ftp::rsTimeOut:
         step.ended = FtpStep::Ended::TimedOut;
@@ -70,9 +71,8 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
         }
         break;
     }
-    step.reason = error.Description;
-    if (step.replyCode)
-        step.reason = QString::number(step.replyCode) + QLatin1Char(' ') + step.reason;
+    step.setOutcome(platform::Result::failure(
+        step.replyCode ? QString::number(step.replyCode) + QLatin1Char(' ') + error.Description : error.Description));
     return step;
 }
 

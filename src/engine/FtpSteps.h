@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "platform/Result.h"
+
 namespace ftp
 {
 class clsFtpClient;
@@ -13,12 +15,11 @@ class clsFtpClient;
 namespace engine
 {
 
-// How one operation of an FTP session ended.
-struct FtpStep
+// How one operation of an FTP session ended; a failure says how it ended.
+struct FtpStep : platform::Result
 {
     enum class Ended
     {
-        Done,
         // The server answered with a refusal; replyCode holds its code.
         Refused,
         // The connection failed or the session could not begin the operation.
@@ -30,9 +31,6 @@ struct FtpStep
     };
     Ended ended = Ended::Failed;
     int replyCode = 0;
-    QString reason;
-
-    bool ok() const { return ended == Ended::Done; }
 };
 
 // Runs the operations of one FTP session one at a time: starts each and waits, pumping events, for

@@ -17,26 +17,14 @@ namespace engine
 {
 namespace
 {
-bool stopRequested()
-{
-    return core::state().bStopBackup;
-}
-
 QString fail(MailDeliveryResult& result, const QString& reason)
 {
     core::state().strFailureReason = reason;
     core::LogEvent(reason);
-    result.outcome = MailDeliveryResult::Outcome::Failed;
-    result.reason = reason;
+    result.setOutcome(platform::Result::failure(reason));
     return reason;
 }
 } // namespace
-
-void MailDelivery::setStatus(const QString& text)
-{
-    if (showStatus)
-        showStatus(text);
-}
 
 MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString& archivePath)
 {
@@ -52,8 +40,8 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
     });
 
     core::LogEvent(QStringLiteral("Performing Email Backup"));
-    if (stopRequested()) {
-        result.outcome = MailDeliveryResult::Outcome::Stopped;
+    if (m_run.stopRequested()) {
+        result.setOutcome(platform::Result::stop());
         return result;
     }
     set.RunDestType = core::DestinationType::Email;
@@ -66,10 +54,10 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
     case core::CompressionMode::EachFile:
     case core::CompressionMode::ArchivePerFile:
         if (!collectEachFile(set, attachments, result.copyErrors)) {
-            if (stopRequested())
-                result.outcome = MailDeliveryResult::Outcome::Stopped;
+            if (m_run.stopRequested())
+                result.setOutcome(platform::Result::stop());
             else
-                result.reason = core::state().strFailureReason;
+                result.setOutcome(platform::Result::failure(core::state().strFailureReason));
             return result;
         }
         break;
@@ -81,13 +69,13 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
     core::ProgramState& program = core::state();
     program.bMailSuccess = false;
     program.bMailDone = false;
-    if (stopRequested()) {
-        result.outcome = MailDeliveryResult::Outcome::Stopped;
+    if (m_run.stopRequested()) {
+        result.setOutcome(platform::Result::stop());
         return result;
     }
 
-    setStatus(QStringLiteral("Connecting to mail server"));
-    platform::doEvents();
+    m_run.showStatus(QStringLiteral("Connecting to mail server"));
+    m_run.yield();
     core::LogEvent(QStringLiteral("Sending Mail"));
     mail::mailValues().strAttachments = attachments.join(QStringLiteral("\r\n"));
 
@@ -97,7 +85,7 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
     program.CurrentSet = set;
     program.MailIsTest = false;
     mail::MailSender& sender = mail::MailSender::instance();
-    sender.setRunStatus(showStatus);
+    sender.setRunStatus([this](const QString& text) { m_run.showStatus(text); });
     const auto restore = qScopeGuard([&] {
         sender.setRunStatus({});
         if (program.CurrentSet.ItemName == set.ItemName && loaded.ItemName != set.ItemName)
@@ -105,25 +93,21 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
     });
     mail::SendEmail();
     while (!program.bMailDone) {
-        if (stopRequested()) {
-            result.outcome = MailDeliveryResult::Outcome::Stopped;
+        if (m_run.stopRequested()) {
+            result.setOutcome(platform::Result::stop());
             return result;
         }
-        platform::waitWhile([&program] { return !program.bMailDone && !program.bStopBackup; }, 200);
+        platform::waitWhile([&] { return !program.bMailDone && !m_run.stopRequested(); }, 200);
     }
-    if (stopRequested()) {
-        result.outcome = MailDeliveryResult::Outcome::Stopped;
+    if (m_run.stopRequested()) {
+        result.setOutcome(platform::Result::stop());
         return result;
     }
 
     for (const QString& path : sender.lastOutcome().notAttached)
         result.copyErrors += copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not attached"), path);
-    if (program.bMailSuccess) {
-        result.outcome = MailDeliveryResult::Outcome::Delivered;
-    } else {
-        result.outcome = MailDeliveryResult::Outcome::Failed;
-        result.reason = program.strFailureReason;
-    }
+    result.setOutcome(program.bMailSuccess ? platform::Result::success()
+                                           : platform::Result::failure(program.strFailureReason));
     return result;
 }
 
@@ -141,11 +125,11 @@ bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& 
         ? core::WinTmpDir()
         : QString();
     for (const QString& source : *sources) {
-        if (stopRequested())
+        if (m_run.stopRequested())
             return false;
         const PreparedFile prepared = prepareFile ? prepareFile(source) : PreparedFile {source, {}, {}, {}};
         m_workFiles += prepared.workFiles;
-        if (stopRequested())
+        if (m_run.stopRequested())
             return false;
         if (!prepared.error.isEmpty()) {
             core::LogEvent(QStringLiteral("Could not prepare ") + source + QStringLiteral(": ") + prepared.error);
@@ -163,7 +147,7 @@ bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& 
                 path = own;
         }
         attachments << path;
-        platform::doEvents();
+        m_run.yield();
     }
     return true;
 }

@@ -302,14 +302,15 @@ FinalStatus RunRecorder::finish(const QString& copyErrors)
     if (m_overallOK) {
         core::LogEvent(QStringLiteral("Overall Status: Success"));
         status.statusText = QStringLiteral("Backup Successful") + CrLf + copyErrors;
+        status.setOutcome(platform::Result::success());
         return status;
     }
     core::LogEvent(QStringLiteral("Overall Status: FAILURE"));
-    status.success = false;
     status.headline = QStringLiteral("The backup could not be completed successfully.");
     status.statusText = m_failures.isEmpty() ? QStringLiteral("Failed: Unknown Error.") : m_failures.join(CrLf);
     if (!copyErrors.isEmpty())
         status.statusText += CrLf + copyErrors;
+    status.setOutcome(platform::Result::failure(status.statusText));
     return status;
 }
 

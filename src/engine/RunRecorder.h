@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "core/BackupSet.h"
+#include "platform/Result.h"
 
 namespace engine
 {
@@ -14,10 +15,9 @@ namespace engine
 // many as there are (a run of 25 hours shows 25:00:00); never negative.
 QString durationText(const QDateTime& start, const QDateTime& end);
 
-// How a run ended, for the run window.
-struct FinalStatus
+// How a run ended, for the run window; a failure's reason is its status text.
+struct FinalStatus : platform::Result
 {
-    bool success = true;
     // "Backup Successful", a line break and the copy errors; or the failure reasons of the run.
     QString statusText;
     // The window's new headline after a failure; empty after a success.

@@ -290,21 +290,21 @@ VersionPruning::Gone VersionPruning::deleteFtpVersion(const core::VersionLine& v
     m_client->setPassword(version.ftpUser().isEmpty() ? QString() : version.ftpPassword());
     m_client->setPassiveMode(passive);
     (void)m_client->setTimeOut(TimeOutSeconds);
-    if (!m_steps->run([this] { return m_client->Connect(); }).ok()) {
+    if (!m_steps->run([this] { return m_client->Connect(); }).succeeded()) {
         m_ftpStopped = true;
         return Gone::ServerDown;
     }
 
     const QString folder = withoutTrailingSlash(version.folder());
     const QString archive = version.deliveredArchivePath();
-    const auto deleted = [](const FtpStep& step) { return step.ok() || step.replyCode == 550; };
+    const auto deleted = [](const FtpStep& step) { return step.succeeded() || step.replyCode == 550; };
     bool gone = false;
     if (!stampLevel) {
         // The destination's own folder holds every other version: only this one's archive goes.
         gone = deleted(m_steps->run([&] { return m_client->DeleteFile(archive); }));
     } else if (version.compression() == 1) {
         gone = deleted(m_steps->run([&] { return m_client->DeleteFile(archive); }));
-        if (gone && !m_steps->run([&] { return m_client->RemoveDirectory(folder); }).ok())
+        if (gone && !m_steps->run([&] { return m_client->RemoveDirectory(folder); }).succeeded())
             gone = m_steps->run([&] { return m_client->SetCurrentDirectory(folder); }).replyCode == 550;
     } else {
         gone = removeRemoteTree(folder, 0);
@@ -319,9 +319,9 @@ bool VersionPruning::removeRemoteTree(const QString& folder, int depth)
 {
     const FtpStep entered = m_steps->run([&] { return m_client->SetCurrentDirectory(folder); });
     // A version folder that is not there any more is gone.
-    if (!entered.ok())
+    if (!entered.succeeded())
         return depth == 0 && entered.replyCode == 550;
-    if (depth >= DeepestLevel || !m_steps->run([this] { return m_client->EnumFiles(); }).ok())
+    if (depth >= DeepestLevel || !m_steps->run([this] { return m_client->EnumFiles(); }).succeeded())
         return false;
     const std::shared_ptr<const ftp::clsFtpFiles> files = m_client->CurrentDirectoryFiles();
     bool emptied = true;
@@ -337,10 +337,10 @@ bool VersionPruning::removeRemoteTree(const QString& folder, int depth)
             if (file.IsDirectory && !link)
                 emptied = removeRemoteTree(path, depth + 1) && emptied;
             else
-                emptied = m_steps->run([&] { return m_client->DeleteFile(path); }).ok() && emptied;
+                emptied = m_steps->run([&] { return m_client->DeleteFile(path); }).succeeded() && emptied;
         }
     }
-    return emptied && m_steps->run([&] { return m_client->RemoveDirectory(folder); }).ok();
+    return emptied && m_steps->run([&] { return m_client->RemoveDirectory(folder); }).succeeded();
 }
 
 } // namespace engine

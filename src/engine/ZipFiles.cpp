@@ -102,31 +102,26 @@ qint32 clsZipFiles::MakeZipFile()
         }
         platform::ZipWriteOptions options;
         options.updateExisting = m_updatingZip;
-        options.stopRequested = [] { return core::state().bStopBackup; };
+        options.run = m_run;
         const platform::ZipWriteResult result = platform::writeZipArchive(m_zipFileName, entries(), options);
 
         m_skipped = result.skipped;
         for (const platform::ZipSkippedEntry& skipped : m_skipped)
             messages += QStringLiteral("zip warning: %1 was not packed: %2\n").arg(skipped.sourcePath, skipped.reason);
 
-        qint32 code = ziperr::Write;
-        switch (result.status) {
-        case platform::ZipWriteStatus::Written:
-        case platform::ZipWriteStatus::Stopped:
-            // A stopped build wrote nothing; the caller tells it apart by bStopBackup.
+        // A stopped build wrote nothing; the caller tells it apart by its stop request.
+        if (result.succeeded() || result.stopped())
             return ziperr::Ok;
-        case platform::ZipWriteStatus::NothingToPack:
-            code = ziperr::Nothing;
-            break;
-        case platform::ZipWriteStatus::NotAnArchive:
-            code = ziperr::Format;
-            break;
-        case platform::ZipWriteStatus::Failed:
-            code = ziperr::Write;
+        messages += QStringLiteral("zip error: %1\n").arg(result.reason());
+        switch (result.failure) {
+        case platform::ZipWriteFailure::NothingToPack:
+            return ziperr::Nothing;
+        case platform::ZipWriteFailure::NotAnArchive:
+            return ziperr::Format;
+        case platform::ZipWriteFailure::CannotWrite:
             break;
         }
-        messages += QStringLiteral("zip error: %1\n").arg(result.error);
-        return code;
+        return ziperr::Write;
     } catch (const std::exception& e) {
         // A failure of the builder itself ends the run through its stop path.
         const QString reason

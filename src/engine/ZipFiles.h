@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/ProgramRun.h"
 #include "platform/ZipWriter.h"
 
 namespace engine
@@ -51,6 +52,9 @@ public:
     bool UpdatingZip() const { return m_updatingZip; }
     void setUpdatingZip(bool bUpdating) { m_updatingZip = bUpdating; }
 
+    // The run the build yields to and stops for.
+    void setRun(platform::RunContext& run) { m_run = &run; }
+
     // Adds a path to pack; a path already added (compared exactly) and the empty text are ignored.
     void AddFile(const QString& sFileName);
     // Takes a path off the list; one that is not listed leaves the error "File is not in Zip List"
@@ -82,6 +86,7 @@ private:
     QString m_rootDirectory = QStringLiteral("/");
     bool m_updatingZip = false;
     QList<platform::ZipSkippedEntry> m_skipped;
+    platform::RunContext* m_run = &core::programRun();
 };
 
 } // namespace engine

@@ -16,12 +16,11 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "engine/BackupRun.h"
-#include "localisation/ClosingCountdown.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 
 namespace engine
 {
@@ -30,52 +29,15 @@ namespace
 using localisation::message;
 const QString Caption = QStringLiteral("Please wait...");
 const QString Headline = QStringLiteral("Please wait while processing the backup set...");
-const QString CountdownStart = QStringLiteral("15");
-
-QWidget* mainWindow()
-{
-    core::MainWindowServices* services = core::mainWindowServices();
-    return services ? services->mainWindow() : nullptr;
-}
-
-QTimer* makeTimer(QObject* owner, const char* name, int interval)
-{
-    auto* timer = new QTimer(owner);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(interval);
-    return timer;
-}
-
-QPushButton* makeButton(QWidget* owner, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 } // namespace
 
 frmProcessing::frmProcessing()
+    : RunWindow("frmProcessing", Caption, Headline)
 {
-    setObjectName(QStringLiteral("frmProcessing"));
-    setWindowTitle(Caption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-
-    lblLabel = new QLabel(Headline, this);
-    lblLabel->setObjectName(QStringLiteral("lblLabel"));
-    lblStatus = new QPlainTextEdit(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setReadOnly(true);
     lblStatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    lblTime = new QLabel(CountdownStart, this);
-    lblTime->setObjectName(QStringLiteral("lblTime"));
-    lblTime->hide();
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
+    List1 = platform::named<QListWidget>("List1", this);
     List1->hide();
-    cmdMin = makeButton(this, "cmdMin", QStringLiteral("Minimize"));
-    cmdPause = makeButton(this, "cmdPause", QStringLiteral("Pause"));
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("Cancel"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdMin);
@@ -88,20 +50,10 @@ frmProcessing::frmProcessing()
     layout->addLayout(buttons);
     resize(480, 260);
 
-    connect(cmdMin, &QPushButton::clicked, this, &frmProcessing::cmdMin_Click);
-    connect(cmdPause, &QPushButton::clicked, this, &frmProcessing::cmdPause_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &frmProcessing::cmdClose_Click);
-
-    Timer1 = makeTimer(this, "Timer1", 250);
-    Timer3 = makeTimer(this, "Timer3", 1000);
-    tmrScheduler = makeTimer(this, "tmrScheduler", 500);
-    timFTP = makeTimer(this, "timFTP", 1000);
-    tmrClose = makeTimer(this, "tmrClose", 1000);
+    tmrScheduler = platform::namedTimer(this, "tmrScheduler", 500);
     connect(Timer1, &QTimer::timeout, this, &frmProcessing::Timer1_Timer);
     connect(Timer3, &QTimer::timeout, this, &frmProcessing::Timer3_Timer);
     connect(tmrScheduler, &QTimer::timeout, this, &frmProcessing::tmrScheduler_Timer);
-    connect(timFTP, &QTimer::timeout, this, &frmProcessing::timFTP_Timer);
-    connect(tmrClose, &QTimer::timeout, this, &frmProcessing::tmrClose_Timer);
     Timer1->start();
     Timer3->start();
     tmrScheduler->start();
@@ -135,7 +87,7 @@ bool frmProcessing::turnOffTimer()
         return false;
     tmrClose->stop();
     // A window that carries another run starts its countdown and texts afresh.
-    lblTime->setText(CountdownStart);
+    lblTime->setText(countdownStart());
     setWindowTitle(Caption);
     lblLabel->setText(Headline);
     lblStatus->setPalette(m_statusPalette);
@@ -198,8 +150,7 @@ void frmProcessing::RunBackup()
 {
     cmdClose->setEnabled(true);
     List1->clear();
-    BackupRun run;
-    run.showStatus = [this](const QString& text) { setStatus(text); };
+    BackupRun run(*this);
     run.watchConnect = [this](bool on) {
         intConnectTicks = 0;
         if (on)
@@ -208,7 +159,7 @@ void frmProcessing::RunBackup()
             timFTP->stop();
     };
     const RunResult result = run.run();
-    if (!result.status.success) {
+    if (!result.status.succeeded()) {
         lblLabel->setText(result.status.headline);
         setStatusColour(QColor(192, 0, 0));
     }
@@ -253,46 +204,6 @@ void frmProcessing::tmrScheduler_Timer()
     // The main window decides what is due, so that both clocks queue a set once for each due time.
     if (core::MainWindowServices* main = core::mainWindowServices())
         main->queueDueSets();
-}
-
-void frmProcessing::timFTP_Timer()
-{
-    ++intConnectTicks;
-    setStatus(QStringLiteral("FTP: Connecting... (") + QString::number(intConnectTicks) + QLatin1Char(')'));
-    // Only the connect under way gives up; the delivery decides whether to try again.
-    if (intConnectTicks > 30)
-        core::state().bConnectTimedOut = true;
-}
-
-void frmProcessing::tmrClose_Timer()
-{
-    if (!tmrClose->isActive())
-        tmrClose->start();
-    const int left = lblTime->text().toInt() - 1;
-    lblTime->setText(QString::number(left));
-    if (left <= 0) {
-        cmdClose_Click();
-        return;
-    }
-    localisation::showClosingCountdown(this, cmdClose, left);
-}
-
-void frmProcessing::cmdMin_Click()
-{
-    if (QWidget* main = mainWindow()) {
-        main->setWindowState(main->windowState() | Qt::WindowMinimized);
-        main->hide();
-    }
-    setWindowState(windowState() | Qt::WindowMinimized);
-}
-
-void frmProcessing::cmdPause_Click()
-{
-    platform::Message paused;
-    paused.text = message("MSG_PAUSED");
-    paused.buttons = platform::Buttons::Ok;
-    paused.parent = this;
-    platform::prompt().show(paused);
 }
 
 bool frmProcessing::unseen() const

@@ -3,17 +3,13 @@
 #include <memory>
 
 #include <QDateTime>
-#include <QDialog>
 #include <QPalette>
 
+#include "controls/RunWindow.h"
 #include "engine/IncrementalIndex.h"
 
 class QEvent;
-class QLabel;
 class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
-class QTimer;
 
 namespace engine
 {
@@ -27,7 +23,7 @@ namespace engine
 //
 // The window is never destroyed while its run is under way: Cancel/Close then only asks the run to
 // stop and hides the window, which goes once the run has ended through its cancelled ending.
-class frmProcessing : public QDialog
+class frmProcessing : public controls::RunWindow
 {
     Q_OBJECT
 
@@ -42,25 +38,21 @@ public:
     bool turnOffTimer();
     // Cancel/Close: requests the stop and logs it; unloads the window, or, while the run is under
     // way, hides it until the run has ended.
-    void cmdClose_Click();
+    void cmdClose_Click() override;
     // Whether a folder of that path exists.
     bool DirExists(const QString& OrigFile) const;
     // Whether this window's run is under way.
     bool running() const { return m_running; }
+    // The run's status, in the status box.
+    void showStatus(const QString& text) override { setStatus(text); }
 
-    // The timers' ticks and the buttons, callable as the events call them.
+    // The timers' ticks, callable as the events call them.
     void Timer1_Timer();
     void Timer3_Timer();
     void tmrScheduler_Timer();
-    void timFTP_Timer();
-    void tmrClose_Timer();
-    void cmdMin_Click();
-    void cmdPause_Click();
 
     // The size in bytes of the file the run last prepared for sending by FTP or e-mail.
     qint64 lngFileSize = 0;
-    // Seconds of the FTP connection attempt under way.
-    int intConnectTicks = 0;
 
     // Procedures nothing calls yet: the progress and errors of an FTP upload, and the events of a
     // mail being sent.
@@ -77,18 +69,8 @@ public:
     // The incremental index tables, made on first use; Cancel/Close releases them.
     IncrementalIndex& incrementalIndex();
 
-    QLabel* lblLabel = nullptr;
-    QPlainTextEdit* lblStatus = nullptr;
-    QLabel* lblTime = nullptr;
-    QPushButton* cmdMin = nullptr;
-    QPushButton* cmdPause = nullptr;
-    QPushButton* cmdClose = nullptr;
     QListWidget* List1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer3 = nullptr;
     QTimer* tmrScheduler = nullptr;
-    QTimer* timFTP = nullptr;
-    QTimer* tmrClose = nullptr;
 
 public slots:
     // Escape and the close box act as Cancel/Close.

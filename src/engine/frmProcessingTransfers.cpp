@@ -2,11 +2,10 @@
 
 #include <QPlainTextEdit>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "engine/frmProcessing.h"
 #include "platform/Clock.h"
-#include "platform/EventLoop.h"
-#include "platform/Prompt.h"
 
 namespace engine
 {
@@ -25,12 +24,7 @@ QString kibPerSecond(double bytesPerSecond)
 
 void showError(QWidget* parent, const QString& text)
 {
-    platform::Message box;
-    box.text = text;
-    box.title = core::state().AppTitle;
-    box.icon = platform::Icon::Critical;
-    box.parent = parent;
-    platform::prompt().show(box);
+    core::ask(parent, text, platform::Icon::Critical);
 }
 } // namespace
 
@@ -49,7 +43,7 @@ void frmProcessing::ShowUploadProgress(qint64 bytesSent, qint64 bytesTotal)
     uploadRate = kibPerSecond(perSecond);
     setStatus(QStringLiteral("Uploading file... (") + QString::number(bytesSent / 1024) + QStringLiteral("Kb of ")
               + QString::number(bytesTotal / 1024) + QStringLiteral("Kb)"));
-    platform::doEvents();
+    yield();
 }
 
 void frmProcessing::ShowFtpError(qint64 errorCode, const QString& description)

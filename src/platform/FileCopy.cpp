@@ -11,8 +11,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include "platform/EventLoop.h"
-
 namespace platform
 {
 namespace
@@ -26,12 +24,12 @@ QString systemText(int error)
 
 CopyResult readFailure(const QString& path, int error)
 {
-    return {CopyStatus::Failed, QStringLiteral("cannot read %1: %2").arg(path, systemText(error))};
+    return {Result::failure(QStringLiteral("cannot read %1: %2").arg(path, systemText(error)))};
 }
 
 CopyResult writeFailure(const QString& path, int error)
 {
-    return {CopyStatus::Failed, QStringLiteral("cannot write %1: %2").arg(path, systemText(error)), 0, error};
+    return {Result::failure(QStringLiteral("cannot write %1: %2").arg(path, systemText(error))), 0, error};
 }
 
 class Descriptor
@@ -179,7 +177,7 @@ bool writeAll(int fd, const char* data, qint64 size)
 }
 } // namespace
 
-CopyResult copyFileReplacing(const QString& source, const QString& target, const std::function<bool()>& stopRequested)
+CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run)
 {
     const QByteArray sourcePath = QFile::encodeName(source);
     const QByteArray targetPath = QFile::encodeName(target);
@@ -190,12 +188,12 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, const
     if (::fstat(in.get(), &sourceInfo) != 0)
         return readFailure(source, errno);
     if (!S_ISREG(sourceInfo.st_mode))
-        return {CopyStatus::Failed, QStringLiteral("cannot read %1: it is not a file").arg(source)};
+        return {Result::failure(QStringLiteral("cannot read %1: it is not a file").arg(source))};
 
     struct stat targetInfo = {};
     const bool replacing = ::lstat(targetPath.constData(), &targetInfo) == 0;
     if (replacing && S_ISDIR(targetInfo.st_mode))
-        return {CopyStatus::Failed, QStringLiteral("%1 is a folder").arg(target)};
+        return {Result::failure(QStringLiteral("%1 is a folder").arg(target))};
 
     const QFileInfo targetFile(target);
     PendingFile out(QFile::encodeName(targetFile.absolutePath()), QFile::encodeName(targetFile.fileName()));
@@ -217,16 +215,16 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, const
         if (!writeAll(out.fd(), buffer.get(), got))
             return writeFailure(target, errno);
         copied += got;
-        doEvents();
-        if (stopRequested && stopRequested())
-            return {CopyStatus::Stopped, QStringLiteral("stopped")};
+        run.yield();
+        if (run.stopRequested())
+            return {Result::stop(QStringLiteral("stopped"))};
     }
     // The previous copy goes only once the new one is on the disk; a new file has none to keep.
     if (replacing && ::fdatasync(out.fd()) != 0 && errno != EINVAL)
         return writeFailure(target, errno);
     if (!out.commit(targetPath, sourceInfo, error))
         return writeFailure(target, error);
-    return {CopyStatus::Ok, QString(), copied};
+    return {Result::success(), copied};
 }
 
 bool isLostDestinationError(int error)

@@ -1,27 +1,19 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 
 #include <QDateTime>
 #include <QString>
 
+#include "platform/Result.h"
+#include "platform/RunContext.h"
+
 namespace platform
 {
 
-enum class CopyStatus
+// How a copy ended (a stop changed nothing at the target), and what it wrote.
+struct CopyResult : Result
 {
-    Ok,
-    // stopRequested() answered true; nothing was changed at the target.
-    Stopped,
-    Failed,
-};
-
-struct CopyResult
-{
-    CopyStatus status = CopyStatus::Failed;
-    // Why the copy failed, for the user.
-    QString error;
     // The bytes written to the target.
     qint64 bytes = 0;
     // The system's error number when writing the target failed; 0 for any other outcome.
@@ -36,10 +28,9 @@ bool isLostDestinationError(int error);
 // temporary file in the target's folder, which takes the target's name only once every byte is
 // written (and, when it replaces a file, is on the disk): a failed or stopped copy leaves an
 // existing target whole and no partial file behind. The target's folder must exist. The copy keeps
-// the source's modification time and permission bits (never set-id bits). Between chunks the event
-// loop runs once and `stopRequested` (when given) is asked.
-CopyResult copyFileReplacing(const QString& source, const QString& target,
-                             const std::function<bool()>& stopRequested = {});
+// the source's modification time and permission bits (never set-id bits). Between chunks the run
+// yields once and is asked whether to stop.
+CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run = unwatchedRun());
 
 // Sets a written file's modification time and, when given, its permission bits (rwx for owner,
 // group and others; set-id bits are dropped). False when either could not be set.

@@ -33,6 +33,9 @@ public:
         return result;
     }
 
+    // Sets the outcome of a result that carries data besides it.
+    void setOutcome(Result outcome) { *this = std::move(outcome); }
+
     bool succeeded() const { return m_state == State::Succeeded; }
     bool stopped() const { return m_state == State::Stopped; }
     explicit operator bool() const { return succeeded(); }

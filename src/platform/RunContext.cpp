@@ -17,6 +17,8 @@ void RunContext::yield()
     doEvents();
 }
 
+void RunContext::showProgress(int) { }
+
 RunContext& unwatchedRun()
 {
     static RunContext context;

@@ -19,6 +19,8 @@ public:
     virtual bool stopRequested() const;
     // Lets the event loop run once so windows repaint and a stop request can arrive.
     virtual void yield();
+    // How far the work under way has come, in whole percent; each percent is shown at most once.
+    virtual void showProgress(int percent);
 
     void requestStop() { m_stop = true; }
 

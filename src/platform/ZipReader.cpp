@@ -200,7 +200,7 @@ void ZipReader::close()
     m_entries.clear();
 }
 
-bool ZipReader::open(const QString& path)
+Result ZipReader::open(const QString& path)
 {
     close();
     m_error.clear();
@@ -208,7 +208,7 @@ bool ZipReader::open(const QString& path)
     zip_t* handle = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!handle) {
         m_error = openErrorText(code);
-        return false;
+        return Result::failure(m_error);
     }
     m_archive = std::make_unique<Archive>();
     m_archive->handle = handle;
@@ -221,7 +221,7 @@ bool ZipReader::open(const QString& path)
         if (zip_stat_index(handle, zip_uint64_t(i), 0, &st) != 0) {
             m_error = libzipMessage(zip_get_error(handle));
             close();
-            return false;
+            return Result::failure(m_error);
         }
         ZipEntryInfo entry;
         entry.index = i;
@@ -244,11 +244,11 @@ bool ZipReader::open(const QString& path)
         m_entries << entry;
     }
     m_archive->localHeaders = localHeaderOffsets(path, count);
-    return true;
+    return Result::success();
 }
 
 ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*, qint64)>& sink,
-                              const QByteArray& password)
+                              const QByteArray& password, RunContext* run)
 {
     m_error.clear();
     if (!m_archive || index < 0 || index >= m_entries.size()) {
@@ -304,6 +304,13 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
         if (!sink(buffer.data(), qint64(got))) {
             status = ZipReadStatus::Interrupted;
             break;
+        }
+        if (run) {
+            run->yield();
+            if (run->stopRequested()) {
+                status = ZipReadStatus::Interrupted;
+                break;
+            }
         }
     }
     zip_fclose(file);

@@ -9,6 +9,9 @@
 #include <QList>
 #include <QString>
 
+#include "platform/Result.h"
+#include "platform/RunContext.h"
+
 namespace platform
 {
 
@@ -50,7 +53,7 @@ enum class ZipReadStatus
     NeedPassword,
     // Also a CRC error of an entry read with a password: a wrong password may pass the check byte.
     WrongPassword,
-    // The sink asked to stop.
+    // The sink or the run asked to stop.
     Interrupted,
 };
 
@@ -66,9 +69,9 @@ public:
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;
 
-    // Opens the archive read-only and lists its entries. False for a missing, truncated or foreign
-    // file; errorString() says why.
-    bool open(const QString& path);
+    // Opens the archive read-only and lists its entries. Fails for a missing, truncated or foreign
+    // file, saying why (errorString() says it too).
+    Result open(const QString& path);
     void close();
     bool isOpen() const;
 
@@ -78,9 +81,10 @@ public:
     // Ok only when every byte was read and the CRC matched, so a caller that keeps what it was
     // given must drop it on any other status. The sink is never given more than the entry's
     // recorded size: more data is Damaged, and so is less than the central or the local header
-    // records. An empty password reads unencrypted entries only.
+    // records. An empty password reads unencrypted entries only. A run, when given, yields after
+    // every chunk, and its stop request ends the read.
     ZipReadStatus read(qint64 index, const std::function<bool(const char* data, qint64 size)>& sink,
-                       const QByteArray& password = QByteArray());
+                       const QByteArray& password = QByteArray(), RunContext* run = nullptr);
 
     // Why the last open or read failed.
     QString errorString() const { return m_error; }

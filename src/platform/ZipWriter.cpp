@@ -15,7 +15,6 @@
 #include <zip.h>
 #include <zlib.h>
 
-#include "platform/EventLoop.h"
 #include "platform/ZipReader.h"
 
 namespace platform
@@ -351,11 +350,10 @@ private:
         }
     }
 
-    // A pass of the event loop, then the caller's stop request.
     bool stopCheck()
     {
-        doEvents();
-        if (m_build->options->stopRequested && m_build->options->stopRequested()) {
+        m_build->options->run->yield();
+        if (m_build->options->run->stopRequested()) {
             m_build->stopped = true;
             m_phase = Phase::Failed;
             zip_error_set(&m_error, ZIP_ER_CANCELLED, 0);
@@ -402,23 +400,13 @@ private:
     qsizetype m_outPos = 0;
 };
 
-enum class AttemptOutcome
-{
-    Written,
-    Stopped,
-    EntryFailed,
-    NothingToPack,
-    NotAnArchive,
-    Failed
-};
-
+// One build of the archive. An entry whose source failed while it was written is named, so that
+// the next build leaves it out.
 struct Attempt
 {
-    AttemptOutcome outcome = AttemptOutcome::Failed;
-    QString error;
+    ZipWriteResult written;
     qsizetype failedEntry = -1;
     QString failedReason;
-    qsizetype packed = 0;
 };
 
 // A source newer than the archive's entry (whose times have two-second steps) replaces it.
@@ -440,15 +428,15 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
     zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(), flags, &openError);
     if (!archive) {
         const bool damaged = openError == ZIP_ER_NOZIP || openError == ZIP_ER_INCONS;
-        result.outcome = damaged ? AttemptOutcome::NotAnArchive : AttemptOutcome::Failed;
-        result.error
-            = QStringLiteral("The archive %1 could not be opened: %2").arg(archivePath, zipErrorText(openError));
+        result.written.failure = damaged ? ZipWriteFailure::NotAnArchive : ZipWriteFailure::CannotWrite;
+        result.written.setOutcome(Result::failure(
+            QStringLiteral("The archive %1 could not be opened: %2").arg(archivePath, zipErrorText(openError))));
         return result;
     }
-    const auto giveUp = [&](AttemptOutcome outcome, const QString& error) {
+    const auto giveUp = [&](Result outcome, ZipWriteFailure failure = ZipWriteFailure::CannotWrite) {
         zip_discard(archive);
-        result.outcome = outcome;
-        result.error = error;
+        result.written.setOutcome(std::move(outcome));
+        result.written.failure = failure;
         return result;
     };
     const auto libraryError = [&] {
@@ -465,8 +453,8 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
             if (options.updateExisting && zip_name_locate(archive, (name + '/').constData(), 0) >= 0)
                 continue;
             if (zip_dir_add(archive, name.constData(), ZIP_FL_ENC_UTF_8) < 0)
-                return giveUp(AttemptOutcome::Failed, libraryError());
-            ++result.packed;
+                return giveUp(Result::failure(libraryError()));
+            ++result.written.packed;
             continue;
         }
 
@@ -477,7 +465,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         zip_source_t* source = zip_source_function(archive, &FileSource::callback, file);
         if (!source) {
             delete file;
-            return giveUp(AttemptOutcome::Failed, libraryError());
+            return giveUp(Result::failure(libraryError()));
         }
         zip_int64_t index = existing;
         if (existing >= 0) {
@@ -488,32 +476,27 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         }
         if (index < 0) {
             zip_source_free(source);
-            return giveUp(AttemptOutcome::Failed, libraryError());
+            return giveUp(Result::failure(libraryError()));
         }
         file->setIndex(static_cast<zip_uint64_t>(index));
         setExtendedModified(archive, static_cast<zip_uint64_t>(index), entry.sourcePath);
-        ++result.packed;
+        ++result.written.packed;
     }
 
     // libzip removes the archive when it is closed with no entries: never let it.
     if (zip_get_num_entries(archive, 0) <= 0)
-        return giveUp(AttemptOutcome::NothingToPack,
-                      QStringLiteral("There is nothing to pack into %1").arg(archivePath));
+        return giveUp(Result::failure(QStringLiteral("There is nothing to pack into %1").arg(archivePath)),
+                      ZipWriteFailure::NothingToPack);
 
     if (zip_close(archive) == 0) {
-        result.outcome = AttemptOutcome::Written;
+        result.written.setOutcome(Result::success());
         return result;
     }
-    if (build.stopped) {
-        return giveUp(AttemptOutcome::Stopped,
-                      QStringLiteral("The archive %1 was not built: stopped").arg(archivePath));
-    }
-    if (build.failedEntry >= 0) {
-        result.failedEntry = build.failedEntry;
-        result.failedReason = build.failedReason;
-        return giveUp(AttemptOutcome::EntryFailed, QString());
-    }
-    return giveUp(AttemptOutcome::Failed, libraryError());
+    if (build.stopped)
+        return giveUp(Result::stop(QStringLiteral("The archive %1 was not built: stopped").arg(archivePath)));
+    result.failedEntry = build.failedEntry;
+    result.failedReason = build.failedReason;
+    return giveUp(Result::failure(build.failedEntry >= 0 ? QString() : libraryError()));
 }
 
 bool isArchiveItself(const QString& sourcePath, const QString& archivePath)
@@ -558,7 +541,7 @@ QString precheck(const ZipEntrySource& entry, const QString& archivePath, QSet<Q
 ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntrySource>& entries,
                                const ZipWriteOptions& options)
 {
-    ZipWriteResult result;
+    QList<ZipSkippedEntry> skipped;
     QList<qsizetype> pending;
     QSet<QString> names;
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -566,39 +549,20 @@ ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntryS
         if (reason.isEmpty())
             pending << i;
         else
-            result.skipped << ZipSkippedEntry {entries[i].sourcePath, entries[i].entryName, reason};
+            skipped << ZipSkippedEntry {entries[i].sourcePath, entries[i].entryName, reason};
     }
 
     // A source that fails while the archive is written is left out and the archive built again
     // without it: libzip cannot drop an entry half-way through writing.
     for (;;) {
-        const Attempt outcome = attempt(archivePath, entries, pending, options);
-        switch (outcome.outcome) {
-        case AttemptOutcome::EntryFailed: {
-            const ZipEntrySource& failed = entries[outcome.failedEntry];
-            result.skipped << ZipSkippedEntry {failed.sourcePath, failed.entryName, outcome.failedReason};
-            pending.removeOne(outcome.failedEntry);
-            continue;
+        Attempt outcome = attempt(archivePath, entries, pending, options);
+        if (outcome.failedEntry < 0) {
+            outcome.written.skipped = skipped;
+            return outcome.written;
         }
-        case AttemptOutcome::Written:
-            result.status = ZipWriteStatus::Written;
-            result.packed = outcome.packed;
-            return result;
-        case AttemptOutcome::Stopped:
-            result.status = ZipWriteStatus::Stopped;
-            break;
-        case AttemptOutcome::NothingToPack:
-            result.status = ZipWriteStatus::NothingToPack;
-            break;
-        case AttemptOutcome::NotAnArchive:
-            result.status = ZipWriteStatus::NotAnArchive;
-            break;
-        case AttemptOutcome::Failed:
-            result.status = ZipWriteStatus::Failed;
-            break;
-        }
-        result.error = outcome.error;
-        return result;
+        const ZipEntrySource& failed = entries[outcome.failedEntry];
+        skipped << ZipSkippedEntry {failed.sourcePath, failed.entryName, outcome.failedReason};
+        pending.removeOne(outcome.failedEntry);
     }
 }
 

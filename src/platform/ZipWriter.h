@@ -1,9 +1,10 @@
 #pragma once
 
-#include <functional>
-
 #include <QList>
 #include <QString>
+
+#include "platform/Result.h"
+#include "platform/RunContext.h"
 
 namespace platform
 {
@@ -26,25 +27,21 @@ struct ZipSkippedEntry
     QString reason;
 };
 
-enum class ZipWriteStatus
+// Why an archive was not written; its path is as it was in every case.
+enum class ZipWriteFailure
 {
-    // The archive is complete at its path.
-    Written,
-    // A stop was requested; the archive's path is as it was.
-    Stopped,
-    // No entry was left to pack; the archive's path is as it was.
+    // The archive could not be written.
+    CannotWrite,
+    // No entry was left to pack.
     NothingToPack,
-    // The archive to update is not a readable zip archive; it is left as it was.
+    // The archive to update is not a readable zip archive.
     NotAnArchive,
-    // The archive could not be written; its path is as it was.
-    Failed,
 };
 
-struct ZipWriteResult
+// Succeeded: the archive is complete at its path. Stopped: a stop was requested.
+struct ZipWriteResult : Result
 {
-    ZipWriteStatus status = ZipWriteStatus::Failed;
-    // Why the archive was not written.
-    QString error;
+    ZipWriteFailure failure = ZipWriteFailure::CannotWrite;
     QList<ZipSkippedEntry> skipped;
     // Entries this build added or replaced.
     qsizetype packed = 0;
@@ -54,8 +51,8 @@ struct ZipWriteOptions
 {
     // Keep an existing archive's entries and replace only those whose source is newer.
     bool updateExisting = false;
-    // Asked before every chunk of source data (after a pass of the event loop); true ends the build.
-    std::function<bool()> stopRequested;
+    // Yields and is asked to stop before every chunk of source data.
+    RunContext* run = &unwatchedRun();
 };
 
 // Sources are read, deflated and written in chunks of this size.

@@ -17,20 +17,16 @@ namespace
 {
 PlaceResult copyOver(const QString& workFile, const QString& target, platform::RunContext& run)
 {
-    const platform::CopyResult copy
-        = platform::copyFileReplacing(workFile, target, [&run] { return run.stopRequested(); });
-    switch (copy.status) {
-    case platform::CopyStatus::Ok:
+    const platform::CopyResult copy = platform::copyFileReplacing(workFile, target, run);
+    if (copy.succeeded()) {
         QFile::remove(workFile);
         return PlaceResult::placed();
-    case platform::CopyStatus::Stopped:
-        return PlaceResult::stopped(copy.error);
-    case platform::CopyStatus::Failed:
-        break;
     }
-    core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + copy.error + QLatin1Char(')'));
+    if (copy.stopped())
+        return PlaceResult::stopped(copy.reason());
+    core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + copy.reason() + QLatin1Char(')'));
     QFile::remove(workFile);
-    return PlaceResult::failed(copy.error);
+    return PlaceResult::failed(copy.reason());
 }
 
 PlaceResult skip(const QString& workFile)

@@ -278,11 +278,11 @@ platform::Result RestoreRun::decrypt(const QString& workFile)
     plain.chop(3);
     const crypto::CipherResult result = crypto::DecryptBackupFile(workFile, plain, m_request.version.password());
     QFile::remove(workFile);
-    if (result.status == crypto::CipherStatus::Stopped)
-        return platform::Result::stop(result.description);
-    if (!result.ok())
-        return platform::Result::failure(result.description.isEmpty() ? QStringLiteral("it cannot be decrypted")
-                                                                      : result.description);
+    if (result.stopped())
+        return platform::Result::stop(result.reason());
+    if (!result.succeeded())
+        return platform::Result::failure(result.reason().isEmpty() ? QStringLiteral("it cannot be decrypted")
+                                                                   : result.reason());
     return platform::Result::success();
 }
 
@@ -387,17 +387,16 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     }
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
     core::MakePath(workFile);
-    const platform::CopyResult copy
-        = platform::copyFileReplacing(source, workFile, [this] { return m_run.stopRequested(); });
-    if (copy.status == platform::CopyStatus::Stopped || m_run.stopRequested())
+    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, m_run);
+    if (copy.stopped() || m_run.stopRequested())
         return stop();
     const auto archiveUnusable = [&](const QString& reason) {
         fail(source, reason);
         m_summary.failed += chosen;
         return complete();
     };
-    if (copy.status == platform::CopyStatus::Failed)
-        return archiveUnusable(copy.error);
+    if (!copy.succeeded())
+        return archiveUnusable(copy.reason());
 
     if (isProtected) {
         setStatus(QStringLiteral("Status: Decrypting File"));
@@ -495,12 +494,11 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
         return Step::Next;
     }
     core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    const platform::CopyResult copy
-        = platform::copyFileReplacing(source, workFile, [this] { return m_run.stopRequested(); });
-    if (copy.status == platform::CopyStatus::Stopped)
+    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, m_run);
+    if (copy.stopped())
         return Step::Stop;
-    if (copy.status == platform::CopyStatus::Failed) {
-        failPath(path, copy.error);
+    if (!copy.succeeded()) {
+        failPath(path, copy.reason());
         return Step::Next;
     }
 

@@ -82,11 +82,11 @@ void frmDecrypt::Command2_Click()
     if (!self)
         return;
     Command2->setEnabled(true);
-    if (result.ok()) {
+    if (result.succeeded()) {
         QString name = source;
         showStatus(message("MSG_STATUS4") + core::LastPathPart(name));
     } else {
-        showStatus(QStringLiteral("Status: ") + result.description);
+        showStatus(QStringLiteral("Status: ") + result.reason());
     }
 }
 

@@ -12,80 +12,27 @@
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
-#include "localisation/ClosingCountdown.h"
-#include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
-#include "platform/RunContext.h"
 #include "restore/frmWarning.h"
 
 namespace restore
 {
 namespace
 {
-using localisation::message;
-// Seconds the window stays after the run.
-const QString CountdownStart = QStringLiteral("15");
-// The connect limit of one FTP attempt, in seconds.
-constexpr int ConnectLimitSeconds = 30;
-
-QWidget* mainWindow()
-{
-    core::MainWindowServices* services = core::mainWindowServices();
-    return services ? services->mainWindow() : nullptr;
-}
-
 // The main window's last state other than minimised.
 Qt::WindowStates lastMainWindowState()
 {
     return core::state().MainWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState;
 }
-
-// The restore's run as this window watches it: the status in the window, the program's stop request.
-class WindowRun : public platform::RunContext
-{
-public:
-    explicit WindowRun(QPlainTextEdit* status)
-        : m_status(status)
-    { }
-    void showStatus(const QString& text) override { m_status->setPlainText(text); }
-    bool stopRequested() const override { return RunContext::stopRequested() || core::state().bStopBackup; }
-
-private:
-    QPlainTextEdit* m_status;
-};
-
-QTimer* makeTimer(QObject* parent, const char* name, int intervalMs)
-{
-    auto* timer = new QTimer(parent);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    return timer;
-}
 } // namespace
 
 frmRestoring::frmRestoring()
+    : RunWindow("frmRestoring", QStringLiteral("Restoring backup, please wait..."),
+                QStringLiteral("Please wait while restoring the backup set..."))
 {
-    setObjectName(QStringLiteral("frmRestoring"));
-    setWindowTitle(QStringLiteral("Restoring backup, please wait..."));
     auto* layout = new QVBoxLayout(this);
-    lblLabel = new QLabel(QStringLiteral("Please wait while restoring the backup set..."), this);
-    lblLabel->setObjectName(QStringLiteral("lblLabel"));
-    lblStatus = new QPlainTextEdit(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setReadOnly(true);
-    lblTime = new QLabel(CountdownStart, this);
-    lblTime->setObjectName(QStringLiteral("lblTime"));
-    lblTime->hide();
-    cmdPause = new QPushButton(QStringLiteral("Pause"), this);
-    cmdPause->setObjectName(QStringLiteral("cmdPause"));
-    cmdMin = new QPushButton(QStringLiteral("Minimize"), this);
-    cmdMin->setObjectName(QStringLiteral("cmdMin"));
-    cmdClose = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    for (QPushButton* button : {cmdPause, cmdMin, cmdClose})
-        button->setAutoDefault(false);
     layout->addWidget(lblLabel);
     layout->addWidget(lblStatus, 1);
     layout->addWidget(lblTime);
@@ -96,20 +43,14 @@ frmRestoring::frmRestoring()
     buttons->addWidget(cmdClose);
     layout->addLayout(buttons);
     resize(520, 260);
-    connect(cmdPause, &QPushButton::clicked, this, &frmRestoring::cmdPause_Click);
-    connect(cmdMin, &QPushButton::clicked, this, &frmRestoring::cmdMin_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &frmRestoring::cmdClose_Click);
+    setTabOrder(lblStatus, cmdPause);
+    setTabOrder(cmdPause, cmdMin);
+    setTabOrder(cmdMin, cmdClose);
 
-    Timer1 = makeTimer(this, "Timer1", 250);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &frmRestoring::Timer1_Timer);
-    Timer3 = makeTimer(this, "Timer3", 1000);
     connect(Timer3, &QTimer::timeout, this, &frmRestoring::Timer3_Timer);
     Timer3->start();
-    timFTP = makeTimer(this, "timFTP", 1000);
-    connect(timFTP, &QTimer::timeout, this, &frmRestoring::timFTP_Timer);
-    tmrClose = makeTimer(this, "tmrClose", 1000);
-    connect(tmrClose, &QTimer::timeout, this, &frmRestoring::tmrClose_Timer);
 }
 
 void frmRestoring::Form_Load()
@@ -167,9 +108,8 @@ void frmRestoring::RestoreBackup()
 {
     if (!m_request)
         return;
-    WindowRun context(lblStatus);
     WarningQuestion question;
-    RestoreRun run(*m_request, context, question);
+    RestoreRun run(*m_request, *this, question);
     m_request.reset();
     ++m_running;
     const RestoreRun::Outcome outcome = run.run();
@@ -219,21 +159,6 @@ void frmRestoring::cmdClose_Click()
     platform::Form<frmRestoring>::unload();
 }
 
-void frmRestoring::cmdPause_Click()
-{
-    // The run is held at the yield in which the click arrived until the box is closed.
-    core::ask(this, message("MSG_PAUSED"), platform::Icon::None);
-}
-
-void frmRestoring::cmdMin_Click()
-{
-    if (QWidget* main = mainWindow()) {
-        main->setWindowState(main->windowState() | Qt::WindowMinimized);
-        main->hide();
-    }
-    setWindowState(windowState() | Qt::WindowMinimized);
-}
-
 void frmRestoring::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
@@ -260,28 +185,6 @@ void frmRestoring::Timer3_Timer()
         setWindowState(windowState() & ~Qt::WindowMinimized);
     }
     raise();
-}
-
-void frmRestoring::timFTP_Timer()
-{
-    ++intConnectSeconds;
-    lblStatus->setPlainText(QStringLiteral("FTP: Connecting... (%1)").arg(intConnectSeconds));
-    // Only the connect under way gives up, never the whole restore.
-    if (intConnectSeconds > ConnectLimitSeconds)
-        core::state().bConnectTimedOut = true;
-}
-
-void frmRestoring::tmrClose_Timer()
-{
-    if (!tmrClose->isActive())
-        tmrClose->start();
-    const int left = lblTime->text().toInt() - 1;
-    lblTime->setText(QString::number(left));
-    if (left <= 0) {
-        cmdClose_Click();
-        return;
-    }
-    localisation::showClosingCountdown(this, cmdClose, left);
 }
 
 void frmRestoring::turnOffTimers()

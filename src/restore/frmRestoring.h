@@ -2,14 +2,8 @@
 
 #include <optional>
 
-#include <QDialog>
-
+#include "controls/RunWindow.h"
 #include "restore/RestoreRun.h"
-
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
-class QTimer;
 
 namespace restore
 {
@@ -24,7 +18,7 @@ namespace restore
 // which confirms the hand-over (bRestoreConfirmed), shows the window and runs the restore at the
 // start timer's next tick. A window loaded without a confirmed hand-over removes itself at that
 // tick; a load while bStopBackup is set removes it at once (load() then gives nullptr).
-class frmRestoring : public QDialog
+class frmRestoring : public controls::RunWindow
 {
     Q_OBJECT
 
@@ -39,23 +33,8 @@ public:
     // A restore is about to start or under way.
     bool running() const;
 
-    QLabel* lblLabel = nullptr;
-    QPlainTextEdit* lblStatus = nullptr;
-    // Seconds left in the closing countdown.
-    QLabel* lblTime = nullptr;
-    QPushButton* cmdPause = nullptr;
-    QPushButton* cmdMin = nullptr;
-    QPushButton* cmdClose = nullptr;
-    // Start timer.
-    QTimer* Timer1 = nullptr;
-    // Keep-in-front timer.
-    QTimer* Timer3 = nullptr;
-    // The FTP connect limit: an FTP fetch starts it with intConnectSeconds at 0 for each attempt
-    // and stops it when the attempt ends; past 30 seconds it requests the stop.
-    QTimer* timFTP = nullptr;
-    int intConnectSeconds = 0;
-    // Closing countdown.
-    QTimer* tmrClose = nullptr;
+    // The connect ticks of timFTP: an FTP fetch sets them to 0 for each attempt.
+    int& intConnectSeconds = intConnectTicks;
 
 public slots:
     void turnOnTimer();
@@ -63,13 +42,9 @@ public slots:
     void turnOffOnTopTimer();
     void turnOnOnTopTimer();
     // Cancel, and the end of the countdown: requests the stop and unloads the window.
-    void cmdClose_Click();
-    void cmdPause_Click();
-    void cmdMin_Click();
+    void cmdClose_Click() override;
     void Timer1_Timer();
     void Timer3_Timer();
-    void timFTP_Timer();
-    void tmrClose_Timer();
 
 protected:
     bool event(QEvent* event) override;

@@ -27,7 +27,7 @@ class BackupFileCipherTest : public test::CipherFolderTest
 QByteArray keylessForm(const QByteArray& plain)
 {
     QByteArray bytes = plain;
-    EXPECT_TRUE(encryptBytesWith(bytes, BlowfishCipher::keyless(), freshHeaderValues()).ok());
+    EXPECT_TRUE(encryptBytesWith(bytes, BlowfishCipher::keyless(), freshHeaderValues()).succeeded());
     return bytes;
 }
 
@@ -46,12 +46,12 @@ QByteArray keylessFormWithLengthField(qint64 total, qint32 plainLength)
 TEST_F(BackupFileCipherTest, WorkedExampleOfTheKeylessFormHoldsAndStillDecrypts)
 {
     QByteArray bytes("abc");
-    ASSERT_TRUE(encryptBytesWith(bytes, BlowfishCipher::keyless(), {0x04030201, 0x08070605}).ok());
+    ASSERT_TRUE(encryptBytesWith(bytes, BlowfishCipher::keyless(), {0x04030201, 0x08070605}).succeeded());
     EXPECT_EQ(bytes, QByteArray::fromHex("05060708010203046060600406060708"));
 
     for (const QString& key : {QString(), QStringLiteral("any password")}) {
         QByteArray plain = bytes;
-        ASSERT_TRUE(DecryptBytes(plain, key).ok()) << key.toStdString();
+        ASSERT_TRUE(DecryptBytes(plain, key).succeeded()) << key.toStdString();
         EXPECT_EQ(plain, "abc");
     }
 }
@@ -67,9 +67,9 @@ TEST_F(BackupFileCipherTest, FormLengthGrowsInWholeBlocks)
     for (const auto& range : ranges) {
         for (qsizetype n = range.first; n <= range.last; ++n) {
             QByteArray bytes = test::sampleBytes(n);
-            ASSERT_TRUE(EncryptBytes(bytes, "key").ok());
+            ASSERT_TRUE(EncryptBytes(bytes, "key").succeeded());
             EXPECT_EQ(bytes.size(), range.total) << n;
-            ASSERT_TRUE(DecryptBytes(bytes, "key").ok()) << n;
+            ASSERT_TRUE(DecryptBytes(bytes, "key").succeeded()) << n;
             EXPECT_EQ(bytes, test::sampleBytes(n));
         }
     }
@@ -88,10 +88,10 @@ TEST_F(BackupFileCipherTest, KeyedFormIsStandardBlowfishCbcOfThePlainImage)
     const QByteArray plain("Blowfish in CBC mode!");
 
     QByteArray bytes = plain;
-    ASSERT_TRUE(encryptBytesWith(bytes, BlowfishCipher::keyed(keyBytes(key)), {0x12345678, 0x0ABCDEF0}).ok());
+    ASSERT_TRUE(encryptBytesWith(bytes, BlowfishCipher::keyed(keyBytes(key)), {0x12345678, 0x0ABCDEF0}).succeeded());
     EXPECT_EQ(bytes.toHex(), expected.toHex());
 
-    ASSERT_TRUE(DecryptBytes(bytes, key).ok());
+    ASSERT_TRUE(DecryptBytes(bytes, key).succeeded());
     EXPECT_EQ(bytes, plain);
 }
 
@@ -105,17 +105,17 @@ TEST_F(BackupFileCipherTest, KeyedFilesRoundTripAndRefuseAWrongPassword)
         // A longer file under the target name is replaced whole.
         ASSERT_TRUE(test::writeFile(path("data.bf"), QByteArray(3 << 20, 'x')));
 
-        ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "correct horse").ok());
+        ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "correct horse").succeeded());
         const QByteArray form = test::readFile(path("data.bf"));
         EXPECT_EQ(form.size(), bfLength(size));
 
-        ASSERT_TRUE(DecryptBackupFile(path("data.bf"), path("restored"), "correct horse").ok());
+        ASSERT_TRUE(DecryptBackupFile(path("data.bf"), path("restored"), "correct horse").succeeded());
         EXPECT_EQ(test::readFile(path("restored")), plain);
 
         QFile::remove(path("restored"));
         const CipherResult wrong = DecryptBackupFile(path("data.bf"), path("restored"), "Correct horse");
         EXPECT_EQ(wrong.status, CipherStatus::WrongPasswordOrDamaged);
-        EXPECT_EQ(wrong.description, "Wrong password or damaged file");
+        EXPECT_EQ(wrong.reason(), "Wrong password or damaged file");
         EXPECT_FALSE(QFile::exists(path("restored")));
 
         QByteArray bytes = form;
@@ -136,8 +136,8 @@ TEST_F(BackupFileCipherTest, FilesKeepTheirPermissionsAndTimeThroughTheProtected
         ASSERT_TRUE(test::writeFile(path("data"), "private"));
         ASSERT_TRUE(platform::setFileDateAndMode(path("data"), stamp, mode));
 
-        ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").ok());
-        ASSERT_TRUE(DecryptBackupFile(path("data.bf"), path("restored"), "pw").ok());
+        ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").succeeded());
+        ASSERT_TRUE(DecryptBackupFile(path("data.bf"), path("restored"), "pw").succeeded());
         for (const QString name : {"data.bf", "restored"}) {
             struct stat st = {};
             ASSERT_EQ(::stat(QFile::encodeName(path(name)).constData(), &st), 0);
@@ -151,11 +151,11 @@ TEST_F(BackupFileCipherTest, FilesKeepTheirPermissionsAndTimeThroughTheProtected
 TEST_F(BackupFileCipherTest, EveryFormHasFreshHeaderValues)
 {
     ASSERT_TRUE(test::writeFile(path("data"), "same data"));
-    ASSERT_TRUE(EncryptBackupFile(path("data"), path("one.bf"), "pw").ok());
-    ASSERT_TRUE(EncryptBackupFile(path("data"), path("two.bf"), "pw").ok());
+    ASSERT_TRUE(EncryptBackupFile(path("data"), path("one.bf"), "pw").succeeded());
+    ASSERT_TRUE(EncryptBackupFile(path("data"), path("two.bf"), "pw").succeeded());
     EXPECT_NE(test::readFile(path("one.bf")), test::readFile(path("two.bf")));
     for (const QString name : {"one", "two"}) {
-        ASSERT_TRUE(DecryptBackupFile(path(name + ".bf"), path(name), "pw").ok());
+        ASSERT_TRUE(DecryptBackupFile(path(name + ".bf"), path(name), "pw").succeeded());
         EXPECT_EQ(test::readFile(path(name)), "same data");
     }
 }
@@ -165,7 +165,7 @@ TEST_F(BackupFileCipherTest, KeylessFilesDecryptThroughTheFallback)
     for (const qsizetype size : {qsizetype(5), qsizetype((1 << 20) + 3)}) {
         const QByteArray plain = test::sampleBytes(size, 7);
         ASSERT_TRUE(test::writeFile(path("old.bf"), keylessForm(plain)));
-        ASSERT_TRUE(DecryptBackupFile(path("old.bf"), path("old"), "whatever the version recorded").ok());
+        ASSERT_TRUE(DecryptBackupFile(path("old.bf"), path("old"), "whatever the version recorded").succeeded());
         EXPECT_EQ(test::readFile(path("old")), plain);
     }
 }
@@ -173,7 +173,7 @@ TEST_F(BackupFileCipherTest, KeylessFilesDecryptThroughTheFallback)
 TEST_F(BackupFileCipherTest, DamagedFilesGiveAClearErrorAndLeaveTheTargetAlone)
 {
     ASSERT_TRUE(test::writeFile(path("data"), test::sampleBytes(100)));
-    ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").ok());
+    ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").succeeded());
     const QByteArray good = test::readFile(path("data.bf"));
 
     const struct
@@ -198,7 +198,7 @@ TEST_F(BackupFileCipherTest, DamagedFilesGiveAClearErrorAndLeaveTheTargetAlone)
         ASSERT_TRUE(test::writeFile(path("bad"), "earlier restore"));
         const CipherResult result = DecryptBackupFile(path("bad.bf"), path("bad"), "pw");
         EXPECT_EQ(result.status, c.status);
-        EXPECT_FALSE(result.description.isEmpty());
+        EXPECT_FALSE(result.reason().isEmpty());
         EXPECT_EQ(test::readFile(path("bad")), "earlier restore");
         EXPECT_EQ(names(), QStringList({"bad", "bad.bf", "data", "data.bf"}));
     }
@@ -221,7 +221,7 @@ TEST_F(BackupFileCipherTest, FileTooLargeForTheLengthFieldIsRefusedBeforeWriting
 
     const CipherResult result = EncryptBackupFile(path("huge"), path("huge.bf"), "pw");
     EXPECT_EQ(result.status, CipherStatus::TooLarge);
-    EXPECT_TRUE(result.description.contains("2147483629")) << result.description.toStdString();
+    EXPECT_TRUE(result.reason().contains("2147483629")) << result.reason().toStdString();
     EXPECT_EQ(test::readFile(path("huge.bf")), "earlier version");
     EXPECT_EQ(names(), QStringList({"huge", "huge.bf"}));
 }
@@ -238,7 +238,7 @@ TEST_F(BackupFileCipherTest, StopRequestLeavesNoTargetAndKeepsTheEarlierOne)
 {
     const QByteArray plain = test::sampleBytes(3 << 20);
     ASSERT_TRUE(test::writeFile(path("data"), plain));
-    ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").ok());
+    ASSERT_TRUE(EncryptBackupFile(path("data"), path("data.bf"), "pw").succeeded());
     const QByteArray form = test::readFile(path("data.bf"));
     ASSERT_TRUE(test::writeFile(path("restored"), "earlier restore"));
 
@@ -261,7 +261,7 @@ TEST_F(BackupFileCipherTest, StopRequestLeavesNoTargetAndKeepsTheEarlierOne)
             core::state().bStopBackup = !during;
             if (during)
                 QTimer::singleShot(0, [] { core::state().bStopBackup = true; });
-            EXPECT_EQ(op.operation().status, CipherStatus::Stopped);
+            EXPECT_TRUE(op.operation().stopped());
             EXPECT_EQ(test::readFile(path(op.target)), op.before);
             EXPECT_EQ(names(), QStringList({"data", "data.bf", "restored"}));
         }

@@ -241,7 +241,7 @@ QString RunFixture::plainFile(const QString& delivered, bool protect)
     const bool stop = std::exchange(core::state().bStopBackup, false);
     const crypto::CipherResult result = crypto::DecryptBackupFile(delivered, plain, Password);
     core::state().bStopBackup = stop;
-    EXPECT_TRUE(result.ok()) << delivered.toStdString() << ": " << result.description.toStdString();
+    EXPECT_TRUE(result.succeeded()) << delivered.toStdString() << ": " << result.reason().toStdString();
     return plain;
 }
 

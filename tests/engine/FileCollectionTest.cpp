@@ -14,11 +14,13 @@
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "support/FailingWriter.h"
+#include "support/Outcome.h"
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 
 namespace
 {
-using Outcome = engine::CollectionResult::Outcome;
+using test::Outcome;
 
 class FileCollectionTest : public test::ProgramFolderTest
 {
@@ -132,7 +134,7 @@ TEST_F(FileCollectionTest, WritesTheSetFileListThroughIncludeAndExcludeMasks)
         set.Exclude = c.exclude;
         engine::FileCollector collector;
         const engine::CollectionResult result = collector.collect(set, filesLines);
-        EXPECT_EQ(result.outcome, Outcome::Completed) << qPrintable(result.reason);
+        EXPECT_EQ(test::outcomeOf(result), Outcome::Succeeded) << qPrintable(result.reason());
         EXPECT_EQ(result.listed, c.expected.size());
         EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), listOf(c.expected))
             << "include " << qPrintable(c.include) << ", exclude " << qPrintable(c.exclude);
@@ -142,10 +144,10 @@ TEST_F(FileCollectionTest, WritesTheSetFileListThroughIncludeAndExcludeMasks)
 TEST_F(FileCollectionTest, LogsTheStepsAndShowsProgress)
 {
     set.Exclude = "*.tmp";
-    engine::FileCollector collector;
-    QStringList shown;
-    collector.showStatus = [&](const QString& text) { shown << text; };
-    ASSERT_EQ(collector.collect(set, filesLines).outcome, Outcome::Completed);
+    test::RecordingRun run;
+    engine::FileCollector collector(run);
+    ASSERT_EQ(test::outcomeOf(collector.collect(set, filesLines)), Outcome::Succeeded);
+    const QStringList& shown = run.statuses;
 
     const QString log = QString::fromUtf8(test::readFile(core::RunLogPath()));
     EXPECT_TRUE(log.contains(" Getting Files\r\n"));
@@ -163,7 +165,7 @@ TEST_F(FileCollectionTest, PathsThatAreGoneAreLoggedAndReturned)
 {
     engine::FileCollector collector;
     const engine::CollectionResult result = collector.collect(set, filesLines);
-    ASSERT_EQ(result.outcome, Outcome::Completed);
+    ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded);
     EXPECT_EQ(result.missing, QStringList({root + "/missing.txt", "relative/Docs"}));
     EXPECT_EQ(result.unreadable, QStringList());
     const QString log = QString::fromUtf8(test::readFile(core::RunLogPath()));
@@ -182,7 +184,7 @@ TEST_F(FileCollectionTest, TheProgramsOwnWorkFilesAreNeverCollected)
         SCOPED_TRACE(folder.toStdString());
         engine::FileCollector collector;
         const engine::CollectionResult result = collector.collect(set, {folder});
-        ASSERT_EQ(result.outcome, Outcome::Completed);
+        ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded);
         const QString list = QString::fromUtf8(test::readFile(core::setFileListPath("Docs")));
         EXPECT_TRUE(list.contains(folder + "/tree/single.log\r\n"));
         EXPECT_FALSE(list.contains(folder + "/tmp/")) << list.toStdString();
@@ -201,7 +203,7 @@ TEST_F(FileCollectionTest, TheSetsOwnDestinationsAreNeverCollected)
     set.Dest[3].Type = core::DestinationType::Folder;
     set.Dest[3].LocalFolder = root + "/not made yet";
     engine::FileCollector collector;
-    ASSERT_EQ(collector.collect(set, {root + "/Docs"}).outcome, Outcome::Completed);
+    ASSERT_EQ(test::outcomeOf(collector.collect(set, {root + "/Docs"})), Outcome::Succeeded);
     EXPECT_EQ(
         test::readFile(core::setFileListPath("Docs")),
         listOf({"Docs/.hidden.txt", "Docs/A.txt", "Docs/a.txt", "Docs/empty.dat", "Docs/Makefile", "Docs/my report.doc",
@@ -214,13 +216,14 @@ TEST_F(FileCollectionTest, StatusDotsMoveOnceEveryFiftyFiles)
         ASSERT_TRUE(test::writeFile(QStringLiteral("%1/Many/f%2").arg(root).arg(i), ""));
     for (int i = 0; i < 45; ++i)
         ASSERT_TRUE(test::writeFile(QStringLiteral("%1/Few/f%2").arg(root).arg(i), ""));
-    engine::FileCollector collector;
+    test::RecordingRun run;
+    engine::FileCollector collector(run);
     QStringList shown;
-    collector.showStatus = [&](const QString& text) {
+    run.onStatus = [&](const QString& text) {
         if (text.startsWith("[Creating"))
             shown << text;
     };
-    ASSERT_EQ(collector.collect(set, {root + "/Many", root + "/Few"}).outcome, Outcome::Completed);
+    ASSERT_EQ(test::outcomeOf(collector.collect(set, {root + "/Many", root + "/Few"})), Outcome::Succeeded);
     // The count runs on across folders: the tenth line after the last step of Many and 40 of Few.
     EXPECT_EQ(shown,
               QStringList({"[Creating Index File]", "[Creating Index File].", "[Creating Index File]..",
@@ -264,8 +267,9 @@ TEST_F(FileCollectionTest, StopKeepsThePreviousListAndSeesTheRequestAtTheNextEnt
         QString collectedList;
         int entriesAfter = -1;
         {
-            engine::FileCollector collector;
-            collector.showStatus = [&](const QString& text) {
+            test::RecordingRun run;
+            engine::FileCollector collector(run);
+            run.onStatus = [&](const QString& text) {
                 if (entriesAfter >= 0 && text.startsWith("[Indexing"))
                     ++entriesAfter;
                 if (text == c.armAt) {
@@ -273,7 +277,7 @@ TEST_F(FileCollectionTest, StopKeepsThePreviousListAndSeesTheRequestAtTheNextEnt
                     QTimer::singleShot(0, [] { core::state().bStopBackup = true; });
                 }
             };
-            EXPECT_EQ(collector.collect(set, filesLines).outcome, Outcome::Stopped) << qPrintable(c.armAt);
+            EXPECT_EQ(test::outcomeOf(collector.collect(set, filesLines)), Outcome::Stopped) << qPrintable(c.armAt);
             collectedList = collector.collectedListPath();
             ASSERT_TRUE(QFileInfo::exists(collectedList));
             // No more than the line under way when the timer ran.
@@ -295,8 +299,8 @@ TEST_F(FileCollectionTest, AListThatCannotBeWrittenFailsAndKeepsThePreviousOne)
         test::FailingWriter writer;
         engine::FileCollector collector;
         const engine::CollectionResult result = collector.collect(set, filesLines);
-        EXPECT_EQ(result.outcome, Outcome::Failed);
-        EXPECT_TRUE(result.reason.contains("No space left on device"));
+        EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
+        EXPECT_TRUE(result.reason().contains("No space left on device"));
     }
     EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previous);
 
@@ -305,8 +309,8 @@ TEST_F(FileCollectionTest, AListThatCannotBeWrittenFailsAndKeepsThePreviousOne)
         set.Exclude = "*";
         engine::FileCollector collector;
         const engine::CollectionResult result = collector.collect(set, filesLines);
-        EXPECT_EQ(result.outcome, Outcome::Failed);
-        EXPECT_EQ(result.reason, "None of the set's files was found; nothing was backed up.");
+        EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
+        EXPECT_EQ(result.reason(), "None of the set's files was found; nothing was backed up.");
         set.Exclude.clear();
     }
     EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), previous);
@@ -315,8 +319,8 @@ TEST_F(FileCollectionTest, AListThatCannotBeWrittenFailsAndKeepsThePreviousOne)
     set.ItemName = "../Docs";
     engine::FileCollector collector;
     const engine::CollectionResult result = collector.collect(set, filesLines);
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_FALSE(result.reason.isEmpty());
+    EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
+    EXPECT_FALSE(result.reason().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(programFile("Docs.lst")));
 }
 
@@ -327,7 +331,7 @@ TEST_F(FileCollectionTest, UnreadableFoldersAndNamesWithLineBreaksAreLoggedAndLe
     ASSERT_TRUE(test::writeFile(root + "/Docs/two\nlines.txt", "x"));
     engine::FileCollector collector;
     const engine::CollectionResult result = collector.collect(set, {root + "/Docs"});
-    ASSERT_EQ(result.outcome, Outcome::Completed);
+    ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded);
     QFile::setPermissions(root + "/Docs/locked",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -351,7 +355,7 @@ TEST_F(FileCollectionTest, ExcludeMasksMatchCollectedPathsWholeThoughANameHoldsA
     set.Exclude = "*.tmp";
     engine::FileCollector collector;
     const engine::CollectionResult result = collector.collect(set, {root + "/tabs"});
-    ASSERT_EQ(result.outcome, Outcome::Completed) << qPrintable(result.reason);
+    ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded) << qPrintable(result.reason());
     EXPECT_EQ(test::readFile(core::setFileListPath("Docs")), listOf({"tabs/a.tmp\tb.txt"}));
 }
 } // namespace

@@ -16,11 +16,13 @@
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "support/FileTimes.h"
+#include "support/Outcome.h"
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 
 namespace
 {
-using Outcome = engine::FolderDeliveryResult::Outcome;
+using test::Outcome;
 
 qint64 modifiedSeconds(const QString& path)
 {
@@ -67,7 +69,8 @@ protected:
     QStringList files;
     QList<QByteArray> contents;
     core::BackupSetInfo set;
-    engine::FolderDelivery delivery;
+    test::RecordingRun run;
+    engine::FolderDelivery delivery {run};
 };
 
 TEST_F(FolderDeliveryTest, MirrorFoldersAreMadeBelowTheRoot)
@@ -119,7 +122,7 @@ TEST_F(FolderDeliveryTest, EachFileIsMirroredBelowTheDestinationOrItsTimeStampFo
 
         const engine::FolderDeliveryResult result = delivery.deliver(set, 1, c.timestamp, QString());
 
-        ASSERT_EQ(result.outcome, Outcome::Delivered) << result.reason.toStdString();
+        ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded) << result.reason().toStdString();
         qint64 bytes = 0;
         for (int i = 0; i < files.size(); ++i) {
             const QString copy = mirrored(c.root, files.at(i));
@@ -149,7 +152,7 @@ TEST_F(FolderDeliveryTest, AFileGoneSinceTheCollectionIsNamedAndTheRestArrives)
 
     const engine::FolderDeliveryResult result = delivery.deliver(set, 1, QString(), QString());
 
-    ASSERT_EQ(result.outcome, Outcome::Delivered);
+    ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded);
     EXPECT_EQ(result.copyErrors, "Error 53 File not found\r\nFile: " + gone + "\r\n\r\n");
     EXPECT_EQ(result.failedFiles, QStringList {gone});
     EXPECT_TRUE(log().contains("Could not copy " + gone + ": Error 53 File not found\r\n"));
@@ -201,8 +204,8 @@ TEST_F(FolderDeliveryTest, ADestinationThatCannotBeMadeFailsTheDelivery)
 
         const engine::FolderDeliveryResult result = delivery.deliver(set, 1, c.timestamp, archive);
 
-        EXPECT_EQ(result.outcome, Outcome::Failed);
-        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
+        EXPECT_EQ(result.reason(), c.reason);
         EXPECT_EQ(core::state().strFailureReason, c.reason);
         EXPECT_EQ(result.deliveredBytes, 0);
     }
@@ -237,27 +240,27 @@ TEST_F(FolderDeliveryTest, ADestinationThatTakesNoMoreFilesFailsAtOnce)
         QDir(dest).removeRecursively();
         core::state().strFailureReason.clear();
         QStringList tried;
-        delivery.copyFile = [&](const QString& from, const QString& to, const std::function<bool()>& stop) {
+        delivery.copyFile = [&](const QString& from, const QString& to, platform::RunContext& copyRun) {
             tried << from;
             if (tried.size() != 2)
-                return platform::copyFileReplacing(from, to, stop);
+                return platform::copyFileReplacing(from, to, copyRun);
             if (c.meanwhile)
                 c.meanwhile();
-            return platform::CopyResult {platform::CopyStatus::Failed,
-                                         "cannot write " + to + ": " + qt_error_string(c.error), 0, c.error};
+            return platform::CopyResult {
+                platform::Result::failure("cannot write " + to + ": " + qt_error_string(c.error)), 0, c.error};
         };
 
         const engine::FolderDeliveryResult result = delivery.deliver(set, 1, QString(), QString());
 
         if (c.fails) {
-            EXPECT_EQ(result.outcome, Outcome::Failed);
+            EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
             EXPECT_EQ(tried.size(), 2);
-            EXPECT_EQ(result.reason,
+            EXPECT_EQ(result.reason(),
                       "The destination " + dest + " takes no more files: cannot write " + mirrored(dest, files.at(1))
                           + ": " + qt_error_string(c.error));
-            EXPECT_EQ(core::state().strFailureReason, result.reason);
+            EXPECT_EQ(core::state().strFailureReason, result.reason());
         } else {
-            EXPECT_EQ(result.outcome, Outcome::Delivered);
+            EXPECT_EQ(test::outcomeOf(result), Outcome::Succeeded);
             EXPECT_EQ(tried, files);
             EXPECT_EQ(result.deliveredFiles, files.size() - 1);
             EXPECT_EQ(result.failedFiles, QStringList {files.at(1)});
@@ -272,9 +275,9 @@ TEST_F(FolderDeliveryTest, NoFileArrivingIsAFailureThatNamesEveryFile)
 
     const engine::FolderDeliveryResult result = delivery.deliver(set, 1, QString(), QString());
 
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_EQ(result.reason, "None of the 3 listed files could be copied to " + dest);
-    EXPECT_EQ(core::state().strFailureReason, result.reason);
+    EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
+    EXPECT_EQ(result.reason(), "None of the 3 listed files could be copied to " + dest);
+    EXPECT_EQ(core::state().strFailureReason, result.reason());
     EXPECT_EQ(result.failedFiles, files);
     EXPECT_TRUE(result.copyErrors.startsWith("Error 76 Path not found\r\nFile: " + files.at(0) + "\r\n\r\n"));
 }
@@ -290,9 +293,9 @@ TEST_F(FolderDeliveryTest, TheSingleArchiveGoesIntoTheRootAndReplacesTheOldOneOn
 
     // An archive that is not there (an e-mail delivery removed it) leaves the old one in place.
     engine::FolderDeliveryResult result = delivery.deliver(set, 1, stamp, archive);
-    EXPECT_EQ(result.outcome, Outcome::Failed);
-    EXPECT_TRUE(result.reason.startsWith("Could not copy the archive to " + target + ": "))
-        << result.reason.toStdString();
+    EXPECT_EQ(test::outcomeOf(result), Outcome::Failed);
+    EXPECT_TRUE(result.reason().startsWith("Could not copy the archive to " + target + ": "))
+        << result.reason().toStdString();
     EXPECT_EQ(test::readFile(target), "the old archive");
 
     const QByteArray bytes(1024 * 1024 * 2 + 1, 'a');
@@ -300,7 +303,7 @@ TEST_F(FolderDeliveryTest, TheSingleArchiveGoesIntoTheRootAndReplacesTheOldOneOn
     ASSERT_TRUE(test::setModified(archive, 1700000000));
     result = delivery.deliver(set, 1, stamp, archive);
 
-    ASSERT_EQ(result.outcome, Outcome::Delivered) << result.reason.toStdString();
+    ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded) << result.reason().toStdString();
     EXPECT_EQ(test::readFile(target), bytes);
     EXPECT_EQ(modifiedSeconds(target), 1700000000);
     EXPECT_EQ(result.deliveredBytes, bytes.size());
@@ -314,7 +317,7 @@ TEST_F(FolderDeliveryTest, PackedFilesTakeTheirNamesAndTheirWorkCopiesGo)
 {
     set.Compression = core::CompressionMode::ArchivePerFile;
     set.ProtectData = core::ProtectionMode::Blowfish;
-    EXPECT_EQ(delivery.deliver(set, 1, QString(), QString()).outcome, Outcome::Failed);
+    EXPECT_EQ(test::outcomeOf(delivery.deliver(set, 1, QString(), QString())), Outcome::Failed);
 
     const QString work = programFile("tmp/work");
     QStringList made;
@@ -335,7 +338,7 @@ TEST_F(FolderDeliveryTest, PackedFilesTakeTheirNamesAndTheirWorkCopiesGo)
 
     const engine::FolderDeliveryResult result = delivery.deliver(set, 1, QString(), QString());
 
-    ASSERT_EQ(result.outcome, Outcome::Delivered) << result.reason.toStdString();
+    ASSERT_EQ(test::outcomeOf(result), Outcome::Succeeded) << result.reason().toStdString();
     EXPECT_EQ(test::readFile(mirrored(dest, files.at(0)) + ".zip.bf"), "packed " + files.at(0).toUtf8());
     EXPECT_EQ(test::readFile(mirrored(dest, files.at(1)) + ".zip.bf"), "packed " + files.at(1).toUtf8());
     EXPECT_FALSE(QFileInfo::exists(mirrored(dest, files.at(2)) + ".zip.bf"));
@@ -357,17 +360,15 @@ TEST_F(FolderDeliveryTest, AStopRequestEndsTheDeliveryAndLeavesNoWorkFile)
             core::state().bStopBackup = true;
         return engine::PreparedFile {copy, QFileInfo(path).fileName() + ".bf", {copy}, {}};
     };
-    QStringList statuses;
-    delivery.showStatus = [&](const QString& text) { statuses << text; };
 
     const engine::FolderDeliveryResult result = delivery.deliver(set, 1, QString(), QString());
 
-    EXPECT_EQ(result.outcome, Outcome::Stopped);
+    EXPECT_EQ(test::outcomeOf(result), Outcome::Stopped);
     EXPECT_EQ(prepared, 2);
     EXPECT_TRUE(QFileInfo::exists(mirrored(dest, files.at(0)) + ".bf"));
     EXPECT_FALSE(QFileInfo::exists(mirrored(dest, files.at(1)) + ".bf"));
     EXPECT_TRUE(QDir(work).isEmpty());
-    EXPECT_EQ(statuses, QStringList {"[Moving files to the backup location] \r\n" + work + "/a.txt.bf"});
+    EXPECT_EQ(run.statuses, QStringList {"[Moving files to the backup location] \r\n" + work + "/a.txt.bf"});
 }
 
 } // namespace

@@ -193,7 +193,7 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
     EXPECT_FALSE(log().contains("Moving to next backup"));
 
     const engine::FinalStatus status = recorder.finish("Error 53 File not found\r\nFile: /gone.txt\r\n\r\n");
-    EXPECT_TRUE(status.success);
+    EXPECT_TRUE(status.succeeded());
     EXPECT_EQ(status.statusText, "Backup Successful\r\nError 53 File not found\r\nFile: /gone.txt\r\n\r\n");
     EXPECT_TRUE(status.headline.isEmpty());
     EXPECT_TRUE(log().endsWith("Overall Status: Success\r\n"));
@@ -242,7 +242,7 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
         EXPECT_FALSE(documentText("Docs").contains("LAN|"));
         EXPECT_FALSE(recorder.overallOK());
         const engine::FinalStatus status = recorder.finish(QString());
-        EXPECT_FALSE(status.success);
+        EXPECT_FALSE(status.succeeded());
         EXPECT_EQ(status.headline, "The backup could not be completed successfully.");
         EXPECT_TRUE(status.statusText.startsWith(c.reason)) << status.statusText.toStdString();
         EXPECT_TRUE(log().endsWith("Overall Status: FAILURE\r\n"));
@@ -274,7 +274,7 @@ TEST_F(RunRecorderTest, ASetThatCannotBeDeliveredFailsWithItsReason)
         EXPECT_EQ(saved("CurrentDestination"), "1");
         EXPECT_TRUE(savedVersions().isEmpty());
         const engine::FinalStatus status = recorder.finish(QString());
-        EXPECT_FALSE(status.success);
+        EXPECT_FALSE(status.succeeded());
         EXPECT_EQ(status.statusText, c.reason);
         EXPECT_EQ(status.headline, "The backup could not be completed successfully.");
         EXPECT_TRUE(log().contains("Backup Complete: FAILURE " + c.reason + "\r\n"));
@@ -416,7 +416,7 @@ protected:
                 engine::FolderDelivery delivery;
                 const engine::FolderDeliveryResult result = delivery.deliver(set, d, QString(), QString());
                 copyErrors += result.copyErrors;
-                recorder.recordDestination(result.delivered(), result.deliveredBytes);
+                recorder.recordDestination(result.succeeded(), result.deliveredBytes);
             }
         }
         return recorder.finish(copyErrors);
@@ -432,7 +432,7 @@ TEST_F(RotationTest, ARotatingSetAlternatesBetweenItsFolders)
     makeSet({1, 1}, 1);
     QStringList delivered;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(run(&delivered).success);
+        EXPECT_TRUE(run(&delivered).succeeded());
         EXPECT_EQ(saved("CurrentDestination"), i % 2 == 0 ? "2" : "1");
     }
     EXPECT_EQ(delivered, QStringList({programFile("backup1"), programFile("backup2"), programFile("backup1")}));
@@ -458,7 +458,7 @@ TEST_F(RotationTest, AnUnwritableFolderAmongAllDestinationsFailsOnlyItself)
                            "FAILURE (Destination1 LAN = Success) (Destination2 LAN = FAILURE) (Destination3 LAN = "
                            "Success)"}));
     EXPECT_EQ(saved("Status"), mainWindow.shownStatuses.last());
-    EXPECT_FALSE(status.success);
+    EXPECT_FALSE(status.succeeded());
     EXPECT_EQ(status.statusText, failure);
     EXPECT_EQ(test::readFile(copyIn(1)), "alpha");
     EXPECT_EQ(test::readFile(copyIn(3)), "alpha");
@@ -480,7 +480,7 @@ TEST_F(RotationTest, AFileGoneSinceTheCollectionShowsInTheFinalStatusOfASuccessf
 
     const engine::FinalStatus status = run();
 
-    EXPECT_TRUE(status.success);
+    EXPECT_TRUE(status.succeeded());
     EXPECT_EQ(status.statusText, "Backup Successful\r\nError 53 File not found\r\nFile: " + gone + "\r\n\r\n");
     EXPECT_EQ(test::readFile(copyIn(1)), "alpha");
     EXPECT_EQ(saved("Status"), "Success");

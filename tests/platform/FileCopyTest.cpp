@@ -11,10 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
 using platform::copyFileReplacing;
-using platform::CopyStatus;
 
 namespace
 {
@@ -42,7 +42,7 @@ TEST_F(FileCopyTest, CopiesAndReplacesKeepingDateAndMode)
             ASSERT_TRUE(test::writeFile(path("dst/a.bin"), before));
         }
         const platform::CopyResult result = copyFileReplacing(path("src/a.bin"), path("dst/a.bin"));
-        EXPECT_EQ(result.status, CopyStatus::Ok) << result.error.toStdString();
+        EXPECT_TRUE(result.succeeded()) << result.reason().toStdString();
         EXPECT_EQ(result.bytes, bytes.size());
         EXPECT_EQ(test::readFile(path("dst/a.bin")), bytes);
         EXPECT_EQ(QFileInfo(path("dst/a.bin")).lastModified(), stamp);
@@ -67,12 +67,12 @@ TEST_F(FileCopyTest, ReplacesFilesWhoseNamesTakeTheWholeNameLimit)
     for (const QString& name : names) {
         SCOPED_TRACE(QFile::encodeName(name).size());
         ASSERT_TRUE(test::writeFile(path("src/") + name, "first"));
-        ASSERT_EQ(copyFileReplacing(path("src/") + name, path("dst/") + name).status, CopyStatus::Ok);
+        ASSERT_TRUE(copyFileReplacing(path("src/") + name, path("dst/") + name).succeeded());
         ASSERT_TRUE(test::writeFile(path("src/") + name, "second"));
 
         const platform::CopyResult again = copyFileReplacing(path("src/") + name, path("dst/") + name);
 
-        EXPECT_EQ(again.status, CopyStatus::Ok) << again.error.toStdString();
+        EXPECT_TRUE(again.succeeded()) << again.reason().toStdString();
         EXPECT_EQ(test::readFile(path("dst/") + name), "second");
         EXPECT_EQ(namesIn("dst"), QStringList {name});
         ASSERT_TRUE(QFile::remove(path("dst/") + name));
@@ -88,31 +88,29 @@ TEST_F(FileCopyTest, FailedOrStoppedCopyLeavesTheTargetWhole)
     // A stop request that arrives through the event loop while the first chunk is copied.
     bool stop = false;
     QTimer::singleShot(0, [&] { stop = true; });
-    int asked = 0;
-    platform::CopyResult result = copyFileReplacing(path("src/big.bin"), path("dst/big.bin"), [&] {
-        ++asked;
-        return stop;
-    });
-    EXPECT_EQ(result.status, CopyStatus::Stopped);
-    EXPECT_EQ(asked, 1);
+    test::RecordingRun run;
+    run.stopWhen = [&] { return stop; };
+    platform::CopyResult result = copyFileReplacing(path("src/big.bin"), path("dst/big.bin"), run);
+    EXPECT_TRUE(result.stopped());
+    EXPECT_EQ(run.stopQuestions, 1);
     EXPECT_EQ(test::readFile(path("dst/big.bin")), "the file in place");
 
     result = copyFileReplacing(path("src/missing.bin"), path("dst/big.bin"));
-    EXPECT_EQ(result.status, CopyStatus::Failed);
-    EXPECT_TRUE(result.error.contains("missing.bin")) << result.error.toStdString();
+    EXPECT_FALSE(result.succeeded() || result.stopped());
+    EXPECT_TRUE(result.reason().contains("missing.bin")) << result.reason().toStdString();
     EXPECT_EQ(test::readFile(path("dst/big.bin")), "the file in place");
 
     result = copyFileReplacing(path("src/big.bin"), path("dst/folder.bin"));
-    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_FALSE(result.succeeded() || result.stopped());
     EXPECT_TRUE(QFileInfo(path("dst/folder.bin")).isDir());
 
     result = copyFileReplacing(path("src/big.bin"), path("nowhere/big.bin"));
-    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_FALSE(result.succeeded() || result.stopped());
 
     // A pipe is no file to copy, and opening it must not wait for a writer.
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("src/pipe")).constData(), 0600), 0);
     result = copyFileReplacing(path("src/pipe"), path("dst/big.bin"));
-    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_FALSE(result.succeeded() || result.stopped());
     EXPECT_EQ(test::readFile(path("dst/big.bin")), "the file in place");
 
     // No temporary file is left behind.

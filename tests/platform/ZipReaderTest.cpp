@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
 using platform::ZipEntryInfo;
@@ -98,11 +99,19 @@ TEST_F(ZipReaderTest, StreamsAnEntryInChunks)
     EXPECT_GE(chunks, 4);
     EXPECT_EQ(got, big);
 
-    // A sink that stops ends the read at once.
+    // A sink that stops ends the read at once, and so does the run's stop request.
     chunks = 0;
     EXPECT_EQ(reader.read(entry(reader, "sub/big.bin")->index, [&](const char*, qint64) { return ++chunks < 2; }),
               ZipReadStatus::Interrupted);
     EXPECT_EQ(chunks, 2);
+    chunks = 0;
+    test::RecordingRun run;
+    run.stopWhen = [&] { return chunks == 2; };
+    EXPECT_EQ(reader.read(
+                  entry(reader, "sub/big.bin")->index, [&](const char*, qint64) { return ++chunks > 0; }, {}, &run),
+              ZipReadStatus::Interrupted);
+    EXPECT_EQ(chunks, 2);
+    EXPECT_EQ(run.stopQuestions, 2);
 }
 
 TEST_F(ZipReaderTest, DamagedArchivesAreReportedNotRead)
@@ -122,8 +131,10 @@ TEST_F(ZipReaderTest, DamagedArchivesAreReportedNotRead)
         ASSERT_TRUE(QFile::copy(path("t.zip"), path("cut.zip")));
         ASSERT_TRUE(test::truncateFile(path("cut.zip"), cut));
         ZipReader cutReader;
-        EXPECT_FALSE(cutReader.open(path("cut.zip"))) << cut;
-        EXPECT_FALSE(cutReader.errorString().isEmpty());
+        const platform::Result opened = cutReader.open(path("cut.zip"));
+        EXPECT_FALSE(opened.succeeded()) << cut;
+        EXPECT_FALSE(opened.reason().isEmpty());
+        EXPECT_EQ(cutReader.errorString(), opened.reason());
         EXPECT_TRUE(cutReader.entries().isEmpty());
         QFile::remove(path("cut.zip"));
     }

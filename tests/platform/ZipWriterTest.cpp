@@ -16,6 +16,7 @@
 
 #include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
 using namespace platform;
@@ -105,7 +106,7 @@ TEST_F(ZipWriterTest, PacksEachKindOfFileSoundlyAndStoresWhatDoesNotShrink)
 
     const ZipWriteResult result = writeZipArchive(archive(), entries);
 
-    ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+    ASSERT_TRUE(result.succeeded()) << result.reason().toStdString();
     EXPECT_TRUE(result.skipped.isEmpty());
     EXPECT_EQ(result.packed, entries.size());
     expectArchiveHolds(entries);
@@ -125,7 +126,7 @@ TEST_F(ZipWriterTest, KeepsModesAndTimesAndFlagsNamesAsUtf8)
                                           | QFile::ExeGroup));
     setModified(script.sourcePath, QDateTime(QDate(2024, 3, 5), QTime(10, 20, 30)));
 
-    ASSERT_EQ(writeZipArchive(archive(), {script, accented}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(writeZipArchive(archive(), {script, accented}).succeeded());
 
     const QString line = test::zipinfoLine(archive(), script.entryName);
     EXPECT_TRUE(line.startsWith(QStringLiteral("-rwxr-x---"))) << line.toStdString();
@@ -142,7 +143,7 @@ TEST_F(ZipWriterTest, KeepsOddSecondsOfTheModificationTime)
     const ZipEntrySource odd = file(QStringLiteral("odd.txt"), "odd\n");
     const QDateTime when(QDate(2025, 7, 8), QTime(9, 10, 11));
     setModified(odd.sourcePath, when);
-    ASSERT_EQ(writeZipArchive(archive(), {odd}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(writeZipArchive(archive(), {odd}).succeeded());
 
     platform::ZipReader reader;
     ASSERT_TRUE(reader.open(archive()));
@@ -182,7 +183,7 @@ TEST_F(ZipWriterTest, LeavesOutWhatCannotBePackedAndBuildsTheRest)
 
     const ZipWriteResult result = writeZipArchive(archive(), entries);
 
-    ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+    ASSERT_TRUE(result.succeeded()) << result.reason().toStdString();
     ASSERT_EQ(result.skipped.size(), std::size(cases));
     for (qsizetype i = 0; i < result.skipped.size(); ++i) {
         EXPECT_EQ(result.skipped[i].sourcePath, cases[i].entry.sourcePath);
@@ -207,7 +208,9 @@ TEST_F(ZipWriterTest, AFileThatChangesOrVanishesWhileTheArchiveIsWrittenIsLeftOu
         // second chunk; the first comes before the big file is opened.
         int checks = 0;
         ZipWriteOptions options;
-        options.stopRequested = [&] {
+        test::RecordingRun run;
+        options.run = &run;
+        run.stopWhen = [&] {
             ++checks;
             QFile bigFile(big.sourcePath);
             if (change == Change::Vanishes && checks == 1) {
@@ -223,7 +226,7 @@ TEST_F(ZipWriterTest, AFileThatChangesOrVanishesWhileTheArchiveIsWrittenIsLeftOu
 
         const ZipWriteResult result = writeZipArchive(archive(), {first, big, last}, options);
 
-        ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+        ASSERT_TRUE(result.succeeded()) << result.reason().toStdString();
         ASSERT_EQ(result.skipped.size(), 1);
         EXPECT_EQ(result.skipped[0].sourcePath, big.sourcePath);
         EXPECT_EQ(result.skipped[0].reason,
@@ -240,11 +243,13 @@ TEST_F(ZipWriterTest, AStopEndsTheBuildWithinAChunkAndLeavesTheEarlierArchive)
     ASSERT_TRUE(test::writeFile(archive(), "the earlier archive"));
     int checks = 0;
     ZipWriteOptions options;
-    options.stopRequested = [&] { return ++checks == 2; };
+    test::RecordingRun run;
+    run.stopWhen = [&] { return ++checks == 2; };
+    options.run = &run;
 
     const ZipWriteResult result = writeZipArchive(archive(), {big}, options);
 
-    EXPECT_EQ(result.status, ZipWriteStatus::Stopped);
+    EXPECT_TRUE(result.stopped());
     EXPECT_EQ(checks, 2) << "asked once before the file and once before its second chunk";
     EXPECT_EQ(test::readFile(archive()), QByteArray("the earlier archive"));
     EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
@@ -254,10 +259,10 @@ TEST_F(ZipWriterTest, AFreshArchiveHoldsOnlyTheNewEntries)
 {
     const ZipEntrySource a = file(QStringLiteral("a.txt"), "a\n");
     const ZipEntrySource b = file(QStringLiteral("b.txt"), "b\n");
-    ASSERT_EQ(writeZipArchive(archive(), {a, b}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(writeZipArchive(archive(), {a, b}).succeeded());
     ASSERT_TRUE(QFile::remove(b.sourcePath));
 
-    ASSERT_EQ(writeZipArchive(archive(), {a}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(writeZipArchive(archive(), {a}).succeeded());
 
     expectArchiveHolds({a});
 }
@@ -265,29 +270,31 @@ TEST_F(ZipWriterTest, AFreshArchiveHoldsOnlyTheNewEntries)
 TEST_F(ZipWriterTest, FailuresLeaveTheEarlierArchiveAsItWas)
 {
     const ZipEntrySource a = file(QStringLiteral("a.txt"), "a\n");
-    ASSERT_EQ(writeZipArchive(archive(), {a}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(writeZipArchive(archive(), {a}).succeeded());
     const QByteArray earlier = test::readFile(archive());
 
     struct Case
     {
         QList<ZipEntrySource> entries;
-        ZipWriteStatus status;
+        ZipWriteFailure failure;
     };
     const Case cases[] = {
-        {{}, ZipWriteStatus::NothingToPack},
-        {{{source(QStringLiteral("gone.txt")), QStringLiteral("src/gone.txt")}}, ZipWriteStatus::NothingToPack},
+        {{}, ZipWriteFailure::NothingToPack},
+        {{{source(QStringLiteral("gone.txt")), QStringLiteral("src/gone.txt")}}, ZipWriteFailure::NothingToPack},
     };
     for (const Case& c : cases) {
         const ZipWriteResult result = writeZipArchive(archive(), c.entries);
-        EXPECT_EQ(result.status, c.status);
-        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_FALSE(result.succeeded() || result.stopped());
+        EXPECT_EQ(result.failure, c.failure);
+        EXPECT_FALSE(result.reason().isEmpty());
         EXPECT_EQ(test::readFile(archive()), earlier);
     }
 
     const QString nowhere = target.path() + QStringLiteral("/missing folder/set.zip");
     const ZipWriteResult result = writeZipArchive(nowhere, {a});
-    EXPECT_EQ(result.status, ZipWriteStatus::Failed);
-    EXPECT_TRUE(result.error.contains(nowhere)) << result.error.toStdString();
+    EXPECT_FALSE(result.succeeded() || result.stopped());
+    EXPECT_EQ(result.failure, ZipWriteFailure::CannotWrite);
+    EXPECT_TRUE(result.reason().contains(nowhere)) << result.reason().toStdString();
     EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
 }
 
@@ -299,7 +306,7 @@ TEST_F(ZipWriterTest, UpdatingReplacesNewerFilesAndKeepsTheOthers)
     const QDateTime before(QDate(2025, 1, 1), QTime(8, 0, 0));
     for (const ZipEntrySource& entry : {changed, same, kept})
         setModified(entry.sourcePath, before);
-    ASSERT_EQ(writeZipArchive(archive(), {changed, same, kept}).status, ZipWriteStatus::Written);
+    ASSERT_TRUE(writeZipArchive(archive(), {changed, same, kept}).succeeded());
 
     ASSERT_TRUE(test::writeFile(changed.sourcePath, "new\n"));
     setModified(changed.sourcePath, before.addSecs(60));
@@ -312,7 +319,7 @@ TEST_F(ZipWriterTest, UpdatingReplacesNewerFilesAndKeepsTheOthers)
 
     const ZipWriteResult result = writeZipArchive(archive(), {changed, same, added}, update);
 
-    ASSERT_EQ(result.status, ZipWriteStatus::Written) << result.error.toStdString();
+    ASSERT_TRUE(result.succeeded()) << result.reason().toStdString();
     EXPECT_EQ(result.packed, 2);
     ASSERT_TRUE(test::unzipTestsOk(archive()));
     EXPECT_EQ(test::unzipNames(archive()),
@@ -331,7 +338,8 @@ TEST_F(ZipWriterTest, UpdatingSomethingThatIsNotAnArchiveLeavesItAlone)
 
     const ZipWriteResult result = writeZipArchive(archive(), {a}, update);
 
-    EXPECT_EQ(result.status, ZipWriteStatus::NotAnArchive);
+    EXPECT_FALSE(result.succeeded() || result.stopped());
+    EXPECT_EQ(result.failure, ZipWriteFailure::NotAnArchive);
     EXPECT_EQ(test::readFile(archive()), QByteArray(100, 'x'));
 }
 

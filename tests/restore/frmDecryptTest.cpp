@@ -28,7 +28,7 @@ protected:
         source = home.path() + "/work/report.pdf";
         protectedFile = source + ".bf";
         ASSERT_TRUE(test::writeFile(source, plain));
-        ASSERT_TRUE(crypto::EncryptBackupFile(source, protectedFile, "s3cret").ok());
+        ASSERT_TRUE(crypto::EncryptBackupFile(source, protectedFile, "s3cret").succeeded());
         ASSERT_TRUE(QFile::remove(source));
         tool = Form<frmDecrypt>::load();
         ASSERT_NE(tool, nullptr);
