@@ -1,12 +1,11 @@
 // Runs another program and measures it from the outside: wall time from start to exit and the
-// child's own peak memory, taken from wait4() for that child once it has ended. (RUSAGE_CHILDREN
-// read in this process would give the largest of all children reaped so far, or this process's
-// own size inherited through fork.)
+// program's own peak memory. The peak is taken by PeakOf, a small starter that waits for the program:
+// one started straight from this process would carry this process's peak through exec, and
+// RUSAGE_CHILDREN read here is the largest of all children so far.
 #pragma once
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -40,7 +41,9 @@ public:
     Child(const QString& program, const QStringList& arguments, const QString& folder = QString(),
           const QHash<QString, QString>& environment = {})
     {
-        std::vector<std::string> argv {program.toStdString()};
+        static int started = 0;
+        m_peakFile = QStringLiteral("%1/peak-%2-%3").arg(QDir::tempPath()).arg(getpid()).arg(++started);
+        std::vector<std::string> argv {QUILLBACK_PEAK_OF, m_peakFile.toStdString(), program.toStdString()};
         for (const QString& argument : arguments)
             argv.push_back(argument.toStdString());
         std::vector<std::string> env;
@@ -68,15 +71,21 @@ public:
             posix_spawn_file_actions_addchdir_np(&actions, where.c_str());
         // What the program prints would only slow it down through a terminal.
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        // A group of its own, so that a benchmark that gives up ends the program too.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
         m_timer.start();
-        if (posix_spawn(&m_pid, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0)
+        if (posix_spawn(&m_pid, argp[0], &actions, &attributes, argp.data(), envp.data()) != 0)
             m_pid = 0;
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
     }
     ~Child()
     {
         if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
+            ::kill(-m_pid, SIGKILL);
             wait();
         }
     }
@@ -93,11 +102,13 @@ public:
         if (m_pid <= 0)
             return end;
         int status = 0;
-        rusage usage {};
-        while (wait4(m_pid, &status, 0, &usage) < 0 && errno == EINTR) { }
+        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
         m_pid = 0;
         end.seconds = elapsed();
-        end.peakMiB = usage.ru_maxrss / 1024.0;
+        QFile peak(m_peakFile);
+        if (peak.open(QIODevice::ReadOnly))
+            end.peakMiB = peak.readAll().trimmed().toDouble() / 1024.0;
+        peak.remove();
         end.ok = (WIFEXITED(status) && WEXITSTATUS(status) == 0)
             || (terminated && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
         return end;
@@ -113,6 +124,7 @@ public:
 private:
     pid_t m_pid = 0;
     QElapsedTimer m_timer;
+    QString m_peakFile;
 };
 
 // Runs a program to its end. Dirty pages of earlier steps are flushed first, so that the program

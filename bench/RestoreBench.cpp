@@ -137,6 +137,7 @@ int main(int argc, char** argv)
     core::state().CurrentSet.ZIPName = ArchiveName;
 
     std::printf("%-30s %11s %11s %7s %10s %10s\n", "tree", "restore s", "unzip s", "ratio", "peak MiB", "unzip MiB");
+    std::fflush(stdout);
     int failures = 0;
     // Mixed files come 20 to a MiB; small ones are about 3 KiB.
     const struct
