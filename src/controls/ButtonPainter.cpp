@@ -6,7 +6,9 @@
 
 #include <QPainter>
 
+#include "controls/ButtonFacePictures.h"
 #include "controls/ButtonPictures.h"
+#include "controls/PixelCanvas.h"
 
 namespace controls
 {
@@ -15,11 +17,12 @@ namespace
 constexpr int CaptionFlags
     = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::TextDontClip;
 
-class FacePainter
+class FacePainter : private PixelCanvas
 {
 public:
     FacePainter(const ButtonPaintInput& input, int state)
-        : in(input)
+        : PixelCanvas(input.width, input.height)
+        , in(input)
         , c(input.colours)
         , state(state)
         , W(input.width)
@@ -27,15 +30,12 @@ public:
         , o(input.over ? 1 : 0)
         , layout(input.layout)
         , font(input.font)
-    {
-        image = QImage(qMax(W, 1), qMax(H, 1), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-    }
+    { }
 
     QImage paint()
     {
         if (W <= 0 || H <= 0)
-            return image;
+            return m_image;
         // The parent shows through the face of look 11.
         if (in.buttonType != 11)
             Box(0, 0, W, H, c.clrFace);
@@ -49,52 +49,12 @@ public:
             pressedColumn();
             paintPictures(1);
         }
-        return image;
+        return m_image;
     }
 
 private:
     OleColor S(OleColor colour, int amount) const { return ShadeColor(colour, amount, false, in.softBevel); }
     OleColor P(OleColor colour, int amount) const { return ShadeColor(colour, amount, true, in.softBevel); }
-
-    void setPixel(int x, int y, OleColor colour)
-    {
-        if (x >= 0 && y >= 0 && x < image.width() && y < image.height())
-            image.setPixel(x, y, toQColor(colour).rgb());
-    }
-
-    void Box(int x, int y, int w, int h, OleColor colour)
-    {
-        for (int row = y; row < y + h; ++row)
-            for (int column = x; column < x + w; ++column)
-                setPixel(column, row, colour);
-    }
-
-    void Frame(int x, int y, int w, int h, OleColor colour)
-    {
-        if (w <= 0 || h <= 0)
-            return;
-        for (int column = x; column < x + w; ++column) {
-            setPixel(column, y, colour);
-            setPixel(column, y + h - 1, colour);
-        }
-        for (int row = y; row < y + h; ++row) {
-            setPixel(x, row, colour);
-            setPixel(x + w - 1, row, colour);
-        }
-    }
-
-    // One pixel wide, the end point left out.
-    void Line(int x1, int y1, int x2, int y2, OleColor colour)
-    {
-        const int steps = std::max(std::abs(x2 - x1), std::abs(y2 - y1));
-        for (int i = 0; i < steps; ++i) {
-            const int x = x1 + static_cast<int>(std::lround(static_cast<double>(x2 - x1) * i / steps));
-            const int y = y1 + static_cast<int>(std::lround(static_cast<double>(y2 - y1) * i / steps));
-            setPixel(x, y, colour);
-        }
-    }
-
-    void Dot(int x, int y, OleColor colour) { setPixel(x, y, colour); }
 
     void CornerDots(OleColor colour)
     {
@@ -102,15 +62,6 @@ private:
         Dot(1, H - 2, colour);
         Dot(W - 2, 1, colour);
         Dot(W - 2, H - 2, colour);
-    }
-
-    void Oval(int x, int y, int w, int h, OleColor pen, OleColor brush)
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(toQColor(pen), 2));
-        painter.setBrush(toQColor(brush));
-        painter.drawEllipse(QRectF(x + 1, y + 1, w - 2, h - 2));
     }
 
     struct Pen
@@ -142,37 +93,18 @@ private:
         lineTo(e, bottom - 1, c4);
     }
 
-    // A dotted rectangle that inverts what lies under it.
+    // A dotted rectangle around the caption while the button has the focus.
     void Focus()
     {
-        if (!(in.showFocusRect && in.focused))
-            return;
-        const PixelRect& r = in.rcFocus;
-        auto invert = [&](int x, int y) {
-            if (x < 0 || y < 0 || x >= image.width() || y >= image.height() || (x + y) % 2 != 0)
-                return;
-            const QRgb pixel = image.pixel(x, y);
-            image.setPixel(x, y, qRgba(255 - qRed(pixel), 255 - qGreen(pixel), 255 - qBlue(pixel), qAlpha(pixel)));
-        };
-        if (r.width() <= 0 || r.height() <= 0)
-            return;
-        for (int x = r.left; x < r.right; ++x) {
-            invert(x, r.top);
-            if (r.bottom - 1 != r.top)
-                invert(x, r.bottom - 1);
-        }
-        for (int y = r.top + 1; y < r.bottom - 1; ++y) {
-            invert(r.left, y);
-            if (r.right - 1 != r.left)
-                invert(r.right - 1, y);
-        }
+        if (in.showFocusRect && in.focused)
+            InvertDotted(in.rcFocus);
     }
 
     void drawCaptionAt(const PixelRect& r, OleColor colour)
     {
         if (in.captionText.isEmpty())
             return;
-        QPainter painter(&image);
+        QPainter painter(&m_image);
         painter.setFont(font);
         painter.setPen(toQColor(colour));
         painter.drawText(QRect(r.left, r.top, r.width(), r.height()), CaptionFlags, in.captionText);
@@ -571,92 +503,11 @@ private:
         }
     }
 
-    void picture(const QImage& picture, int x, int y, const BlendOptions& options)
-    {
-        BlendPicture(image, x, y, in.pictureWidth, in.pictureHeight, picture, options);
-    }
-
-    BlendOptions plain() const
-    {
-        BlendOptions options;
-        options.mask = c.clrMask;
-        options.useMask = in.useMaskColor;
-        return options;
-    }
-
-    BlendOptions tinted(OleColor tint, bool darkOnly) const
-    {
-        BlendOptions options = plain();
-        options.tint = tint;
-        options.darkOnly = darkOnly;
-        return options;
-    }
-
-    void PictureEffect(int offset, const QImage& source)
-    {
-        if (in.specialEffect < 1)
-            return;
-        OleColor base = c.clrFace;
-        if (in.buttonType == 3)
-            base = c.clrTint;
-        else if (offset == -1 && in.colorScheme != 2)
-            base = c.clrSelectionPale;
-        const bool sunken = in.specialEffect == 2;
-        picture(source, in.layout.lngPicX + 1 + offset, in.layout.lngPicY + 1 + offset,
-                tinted(S(base, sunken ? 40 : -40), false));
-        if (in.specialEffect < 3)
-            picture(source, in.layout.lngPicX - 1 + offset, in.layout.lngPicY - 1 + offset,
-                    tinted(S(base, sunken ? -40 : 40), false));
-    }
-
     void paintPictures(int kind)
     {
         if (in.pictureNormal.isNull())
             return;
-        const QImage& normal = in.pictureNormal;
-        const bool hasOver = !in.pictureOver.isNull();
-        const int x = in.layout.lngPicX;
-        const int y = in.layout.lngPicY;
-        const int type = in.buttonType;
-        if (kind == 0) {
-            if (!in.over) {
-                PictureEffect(0, normal);
-                BlendOptions options = plain();
-                options.grey = in.useGreyscale;
-                options.blend = type == 9;
-                picture(normal, x, y, options);
-            } else if (type == 9) {
-                PictureEffect(-1, normal);
-                picture(normal, x + 1, y + 1, tinted(c.clrShadow, false));
-                picture(normal, x - 1, y - 1, plain());
-            } else {
-                const QImage& shown = hasOver ? in.pictureOver : normal;
-                PictureEffect(0, shown);
-                picture(shown, x, y, plain());
-            }
-        } else if (kind == 1) {
-            if (hasOver && type != 9) {
-                const int d = type == 5 ? 0 : 1;
-                picture(in.pictureOver, x + d, y + d, plain());
-            } else if (type == 5 || type == 9) {
-                PictureEffect(0, normal);
-                picture(normal, x, y, plain());
-            } else {
-                PictureEffect(1, normal);
-                picture(normal, x + 1, y + 1, plain());
-            }
-        } else if (kind == 2) {
-            if (type == 3) {
-                BlendOptions options = plain();
-                options.grey = true;
-                picture(normal, x + 1, y + 1, options);
-            } else if (type == 5 || type == 6 || type == 9) {
-                picture(normal, x, y, tinted(type == 9 ? S(c.clrShadow, 13) : c.clrShadow, true));
-            } else {
-                picture(normal, x + 1, y + 1, tinted(c.clrHighlight, true));
-                picture(normal, x, y, tinted(c.clrShadow, true));
-            }
-        }
+        PaintFacePictures(m_image, in, kind);
         // A caption behind the picture is drawn again on top of it, as it was drawn below.
         if (in.picturePosition == 4 && lastCaption) {
             const std::function<void()> redraw = lastCaption;
@@ -673,7 +524,6 @@ private:
     CaptionLayout layout;
     QFont font;
     std::function<void()> lastCaption;
-    QImage image;
 };
 } // namespace
 

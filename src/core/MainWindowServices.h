@@ -50,6 +50,18 @@ public:
     // Loads a set into CurrentSet, strSetText and the window; with bFromFile false and an empty
     // name, the set of the list's selected row.
     virtual bool LoadBackup(bool, const QString&) { return false; }
+
+    // What the set editors need. The loaded set's FILES lines (a path, optionally a TAB and what its
+    // runs recorded) as the main window keeps them.
+    virtual QStringList globalfiles() const { return {}; }
+    // The wizard has created a set: the main window lists the sets again once the wizard has closed.
+    virtual void setNewItem(bool) { }
+    // A set's document was changed by an editor.
+    virtual void setModified(bool) { }
+    // Lists the sets again and loads the set of the row the list then selects (-1: keep the row).
+    virtual void LoadBackupSets(int) { }
+    // The set a run is under way for; empty while none runs.
+    virtual QString runningSet() const { return {}; }
 };
 
 MainWindowServices* mainWindowServices();

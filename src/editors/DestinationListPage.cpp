@@ -257,6 +257,14 @@ void DestinationListPage::storeDestinations(core::BackupSetInfo& set) const
     set.RotationType = RotationType();
 }
 
+QList<core::DestinationRow> DestinationListPage::rows() const
+{
+    QList<core::DestinationRow> list;
+    for (int i = 0; i < lvDestinations->topLevelItemCount(); ++i)
+        list << rowOf(lvDestinations->topLevelItem(i));
+    return list;
+}
+
 int DestinationListPage::RotationType() const
 {
     return optRotation[0]->isChecked() ? 1 : 2;

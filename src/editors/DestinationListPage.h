@@ -48,6 +48,8 @@ public:
     void showDestinations(const core::BackupSetInfo& set);
     // Writes the rows into the set's destination records, each by its own kind, and the rotation.
     void storeDestinations(core::BackupSetInfo& set) const;
+    // The rows in list order, as their dialogs wrote them.
+    QList<core::DestinationRow> rows() const;
     // 1 when runs rotate through the destinations, 2 when each run delivers to all of them.
     int RotationType() const;
 

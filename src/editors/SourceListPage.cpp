@@ -206,11 +206,17 @@ bool SourceListPage::StickIconOntoListView(const QString& strFile)
             return false;
         }
     }
+    showStoredPath(strFile);
+    return true;
+}
+
+void SourceListPage::showStoredPath(const QString& path)
+{
     // A path with no icon of its own (gone, or unreadable) shows the unknown-file icon at index 0.
-    const QIcon icon = controls::cVBALSysImageList::iconAt(m_icons.hIml(), m_icons.ItemIndex(strFile, true));
+    const QIcon icon = controls::cVBALSysImageList::iconAt(m_icons.hIml(), m_icons.ItemIndex(path, true));
 
     auto* node = new QTreeWidgetItem;
-    node->setText(0, strFile);
+    node->setText(0, path);
     node->setIcon(0, icon);
     node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
     node->setCheckState(0, Qt::Checked);
@@ -218,7 +224,6 @@ bool SourceListPage::StickIconOntoListView(const QString& strFile)
     tvBackupList_NodeCheck(node);
     tvBackupList->setCurrentItem(node);
     cmdRemove->setEnabled(true);
-    return true;
 }
 
 void SourceListPage::cmdAdd_Click()

@@ -34,6 +34,9 @@ public:
     // Adds one path to the tree, checked and selected, unless a set cannot store it or it overlaps a
     // listed one; a refusal is shown with the reason. True when the path was added.
     bool StickIconOntoListView(const QString& strFile);
+    // Adds a path the set already holds, checked, as it is stored: refusing an overlap here would drop
+    // it from the set on the next save.
+    void showStoredPath(const QString& path);
 
     void cmdAdd_Click();
     void mnuFiles_Click();

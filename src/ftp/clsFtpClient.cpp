@@ -5,6 +5,7 @@
 #include <QFileDevice>
 #include <QHash>
 
+#include "ftp/FtpErrorNumbers.h"
 #include "ftp/FtpReply.h"
 #include "ftp/FtpReplyCodes.h"
 #include "ftp/SocketSupport.h"
@@ -17,20 +18,8 @@ namespace ftp
 namespace
 {
 
-const int kInvalidProcedureCall = 5;
-const int kInvalidPropertyValue = 380;
-const int kBusy = 16007;
-const int kNoDirectory = 16001;
-
 const QString kInvalidCall = QStringLiteral("Invalid procedure call or argument");
 const QString kInvalidProperty = QStringLiteral("Invalid property value.");
-const QString kNoDirectoryText
-    = QStringLiteral("Cannot retrieve the current directory path. Unexpected server response.");
-
-QString source(const QString& member)
-{
-    return QStringLiteral("clsFtpClient.") + member;
-}
 
 QString waitingText(const QString& method)
 {
@@ -281,26 +270,27 @@ QString clsFtpClient::FtpServerMessage()
 FtpResult clsFtpClient::setSendBufferLenght(int NewValue)
 {
     if (NewValue < 512 || NewValue > 8192)
-        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, source(QStringLiteral("SendBufferLenght")));
+        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty,
+                               clientSource(QStringLiteral("SendBufferLenght")));
     m_sendBufferLength = NewValue;
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 FtpResult clsFtpClient::setRemotePort(int NewValue)
 {
     if (NewValue < 1 || NewValue > 65535)
-        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, source(QStringLiteral("RemotePort")));
+        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, clientSource(QStringLiteral("RemotePort")));
     m_remotePort = NewValue;
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 FtpResult clsFtpClient::setTimeOut(int intSeconds)
 {
     // Below a second the watchdog would either never run or never let an operation finish.
     if (intSeconds < 1 || intSeconds > 32767)
-        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, source(QStringLiteral("TimeOut")));
+        return FtpResult::fail(kInvalidPropertyValue, kInvalidProperty, clientSource(QStringLiteral("TimeOut")));
     m_objTimeOut->setTimeOutValue(intSeconds);
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 int clsFtpClient::TimeOut() const
@@ -312,7 +302,7 @@ int clsFtpClient::TimeOut() const
 
 bool clsFtpClient::refuse(int number, const QString& description, const QString& method)
 {
-    m_lastFtpError = {number, description, source(method)};
+    m_lastFtpError = {number, description, clientSource(method)};
     return false;
 }
 
@@ -457,7 +447,7 @@ void clsFtpClient::CloseDataConnection()
 
 bool clsFtpClient::SendFtpCommand(const QString& word, const QString& argument)
 {
-    const QString errorSource = source(QStringLiteral("SendFtpCommand"));
+    const QString errorSource = clientSource(QStringLiteral("SendFtpCommand"));
     if (holdsLineBreakOrNul(argument)) {
         endOperation(rsError, kInvalidProcedureCall,
                      QStringLiteral("A name may not hold a line break or a NUL character."), errorSource);
@@ -481,201 +471,6 @@ bool clsFtpClient::SendFtpCommand(const QString& word, const QString& argument)
     emit SessionProtocolMessage(
         word == QLatin1String("PASS") ? QStringLiteral("PASS ********") : word + QLatin1Char(' ') + argument, 0);
     return true;
-}
-
-void clsFtpClient::m_objControlSocket_OnDataArrival()
-{
-    if (m_lngPendingMethod != NoMethod)
-        m_objTimeOut->Reset();
-    QByteArray piece;
-    m_objControlSocket->GetData(piece);
-    m_lastServerResponse = decodeControlText(piece);
-    m_replies.append(piece);
-
-    const int generation = m_connectionGeneration;
-    while (const std::optional<FtpReply> reply = m_replies.next()) {
-        if (!reply->continuation.isEmpty())
-            m_ftpServerMessage = reply->continuation;
-        emit SessionProtocolMessage(reply->text, reply->code < 400 ? 1 : 2);
-        // A handler may have dropped this connection; what is left of it must not be acted on.
-        if (generation != m_connectionGeneration)
-            return;
-        actOnReply(reply->code, reply->text);
-        if (generation != m_connectionGeneration)
-            return;
-    }
-
-    if (const QString overflow = m_replies.overflow(); !overflow.isEmpty()) {
-        // The dialogue cannot go on from a stream that is not made of replies.
-        dropConnections();
-        if (m_lngPendingMethod != NoMethod)
-            endOperation(rsError, WSAEMSGSIZE, overflow, source(QStringLiteral("m_objControlSocket_OnDataArrival")),
-                         true);
-        else
-            setSessionState(StateNotConnected);
-    }
-}
-
-bool clsFtpClient::GetDirFromResponse(const QString& reply)
-{
-    const std::optional<QString> path = quotedPath(reply);
-    m_currentDirectory = path.value_or(QString());
-    return path.has_value();
-}
-
-void clsFtpClient::loggedIn()
-{
-    setSessionState(StateLoggedIn);
-    SendFtpCommand(QStringLiteral("PWD"));
-}
-
-void clsFtpClient::actOnReply(int code, const QString& reply)
-{
-    const QString& last = m_strLastCommand;
-    auto endWith = [this](int result) {
-        const int pending = m_lngPendingMethod;
-        EndAsyncMethod();
-        raiseCompletion(pending, result);
-    };
-
-    switch (m_lngPendingMethod) {
-    case NoMethod:
-        if (code == 421)
-            CloseControlConnection();
-        return;
-    case MethodConnect:
-        if (last.isEmpty()) {
-            if (code == 220)
-                SendFtpCommand(QStringLiteral("USER"), m_username);
-            else
-                failLogin(code);
-        } else if (last == QLatin1String("USER")) {
-            if (code == 230)
-                loggedIn();
-            else if (code == 331)
-                SendFtpCommand(QStringLiteral("PASS"), m_password);
-            else
-                failLogin(code);
-        } else if (last == QLatin1String("PASS")) {
-            if (code == 202 || code == 230)
-                loggedIn();
-            else
-                failLogin(code);
-        } else if (last == QLatin1String("PWD")) {
-            if (code != 257) {
-                failLogin(code);
-            } else if (GetDirFromResponse(reply)) {
-                endWith(rsSuccess);
-            } else {
-                CloseControlConnection();
-                m_lastFtpError = {kNoDirectory, kNoDirectoryText, {}};
-                emit OnConnect(rsError);
-            }
-        }
-        return;
-    case MethodGetCurrentDirectory:
-        if (code != 257) {
-            RaiseFtpError(code);
-            return;
-        }
-        EndAsyncMethod();
-        if (GetDirFromResponse(reply)) {
-            emit OnGetCurrentDirectory(rsSuccess);
-        } else {
-            m_lastFtpError = {kNoDirectory, kNoDirectoryText, {}};
-            emit OnGetCurrentDirectory(rsError);
-        }
-        return;
-    case MethodSetCurrentDirectory:
-    case MethodRemoveDirectory:
-    case MethodDeleteFile:
-        if (code == 250)
-            endWith(rsSuccess);
-        else
-            RaiseFtpError(code);
-        return;
-    case MethodCreateDirectory:
-        if (code == 257)
-            endWith(rsSuccess);
-        else
-            RaiseFtpError(code);
-        return;
-    case MethodRenameFile:
-        if (last == QLatin1String("RNFR")) {
-            if (code == 350)
-                SendFtpCommand(QStringLiteral("RNTO"), m_strNewFileName);
-            else
-                RaiseFtpError(code);
-        } else if (last == QLatin1String("RNTO")) {
-            if (code == 250)
-                endWith(rsSuccess);
-            else
-                RaiseFtpError(code);
-        }
-        return;
-    case MethodQuitSession:
-        if (last != QLatin1String("QUIT"))
-            return;
-        if (code == 221) {
-            EndAsyncMethod();
-            m_objControlSocket->CloseSocket();
-            emit OnQuitSession(rsSuccess);
-        } else {
-            RaiseFtpError(code);
-        }
-        return;
-    case MethodDownloadFile:
-    case MethodUploadFile:
-    case MethodEnumFiles:
-        actOnTransferReply(code, reply);
-        return;
-    default:
-        return;
-    }
-}
-
-// ---- notifications
-
-void clsFtpClient::m_objControlSocket_OnConnect()
-{
-    m_objTimeOut->Reset();
-    setSessionState(StateConnected);
-}
-
-void clsFtpClient::m_objControlSocket_OnClose()
-{
-    ++m_connectionGeneration;
-    m_replies.clear();
-    if (m_lngPendingMethod != NoMethod)
-        endOperation(rsError, WSAENOTCONN, QStringLiteral("The server closed the connection."),
-                     source(QStringLiteral("m_objControlSocket_OnClose")), true);
-    else
-        setSessionState(StateNotConnected);
-}
-
-void clsFtpClient::m_objControlSocket_OnError(int Number, const QString& Description)
-{
-    const int pending = m_lngPendingMethod;
-    CloseControlConnection();
-    m_objControlSocket->Abort();
-    CloseDataConnection();
-    CloseLocalFile();
-    m_lastFtpError = {Number, Description, source(QStringLiteral("m_objControlSocket_OnError"))};
-    setSessionState(StateNotConnected);
-    if (pending != MethodQuitSession)
-        RaiseMethodError(pending);
-}
-
-void clsFtpClient::m_objTimeOut_TimeOut()
-{
-    const int pending = m_lngPendingMethod;
-    if (pending == NoMethod)
-        return;
-    // A late reply could not be told from the next command's, so the connection goes with the operation.
-    dropConnections();
-    endOperation(rsTimeOut, WSAETIMEDOUT,
-                 QStringLiteral("The server did not answer within %1 seconds.").arg(m_objTimeOut->TimeOutValue()),
-                 source(QStringLiteral("TimeOut")), true);
 }
 
 } // namespace ftp

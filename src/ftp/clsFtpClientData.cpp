@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include "ftp/DirectoryListing.h"
+#include "ftp/FtpErrorNumbers.h"
 #include "ftp/SocketSupport.h"
 #include "ftp/clsFtpSocket.h"
 #include "ftp/clsFtpTimeout.h"
@@ -22,11 +23,6 @@ namespace ftp
 namespace
 {
 
-const int kFileNotFound = 53;
-const int kFileAccess = 75;
-const int kUnknownListing = 16002;
-const int kBusy = 16007;
-const int kBadPassiveReply = 16227;
 // Active-mode ports come from this range; a session tries this many before it gives up.
 const int kFirstDataPort = 20000;
 const int kLastDataPort = 40001;
@@ -34,11 +30,6 @@ const int kPortAttempts = 50;
 // Bytes handed to the data connection per pass: large enough that the loopback, not the event loop,
 // bounds an upload; small enough that memory does not grow with the file.
 const qint64 kUploadChunk = 256 * 1024;
-
-QString source(const QString& member)
-{
-    return QStringLiteral("clsFtpClient.") + member;
-}
 
 } // namespace
 
@@ -191,7 +182,7 @@ void clsFtpClient::EstablishPasvDataConnection(const QString& reply)
     const int port = high * 256 + low;
     if (high > 255 || low > 255 || port == 0) {
         failTransfer(kBadPassiveReply, QStringLiteral("The server's reply to PASV names no address and port."),
-                     source(QStringLiteral("EstablishPasvDataConnection")));
+                     clientSource(QStringLiteral("EstablishPasvDataConnection")));
         return;
     }
     // Only the port is taken: a reply naming another host is not followed, so a server cannot send us
@@ -232,7 +223,7 @@ bool clsFtpClient::OpenLocalFile()
         auto file = std::make_unique<QFile>(m_strLocalFile);
         if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
             failTransfer(kFileAccess, QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, file->errorString()),
-                         source(QStringLiteral("OpenLocalFile")));
+                         clientSource(QStringLiteral("OpenLocalFile")));
             return false;
         }
         m_localFile = std::move(file);
@@ -244,7 +235,7 @@ bool clsFtpClient::OpenLocalFile()
     auto file = std::make_unique<QSaveFile>(m_strLocalFile);
     if (!file->open(QIODevice::WriteOnly)) {
         failTransfer(kFileAccess, QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, file->errorString()),
-                     source(QStringLiteral("OpenLocalFile")));
+                     clientSource(QStringLiteral("OpenLocalFile")));
         return false;
     }
     m_localFile = std::move(file);
@@ -256,13 +247,13 @@ bool clsFtpClient::OpenLocalFileForUpload()
     const QFileInfo info(m_strLocalFile);
     if (!info.isFile()) {
         failTransfer(kFileNotFound, QStringLiteral("File not found: %1").arg(m_strLocalFile),
-                     source(QStringLiteral("OpenLocalFileForUpload")));
+                     clientSource(QStringLiteral("OpenLocalFileForUpload")));
         return false;
     }
     auto file = std::make_unique<QFile>(m_strLocalFile);
     if (!file->open(QIODevice::ReadOnly)) {
         failTransfer(kFileAccess, QStringLiteral("Cannot read %1: %2").arg(m_strLocalFile, file->errorString()),
-                     source(QStringLiteral("OpenLocalFileForUpload")));
+                     clientSource(QStringLiteral("OpenLocalFileForUpload")));
         return false;
     }
     m_lngUploadSize = file->size();
@@ -297,7 +288,7 @@ void clsFtpClient::UploadData()
         if (bytes.size() != chunk) {
             failTransfer(kFileAccess,
                          QStringLiteral("Cannot read %1: %2").arg(m_strLocalFile, m_localFile->errorString()),
-                         source(QStringLiteral("UploadData")));
+                         clientSource(QStringLiteral("UploadData")));
             return;
         }
         m_lngBytesSent += bytes.size();
@@ -341,7 +332,7 @@ void clsFtpClient::completeWhenDone()
             return;
         if (!m_transfer.allSent) {
             failTransfer(WSAECONNABORTED, QStringLiteral("The server ended the upload before the whole file was sent."),
-                         source(QStringLiteral("m_objControlSocket_OnDataArrival")));
+                         clientSource(QStringLiteral("m_objControlSocket_OnDataArrival")));
             return;
         }
         EndAsyncMethod();
@@ -359,7 +350,7 @@ void clsFtpClient::completeWhenDone()
             failTransfer(kFileAccess,
                          QStringLiteral("Cannot write %1: %2")
                              .arg(m_strLocalFile, m_localFile ? m_localFile->errorString() : QString()),
-                         source(QStringLiteral("m_objDataSocket_OnClose")));
+                         clientSource(QStringLiteral("m_objDataSocket_OnClose")));
             return;
         }
         m_localFile.reset();
@@ -374,7 +365,7 @@ void clsFtpClient::completeWhenDone()
         if (!files) {
             m_currentDirectoryFiles.reset();
             m_lastFtpError = {kUnknownListing, QStringLiteral("Unknown listing format."),
-                              source(QStringLiteral("m_objDataSocket_OnClose"))};
+                              clientSource(QStringLiteral("m_objDataSocket_OnClose"))};
             emit OnEnumFiles(rsError);
             return;
         }
@@ -405,7 +396,7 @@ void clsFtpClient::m_objDataSocket_OnConnectionRequest(qintptr requestID)
     const FtpResult accepted = m_objDataSocket->Accept(requestID);
     if (!accepted) {
         failTransfer(accepted.error().Number, accepted.error().Description,
-                     source(QStringLiteral("m_objDataSocket_OnConnectionRequest")));
+                     clientSource(QStringLiteral("m_objDataSocket_OnConnectionRequest")));
         return;
     }
     m_objTimeOut->Reset();
@@ -425,7 +416,7 @@ void clsFtpClient::m_objDataSocket_OnDataArrival()
         if (m_localFile->write(bytes) != bytes.size()) {
             failTransfer(kFileAccess,
                          QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, m_localFile->errorString()),
-                         source(QStringLiteral("m_objDataSocket_OnDataArrival")));
+                         clientSource(QStringLiteral("m_objDataSocket_OnDataArrival")));
             return;
         }
         m_lngBytesReceived += bytes.size();
@@ -434,7 +425,7 @@ void clsFtpClient::m_objDataSocket_OnDataArrival()
         m_listingBytes += bytes;
         if (m_listingBytes.size() > kLongestListing) {
             failTransfer(WSAEMSGSIZE, QStringLiteral("The listing is larger than %1 bytes.").arg(kLongestListing),
-                         source(QStringLiteral("m_objDataSocket_OnDataArrival")));
+                         clientSource(QStringLiteral("m_objDataSocket_OnDataArrival")));
             return;
         }
         emit OnDataTransferProgress(m_listingBytes.size());
@@ -462,7 +453,7 @@ void clsFtpClient::m_objDataSocket_OnClose()
         if (!m_transfer.allSent)
             failTransfer(WSAECONNRESET,
                          QStringLiteral("The server closed the data connection before the whole file was sent."),
-                         source(QStringLiteral("m_objDataSocket_OnClose")));
+                         clientSource(QStringLiteral("m_objDataSocket_OnClose")));
         break;
     default:
         break;
@@ -473,7 +464,7 @@ void clsFtpClient::m_objDataSocket_OnError(int Number, const QString& Descriptio
 {
     if (!DataTransferInProgress())
         return;
-    failTransfer(Number, Description, source(QStringLiteral("m_objDataSocket_OnError")));
+    failTransfer(Number, Description, clientSource(QStringLiteral("m_objDataSocket_OnError")));
 }
 
 } // namespace ftp

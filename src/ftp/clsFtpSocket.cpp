@@ -83,7 +83,7 @@ FtpResult clsFtpSocket::SendData(const QByteArray& data)
         QMetaObject::invokeMethod(
             this, [this, socket, error] { socketFailed(socket, error); }, Qt::QueuedConnection);
     }
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 void clsFtpSocket::PeekData(QByteArray& data, qint64 maxLen)
@@ -122,7 +122,7 @@ FtpResult clsFtpSocket::Bind(int localPort, const QString& localIP)
     if (!m_localIP.isEmpty() && !isDottedIPv4(m_localIP))
         return FtpResult::fail(WSAEINVAL, GetErrorDescription(WSAEINVAL), source);
     m_bound = true;
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 FtpResult clsFtpSocket::Listen()
@@ -147,7 +147,7 @@ FtpResult clsFtpSocket::Listen()
     m_localPort = m_server->serverPort();
     m_localIP = m_server->serverAddress().toString();
     m_state = StateListening;
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 void clsFtpSocket::connectionArrived()
@@ -194,7 +194,7 @@ FtpResult clsFtpSocket::Accept(qintptr requestID)
         QMetaObject::invokeMethod(
             this, [this, guard] { readArrived(guard); }, Qt::QueuedConnection);
     }
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 FtpResult clsFtpSocket::Connect(const QString& remoteHost, int remotePort)
@@ -211,12 +211,12 @@ FtpResult clsFtpSocket::Connect(const QString& remoteHost, int remotePort)
     destroySocket();
     if (isDottedIPv4(m_remoteHost)) {
         connectTo(m_remoteHost);
-        return FtpResult::ok();
+        return FtpResult::success();
     }
     // The lookup runs beside the event loop and always ends, with an address or an error.
     m_state = StateResolvingHost;
     m_lookupId = QHostInfo::lookupHost(m_remoteHost, this, &clsFtpSocket::lookupDone);
-    return FtpResult::ok();
+    return FtpResult::success();
 }
 
 void clsFtpSocket::lookupDone(const QHostInfo& info)

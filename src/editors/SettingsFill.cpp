@@ -1,0 +1,49 @@
+#include "editors/SettingsFill.h"
+
+#include "platform/DateText.h"
+
+namespace editors
+{
+namespace
+{
+QString named(const char* key, const QString& value)
+{
+    return QLatin1String(key) + QStringLiteral(" = ") + value;
+}
+
+void checkChoice(QStringList& found, const char* key, int value, int first, int last)
+{
+    if (value < first || value > last)
+        found << named(key, QString::number(value));
+}
+} // namespace
+
+QStringList unshowableValues(const core::BackupSetInfo& set)
+{
+    QStringList found;
+    checkChoice(found, "RotationType", set.RotationType, 1, 2);
+    checkChoice(found, "Compression", set.Compression, 0, 2);
+    checkChoice(found, "ProtectData", set.ProtectData, 0, 1);
+    const core::ScheduleInfo& schedule = set.Schedule;
+    // The pickers show the stored start only while the scheduler is on.
+    if (!schedule.Scheduler)
+        return found;
+    if (!platform::DateText::parseDate(schedule.StartDate))
+        found << named("StartDate", schedule.StartDate);
+    if (!schedule.StartTime.isEmpty() && !platform::DateText::parseTime(schedule.StartTime))
+        found << named("StartTime", schedule.StartTime);
+    if (!schedule.Repeat)
+        return found;
+    checkChoice(found, "SAccurancy", schedule.SAccurancy, 0, 2);
+    if (schedule.SAccurancy == 2) {
+        for (const QString& item : schedule.Period.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int day = item.trimmed().toInt(&ok);
+            if (!ok || day < 1 || day > 31)
+                found << named("Period", item.trimmed());
+        }
+    }
+    return found;
+}
+
+} // namespace editors
