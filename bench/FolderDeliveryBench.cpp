@@ -66,7 +66,7 @@ void BM_DeliverBesideCp(benchmark::State& state)
     core::BackupSetInfo set;
     set.ItemName = QStringLiteral("Bench");
     set.DestCount = 1;
-    set.Dest[1].Type = 1;
+    set.Dest[1].Type = core::DestinationType::Folder;
     set.Dest[1].LocalFolder = destination();
     core::state().LoggingEnabled = true;
     double delivery = 0;

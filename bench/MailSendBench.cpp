@@ -140,7 +140,7 @@ int main(int argc, char** argv)
     core::BackupSetInfo& set = core::state().CurrentSet;
     set.DestCount = 1;
     set.CurrentDestination = 1;
-    set.Dest[1].Type = 3;
+    set.Dest[1].Type = core::DestinationType::Email;
     set.Dest[1].EmailID = QStringLiteral("sink@example.org");
 
     // A small file first: the peak memory it leaves is what the large one must not exceed by much.

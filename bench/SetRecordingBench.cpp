@@ -67,10 +67,10 @@ void RecordOutcomeOfLargeSet(benchmark::State& state)
 
     core::BackupSetInfo set;
     set.ItemName = QStringLiteral("Bench");
-    set.RunDestType = 1;
+    set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = QStringLiteral("/mnt/backup/2026-12-10");
     set.ZIPName = QStringLiteral("bench.zip");
-    set.Compression = 1;
+    set.Compression = core::CompressionMode::OneArchive;
     set.CurrentDestination = 1;
 
     for (auto _ : state) {

@@ -8,11 +8,57 @@
 namespace core
 {
 
+// The stored codes below are the numbers the set document and the version lines hold. A document may
+// hold a number none of them names; the field keeps it, so the run can report it and a rewrite keeps it.
+
+// Where a destination delivers to.
+enum class DestinationType : int
+{
+    Unused = 0,
+    Folder = 1,
+    Ftp = 2,
+    Email = 3,
+};
+
+// How a run packs the files it delivers.
+enum class CompressionMode : int
+{
+    EachFile = 0,
+    OneArchive = 1,
+    ArchivePerFile = 2,
+};
+
+// Whether delivered files are enciphered.
+enum class ProtectionMode : int
+{
+    None = 0,
+    Blowfish = 1,
+};
+
+// How a run walks the destinations.
+enum class RotationMode : int
+{
+    Unset = 0,
+    OneAtATime = 1,
+    EveryDestination = 2,
+};
+
+template <typename Code>
+constexpr int storedCode(Code code)
+{
+    return static_cast<int>(code);
+}
+
+template <typename Code>
+constexpr Code fromStoredCode(int number)
+{
+    return static_cast<Code>(number);
+}
+
 // One destination of a set.
 struct DestinationInfo
 {
-    // 1 local or network folder, 2 FTP server, 3 e-mail recipient; 0 in an unused slot.
-    int Type = 0;
+    DestinationType Type = DestinationType::Unused;
     QString LocalFolder;
     QString FTPHost;
     QString FTPPort;
@@ -59,7 +105,7 @@ struct BackupSetInfo
     QString LastFolder;
 
     // Working values of the destination a run has just delivered to; never stored.
-    int RunDestType = 0;
+    DestinationType RunDestType = DestinationType::Unused;
     QString RunLanFolder;
     QString RunFtpHost;
     QString RunFtpUser;
@@ -80,10 +126,9 @@ struct BackupSetInfo
     // The keeping period of rule 2; held in memory only.
     int KeepQuantity = 0;
     int KeepPeriodAccurancy = 0;
-    // 0 copy each file, 1 one zip archive of all files, 2 one zip archive per file.
-    int Compression = 0;
-    // 1: delivered files are enciphered and named with ".bf" appended.
-    int ProtectData = 0;
+    CompressionMode Compression = CompressionMode::EachFile;
+    // Blowfish: delivered files are enciphered and named with ".bf" appended.
+    ProtectionMode ProtectData = ProtectionMode::None;
     QString BFPassword;
     QString ZIPName;
     QString Quality;
@@ -95,8 +140,8 @@ struct BackupSetInfo
     // Slots 1 to DestCount hold the destinations in list order.
     std::array<DestinationInfo, MaxDestinations + 1> Dest {};
     int DestCount = 0;
-    // 1: each run delivers to one destination and moves on; 2: each run delivers to every one.
-    int RotationType = 0;
+    // OneAtATime: each run delivers to one destination and moves on; EveryDestination: to every one.
+    RotationMode RotationType = RotationMode::Unset;
     // 1-based slot the next run starts with.
     int CurrentDestination = 0;
 };

@@ -24,25 +24,25 @@ std::optional<bool> readFlag(const QString& text)
 }
 } // namespace
 
-int destinationRowType(const QString& text)
+DestinationType destinationRowType(const QString& text)
 {
     if (text == QLatin1String(FolderRowText))
-        return 1;
+        return DestinationType::Folder;
     if (text == QLatin1String(FtpRowText))
-        return 2;
+        return DestinationType::Ftp;
     if (text == QLatin1String(EmailRowText))
-        return 3;
-    return 0;
+        return DestinationType::Email;
+    return DestinationType::Unused;
 }
 
-QString destinationRowText(int type)
+QString destinationRowText(DestinationType type)
 {
     switch (type) {
-    case 1:
+    case DestinationType::Folder:
         return QLatin1String(FolderRowText);
-    case 2:
+    case DestinationType::Ftp:
         return QLatin1String(FtpRowText);
-    case 3:
+    case DestinationType::Email:
         return QLatin1String(EmailRowText);
     default:
         return {};
@@ -65,35 +65,35 @@ QString DestinationRowTag::text() const
 
 DestinationRow folderRow(const QString& folder)
 {
-    return {destinationRowText(1), folder, DestinationRowTag({folder})};
+    return {destinationRowText(DestinationType::Folder), folder, DestinationRowTag({folder})};
 }
 
 DestinationRow ftpRow(const QString& host, const QString& port, const QString& user, const QString& password,
                       const QString& folder, bool passive)
 {
-    return {destinationRowText(2), host,
+    return {destinationRowText(DestinationType::Ftp), host,
             DestinationRowTag({host, port, user, ScramblePassword(password), folder,
                                passive ? QStringLiteral("1") : QStringLiteral("0")})};
 }
 
 DestinationRow emailRow(const QString& recipient, const QString& subject, const QString& body)
 {
-    return {destinationRowText(3), recipient, DestinationRowTag({recipient, subject, body})};
+    return {destinationRowText(DestinationType::Email), recipient, DestinationRowTag({recipient, subject, body})};
 }
 
 std::optional<DestinationRow> rowFromDestination(const DestinationInfo& dest)
 {
     switch (dest.Type) {
-    case 1:
+    case DestinationType::Folder:
         return folderRow(dest.LocalFolder);
-    case 2: {
+    case DestinationType::Ftp: {
         DestinationRow row = ftpRow(dest.FTPHost, dest.FTPPort, dest.FTPUser, dest.FTPPass, dest.FTPFolder, false);
         QStringList fields = row.tag.fields();
         fields[5] = dest.FTPPassive ? QStringLiteral("True") : QStringLiteral("False");
         row.tag = DestinationRowTag(fields);
         return row;
     }
-    case 3:
+    case DestinationType::Email:
         return emailRow(dest.EmailID, dest.Subject, dest.Body);
     default:
         return std::nullopt;
@@ -102,17 +102,17 @@ std::optional<DestinationRow> rowFromDestination(const DestinationInfo& dest)
 
 bool destinationFromRow(const DestinationRow& row, DestinationInfo& dest)
 {
-    const int type = destinationRowType(row.text);
+    const DestinationType type = destinationRowType(row.text);
     const QStringList& fields = row.tag.fields();
     const auto take = [&fields](int index, QString& value) {
         if (index < fields.size())
             value = fields.at(index);
     };
     switch (type) {
-    case 1:
+    case DestinationType::Folder:
         dest.LocalFolder = row.tag.text();
         break;
-    case 2:
+    case DestinationType::Ftp:
         take(0, dest.FTPHost);
         take(1, dest.FTPPort);
         take(2, dest.FTPUser);
@@ -122,7 +122,7 @@ bool destinationFromRow(const DestinationRow& row, DestinationInfo& dest)
         if (fields.size() > 5)
             dest.FTPPassive = readFlag(fields.at(5)).value_or(dest.FTPPassive);
         break;
-    case 3:
+    case DestinationType::Email:
         take(0, dest.EmailID);
         take(1, dest.Subject);
         take(2, dest.Body);

@@ -16,10 +16,10 @@ inline constexpr auto FolderRowText = "LAN/Local Folder";
 inline constexpr auto FtpRowText = "FTP";
 inline constexpr auto EmailRowText = "EMAIL";
 
-// 1 folder, 2 FTP, 3 e-mail, by an exact comparison; 0 for any other text.
-int destinationRowType(const QString& text);
+// The kind a row's text names, by an exact comparison; Unused for any other text.
+DestinationType destinationRowType(const QString& text);
 // The text of a kind; empty for a kind that is none of the three.
-QString destinationRowText(int type);
+QString destinationRowText(DestinationType type);
 
 // The values a destination row carries, kept as their fields. The "~!~" text form is made and
 // split only here, so a value holding "~!~" never shifts the fields after it while the row is listed.

@@ -21,4 +21,14 @@ void setMainWindowServices(MainWindowServices* services)
     registered() = services;
 }
 
+void forgetShownVersion(const QString& versionLine)
+{
+    if (versionLine.isEmpty() || !registered())
+        return;
+    QStringList& listed = registered()->globalVersions();
+    const qsizetype index = listed.indexOf(versionLine);
+    if (index >= 0)
+        listed[index].clear();
+}
+
 } // namespace core

@@ -65,6 +65,9 @@ public:
 };
 
 MainWindowServices* mainWindowServices();
+// Blanks the first entry equal to `versionLine` among the main window's version lines, once the line
+// has left the loaded set's document.
+void forgetShownVersion(const QString& versionLine);
 // Registers the main window (nullptr when it goes away). The caller keeps ownership.
 void setMainWindowServices(MainWindowServices* services);
 

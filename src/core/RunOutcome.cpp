@@ -61,13 +61,13 @@ std::optional<QString> versionLine(const BackupSetInfo& set, qint64 deliveredByt
     const QString bar = QStringLiteral("|");
     QString line;
     switch (set.RunDestType) {
-    case 1: {
+    case DestinationType::Folder: {
         const QString folder = oneLine(set.RunLanFolder);
         line = QStringLiteral("LAN|") + folder + bar + folder + QLatin1Char('/') + oneLine(set.ZIPName);
         line = reduceSeparatorPairs(line);
         break;
     }
-    case 2: {
+    case DestinationType::Ftp: {
         const QString folder = oneLine(set.RunFtpFolder);
         line = QStringLiteral("FTP|") + oneLine(set.RunFtpUser) + bar + oneLine(ScramblePassword(set.RunFtpPassword))
             + bar + oneLine(set.RunFtpHost) + bar + oneLine(set.RunFtpPort) + bar + folder + bar + folder
@@ -77,12 +77,12 @@ std::optional<QString> versionLine(const BackupSetInfo& set, qint64 deliveredByt
     default:
         return std::nullopt;
     }
-    if (set.ProtectData == 1)
+    if (set.ProtectData == ProtectionMode::Blowfish)
         line += QStringLiteral(".bf");
     line += bar + platform::DateText::generalDate(platform::clock().now());
     line += bar + generalNumberText(static_cast<double>(deliveredBytes) / 1024.0);
-    line += bar + QString::number(set.Compression);
-    line += bar + QString::number(set.ProtectData);
+    line += bar + QString::number(storedCode(set.Compression));
+    line += bar + QString::number(storedCode(set.ProtectData));
     line += bar + oneLine(set.BFPassword);
     return line;
 }
@@ -110,7 +110,7 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
     if (!line)
         return {};
     const qsizetype fields = line->count(QLatin1Char('|')) + 1;
-    const qsizetype expected = set.RunDestType == 1 ? 8 : 12;
+    const qsizetype expected = set.RunDestType == DestinationType::Folder ? 8 : 12;
     if (fields != expected) {
         const QString reason = QStringLiteral("The version line \"%1\" has %2 fields instead of %3: a value holds "
                                               "\"|\". The version is not recorded.")
@@ -122,7 +122,10 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
         return StoreResult::failed(reason);
     }
     bool added = false;
-    const QString text = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added);
+    QString replaced;
+    const QString text
+        = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added, &replaced);
+    forgetShownVersion(replaced);
     if (!added) {
         const QString reason = QStringLiteral("The version line could not be added: the set document has no "
                                               "whole VERSIONS section.");
@@ -148,7 +151,7 @@ StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus
     mainWindow->setSetRowCell(set.ItemName, 5, sStatus);
     if (set.CurrentDestination >= 1 && set.CurrentDestination <= set.DestCount) {
         static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
-        const int type = set.Dest.at(set.CurrentDestination).Type;
+        const int type = storedCode(set.Dest.at(set.CurrentDestination).Type);
         if (type >= 1 && type <= 3)
             mainWindow->setSetRowCell(set.ItemName, 4, kinds[type - 1]);
     }

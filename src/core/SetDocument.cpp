@@ -85,15 +85,15 @@ QString projectText(const BackupSetInfo& set, const QStringList& paths)
     doc.value(QStringLiteral("LastFolder"), set.LastFolder);
     doc.value(QStringLiteral("BackupType"), set.BackupType);
     doc.value(QStringLiteral("UseTimeStamp"), flag(set.UseTimeStamp));
-    doc.value(QStringLiteral("Compression"), set.Compression);
-    doc.value(QStringLiteral("ProtectData"), set.ProtectData);
+    doc.value(QStringLiteral("Compression"), storedCode(set.Compression));
+    doc.value(QStringLiteral("ProtectData"), storedCode(set.ProtectData));
     doc.value(QStringLiteral("BFPassword"), set.BFPassword);
     doc.value(QStringLiteral("ZIPName"), set.ZIPName);
     doc.value(QStringLiteral("Quality"), set.Quality);
     doc.value(QStringLiteral("Incremental"), truth(set.Incremental));
     doc.value(QStringLiteral("Scheduler"), flag(set.Schedule.Scheduler));
     doc.value(QStringLiteral("DestCount"), set.DestCount);
-    doc.value(QStringLiteral("RotationType"), set.RotationType);
+    doc.value(QStringLiteral("RotationType"), storedCode(set.RotationType));
     doc.endSection(QStringLiteral("GENERAL"));
 
     doc.gap();
@@ -132,12 +132,12 @@ QString projectText(const BackupSetInfo& set, const QStringList& paths)
         doc.gap();
         doc.section(tag);
         switch (dest.Type) {
-        case 1:
-            doc.value(QStringLiteral("Type"), dest.Type);
+        case DestinationType::Folder:
+            doc.value(QStringLiteral("Type"), storedCode(dest.Type));
             doc.value(QStringLiteral("LocalFolder"), dest.LocalFolder);
             break;
-        case 2:
-            doc.value(QStringLiteral("Type"), dest.Type);
+        case DestinationType::Ftp:
+            doc.value(QStringLiteral("Type"), storedCode(dest.Type));
             doc.value(QStringLiteral("FTPHost"), dest.FTPHost);
             doc.value(QStringLiteral("FTPPort"), dest.FTPPort);
             doc.value(QStringLiteral("FTPUser"), dest.FTPUser);
@@ -145,8 +145,8 @@ QString projectText(const BackupSetInfo& set, const QStringList& paths)
             doc.value(QStringLiteral("FTPFolder"), dest.FTPFolder);
             doc.value(QStringLiteral("FTPPassive"), truth(dest.FTPPassive));
             break;
-        case 3:
-            doc.value(QStringLiteral("Type"), dest.Type);
+        case DestinationType::Email:
+            doc.value(QStringLiteral("Type"), storedCode(dest.Type));
             doc.value(QStringLiteral("EmailID"), dest.EmailID);
             doc.value(QStringLiteral("Subject"), dest.Subject);
             doc.value(QStringLiteral("Body"), dest.Body);

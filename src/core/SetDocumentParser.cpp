@@ -87,10 +87,10 @@ void readDestination(const QString& document, int n, core::DestinationInfo& dest
     // Only the three known kinds fill a slot; anything else leaves it unused.
     const QString type = section.text(QStringLiteral("Type"));
     if (type == QLatin1String("1")) {
-        dest.Type = 1;
+        dest.Type = core::DestinationType::Folder;
         dest.LocalFolder = section.text(QStringLiteral("LocalFolder"));
     } else if (type == QLatin1String("2")) {
-        dest.Type = 2;
+        dest.Type = core::DestinationType::Ftp;
         dest.FTPHost = section.text(QStringLiteral("FTPHost"));
         dest.FTPPort = section.text(QStringLiteral("FTPPort"));
         dest.FTPUser = section.text(QStringLiteral("FTPUser"));
@@ -98,7 +98,7 @@ void readDestination(const QString& document, int n, core::DestinationInfo& dest
         dest.FTPFolder = section.text(QStringLiteral("FTPFolder"));
         dest.FTPPassive = section.truth(QStringLiteral("FTPPassive"));
     } else if (type == QLatin1String("3")) {
-        dest.Type = 3;
+        dest.Type = core::DestinationType::Email;
         dest.EmailID = section.text(QStringLiteral("EmailID"));
         dest.Subject = section.text(QStringLiteral("Subject"));
         dest.Body = section.text(QStringLiteral("Body"));
@@ -134,8 +134,8 @@ ParseResult parseSetDocument(const QString& text)
     set.LastFolder = general.text(QStringLiteral("LastFolder"));
     set.BackupType = general.number(QStringLiteral("BackupType"));
     set.UseTimeStamp = general.flag(QStringLiteral("UseTimeStamp"));
-    set.Compression = general.number(QStringLiteral("Compression"));
-    set.ProtectData = general.number(QStringLiteral("ProtectData"));
+    set.Compression = core::fromStoredCode<core::CompressionMode>(general.number(QStringLiteral("Compression")));
+    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(general.number(QStringLiteral("ProtectData")));
     set.BFPassword = general.text(QStringLiteral("BFPassword"));
     set.ZIPName = general.text(QStringLiteral("ZIPName"));
     set.Quality = general.text(QStringLiteral("Quality"));
@@ -143,7 +143,7 @@ ParseResult parseSetDocument(const QString& text)
     // The stored Incremental is never taken over: the backup type decides.
     set.Incremental = false;
     set.DestCount = general.whole(QStringLiteral("DestCount"));
-    set.RotationType = general.whole(QStringLiteral("RotationType"));
+    set.RotationType = core::fromStoredCode<core::RotationMode>(general.whole(QStringLiteral("RotationType")));
 
     // The time-stamp values are kept even while time stamps are off, so that the editors show and
     // save them as they were; only a set that uses them needs them whole.

@@ -5,7 +5,6 @@
 
 #include "core/ErrorReport.h"
 #include "core/FileSystemHelpers.h"
-#include "core/MainWindowServices.h"
 #include "core/ProjectTextCoding.h"
 
 namespace core
@@ -226,7 +225,8 @@ QString ReplaceFileValue(const QString& sText, const QString& sFile, double lDat
     });
 }
 
-QString AddVersion(const QString& sText, const QString& sVersion, const QStringList& arrVersions, bool* ok)
+QString AddVersion(const QString& sText, const QString& sVersion, const QStringList& arrVersions, bool* ok,
+                   QString* replaced)
 {
     const QString location = QStringLiteral("modGeneral.AddVersion(sText,sVersion,arrVersions)");
     const QString version = oneLine(sVersion);
@@ -245,6 +245,8 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
             continue;
         if (sameArchive(fields, listedFields)) {
             text = DeleteVersion(text, listed);
+            if (replaced)
+                *replaced = listed;
             break;
         }
     }
@@ -268,13 +270,6 @@ QString DeleteVersion(const QString& sText, const QString& sVersion, bool* ok)
     setOk(ok, true);
     if (sVersion.isEmpty())
         return sText;
-    if (MainWindowServices* mainWindow = mainWindowServices()) {
-        QStringList& listed = mainWindow->globalVersions();
-        const qsizetype index = listed.indexOf(sVersion);
-        if (index >= 0)
-            listed[index].clear();
-    }
-
     const std::optional<Section> versions = findSection(sText, QStringLiteral("VERSIONS"));
     if (!versions)
         return sText;

@@ -28,11 +28,11 @@ QString ReplaceFileValue(const QString& sText, const QString& sFile, double lDat
 // Puts `sVersion` at the head of the VERSIONS section; a document without a whole one (its opening
 // and closing tag lines) is refused. A listed line that names the same archive at
 // the same place is removed first: for folder versions the same folder and archive path, for FTP
-// versions the same host, port, remote folder and remote path.
-QString AddVersion(const QString& sText, const QString& sVersion, const QStringList& arrVersions, bool* ok = nullptr);
+// versions the same host, port, remote folder and remote path; `replaced` gets that line.
+QString AddVersion(const QString& sText, const QString& sVersion, const QStringList& arrVersions, bool* ok = nullptr,
+                   QString* replaced = nullptr);
 
-// Removes every VERSIONS line equal to `sVersion`, and blanks the first equal entry of the main
-// window's version lines.
+// Removes every VERSIONS line equal to `sVersion`. The main window's lists are the caller's.
 QString DeleteVersion(const QString& sText, const QString& sVersion, bool* ok = nullptr);
 
 // The VERSIONS block of the document file at `path`: "<VERSIONS>", CR LF, each version line with

@@ -198,22 +198,23 @@ void CompressionPage::readInto(core::BackupSetInfo& set) const
 {
     for (int i = 0; i < 3; ++i) {
         if (optCompressionType[i]->isChecked()) {
-            set.Compression = i;
+            set.Compression = core::fromStoredCode<core::CompressionMode>(i);
             break;
         }
     }
     set.ZIPName = txtZIPName->text();
-    set.ProtectData = cmbProtection->currentIndex();
+    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(cmbProtection->currentIndex());
     set.BFPassword = txtBFPassword->text();
 }
 
 void CompressionPage::showValues(const core::BackupSetInfo& set)
 {
-    if (set.Compression >= 0 && set.Compression < 3) {
-        optCompressionType[set.Compression]->setChecked(true);
-        optCompressionType_Click(set.Compression);
+    const int compression = core::storedCode(set.Compression);
+    if (compression >= 0 && compression < 3) {
+        optCompressionType[compression]->setChecked(true);
+        optCompressionType_Click(compression);
     }
-    cmbProtection->setCurrentIndex(set.ProtectData == 1 ? 1 : 0);
+    cmbProtection->setCurrentIndex(set.ProtectData == core::ProtectionMode::Blowfish ? 1 : 0);
     cmbProtection_Click();
     txtBFPassword->setText(set.BFPassword);
     txtBFConfirmation->setText(set.BFPassword);

@@ -235,7 +235,7 @@ int DestinationListPage::GetDestinationType(int row) const
     const QTreeWidgetItem* item = row == -1 ? selectedRow() : lvDestinations->topLevelItem(row - 1);
     if (!item)
         return -1;
-    return core::destinationRowType(item->text(0));
+    return core::storedCode(core::destinationRowType(item->text(0)));
 }
 
 void DestinationListPage::showDestinations(const core::BackupSetInfo& set)
@@ -245,7 +245,7 @@ void DestinationListPage::showDestinations(const core::BackupSetInfo& set)
         if (const auto row = core::rowFromDestination(set.Dest.at(slot)))
             addDestination(*row);
     }
-    optRotation[set.RotationType == 2 ? 1 : 0]->setChecked(true);
+    optRotation[set.RotationType == core::RotationMode::EveryDestination ? 1 : 0]->setChecked(true);
 }
 
 void DestinationListPage::storeDestinations(core::BackupSetInfo& set) const
@@ -254,7 +254,7 @@ void DestinationListPage::storeDestinations(core::BackupSetInfo& set) const
     set.DestCount = rows;
     for (int i = 1; i <= rows; ++i)
         core::destinationFromRow(rowOf(lvDestinations->topLevelItem(i - 1)), set.Dest[i]);
-    set.RotationType = RotationType();
+    set.RotationType = core::fromStoredCode<core::RotationMode>(RotationType());
 }
 
 QList<core::DestinationRow> DestinationListPage::rows() const

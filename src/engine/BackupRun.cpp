@@ -106,8 +106,8 @@ RunResult BackupRun::run()
     core::LogEvent(QStringLiteral("======================Running Backup======================"));
     core::LogEvent(QStringLiteral("Name: ") + set.ItemName);
     core::LogEvent(QStringLiteral("Type: ") + QString::number(set.ItemType));
-    core::LogEvent(QStringLiteral("Compression: ") + QString::number(set.Compression));
-    core::LogEvent(QStringLiteral("Encryption: ") + QString::number(set.ProtectData));
+    core::LogEvent(QStringLiteral("Compression: ") + QString::number(core::storedCode(set.Compression)));
+    core::LogEvent(QStringLiteral("Encryption: ") + QString::number(core::storedCode(set.ProtectData)));
     core::LogEvent(QStringLiteral("Destinations: ") + QString::number(set.DestCount));
     program.strFailureReason.clear();
     platform::doEvents();
@@ -138,7 +138,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
             m_copyErrors += copyErrorEntry(core::err::PermissionDenied, QStringLiteral("Permission denied"), path);
     }
 
-    if (set.Compression == 1 && !(buildArchive(set) && protectArchive(set)))
+    if (set.Compression == core::CompressionMode::OneArchive && !(buildArchive(set) && protectArchive(set)))
         return cancelled(set, recorder);
 
     setStatus(QStringLiteral("[Moving files to the backup location]"));
@@ -172,20 +172,20 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 return result.outcome != FolderDeliveryResult::Outcome::Stopped;
             };
             switch (set.Dest.at(d).Type) {
-            case 1: {
+            case core::DestinationType::Folder: {
                 FolderDelivery delivery;
                 if (!deliverWith(delivery))
                     return cancelled(set, recorder);
                 break;
             }
-            case 2: {
+            case core::DestinationType::Ftp: {
                 FtpDelivery delivery;
                 delivery.watchConnect = watchConnect;
                 if (!deliverWith(delivery))
                     return cancelled(set, recorder);
                 break;
             }
-            case 3: {
+            case core::DestinationType::Email: {
                 MailDelivery delivery;
                 delivery.showStatus = showStatus;
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
@@ -267,7 +267,7 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
 
 bool BackupRun::protectArchive(const core::BackupSetInfo& set)
 {
-    if (set.ProtectData != 1)
+    if (set.ProtectData != core::ProtectionMode::Blowfish)
         return true;
     core::LogEvent(QStringLiteral("Encrypting Single Zip"));
     setStatus(QStringLiteral("[Encrypting data...]"));
@@ -292,7 +292,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
     // A file gone since the collection is sent as it is, so that its copy reports it missing.
     if (!QFileInfo(source).isFile())
         return prepared;
-    if (set.Compression != 2 && set.ProtectData != 1)
+    if (set.Compression != core::CompressionMode::ArchivePerFile && set.ProtectData != core::ProtectionMode::Blowfish)
         return prepared;
     const QString folder = workCopiesFolder();
     if (folder.isEmpty()) {
@@ -300,7 +300,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
         return prepared;
     }
 
-    if (set.Compression == 2) {
+    if (set.Compression == core::CompressionMode::ArchivePerFile) {
         const QString archive = folder + prepared.name + QStringLiteral(".zip");
         core::LogEvent(QStringLiteral("Zipping ") + source);
         clsZipFiles zip;
@@ -321,7 +321,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
     if (stopRequested())
         return prepared;
 
-    if (set.ProtectData == 1) {
+    if (set.ProtectData == core::ProtectionMode::Blowfish) {
         const QString target = folder + prepared.name + QStringLiteral(".bf");
         setStatus(QStringLiteral("[Encrypting Files]") + CrLf + prepared.path);
         platform::doEvents();

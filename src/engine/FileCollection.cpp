@@ -126,7 +126,8 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     QStringList skipped {platform::ProgramFolder::file(QStringLiteral("tmp"))};
     for (int d = 1; d <= std::min(set.DestCount, core::MaxDestinations); ++d) {
         // A relative one is refused by the delivery, and would name a folder below the current one.
-        if (set.Dest.at(d).Type == 1 && set.Dest.at(d).LocalFolder.startsWith(QLatin1Char('/')))
+        if (set.Dest.at(d).Type == core::DestinationType::Folder
+            && set.Dest.at(d).LocalFolder.startsWith(QLatin1Char('/')))
             skipped << set.Dest.at(d).LocalFolder;
     }
     m_search.setFoldersToSkip(skipped);

@@ -147,7 +147,7 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
 {
     m_madeFolders.clear();
     core::LogEvent(QStringLiteral("Performing Local/LAN Backup"));
-    set.RunDestType = 1;
+    set.RunDestType = core::DestinationType::Folder;
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
@@ -188,14 +188,15 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
             return FolderDeliveryResult::stopped();
 
         switch (set.Compression) {
-        case 0:
-        case 2:
+        case core::CompressionMode::EachFile:
+        case core::CompressionMode::ArchivePerFile:
             return deliverEachFile(set, root);
-        case 1:
+        case core::CompressionMode::OneArchive:
             return deliverArchive(folder, timestampFolder, root, archivePath);
         default:
             return FolderDeliveryResult::failed(
-                QStringLiteral("The compression mode %1 is not known; nothing was delivered.").arg(set.Compression));
+                QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
+                    .arg(core::storedCode(set.Compression)));
         }
     };
 
@@ -207,7 +208,8 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
 
 FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& set, const QString& root)
 {
-    if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
+    if ((set.Compression == core::CompressionMode::ArchivePerFile || set.ProtectData == core::ProtectionMode::Blowfish)
+        && !prepareFile)
         return FolderDeliveryResult::failed(
             QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     // Mirrored below the root, each source file would be copied onto itself and packed beside itself.

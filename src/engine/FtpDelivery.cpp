@@ -102,7 +102,7 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
                                           const QString& archivePath)
 {
     core::LogEvent(QStringLiteral("Performing FTP Backup"));
-    set.RunDestType = 2;
+    set.RunDestType = core::DestinationType::Ftp;
 
     const auto run = [&]() -> FolderDeliveryResult {
         if (destination < 1 || destination > core::MaxDestinations)
@@ -129,14 +129,15 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
         m_port = *port;
 
         switch (set.Compression) {
-        case 0:
-        case 2:
+        case core::CompressionMode::EachFile:
+        case core::CompressionMode::ArchivePerFile:
             return deliverEachFile(set);
-        case 1:
+        case core::CompressionMode::OneArchive:
             return deliverArchive(archivePath);
         default:
             return FolderDeliveryResult::failed(
-                QStringLiteral("The compression mode %1 is not known; nothing was delivered.").arg(set.Compression));
+                QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
+                    .arg(core::storedCode(set.Compression)));
         }
     };
 
@@ -272,7 +273,8 @@ void FtpDelivery::close()
 
 FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set)
 {
-    if ((set.Compression == 2 || set.ProtectData == 1) && !prepareFile)
+    if ((set.Compression == core::CompressionMode::ArchivePerFile || set.ProtectData == core::ProtectionMode::Blowfish)
+        && !prepareFile)
         return FolderDeliveryResult::failed(
             QStringLiteral("The run has no way to pack or protect the files; nothing was delivered."));
     QString unreadable;

@@ -102,7 +102,7 @@ QString IncrementalIndex::indexPath()
     if (slot < 1 || slot > set.DestCount || slot > core::MaxDestinations)
         return QString();
     const core::DestinationInfo& dest = set.Dest[static_cast<size_t>(slot)];
-    if (dest.Type != 1 || dest.LocalFolder.isEmpty())
+    if (dest.Type != core::DestinationType::Folder || dest.LocalFolder.isEmpty())
         return QString();
     return addSlash(dest.LocalFolder, QStringLiteral("/")) + set.ZIPName + QStringLiteral(".ndx");
 }

@@ -56,15 +56,15 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
         result.outcome = MailDeliveryResult::Outcome::Stopped;
         return result;
     }
-    set.RunDestType = 3;
+    set.RunDestType = core::DestinationType::Email;
 
     QStringList attachments;
     switch (set.Compression) {
-    case 1:
+    case core::CompressionMode::OneArchive:
         attachments << archivePath;
         break;
-    case 0:
-    case 2:
+    case core::CompressionMode::EachFile:
+    case core::CompressionMode::ArchivePerFile:
         if (!collectEachFile(set, attachments, result.copyErrors)) {
             if (stopRequested())
                 result.outcome = MailDeliveryResult::Outcome::Stopped;
@@ -74,7 +74,7 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
         }
         break;
     default:
-        fail(result, QStringLiteral("The compression mode %1 is not known").arg(set.Compression));
+        fail(result, QStringLiteral("The compression mode %1 is not known").arg(core::storedCode(set.Compression)));
         return result;
     }
 
@@ -136,7 +136,10 @@ bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& 
         fail(ignored, unreadable);
         return false;
     }
-    const QString work = set.Compression == 2 || set.ProtectData == 1 ? core::WinTmpDir() : QString();
+    const QString work
+        = set.Compression == core::CompressionMode::ArchivePerFile || set.ProtectData == core::ProtectionMode::Blowfish
+        ? core::WinTmpDir()
+        : QString();
     for (const QString& source : *sources) {
         if (stopRequested())
             return false;

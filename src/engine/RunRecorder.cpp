@@ -27,19 +27,19 @@ enum class Situation
 
 // The text after "(Destination<n>" for a destination of `type`; empty for a type that is no kind of
 // destination.
-QString destinationText(int type, Situation situation)
+QString destinationText(core::DestinationType type, Situation situation)
 {
     static const QString lan = QStringLiteral(" LAN = ");
     static const QString ftp = QStringLiteral(" FTP = ");
     QString kind;
     switch (type) {
-    case 1:
+    case core::DestinationType::Folder:
         kind = lan;
         break;
-    case 2:
+    case core::DestinationType::Ftp:
         kind = ftp;
         break;
-    case 3:
+    case core::DestinationType::Email:
         kind = situation == Situation::EarlierSuccess ? QStringLiteral(" Email = ") : QStringLiteral(" EMAIL = ");
         break;
     default:
@@ -105,10 +105,10 @@ RunRecorder::RunRecorder(core::BackupSetInfo& set, QString& setText, const QDate
     , m_start(start)
 { }
 
-int RunRecorder::typeOf(int destination) const
+core::DestinationType RunRecorder::typeOf(int destination) const
 {
     if (destination < 1 || destination > core::MaxDestinations)
-        return 0;
+        return core::DestinationType::Unused;
     return m_set.Dest.at(destination).Type;
 }
 
@@ -167,10 +167,11 @@ bool RunRecorder::beginRun()
         reason = QStringLiteral("The set has %1 destinations; a set holds at most %2.")
                      .arg(m_set.DestCount)
                      .arg(core::MaxDestinations);
-    else if (m_set.RotationType != 1 && m_set.RotationType != 2)
+    else if (m_set.RotationType != core::RotationMode::OneAtATime
+             && m_set.RotationType != core::RotationMode::EveryDestination)
         reason = QStringLiteral("The set's rotation %1 is neither 1 (one destination a run) nor 2 (every "
                                 "destination).")
-                     .arg(m_set.RotationType);
+                     .arg(core::storedCode(m_set.RotationType));
     if (!reason.isEmpty()) {
         core::state().strFailureReason = reason;
         core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
@@ -179,7 +180,8 @@ bool RunRecorder::beginRun()
         record(QStringLiteral("FAILURE ") + reason, 0, false, false);
         return false;
     }
-    if (m_set.RotationType == 2 || m_set.CurrentDestination < 1 || m_set.CurrentDestination > m_set.DestCount)
+    if (m_set.RotationType == core::RotationMode::EveryDestination || m_set.CurrentDestination < 1
+        || m_set.CurrentDestination > m_set.DestCount)
         m_set.CurrentDestination = 1;
     return true;
 }
@@ -189,9 +191,9 @@ int RunRecorder::destinationsThisRun() const
     if (m_set.DestCount < 1 || m_set.DestCount > core::MaxDestinations)
         return 0;
     switch (m_set.RotationType) {
-    case 1:
+    case core::RotationMode::OneAtATime:
         return 1;
-    case 2:
+    case core::RotationMode::EveryDestination:
         return m_set.DestCount;
     default:
         return 0;
@@ -203,7 +205,7 @@ int RunRecorder::beginDestination()
     m_current = m_set.CurrentDestination;
     core::state().strFailureReason.clear();
     core::LogEvent(QStringLiteral("---------Destination: ") + QString::number(m_current));
-    core::LogEvent(QStringLiteral("---------Type: ") + QString::number(typeOf(m_current)));
+    core::LogEvent(QStringLiteral("---------Type: ") + QString::number(core::storedCode(typeOf(m_current))));
     return m_current;
 }
 
@@ -216,13 +218,14 @@ QString RunRecorder::failureText(int destination) const
         return destinationTag(destination) + text;
     if (stopped)
         return QStringLiteral("(CANCELLED)");
-    return destinationTag(destination) + QStringLiteral(" has the unknown type %1)").arg(typeOf(destination));
+    return destinationTag(destination)
+        + QStringLiteral(" has the unknown type %1)").arg(core::storedCode(typeOf(destination)));
 }
 
 // The reason with the outcomes of the earlier destinations of a run over all destinations in front.
 QString RunRecorder::withSummary(int destination, const QString& reason) const
 {
-    if (m_set.DestCount <= 1 || m_set.RotationType != 2 || destination <= 1)
+    if (m_set.DestCount <= 1 || m_set.RotationType != core::RotationMode::EveryDestination || destination <= 1)
         return reason;
     QString summary;
     for (int k = 1; k < destination; ++k) {
@@ -241,14 +244,15 @@ QString RunRecorder::withSummary(int destination, const QString& reason) const
 QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
 {
     const int d = m_current ? m_current : m_set.CurrentDestination;
-    const int type = typeOf(d);
-    const bool ok = delivered && type >= 1 && type <= 3;
+    const core::DestinationType type = typeOf(d);
+    const bool ok = delivered && !destinationText(type, Situation::EarlierSuccess).isEmpty();
 
-    if (m_set.RotationType == 1)
+    if (m_set.RotationType == core::RotationMode::OneAtATime)
         core::LogEvent(QStringLiteral("Finished - No Rotation"));
-    else if (m_set.RotationType == 2)
+    else if (m_set.RotationType == core::RotationMode::EveryDestination)
         core::LogEvent(QStringLiteral("Rotating to Next Backup"));
-    if (m_set.RotationType == 1 || m_set.RotationType == 2) {
+    if (m_set.RotationType == core::RotationMode::OneAtATime
+        || m_set.RotationType == core::RotationMode::EveryDestination) {
         ++m_set.CurrentDestination;
         if (m_set.CurrentDestination > m_set.DestCount)
             m_set.CurrentDestination = 1;
@@ -284,7 +288,7 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
     }
     m_outcomes << Outcome {d, ok};
     m_current = 0;
-    if (m_set.RotationType == 2)
+    if (m_set.RotationType == core::RotationMode::EveryDestination)
         core::LogEvent(QStringLiteral("Moving to next backup"));
     return status;
 }

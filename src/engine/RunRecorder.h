@@ -84,7 +84,7 @@ private:
         bool delivered = false;
     };
 
-    int typeOf(int destination) const;
+    core::DestinationType typeOf(int destination) const;
     QString failureText(int destination) const;
     QString withSummary(int destination, const QString& reason) const;
     // Records the status (and, for a delivery that arrived, its version) in the document as it is now

@@ -7,6 +7,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/FileSystemHelpers.h"
+#include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/SetText.h"
 #include "engine/FtpDelivery.h"
@@ -109,10 +110,10 @@ void VersionPruning::prune(const QStringList& versions, int keep, int& quantity,
         return;
     }
     switch (m_set.RotationType) {
-    case 1:
+    case core::RotationMode::OneAtATime:
         rotateOne(keep, quantity, text);
         break;
-    case 2:
+    case core::RotationMode::EveryDestination:
         acrossAll(keep, quantity, text);
         break;
     default:
@@ -130,10 +131,10 @@ void VersionPruning::rotateOne(int keep, int& quantity, QString& text)
     const int current = m_set.CurrentDestination;
     if (current < 1 || current > m_set.DestCount || current > core::MaxDestinations)
         return;
-    const int type = m_set.Dest.at(current).Type;
-    if (type != 1 && type != 2)
+    const core::DestinationType type = m_set.Dest.at(current).Type;
+    if (type != core::DestinationType::Folder && type != core::DestinationType::Ftp)
         return;
-    const QString tag = type == 1 ? FolderTag : FtpTag;
+    const QString tag = type == core::DestinationType::Folder ? FolderTag : FtpTag;
     while (quantity > keep) {
         qsizetype oldest = -1;
         for (qsizetype i = m_lines.size() - 1; i >= 0; --i) {
@@ -163,8 +164,8 @@ void VersionPruning::acrossAll(int keep, int& quantity, QString& text)
 {
     int counted = 0;
     for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations; ++d) {
-        const int type = m_set.Dest.at(d).Type;
-        if (type == 1 || type == 2)
+        const core::DestinationType type = m_set.Dest.at(d).Type;
+        if (type == core::DestinationType::Folder || type == core::DestinationType::Ftp)
             ++counted;
     }
     if (counted == 0) {
@@ -213,6 +214,7 @@ void VersionPruning::removeLine(const QString& line, int& quantity, QString& tex
 {
     const int removed = int(m_lines.removeAll(line));
     text = core::DeleteVersion(text, line);
+    core::forgetShownVersion(line);
     quantity -= qMax(1, removed);
 }
 
@@ -231,7 +233,7 @@ VersionPruning::Gone VersionPruning::deleteFolderVersion(const core::VersionLine
 {
     QStringList destinations;
     for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations; ++d) {
-        if (m_set.Dest.at(d).Type == 1) {
+        if (m_set.Dest.at(d).Type == core::DestinationType::Folder) {
             const QString folder = cleanFolder(m_set.Dest.at(d).LocalFolder);
             if (!folder.isEmpty())
                 destinations << folder;
@@ -269,7 +271,7 @@ VersionPruning::Gone VersionPruning::deleteFtpVersion(const core::VersionLine& v
     bool stampLevel = false;
     for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations; ++d) {
         const core::DestinationInfo& dest = m_set.Dest.at(d);
-        if (dest.Type != 2 || dest.FTPHost.trimmed().compare(host, Qt::CaseInsensitive) != 0
+        if (dest.Type != core::DestinationType::Ftp || dest.FTPHost.trimmed().compare(host, Qt::CaseInsensitive) != 0
             || portOf(dest.FTPPort).value_or(21) != port)
             continue;
         if (!known)

@@ -152,7 +152,7 @@ void frmAddFTP::LoadDetails()
     const core::DestinationCaller* list = caller().get();
     const auto selected = list ? list->selectedDestination() : std::nullopt;
     core::DestinationInfo dest;
-    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != 2)
+    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != core::DestinationType::Ftp)
         return;
     m_loadedRow = selected->key;
     txtFTPHost->setText(dest.FTPHost);

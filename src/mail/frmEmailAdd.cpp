@@ -85,7 +85,7 @@ void frmEmailAdd::LoadDetails()
     const core::DestinationCaller* list = caller().get();
     const auto selected = list ? list->selectedDestination() : std::nullopt;
     core::DestinationInfo dest;
-    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != 3)
+    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != core::DestinationType::Email)
         return;
     m_loadedRow = selected->key;
     txtEmail->setText(dest.EmailID);

@@ -10,8 +10,10 @@
 #include "core/ErrorReport.h"
 #include "core/NextRunTime.h"
 #include "core/ProjectTextCoding.h"
+#include "core/SetDocument.h"
 #include "core/SetDocumentParser.h"
 #include "core/SetText.h"
+#include "main_window/FileViewRows.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
 
@@ -21,12 +23,12 @@ namespace
 {
 QString nextLocation(const core::BackupSetInfo& set)
 {
-    if (set.RotationType == 2) {
+    if (set.RotationType == core::RotationMode::EveryDestination) {
         // Every destination receives each run: list the kinds in the order they first appear.
         static const QString kinds[] = {QStringLiteral("LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
         QStringList listed;
         for (int j = 1; j <= set.DestCount; ++j) {
-            const int type = set.Dest.at(static_cast<size_t>(j)).Type;
+            const int type = core::storedCode(set.Dest.at(static_cast<size_t>(j)).Type);
             if (type >= 1 && type <= 3 && !listed.contains(kinds[type - 1]))
                 listed << kinds[type - 1];
         }
@@ -36,7 +38,7 @@ QString nextLocation(const core::BackupSetInfo& set)
     const int n = set.CurrentDestination;
     if (n < 1 || n > set.DestCount)
         return QString();
-    const int type = set.Dest.at(static_cast<size_t>(n)).Type;
+    const int type = core::storedCode(set.Dest.at(static_cast<size_t>(n)).Type);
     return type >= 1 && type <= 3 ? kinds[type - 1] : QString();
 }
 
@@ -125,6 +127,18 @@ SetListing LoadBackupSets(int Id)
     if (!listing.rows.isEmpty())
         listing.selectedRow = Id >= 1 && Id <= listing.rows.size() ? Id - 1 : 0;
     return listing;
+}
+
+void deleteSetFiles(const QString& setName)
+{
+    for (const QString& path :
+         {core::setDocumentPath(setName), fileListCachePath(setName), core::setFileListPath(setName)}) {
+        QFile file(path);
+        if (file.exists() && !file.remove()) {
+            core::reportFailure(QStringLiteral("frmMain.mnuFileDelete_Click"), {}, core::err::PermissionDenied,
+                                QStringLiteral("%1 cannot be deleted: %2").arg(path, file.errorString()));
+        }
+    }
 }
 
 } // namespace main_window

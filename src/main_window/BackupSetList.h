@@ -52,4 +52,9 @@ SetListRow setListRow(const QString& name, const QString& text, const QDateTime&
 // or a row that does not exist selects the first.
 SetListing LoadBackupSets(int Id);
 
+// Deletes a set's document, its file-list cache and its file list. The document's .bak copy and the
+// restore list stay, so the set can still be brought back. A file that cannot go is reported; the
+// others go all the same.
+void deleteSetFiles(const QString& setName);
+
 } // namespace main_window

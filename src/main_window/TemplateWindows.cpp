@@ -54,7 +54,7 @@ std::vector<std::unique_ptr<QWidget>> LoadAllForms()
     return windows;
 }
 
-QString writeLocalizationTemplate()
+platform::Result writeLocalizationTemplate()
 {
     // Open windows are read as they stand; a window already open is not listed twice.
     QList<QWidget*> windows = platform::loadedWindows();
@@ -65,7 +65,8 @@ QString writeLocalizationTemplate()
     for (const auto& window : fresh)
         if (!names.contains(window->objectName()))
             windows.append(window.get());
-    return localisation::makeLocalizationFile(windows);
+    const QString failure = localisation::makeLocalizationFile(windows);
+    return failure.isEmpty() ? platform::Result::success() : platform::Result::failure(failure);
 }
 
 } // namespace main_window

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "platform/Result.h"
+
 namespace main_window
 {
 
@@ -14,7 +16,7 @@ namespace main_window
 std::vector<std::unique_ptr<QWidget>> LoadAllForms();
 
 // The loaded windows, then a fresh instance of each of the 20 windows that is not loaded, written as
-// the template. Empty on success, otherwise the reason.
-QString writeLocalizationTemplate();
+// the template.
+platform::Result writeLocalizationTemplate();
 
 } // namespace main_window

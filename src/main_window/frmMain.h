@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 
 #include <QHash>
 #include <QIcon>
@@ -12,7 +11,7 @@
 #include "core/MainWindowServices.h"
 #include "main_window/BackupSetList.h"
 #include "main_window/CloseDecision.h"
-#include "main_window/ScheduleClock.h"
+#include "main_window/RunQueue.h"
 #include "main_window/SetLoader.h"
 
 class QAction;
@@ -35,7 +34,7 @@ namespace main_window
 // The main window: the list of backup sets, the file view of the loaded set, the toolbar, the menus,
 // the timers and the tray icon. Other windows and the set store use its members by name; it is the
 // program's one long-lived window, loaded once by the splash window and unloaded only at exit.
-class frmMain : public QMainWindow, public core::MainWindowServices
+class frmMain : public QMainWindow, public core::MainWindowServices, private RunQueue::Host
 {
     Q_OBJECT
 
@@ -116,22 +115,17 @@ public:
     void cmdWebsite_Click();
     void Command1_Click();
 
-    // The schedule clock, the run queue's pump and its starter. The clock queues the sets that are
-    // due (queueDueSets); the pump starts one queued set at a time, and only while no run window is
-    // open, since runs share the loaded set and the run flags; the starter loads the set and opens the
-    // run window. A set whose document cannot be loaded is skipped. Once the run has ended and its
-    // window is gone or hidden, the list is rebuilt with the set that ran selected.
+    // The schedule clock, the run queue's pump and its starter tick the run queue, which the window
+    // shows: lstSchedule lists the waiting sets, and a queued set's row reads "Running...". Once a
+    // queued run has ended and its window is gone or hidden, the list is rebuilt with that set selected.
     void tmrScheduler_Timer();
     void tmrProcessSchedule_Timer();
     void timSchedule_Timer();
-    // Appends a set to the run queue, marks its row "Running..." and starts the pump. A set that
-    // waits in the queue already is not added again.
     void queueRun(const QString& setName);
     bool isQueued(const QString& setName) const;
-    // Whether a run window is open: its run is about to start or under way, or the user still sees it.
-    bool runWindowOpen() const;
-    // Whether a set waits in the run queue or is being run; such a set cannot be deleted.
+    bool runWindowOpen() const override;
     bool setIsBusy(const QString& setName) const;
+    const RunQueue& runQueue() const { return m_queue; }
 
     // The menus and the toolbar. File > Backup runs the loaded set at once, unless a run window is
     // open already; Backup All queues every set after asking; Delete asks, and never takes a set that
@@ -179,7 +173,7 @@ public:
     bool newItem = false;
     bool Modified = false;
     // The loaded set's FILES lines and exclude masks.
-    const QStringList& globalfiles() const { return m_loader.globalfiles(); }
+    QStringList globalfiles() const override { return m_loader.globalfiles(); }
     const QStringList& globalexcludes() const { return m_loader.globalexcludes(); }
     // The row of the set chosen last, by its text and index.
     QString CurrentSetName;
@@ -239,18 +233,26 @@ private:
     void buildToolbar();
     void buildTimers();
 
-    // An exit while a run is under way: asks (unless the system ends the program or the user has
+    // An exit while a run is under way asks (unless the system ends the program or the user has
     // confirmed already), requests the stop through the run window's Cancel and lets the exit go on
-    // once the run has ended through its cancelled path. True when the exit may go on now.
-    bool stopRunBeforeExit(UnloadMode mode);
+    // once the run has ended through its cancelled path.
     void exitWait_Timer();
-    bool runUnderWay() const;
+
+    // What the run queue needs of the window.
+    QList<ListedSet> listedSets() const override;
+    void showQueued(const QString& setName) override;
+    bool runUnderWay() const override;
     // A restore is about to start or under way; it shares the stop request with runs.
-    bool restoreUnderWay() const;
-    // The rows are rebuilt after a queued run (or a skipped one) with the set `setName` selected.
-    void reloadListAt(const QString& setName);
-    void endQueuedRun();
-    void startPump();
+    bool restoreUnderWay() const override;
+    bool loadingSet() const override;
+    QString selectedSet() const override;
+    bool loadQueuedSet(const QString& setName) override;
+    void reloadListAt(const QString& setName) override;
+    void openRunWindow() override;
+    void queuedRunEnded(const QString& setName) override;
+    bool confirmStopForExit() override;
+    void stopRun() override;
+    void queueChanged() override;
     // The name of the set whose document is loaded now; empty when the last load failed.
     QString loadedSetName() const;
     void viewLog();
@@ -278,19 +280,8 @@ private:
     bool m_unloaded = false;
     // Minimised by hideToTray in place of hiding: put away until someone restores the window.
     bool m_minimisedAsHidden = false;
-    // The user answered the toolbar's exit question, or the system ends the program: no more asking.
-    bool m_exitConfirmed = false;
-    // An exit waits for the run it stopped; nothing new starts meanwhile.
-    bool m_exiting = false;
-    UnloadMode m_exitMode = UnloadMode::Code;
     QTimer* m_exitWait = nullptr;
-    int m_exitWaitTicks = 0;
-
-    ScheduleClock m_scheduleClock;
-    // The queued set the starter began, while the pump waits for its run to end.
-    std::optional<QString> m_queuedRun;
-    // The set of the run window opened last (queued or manual).
-    QString m_runningSet;
+    RunQueue m_queue {*this};
     // Whether the set loader allows Delete for the selected set; the busy rule comes on top.
     bool m_deleteAllowed = false;
     QLabel* m_statusPanel = nullptr;

@@ -13,7 +13,7 @@ namespace
 DestinationInfo folder(const QString& path)
 {
     DestinationInfo dest;
-    dest.Type = 1;
+    dest.Type = core::DestinationType::Folder;
     dest.LocalFolder = path;
     return dest;
 }
@@ -21,7 +21,7 @@ DestinationInfo folder(const QString& path)
 DestinationInfo ftp(bool passive)
 {
     DestinationInfo dest;
-    dest.Type = 2;
+    dest.Type = core::DestinationType::Ftp;
     dest.FTPHost = "ftp.example.org";
     dest.FTPPort = "2121";
     dest.FTPUser = "anna";
@@ -34,7 +34,7 @@ DestinationInfo ftp(bool passive)
 DestinationInfo email()
 {
     DestinationInfo dest;
-    dest.Type = 3;
+    dest.Type = core::DestinationType::Email;
     dest.EmailID = "anna@example.org";
     dest.Subject = "Backup";
     dest.Body = "Line one\r\nLine two";
@@ -122,7 +122,7 @@ TEST(DestinationRowTag, ShortTagsFillWhatTheyHaveAndUnknownKindsNothing)
         DestinationInfo untouched = email();
         EXPECT_FALSE(core::destinationFromRow({text, "x", DestinationRowTag({"x", "y", "z"})}, untouched));
         EXPECT_TRUE(same(untouched, email())) << text.toStdString();
-        EXPECT_EQ(core::destinationRowType(text), 0);
+        EXPECT_EQ(core::destinationRowType(text), core::DestinationType::Unused);
     }
 }
 

@@ -82,7 +82,7 @@ protected:
         set.ItemName = "Docs";
         set.LastFolder = "/mnt/backup/2026-12-10";
         set.CurrentDestination = 2;
-        set.Compression = 1;
+        set.Compression = core::CompressionMode::OneArchive;
         set.ZIPName = "docs.zip";
     }
 
@@ -110,7 +110,7 @@ protected:
 
 TEST_F(RunOutcomeTest, AFailureRecordsOnlyTheRunItself)
 {
-    set.RunDestType = 1;
+    set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = "/mnt/backup";
     const std::pair<QString, QString> cases[] = {
         {"FAILURE Cannot reach\r\nthe server", "FAILURE Cannot reach the server"},
@@ -152,8 +152,8 @@ TEST_F(RunOutcomeTest, ASuccessRecordsStatisticsAndTheVersionLine)
     };
     for (const Case& c : cases) {
         text = original;
-        set.RunDestType = c.destType;
-        set.ProtectData = c.protect;
+        set.RunDestType = core::fromStoredCode<core::DestinationType>(c.destType);
+        set.ProtectData = core::fromStoredCode<core::ProtectionMode>(c.protect);
         set.BFPassword = c.protect ? "pw" : "";
         set.RunLanFolder = "/mnt/backup/2026-12-10/";
         set.RunFtpUser = "anna";
@@ -169,7 +169,7 @@ TEST_F(RunOutcomeTest, ASuccessRecordsStatisticsAndTheVersionLine)
 
 TEST_F(RunOutcomeTest, AnEmailDeliveryRecordsNoVersion)
 {
-    set.RunDestType = 3;
+    set.RunDestType = core::DestinationType::Email;
     ASSERT_TRUE(core::ReplaceProjectValues(set, text, "Destination1 success", "00:00:07", 100));
     EXPECT_EQ(core::ExtractItem(text, "Status"), "Destination1 success");
     EXPECT_EQ(core::sectionLines(text, "VERSIONS").size(), 1);
@@ -178,7 +178,7 @@ TEST_F(RunOutcomeTest, AnEmailDeliveryRecordsNoVersion)
 
 TEST_F(RunOutcomeTest, AVersionLineThatWouldNotSplitIsRefused)
 {
-    set.RunDestType = 1;
+    set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = "/mnt/backup";
     set.ZIPName = "a|b.zip";
     const core::StoreResult result = core::ReplaceProjectValues(set, text, "Success", "", 10);
@@ -229,8 +229,8 @@ protected:
         set.ItemName = "Docs";
         set.Exclude = "*.tmp; */cache/*";
         set.DestCount = 2;
-        set.Dest[1].Type = 1;
-        set.Dest[2].Type = 2;
+        set.Dest[1].Type = core::DestinationType::Folder;
+        set.Dest[2].Type = core::DestinationType::Ftp;
         set.CurrentDestination = 2;
         core::state().CurrentSet = set;
         ASSERT_TRUE(test::writeFile(programFile("data/Docs.sbd"),

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/SetDocumentFixtures.h"
 #include "core/ErrorReport.h"
 #include "core/ScramblePassword.h"
+#include "support/SetDocumentFixtures.h"
 
 using core::parseSetDocument;
 using test::SetDocumentFixture;
@@ -98,7 +98,7 @@ TEST(SetDocumentParserTest, ValuesAreReadByTheirKind)
     EXPECT_EQ(set.CurrentDestination, 2);
     EXPECT_EQ(set.ItemType, 0);
     EXPECT_FALSE(set.ExcludeFolders);
-    EXPECT_EQ(set.Compression, 2);
+    EXPECT_EQ(set.Compression, core::CompressionMode::ArchivePerFile);
     EXPECT_FALSE(set.Incremental);
     EXPECT_TRUE(set.Schedule.Scheduler);
     EXPECT_EQ(set.BFPassword, "a=b");
@@ -124,22 +124,22 @@ TEST(SetDocumentParserTest, DestinationsFillOnlyTheFieldsOfTheirKind)
             .text());
     ASSERT_TRUE(result.parsed) << qPrintable(result.reason);
     const auto& dest = result.parsed->set.Dest;
-    EXPECT_EQ(dest[1].Type, 1);
+    EXPECT_EQ(dest[1].Type, core::DestinationType::Folder);
     EXPECT_EQ(dest[1].LocalFolder, "/mnt/backup");
     EXPECT_EQ(dest[1].FTPHost, "");
-    EXPECT_EQ(dest[2].Type, 2);
+    EXPECT_EQ(dest[2].Type, core::DestinationType::Ftp);
     EXPECT_EQ(dest[2].FTPHost, "ftp.example.org");
     EXPECT_EQ(dest[2].FTPPort, "2121");
     EXPECT_EQ(dest[2].FTPUser, "me");
     EXPECT_EQ(dest[2].FTPPass, "s3cret");
     EXPECT_EQ(dest[2].FTPFolder, "/up");
     EXPECT_TRUE(dest[2].FTPPassive);
-    EXPECT_EQ(dest[3].Type, 3);
+    EXPECT_EQ(dest[3].Type, core::DestinationType::Email);
     EXPECT_EQ(dest[3].EmailID, "me@example.org");
     EXPECT_EQ(dest[3].Subject, "Backup");
     EXPECT_EQ(dest[3].Body, "see type=2 below");
     for (int n : {4, 5, 6, 7}) {
-        EXPECT_EQ(dest[n].Type, 0) << n;
+        EXPECT_EQ(dest[n].Type, core::DestinationType::Unused) << n;
         EXPECT_EQ(dest[n].LocalFolder, "") << n;
     }
 }

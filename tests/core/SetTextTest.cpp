@@ -192,22 +192,30 @@ TEST(AddVersion, ReplacesOnlyALineOfTheSameArchiveAtTheSamePlace)
         const char* what;
         QString added;
         QStringList after;
+        QString replaced;
     };
     const Case cases[] = {
-        {"same folder and archive", "LAN|/mnt/b|/mnt/b/docs.zip|10/12/2026|2|1|0|", {"", ftpOld}},
-        {"other folder", "LAN|/mnt/c|/mnt/c/docs.zip|10/12/2026|2|1|0|", {"", ftpOld, lanOld}},
-        {"same host, port and path", "FTP|bob|yy|ftp.example.org|21|/b|/b/docs.zip|10/12/2026|2|1|0|", {"", lanOld}},
+        {"same folder and archive", "LAN|/mnt/b|/mnt/b/docs.zip|10/12/2026|2|1|0|", {"", ftpOld}, lanOld},
+        {"other folder", "LAN|/mnt/c|/mnt/c/docs.zip|10/12/2026|2|1|0|", {"", ftpOld, lanOld}, ""},
+        {"same host, port and path",
+         "FTP|bob|yy|ftp.example.org|21|/b|/b/docs.zip|10/12/2026|2|1|0|",
+         {"", lanOld},
+         ftpOld},
         {"same account, other remote folder",
          "FTP|anna|xx|ftp.example.org|21|/c|/c/docs.zip|10/12/2026|2|1|0|",
-         {"", ftpOld, lanOld}},
+         {"", ftpOld, lanOld},
+         ""},
         {"same account, other port",
          "FTP|anna|xx|ftp.example.org|2121|/b|/b/docs.zip|10/12/2026|2|1|0|",
-         {"", ftpOld, lanOld}},
+         {"", ftpOld, lanOld},
+         ""},
     };
     for (const Case& c : cases) {
         QStringList expected = c.after;
         expected[0] = c.added;
-        EXPECT_EQ(core::AddVersion(text, c.added, listed), withVersions(expected)) << c.what;
+        QString replaced;
+        EXPECT_EQ(core::AddVersion(text, c.added, listed, nullptr, &replaced), withVersions(expected)) << c.what;
+        EXPECT_EQ(replaced, c.replaced) << c.what;
     }
 }
 
@@ -229,26 +237,16 @@ TEST(AddVersion, RefusesWhatItCannotAdd)
     EXPECT_TRUE(ok);
 }
 
-class FakeMainWindow : public core::MainWindowServices
-{
-public:
-    FakeMainWindow() { core::setMainWindowServices(this); }
-    ~FakeMainWindow() override { core::setMainWindowServices(nullptr); }
-    bool setSetRowCell(const QString&, int, const QString&) override { return false; }
-    void showFileList(const QStringList&, const QList<bool>&) override { }
-    QStringList& globalVersions() override { return versions; }
-    QStringList versions;
-};
-
 TEST(DeleteVersion, RemovesEveryCopyOfTheLineInTheVersionsSection)
 {
     const QString line = "LAN|/mnt/b|/mnt/b/docs.zip|10/12/2026|1|1|0|";
     const QString other = "LAN|/mnt/c|/mnt/c/docs.zip|10/12/2026|1|1|0|";
-    FakeMainWindow mainWindow;
+    test::FakeMainWindow mainWindow;
     mainWindow.versions = {"", line, other, line, ""};
 
     EXPECT_EQ(core::DeleteVersion(withVersions({line, other, line}), line), withVersions({other}));
-    EXPECT_EQ(mainWindow.versions, QStringList({"", "", other, line, ""}));
+    // Only the text changes: the window's lines are the caller's to update.
+    EXPECT_EQ(mainWindow.versions, QStringList({"", line, other, line, ""}));
 
     // A longer line that ends with the same text stays.
     EXPECT_EQ(core::DeleteVersion(withVersions({"X" + line}), line), withVersions({"X" + line}));

@@ -546,8 +546,8 @@ TEST_F(BackupRunTest, ASetLoadedDuringTheRunTakesNothingOfIt)
     other = core::BackupSetInfo {};
     other.ItemName = "Other";
     other.DestCount = 1;
-    other.RotationType = 1;
-    other.Dest[1].Type = 1;
+    other.RotationType = core::RotationMode::OneAtATime;
+    other.Dest[1].Type = core::DestinationType::Folder;
     other.Dest[1].LocalFolder = programFile("other backup");
     const QString otherFile = programFile("other/o.txt");
     ASSERT_TRUE(test::writeFile(otherFile, "other"));

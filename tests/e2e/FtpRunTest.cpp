@@ -79,7 +79,7 @@ protected:
     void toServer(core::BackupSetInfo& set, int n, quint16 port) const
     {
         core::DestinationInfo& dest = set.Dest[n];
-        dest.Type = 2;
+        dest.Type = core::DestinationType::Ftp;
         dest.FTPHost = "127.0.0.1";
         dest.FTPPort = QString::number(port);
         dest.FTPUser = User;

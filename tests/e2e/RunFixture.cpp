@@ -102,18 +102,19 @@ void RunFixture::makeSet(const SetOptions& options)
     fresh = core::BackupSetInfo {};
     fresh.ItemName = "Docs";
     fresh.Exclude = "*.tmp";
-    fresh.Compression = options.compression;
-    fresh.ProtectData = options.protect ? 1 : 0;
+    fresh.Compression = core::fromStoredCode<core::CompressionMode>(options.compression);
+    fresh.ProtectData = options.protect ? core::ProtectionMode::Blowfish : core::ProtectionMode::None;
     fresh.BFPassword = Password;
     fresh.ZIPName = options.zipName;
     fresh.UseTimeStamp = options.timestamps;
     fresh.Accurancy = 3;
     fresh.TimeStampFormat = "mmmm dd, yyyy# (hh.mm)";
     fresh.DestCount = options.destinations;
-    fresh.RotationType = options.rotation;
+    fresh.RotationType = core::fromStoredCode<core::RotationMode>(options.rotation);
     for (int n = 1; n <= options.destinations; ++n) {
         core::DestinationInfo& dest = fresh.Dest[n];
-        dest.Type = n <= int(options.types.size()) ? options.types.at(n - 1) : 1;
+        dest.Type
+            = core::fromStoredCode<core::DestinationType>(n <= int(options.types.size()) ? options.types.at(n - 1) : 1);
         dest.LocalFolder = backup(n);
         dest.FTPHost = "127.0.0.1";
         dest.FTPPort = "21";

@@ -69,7 +69,7 @@ TEST_F(CompressionPageTest, TheArchiveNameTakesUnderscoresForTypedBlanksAndZipOn
     EXPECT_FALSE(page->txtZIPName->isEnabled());
     core::BackupSetInfo set;
     page->readInto(set);
-    EXPECT_EQ(set.Compression, 2);
+    EXPECT_EQ(set.Compression, core::CompressionMode::ArchivePerFile);
     EXPECT_EQ(set.ZIPName, "two words.zip");
 }
 
@@ -122,9 +122,9 @@ TEST_F(CompressionPageTest, ThePasswordBoxesFollowTheMethodAndShowWhetherTheyMat
 TEST_F(CompressionPageTest, StoredValuesComeBackAsTheyWent)
 {
     core::BackupSetInfo stored;
-    stored.Compression = 1;
+    stored.Compression = core::CompressionMode::OneArchive;
     stored.ZIPName = "docs.zip";
-    stored.ProtectData = 1;
+    stored.ProtectData = core::ProtectionMode::Blowfish;
     stored.BFPassword = "s3cret";
     page->showValues(stored);
     EXPECT_TRUE(page->txtZIPName->isEnabled());
@@ -134,8 +134,8 @@ TEST_F(CompressionPageTest, StoredValuesComeBackAsTheyWent)
 
     core::BackupSetInfo read;
     page->readInto(read);
-    EXPECT_EQ(read.Compression, 1);
+    EXPECT_EQ(read.Compression, core::CompressionMode::OneArchive);
     EXPECT_EQ(read.ZIPName, "docs.zip");
-    EXPECT_EQ(read.ProtectData, 1);
+    EXPECT_EQ(read.ProtectData, core::ProtectionMode::Blowfish);
     EXPECT_EQ(read.BFPassword, "s3cret");
 }

@@ -66,29 +66,29 @@ core::BackupSetInfo storedSet()
 {
     core::BackupSetInfo set;
     set.DestCount = 4;
-    set.Dest[1].Type = 1;
+    set.Dest[1].Type = core::DestinationType::Folder;
     set.Dest[1].LocalFolder = "/mnt/backup";
-    set.Dest[2].Type = 2;
+    set.Dest[2].Type = core::DestinationType::Ftp;
     set.Dest[2].FTPHost = "ftp.example.org";
     set.Dest[2].FTPPort = "21";
     set.Dest[2].FTPUser = "anna";
     set.Dest[2].FTPPass = "secret";
     set.Dest[2].FTPFolder = "/sets";
     set.Dest[2].FTPPassive = true;
-    set.Dest[3].Type = 3;
+    set.Dest[3].Type = core::DestinationType::Email;
     set.Dest[3].EmailID = "anna@example.org";
     set.Dest[3].Subject = "Backup";
     set.Dest[3].Body = "Attached.";
     set.Dest[4] = set.Dest[2];
     set.Dest[4].FTPHost = "other.example.org";
     set.Dest[4].FTPPassive = false;
-    set.RotationType = 2;
+    set.RotationType = core::RotationMode::EveryDestination;
     return set;
 }
 
 QStringList destinationText(const core::DestinationInfo& d)
 {
-    return {QString::number(d.Type),
+    return {QString::number(core::storedCode(d.Type)),
             d.LocalFolder,
             d.FTPHost,
             d.FTPPort,
@@ -241,14 +241,14 @@ TEST_P(DestinationListPageTest, RowsOfEveryKindConvertToTheirRecordsWithOrWithou
         const core::BackupSetInfo expected = storedSet();
         for (int slot = 1; slot <= 4; ++slot)
             EXPECT_EQ(destinationText(stored.Dest[slot]), destinationText(expected.Dest[slot])) << slot;
-        EXPECT_EQ(stored.RotationType, 2);
+        EXPECT_EQ(stored.RotationType, core::RotationMode::EveryDestination);
 
         select(3);
         page->cmdRemoveDest->click();
         page->optRotation[0]->setChecked(true);
         page->storeDestinations(stored);
         EXPECT_EQ(stored.DestCount, 3);
-        EXPECT_EQ(stored.RotationType, 1);
+        EXPECT_EQ(stored.RotationType, core::RotationMode::OneAtATime);
         core::setDestinationDialog(2, {});
         core::setDestinationDialog(3, {});
     }
@@ -271,7 +271,7 @@ TEST_P(DestinationListPageTest, DialogRowsCarryTheirOwnFlagsAndEditsReplaceTheRe
     core::BackupSetInfo stored;
     stored.Dest[1].FTPPassive = true;
     page->storeDestinations(stored);
-    EXPECT_EQ(stored.Dest[1].Type, 2);
+    EXPECT_EQ(stored.Dest[1].Type, core::DestinationType::Ftp);
     EXPECT_EQ(stored.Dest[1].FTPHost, "edited.example.org");
     EXPECT_EQ(stored.Dest[1].FTPPass, "pw2");
     EXPECT_FALSE(stored.Dest[1].FTPPassive);
@@ -318,7 +318,7 @@ TEST_P(DestinationListPageTest, RefusesAThirtyFirstDestination)
     core::BackupSetInfo full;
     full.DestCount = core::MaxDestinations;
     for (int slot = 1; slot <= core::MaxDestinations; ++slot) {
-        full.Dest[slot].Type = 1;
+        full.Dest[slot].Type = core::DestinationType::Folder;
         full.Dest[slot].LocalFolder = "/mnt/" + QString::number(slot);
     }
     page->showDestinations(full);

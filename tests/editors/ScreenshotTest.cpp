@@ -47,11 +47,11 @@ TEST_F(ScreenshotTest, EditorPagesAndDialogsLookLikeRealWindows)
 
     core::BackupSetInfo set;
     set.DestCount = 3;
-    set.Dest[1].Type = 1;
+    set.Dest[1].Type = core::DestinationType::Folder;
     set.Dest[1].LocalFolder = "/mnt/backup/documents";
-    set.Dest[2].Type = 2;
+    set.Dest[2].Type = core::DestinationType::Ftp;
     set.Dest[2].FTPHost = "ftp.example.org";
-    set.Dest[3].Type = 3;
+    set.Dest[3].Type = core::DestinationType::Email;
     set.Dest[3].EmailID = "anna@example.org";
     editor->destinations->showDestinations(set);
     editor->tabs->setCurrentWidget(editor->destinations);

@@ -205,11 +205,11 @@ TEST_F(FileCollectionTest, TheSetsOwnDestinationsAreNeverCollected)
     // Folder destinations inside the listed folder: the backups made before must not be backed up
     // again. Other kinds of destination name no folder here.
     set.DestCount = 3;
-    set.Dest[1].Type = 1;
+    set.Dest[1].Type = core::DestinationType::Folder;
     set.Dest[1].LocalFolder = root + "/Docs/sub/";
-    set.Dest[2].Type = 2;
+    set.Dest[2].Type = core::DestinationType::Ftp;
     set.Dest[2].LocalFolder = root + "/Docs/dirmatch.txt";
-    set.Dest[3].Type = 1;
+    set.Dest[3].Type = core::DestinationType::Folder;
     set.Dest[3].LocalFolder = root + "/not made yet";
     engine::FileCollector collector;
     ASSERT_EQ(collector.collect(set, {root + "/Docs"}).outcome, Outcome::Completed);

@@ -52,7 +52,7 @@ protected:
 
         set.ItemName = "Docs";
         set.DestCount = 1;
-        set.Dest[1].Type = 1;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = dest;
     }
 
@@ -137,7 +137,7 @@ TEST_F(FolderDeliveryTest, EachFileIsMirroredBelowTheDestinationOrItsTimeStampFo
         EXPECT_EQ(result.deliveredBytes, bytes);
         EXPECT_EQ(result.deliveredFiles, 3);
         EXPECT_TRUE(result.copyErrors.isEmpty());
-        EXPECT_EQ(set.RunDestType, 1);
+        EXPECT_EQ(set.RunDestType, core::DestinationType::Folder);
         EXPECT_EQ(set.RunLanFolder, c.runLanFolder);
         EXPECT_EQ(set.LastFolder, c.lastFolder);
         EXPECT_EQ(log().contains("Making Timestamp Folder"), set.UseTimeStamp);
@@ -202,7 +202,7 @@ TEST_F(FolderDeliveryTest, ADestinationThatCannotBeMadeFailsTheDelivery)
         SCOPED_TRACE(c.reason.toStdString());
         core::state().strFailureReason.clear();
         set.Dest[1].LocalFolder = c.folder;
-        set.Compression = c.compression;
+        set.Compression = core::fromStoredCode<core::CompressionMode>(c.compression);
         set.UseTimeStamp = !c.timestamp.isEmpty();
 
         const engine::FolderDeliveryResult result = delivery.deliver(set, 1, c.timestamp, archive);
@@ -287,7 +287,7 @@ TEST_F(FolderDeliveryTest, NoFileArrivingIsAFailureThatNamesEveryFile)
 
 TEST_F(FolderDeliveryTest, TheSingleArchiveGoesIntoTheRootAndReplacesTheOldOneOnlyWhenItArrives)
 {
-    set.Compression = 1;
+    set.Compression = core::CompressionMode::OneArchive;
     set.UseTimeStamp = true;
     const QString stamp = "-2026_12_10- Docs";
     const QString archive = programFile("tmp/My_Docs.zip.bf");
@@ -318,8 +318,8 @@ TEST_F(FolderDeliveryTest, TheSingleArchiveGoesIntoTheRootAndReplacesTheOldOneOn
 
 TEST_F(FolderDeliveryTest, PackedFilesTakeTheirNamesAndTheirWorkCopiesGo)
 {
-    set.Compression = 2;
-    set.ProtectData = 1;
+    set.Compression = core::CompressionMode::ArchivePerFile;
+    set.ProtectData = core::ProtectionMode::Blowfish;
     EXPECT_EQ(delivery.deliver(set, 1, QString(), QString()).outcome, Outcome::Failed);
 
     const QString work = programFile("tmp/work");
@@ -353,7 +353,7 @@ TEST_F(FolderDeliveryTest, PackedFilesTakeTheirNamesAndTheirWorkCopiesGo)
 
 TEST_F(FolderDeliveryTest, AStopRequestEndsTheDeliveryAndLeavesNoWorkFile)
 {
-    set.ProtectData = 1;
+    set.ProtectData = core::ProtectionMode::Blowfish;
     const QString work = programFile("tmp/work");
     int prepared = 0;
     delivery.prepareFile = [&](const QString& path) {

@@ -62,7 +62,7 @@ protected:
         set.Destination = 0;
         set.DestCount = 1;
         set.CurrentDestination = 1;
-        set.Dest[1].Type = 1;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = destination;
         indexFile = destination + "/Docs backup.zip.ndx";
     }
@@ -237,7 +237,7 @@ TEST_F(IncrementalIndexTest, SelectsEveryFileWhereNoIndexIsKept)
         {"FTP destination", [](core::BackupSetInfo& set) { set.Destination = 1; }, true},
         {"FTP slot",
          [](core::BackupSetInfo& set) {
-             set.Dest[1].Type = 2;
+             set.Dest[1].Type = core::DestinationType::Ftp;
              set.Dest[1].FTPFolder = "/backups";
          },
          true},

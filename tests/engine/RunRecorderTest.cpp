@@ -65,9 +65,9 @@ protected:
         fresh.ItemName = "Docs";
         fresh.ZIPName = "Docs.zip";
         fresh.DestCount = int(types.size());
-        fresh.RotationType = rotation;
+        fresh.RotationType = core::fromStoredCode<core::RotationMode>(rotation);
         for (int i = 0; i < int(types.size()); ++i) {
-            fresh.Dest[i + 1].Type = types.at(i);
+            fresh.Dest[i + 1].Type = core::fromStoredCode<core::DestinationType>(types.at(i));
             fresh.Dest[i + 1].LocalFolder = programFile("backup" + QString::number(i + 1));
         }
         QFile::remove(core::setDocumentPath("Docs"));
@@ -164,7 +164,7 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
 {
     makeSet({1, 1, 1}, 1);
     set.CurrentDestination = 3;
-    set.RunDestType = 1;
+    set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = "/mnt/backup3/";
     engine::RunRecorder recorder(set, text, clock.now());
     ASSERT_TRUE(recorder.beginRun());
@@ -227,7 +227,7 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
             ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.toUtf8()));
         }
         set.BFPassword = c.password;
-        set.RunDestType = 1;
+        set.RunDestType = core::DestinationType::Folder;
         set.RunLanFolder = "/mnt/backup1/";
         engine::RunRecorder recorder(set, text, clock.now());
         ASSERT_TRUE(recorder.beginRun());
@@ -356,7 +356,7 @@ TEST_F(RunRecorderTest, TheOutcomeGoesIntoTheDocumentAsItIsNow)
         SCOPED_TRACE(c.name);
         makeSet({1, 1}, 1);
         QFile::remove(core::RunLogPath());
-        set.RunDestType = 1;
+        set.RunDestType = core::DestinationType::Folder;
         set.RunLanFolder = "/mnt/backup1/";
         const QString path = core::setDocumentPath("Docs");
         engine::RunRecorder recorder(set, text, clock.now());

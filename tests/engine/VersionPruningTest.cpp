@@ -56,11 +56,11 @@ protected:
         dest = root.path() + "/dest";
         set.ItemName = "Docs";
         set.ZIPName = "Docs Backup.zip";
-        set.RotationType = 1;
+        set.RotationType = core::RotationMode::OneAtATime;
         set.DestCount = 1;
         set.CurrentDestination = 1;
         set.LastFolder = "latest";
-        set.Dest[1].Type = 1;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = dest;
     }
 
@@ -175,7 +175,7 @@ protected:
         ASSERT_TRUE(
             peer.start("ftp_peer.py", {"--root", root.path(), "--user", "user", "--password", "secret", "--anonymous"}))
             << peer.error().toStdString();
-        set.Dest[1].Type = 2;
+        set.Dest[1].Type = core::DestinationType::Ftp;
         set.Dest[1].FTPHost = "127.0.0.1";
         set.Dest[1].FTPPort = QString::number(peer.port());
         set.Dest[1].FTPFolder = "/backup";

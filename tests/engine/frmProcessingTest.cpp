@@ -95,8 +95,8 @@ protected:
         set = core::BackupSetInfo {};
         set.ItemName = "Docs";
         set.DestCount = 1;
-        set.RotationType = 1;
-        set.Dest[1].Type = 1;
+        set.RotationType = core::RotationMode::OneAtATime;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = programFile("backup");
         QFile::remove(core::setDocumentPath("Docs"));
         ASSERT_TRUE(core::WriteProject({programFile("source")}));

@@ -71,7 +71,7 @@ protected:
         core::BackupSetInfo& set = core::state().CurrentSet;
         set.DestCount = 2;
         set.CurrentDestination = 2;
-        set.Dest[2].Type = 3;
+        set.Dest[2].Type = core::DestinationType::Email;
         set.Dest[2].EmailID = address;
         set.Dest[2].Subject = subject;
     }

@@ -209,8 +209,8 @@ TEST_F(ProcessTest, ServiceRunsSetsDueTogetherBackToBackWithoutAWindow)
         set = core::BackupSetInfo {};
         set.ItemName = name;
         set.DestCount = 1;
-        set.RotationType = 1;
-        set.Dest[1].Type = 1;
+        set.RotationType = core::RotationMode::OneAtATime;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = home.filePath("backup/" + name);
         set.Schedule.Scheduler = true;
         set.Schedule.StartDate = platform::DateText::shortDate(due.date());

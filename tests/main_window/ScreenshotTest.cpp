@@ -18,8 +18,8 @@
 #include "core/SetDocument.h"
 #include "engine/frmProcessing.h"
 #include "main_window/MainWindowTest.h"
-#include "support/SetDocumentFixtures.h"
 #include "support/Screenshot.h"
+#include "support/SetDocumentFixtures.h"
 
 namespace
 {
@@ -102,8 +102,8 @@ TEST_F(ScreenshotTest, RunWindowShowsItsHeadlineStatusAndButtonsWhole)
     set = core::BackupSetInfo {};
     set.ItemName = "Documents";
     set.DestCount = 1;
-    set.RotationType = 1;
-    set.Dest[1].Type = 1;
+    set.RotationType = core::RotationMode::OneAtATime;
+    set.Dest[1].Type = core::DestinationType::Folder;
     set.Dest[1].LocalFolder = programFile("backup");
     ASSERT_TRUE(core::WriteProject({QFileInfo(source).path()}));
     main_window::frmMain* main = loadMain();

@@ -12,8 +12,8 @@
 #include "core/ProgramState.h"
 #include "engine/frmProcessing.h"
 #include "main_window/MainWindowTest.h"
-#include "support/SetDocumentFixtures.h"
 #include "platform/EventLoop.h"
+#include "support/SetDocumentFixtures.h"
 
 using main_window::frmMain;
 using platform::Answer;
@@ -157,8 +157,15 @@ TEST_F(SetCommandsTest, ASetThatIsQueuedOrRunningCannotBeDeleted)
     choose(main, 0);
     EXPECT_FALSE(deleteOffered(main));
 
-    // The set being run stays protected until its window has gone.
-    main->lstSchedule->clear();
+    // The set being run stays protected until its window has gone, whether the queue or the user
+    // opened it.
+    main->tmrProcessSchedule_Timer();
+    main->timSchedule_Timer();
+    engine::frmProcessing* queued = Form<engine::frmProcessing>::loaded();
+    ASSERT_NE(queued, nullptr);
+    EXPECT_FALSE(deleteOffered(main));
+    queued->cmdClose_Click();
+    main->tmrProcessSchedule_Timer();
     main->tmrScheduler_Timer();
     EXPECT_TRUE(deleteOffered(main));
     main->mnuFileExecute_Click();

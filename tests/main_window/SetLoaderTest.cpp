@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "support/SetDocumentFixtures.h"
 #include "core/ErrorReport.h"
 #include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "support/ProgramFolderTest.h"
+#include "support/SetDocumentFixtures.h"
 
 using core::state;
 using main_window::FileViewRow;
@@ -95,8 +95,8 @@ TEST_F(SetLoaderTest, ADocumentTheStoreWroteLoadsIntoEveryField)
     written.FormatIndex = 3;
     written.DeleteBackups = 1;
     written.KeepVersions = 5;
-    written.Compression = 2;
-    written.ProtectData = 1;
+    written.Compression = core::CompressionMode::ArchivePerFile;
+    written.ProtectData = core::ProtectionMode::Blowfish;
     written.BFPassword = "s=cret";
     written.ZIPName = "docs.zip";
     written.Quality = "5";
@@ -108,18 +108,18 @@ TEST_F(SetLoaderTest, ADocumentTheStoreWroteLoadsIntoEveryField)
     written.Schedule.Repeat = true;
     written.Schedule.SAccurancy = 1;
     written.Schedule.Period = "mon,fri";
-    written.RotationType = 2;
+    written.RotationType = core::RotationMode::EveryDestination;
     written.DestCount = 3;
-    written.Dest[1].Type = 1;
+    written.Dest[1].Type = core::DestinationType::Folder;
     written.Dest[1].LocalFolder = "/mnt/backup";
-    written.Dest[2].Type = 2;
+    written.Dest[2].Type = core::DestinationType::Ftp;
     written.Dest[2].FTPHost = "ftp.example.org";
     written.Dest[2].FTPPort = "21";
     written.Dest[2].FTPUser = "anna";
     written.Dest[2].FTPPass = "p\u00e4ss";
     written.Dest[2].FTPFolder = "/backups";
     written.Dest[2].FTPPassive = true;
-    written.Dest[3].Type = 3;
+    written.Dest[3].Type = core::DestinationType::Email;
     written.Dest[3].EmailID = "anna@example.org";
     written.Dest[3].Subject = "Backup";
     written.Dest[3].Body = "Attached, type=2 as always";
@@ -276,10 +276,10 @@ TEST_F(SetLoaderTest, NothingOfTheSetLoadedBeforeStaysBehind)
     EXPECT_EQ(set.Accurancy, 0);
     EXPECT_EQ(set.TimeStampFormat, "");
     EXPECT_EQ(set.KeepVersions, 0);
-    EXPECT_EQ(set.Dest[1].Type, 1);
+    EXPECT_EQ(set.Dest[1].Type, core::DestinationType::Folder);
     EXPECT_EQ(set.Dest[1].FTPHost, "");
     EXPECT_FALSE(set.Dest[1].FTPPassive);
-    EXPECT_EQ(set.Dest[2].Type, 0);
+    EXPECT_EQ(set.Dest[2].Type, core::DestinationType::Unused);
     EXPECT_EQ(set.Dest[2].LocalFolder, "");
     EXPECT_TRUE(loader.globalVersions().isEmpty());
     EXPECT_EQ(second.nextRunTime, "");

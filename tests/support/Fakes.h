@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/MainWindowServices.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
@@ -96,6 +97,18 @@ public:
 
 private:
     std::optional<QString> next(const QString& title, const QString& start);
+};
+
+// A main window that only keeps version lines, registered while it lives.
+class FakeMainWindow : public core::MainWindowServices
+{
+public:
+    FakeMainWindow() { core::setMainWindowServices(this); }
+    ~FakeMainWindow() override { core::setMainWindowServices(nullptr); }
+    bool setSetRowCell(const QString&, int, const QString&) override { return false; }
+    void showFileList(const QStringList&, const QList<bool>&) override { }
+    QStringList& globalVersions() override { return versions; }
+    QStringList versions;
 };
 
 } // namespace test
