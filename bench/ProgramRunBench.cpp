@@ -3,7 +3,8 @@
 // Status" line, beside what a user would otherwise run on the same tree:
 //   copy         cp -r
 //   archive      zip -r -6 -q (one archive of the tree)
-//   each         zip -q -6 once per file, on the first files of the tree, scaled to the whole tree
+//   each         a shell's loop of zip -q -6 per file, on the first files of the tree, scaled to
+//                the whole tree
 // Prints both times, their ratio (program / reference) and both peaks of memory.
 //
 // ProgramRunBench [--small-files N] [--mixed-mib M] [--each-sample K] [--modes copy,archive,each]
@@ -134,8 +135,8 @@ struct ProgramRun
     QString failure;
 };
 
-// One scheduled run of a set of `compression` over `tree` in a fresh program folder below `where`.
-ProgramRun runProgram(const CorpusTree& tree, int compression, const QString& where)
+// One scheduled run of a set packed as `compression` over `tree` in a fresh program folder below `where`.
+ProgramRun runProgram(const CorpusTree& tree, core::CompressionMode compression, const QString& where)
 {
     ProgramRun result;
     const QString home = where + QStringLiteral("/home");
@@ -162,8 +163,8 @@ ProgramRun runProgram(const CorpusTree& tree, int compression, const QString& wh
     set.Compression = compression;
     set.ZIPName = QStringLiteral("Bench.zip");
     set.DestCount = 1;
-    set.RotationType = 1;
-    set.Dest[1].Type = 1;
+    set.RotationType = core::RotationMode::OneAtATime;
+    set.Dest[1].Type = core::DestinationType::Folder;
     set.Dest[1].LocalFolder = home + QStringLiteral("/backup");
     set.Schedule.Scheduler = true;
     set.Schedule.StartDate = platform::DateText::shortDate(due.date());
@@ -213,27 +214,19 @@ ProgramRun runProgram(const CorpusTree& tree, int compression, const QString& wh
     return result;
 }
 
-// A loop of `zip` per file over the first `sample` files; the time scaled to the whole tree.
+// A shell's loop of `zip` per file over the first `sample` files; the time scaled to the whole tree.
 ChildEnd zipEachFile(const CorpusTree& tree, int sample, const QString& out)
 {
-    ChildEnd total;
-    total.ok = true;
     QDir().mkpath(out);
     const qsizetype count = std::min<qsizetype>(sample, tree.files.size());
-    sync();
-    QElapsedTimer timer;
-    timer.start();
-    for (qsizetype i = 0; i < count; ++i) {
-        bench::Child zip(QStringLiteral("/usr/bin/zip"),
-                         {QStringLiteral("-q"), QStringLiteral("-6"), out + QStringLiteral("/%1.zip").arg(i),
-                          QDir(tree.folder).relativeFilePath(tree.files.at(i))},
-                         tree.folder);
-        const ChildEnd end = zip.wait();
-        total.ok = total.ok && end.ok;
-        total.peakMiB = std::max(total.peakMiB, end.peakMiB);
-    }
-    total.seconds = count > 0 ? timer.nsecsElapsed() / 1e9 / count * tree.files.size() : 0;
-    return total;
+    QStringList arguments {
+        QStringLiteral("-c"),
+        QStringLiteral("n=0; for f; do n=$((n+1)); /usr/bin/zip -q -6 \"$0/$n.zip\" \"$f\" || exit 1; done"), out};
+    for (qsizetype i = 0; i < count; ++i)
+        arguments << QDir(tree.folder).relativeFilePath(tree.files.at(i));
+    ChildEnd end = bench::runChild(QStringLiteral("/bin/sh"), arguments, tree.folder);
+    end.seconds = count > 0 ? end.seconds / count * tree.files.size() : 0;
+    return end;
 }
 
 ChildEnd reference(const QString& mode, const CorpusTree& tree, int eachSample, const QString& where)
@@ -262,13 +255,16 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const Options options = readOptions(app.arguments());
     const QString scratch = bench::scratch().path();
-    const QHash<QString, int> compression {
-        {QStringLiteral("copy"), 0}, {QStringLiteral("archive"), 1}, {QStringLiteral("each"), 2}};
+    const QHash<QString, core::CompressionMode> compression {
+        {QStringLiteral("copy"), core::CompressionMode::EachFile},
+        {QStringLiteral("archive"), core::CompressionMode::OneArchive},
+        {QStringLiteral("each"), core::CompressionMode::ArchivePerFile}};
     const QHash<QString, QString> referenceName {{QStringLiteral("copy"), QStringLiteral("cp -r")},
                                                  {QStringLiteral("archive"), QStringLiteral("zip -r -6")},
                                                  {QStringLiteral("each"), QStringLiteral("zip per file")}};
 
-    print("program: %s, %d cores\n", qPrintable(programPath()), QThread::idealThreadCount());
+    print("program: %s, %d cores; zip per file is timed on the first %d files of a tree and scaled to all\n",
+          qPrintable(programPath()), QThread::idealThreadCount(), options.eachSample);
     print("%-30s %-8s %11s %11s %-13s %7s %10s %10s\n", "tree", "mode", "quillback s", "reference s", "reference",
           "ratio", "peak MiB", "ref. MiB");
     int failures = 0;
