@@ -86,11 +86,11 @@ QString destinationSection(int number, const core::DestinationRow& row)
         body += CrLf + QLatin1String(key) + QLatin1Char('=') + core::oneLine(text);
     };
     switch (core::destinationRowType(row.text)) {
-    case 1:
+    case core::DestinationType::Folder:
         value("Type", QStringLiteral("1"));
         value("LocalFolder", row.tag.text());
         break;
-    case 2:
+    case core::DestinationType::Ftp:
         value("Type", QStringLiteral("2"));
         value("FTPHost", field(0));
         value("FTPPort", field(1));
@@ -100,7 +100,7 @@ QString destinationSection(int number, const core::DestinationRow& row)
         value("FTPFolder", field(4));
         value("FTPPassive", passiveText(field(5)));
         break;
-    case 3:
+    case core::DestinationType::Email:
         value("Type", QStringLiteral("3"));
         value("EmailID", field(0));
         value("Subject", field(1));

@@ -21,9 +21,9 @@ void checkChoice(QStringList& found, const char* key, int value, int first, int 
 QStringList unshowableValues(const core::BackupSetInfo& set)
 {
     QStringList found;
-    checkChoice(found, "RotationType", set.RotationType, 1, 2);
-    checkChoice(found, "Compression", set.Compression, 0, 2);
-    checkChoice(found, "ProtectData", set.ProtectData, 0, 1);
+    checkChoice(found, "RotationType", core::storedCode(set.RotationType), 1, 2);
+    checkChoice(found, "Compression", core::storedCode(set.Compression), 0, 2);
+    checkChoice(found, "ProtectData", core::storedCode(set.ProtectData), 0, 1);
     const core::ScheduleInfo& schedule = set.Schedule;
     // The pickers show the stored start only while the scheduler is on.
     if (!schedule.Scheduler)

@@ -13,11 +13,11 @@ const QString LocationIndent = QString(15, QLatin1Char(' '));
 QString destinationText(const core::DestinationInfo& dest)
 {
     switch (dest.Type) {
-    case 1:
+    case core::DestinationType::Folder:
         return QStringLiteral("Local/LAN (") + dest.LocalFolder + QLatin1Char(')');
-    case 2:
+    case core::DestinationType::Ftp:
         return QStringLiteral("FTP (") + dest.FTPHost + QLatin1Char(')');
-    case 3:
+    case core::DestinationType::Email:
         return QStringLiteral("Email (") + dest.EmailID + QLatin1Char(')');
     default:
         return {};
@@ -54,8 +54,8 @@ QString wizardSummary(const core::BackupSetInfo& set)
     text += QStringLiteral("  Location:    ") + locations.join(CrLf + LocationIndent) + CrLf;
     text += QStringLiteral("  Backup Type: ")
         + (set.BackupType != 0 ? QStringLiteral("Incremental backup") : QStringLiteral("Full backup")) + CrLf;
-    text += QStringLiteral("  Compression: ") + compressionText(set.Compression) + CrLf;
-    if (set.ProtectData != 0)
+    text += QStringLiteral("  Compression: ") + compressionText(core::storedCode(set.Compression)) + CrLf;
+    if (set.ProtectData != core::ProtectionMode::None)
         text += QStringLiteral("  Encryption:  Blowfish") + CrLf;
     return text;
 }

@@ -170,16 +170,16 @@ void frmSettings::fill()
     sourcePage->scrollToLeft();
 
     destinationPage->showDestinations(set);
-    if (set.RotationType != 1 && set.RotationType != 2)
+    if (const int rotation = core::storedCode(set.RotationType); rotation != 1 && rotation != 2)
         clearOptions(destinationPage->optRotation);
 
     // Incremental decides the backup type.
     backupType->optBackupType[set.Incremental ? 1 : 0]->setChecked(true);
     timestampPage->showValues(set);
     compressionPage->showValues(set);
-    if (set.Compression < 0 || set.Compression > 2)
+    if (const int compression = core::storedCode(set.Compression); compression < 0 || compression > 2)
         clearOptions(compressionPage->optCompressionType);
-    if (set.ProtectData != 0 && set.ProtectData != 1)
+    if (const int protection = core::storedCode(set.ProtectData); protection != 0 && protection != 1)
         compressionPage->cmbProtection->setCurrentIndex(-1);
 
     schedulePage->fillDayTrees();

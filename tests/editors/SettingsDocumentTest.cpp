@@ -59,7 +59,7 @@ editors::SettingsPages unchangedPages()
     pages.Period = "mon,fri";
     pages.checkedPaths = {"/home/u/data", "/home/u/notes.txt"};
     core::DestinationInfo ftp;
-    ftp.Type = 2;
+    ftp.Type = core::DestinationType::Ftp;
     ftp.FTPHost = "server1";
     ftp.FTPPort = "21";
     ftp.FTPUser = "anna";

@@ -8,9 +8,9 @@ namespace
 core::BackupSetInfo scheduledSet()
 {
     core::BackupSetInfo set;
-    set.RotationType = 2;
-    set.Compression = 1;
-    set.ProtectData = 1;
+    set.RotationType = core::fromStoredCode<core::RotationMode>(2);
+    set.Compression = core::fromStoredCode<core::CompressionMode>(1);
+    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(1);
     set.Schedule.Scheduler = true;
     set.Schedule.StartDate = "10/12/2026";
     set.Schedule.StartTime = "08:05:00";
@@ -26,9 +26,9 @@ TEST(SettingsFill, NamesEveryValueThePagesCannotShow)
     EXPECT_EQ(editors::unshowableValues(scheduledSet()), QStringList());
 
     core::BackupSetInfo set = scheduledSet();
-    set.RotationType = 0;
-    set.Compression = 3;
-    set.ProtectData = 2;
+    set.RotationType = core::fromStoredCode<core::RotationMode>(0);
+    set.Compression = core::fromStoredCode<core::CompressionMode>(3);
+    set.ProtectData = core::fromStoredCode<core::ProtectionMode>(2);
     set.Schedule.StartDate = "31/02/2026";
     set.Schedule.StartTime = "25:00:00";
     set.Schedule.Period = "1,32, x,0";

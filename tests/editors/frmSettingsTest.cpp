@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "FakeMainWindow.h"
+#include "support/Fakes.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
@@ -190,7 +190,7 @@ TEST_F(frmSettingsTest, EditsReachTheDocumentAndVersionsRecordedMeanwhileStay)
     const core::ParsedSet after = parsed(document());
     EXPECT_EQ(after.files, QStringList({Recorded, "/home/u/notes.txt", added}));
     EXPECT_EQ(after.versions, QStringList({newer, Version}));
-    EXPECT_EQ(after.set.Compression, 2);
+    EXPECT_EQ(after.set.Compression, core::CompressionMode::ArchivePerFile);
     EXPECT_EQ(after.set.Schedule.SAccurancy, 2);
     EXPECT_EQ(after.set.Schedule.Period, "1,15");
 }

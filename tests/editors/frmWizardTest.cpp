@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "FakeMainWindow.h"
+#include "support/Fakes.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/SetDocument.h"
@@ -155,18 +155,18 @@ TEST_F(frmWizardTest, WalksEveryStepAndWritesTheSet)
     EXPECT_EQ(set.Include, "*.*");
     EXPECT_TRUE(set.ExcludeFolders);
     ASSERT_EQ(set.DestCount, 1);
-    EXPECT_EQ(set.Dest[1].Type, 1);
+    EXPECT_EQ(set.Dest[1].Type, core::DestinationType::Folder);
     EXPECT_EQ(set.Dest[1].LocalFolder, target);
-    EXPECT_EQ(set.RotationType, 1);
+    EXPECT_EQ(set.RotationType, core::RotationMode::OneAtATime);
     EXPECT_TRUE(set.UseTimeStamp);
     EXPECT_EQ(set.Accurancy, 1);
     EXPECT_EQ(set.TimeStampFormat, "yyyy mmmm dd");
     EXPECT_EQ(set.FormatIndex, 1);
     EXPECT_EQ(set.DeleteBackups, 1);
     EXPECT_EQ(set.KeepVersions, 2);
-    EXPECT_EQ(set.Compression, 1);
+    EXPECT_EQ(set.Compression, core::CompressionMode::OneArchive);
     EXPECT_EQ(set.ZIPName, "New_Item.zip");
-    EXPECT_EQ(set.ProtectData, 1);
+    EXPECT_EQ(set.ProtectData, core::ProtectionMode::Blowfish);
     EXPECT_EQ(set.BFPassword, "secret");
     EXPECT_EQ(set.Quality, "5");
     EXPECT_TRUE(set.Schedule.Scheduler);

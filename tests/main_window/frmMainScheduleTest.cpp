@@ -46,8 +46,8 @@ protected:
         set = core::BackupSetInfo {};
         set.ItemName = name;
         set.DestCount = 1;
-        set.RotationType = 1;
-        set.Dest[1].Type = 1;
+        set.RotationType = core::RotationMode::OneAtATime;
+        set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = programFile("backup/" + name);
         if (!time.isEmpty()) {
             set.Schedule.Scheduler = true;

@@ -99,7 +99,8 @@ private:
     std::optional<QString> next(const QString& title, const QString& start);
 };
 
-// A main window that only keeps version lines, registered while it lives.
+// The main window as the set editors and the run see it: its line lists, its flags and its reloads,
+// registered while it lives.
 class FakeMainWindow : public core::MainWindowServices
 {
 public:
@@ -108,7 +109,18 @@ public:
     bool setSetRowCell(const QString&, int, const QString&) override { return false; }
     void showFileList(const QStringList&, const QList<bool>&) override { }
     QStringList& globalVersions() override { return versions; }
+    QStringList globalfiles() const override { return files; }
+    void setNewItem(bool value) override { newItem = value; }
+    void setModified(bool value) override { modified = value; }
+    void LoadBackupSets(int) override { ++reloads; }
+    QString runningSet() const override { return running; }
+
+    QStringList files;
     QStringList versions;
+    QString running;
+    bool newItem = false;
+    bool modified = false;
+    int reloads = 0;
 };
 
 } // namespace test
