@@ -96,12 +96,10 @@ void Xp_ProgressBar::refuse(const QString& key, const QString& bound, const QStr
 {
     // A language file may carry the message; its text is followed by the bound, as it was written for.
     const QString translated = localisation::Languages().getMessages(key);
-    platform::Message message;
-    message.text = translated.isEmpty() ? builtInText : translated + bound;
-    message.title = tr("Error");
-    message.icon = platform::Icon::Critical;
-    message.parent = this;
-    platform::prompt().show(message);
+    platform::prompt().show({.text = translated.isEmpty() ? builtInText : translated + bound,
+                             .title = tr("Error"),
+                             .icon = platform::Icon::Critical,
+                             .parent = this});
 }
 
 void Xp_ProgressBar::ReadProperties(const controls::PropertyBag& bag)

@@ -154,8 +154,8 @@ private:
     void PaintButton(int state, bool force);
     void repaintButton() { PaintButton(m_lastState, true); }
     void DeriveColors();
-    // A colour input changed: derive the shades again and show them.
-    void recolour(const QString& key);
+    // Sets a colour input, derives the shades again and shows them.
+    void setColour(OleColor& colour, OleColor* hover, OleColor value, const QString& key);
     controls::ColourSet derivedColours(OleColor backColor) const;
     void MeasurePicture();
     void LayoutCaption();

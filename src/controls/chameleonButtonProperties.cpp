@@ -63,8 +63,12 @@ QFont edited(QFont font, Change change)
 
 // ---- properties
 
-void chameleonButton::recolour(const QString& key)
+void chameleonButton::setColour(OleColor& colour, OleColor* hover, OleColor value, const QString& key)
 {
+    colour = value;
+    // While the host is being designed, the hover colour follows.
+    if (hover && !m_userMode)
+        *hover = value;
     DeriveColors();
     repaintButton();
     emit propertyChanged(key);
@@ -72,36 +76,27 @@ void chameleonButton::recolour(const QString& key)
 
 void chameleonButton::setBackColor(OleColor theCol)
 {
-    m_backColor = theCol;
-    if (!m_userMode)
-        m_backOver = theCol;
-    recolour(KeyBackColor);
+    setColour(m_backColor, &m_backOver, theCol, KeyBackColor);
 }
 
 void chameleonButton::setBackOver(OleColor theCol)
 {
-    m_backOver = theCol;
-    recolour(KeyBackOver);
+    setColour(m_backOver, nullptr, theCol, KeyBackOver);
 }
 
 void chameleonButton::setForeColor(OleColor theCol)
 {
-    m_foreColor = theCol;
-    if (!m_userMode)
-        m_foreOver = theCol;
-    recolour(KeyForeColor);
+    setColour(m_foreColor, &m_foreOver, theCol, KeyForeColor);
 }
 
 void chameleonButton::setForeOver(OleColor theCol)
 {
-    m_foreOver = theCol;
-    recolour(KeyForeOver);
+    setColour(m_foreOver, nullptr, theCol, KeyForeOver);
 }
 
 void chameleonButton::setMaskColor(OleColor theCol)
 {
-    m_maskColor = theCol;
-    recolour(KeyMaskColor);
+    setColour(m_maskColor, nullptr, theCol, KeyMaskColor);
 }
 
 void chameleonButton::setButtonType(int value)
@@ -226,7 +221,9 @@ void chameleonButton::applyCursor()
 void chameleonButton::setSoftBevel(bool value)
 {
     m_softBevel = value;
-    recolour(KeySoftBevel);
+    DeriveColors();
+    repaintButton();
+    emit propertyChanged(KeySoftBevel);
 }
 
 void chameleonButton::setPictureNormal(const QImage& NewPic)

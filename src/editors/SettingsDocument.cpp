@@ -106,7 +106,7 @@ QString destinationSection(int number, const core::DestinationRow& row)
         value("Subject", field(1));
         value("Body", field(2));
         break;
-    default:
+    case core::DestinationType::Unused:
         break;
     }
     const QString tag = QStringLiteral("DEST") + QString::number(number);

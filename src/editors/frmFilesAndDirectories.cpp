@@ -12,6 +12,7 @@
 #include "editors/SourceListPage.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
+#include "platform/Named.h"
 
 namespace editors
 {
@@ -36,8 +37,7 @@ frmFilesAndDirectories::frmFilesAndDirectories()
 {
     setObjectName(QStringLiteral("frmFilesAndDirectories"));
     setWindowTitle(QStringLiteral("Browse for folder."));
-    tvwDirs = new QTreeWidget(this);
-    tvwDirs->setObjectName(QStringLiteral("tvwDirs"));
+    tvwDirs = platform::named<QTreeWidget>("tvwDirs", this);
     tvwDirs->setHeaderHidden(true);
     tvwDirs->setSelectionMode(QAbstractItemView::SingleSelection);
     tvwDirs->setIconSize(QSize(16, 16));
@@ -46,12 +46,11 @@ frmFilesAndDirectories::frmFilesAndDirectories()
     cmdSelectFolder->setObjectName(QStringLiteral("cmdSelectFolder"));
     cmdSelectFolder->setIconSize(QSize(24, 24));
     cmdSelectFolder->setMinimumSize(93, 40);
-    cmdCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = platform::named<QPushButton>("cmdCancel", style()->standardIcon(QStyle::SP_DialogCancelButton),
+                                             QStringLiteral("Cancel"), this);
     cmdCancel->setIconSize(QSize(24, 24));
     cmdCancel->setMinimumSize(93, 40);
-    CalledBy = new QLineEdit(this);
-    CalledBy->setObjectName(QStringLiteral("CalledBy"));
+    CalledBy = platform::named<QLineEdit>("CalledBy", this);
     CalledBy->hide();
 
     auto* layout = new QVBoxLayout(this);

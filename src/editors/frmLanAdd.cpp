@@ -12,51 +12,30 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "core/ProgramState.h"
+#include "core/Ask.h"
 #include "core/Settings.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/FileDialogs.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 
 namespace editors
 {
-namespace
-{
-core::DestinationCallerRef& caller()
-{
-    static core::DestinationCallerRef remembered;
-    return remembered;
-}
-} // namespace
-
 frmLanAdd::frmLanAdd()
+    : DestinationDialogOf("frmLanAdd", QStringLiteral("Add LAN / Local folder"))
 {
-    setObjectName(QStringLiteral("frmLanAdd"));
-    setWindowTitle(QStringLiteral("Add LAN / Local folder"));
     auto* layout = new QVBoxLayout(this);
-    lblInfo1 = new QLabel(QStringLiteral("Select a folder on the local machine or LAN to backup"), this);
-    lblInfo1->setObjectName(QStringLiteral("lblInfo1"));
-    lblInfo2 = new QLabel(QStringLiteral("&Folder:"), this);
-    lblInfo2->setObjectName(QStringLiteral("lblInfo2"));
-    txtFolderBackup = new QLineEdit(this);
-    txtFolderBackup->setObjectName(QStringLiteral("txtFolderBackup"));
+    lblInfo1 = platform::named<QLabel>("lblInfo1",
+                                       QStringLiteral("Select a folder on the local machine or LAN to backup"), this);
+    lblInfo2 = platform::named<QLabel>("lblInfo2", QStringLiteral("&Folder:"), this);
+    txtFolderBackup = platform::named<QLineEdit>("txtFolderBackup", this);
     txtFolderBackup->setToolTip(QStringLiteral("Specify the location"));
     lblInfo2->setBuddy(txtFolderBackup);
-    tbSearchFolder = new QToolBar(this);
-    tbSearchFolder->setObjectName(QStringLiteral("tbSearchFolder"));
+    tbSearchFolder = platform::named<QToolBar>("tbSearchFolder", this);
     QAction* browse = tbSearchFolder->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("..."));
     connect(browse, &QAction::triggered, this, &frmLanAdd::tbSearchFolder_ButtonClick);
-    chkNew = new QCheckBox(this);
-    chkNew->setObjectName(QStringLiteral("chkNew"));
-    chkNew->setChecked(true);
-    chkNew->hide();
-    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    createButtons();
 
     layout->addWidget(lblInfo1);
     auto* folderRow = new QHBoxLayout;
@@ -74,23 +53,11 @@ frmLanAdd::frmLanAdd()
     connect(cmdCancel, &QPushButton::clicked, this, &frmLanAdd::cmdCancel_Click);
 }
 
-void frmLanAdd::SetCaller(core::DestinationCaller* frmName)
-{
-    caller().set(frmName);
-}
-
-void frmLanAdd::open(core::DestinationCaller& destinations, bool edit)
-{
-    core::openDestinationDialog<frmLanAdd>(destinations, edit);
-}
-
 void frmLanAdd::LoadDetails()
 {
-    const core::DestinationCaller* list = caller().get();
-    const auto selected = list ? list->selectedDestination() : std::nullopt;
+    const auto selected = loadSelected(caller());
     if (!selected)
         return;
-    m_loadedRow = selected->key;
     const QStringList& fields = selected->row.tag.fields();
     txtFolderBackup->setText(fields.isEmpty() ? QString() : fields.first());
 }
@@ -122,26 +89,11 @@ void frmLanAdd::cmdOK_Click()
 {
     const QString folder = txtFolderBackup->text();
     if (!isStorableFolder(folder)) {
-        platform::Message message;
-        message.text = localisation::Languages().getMessages(QStringLiteral("MSG_DIRECTORY"));
-        message.title = core::state().AppTitle;
-        message.icon = platform::Icon::Information;
-        message.parent = this;
-        platform::prompt().show(message);
+        core::ask(this, localisation::Languages().getMessages(QStringLiteral("MSG_DIRECTORY")),
+                  platform::Icon::Information);
         return;
     }
-    if (core::DestinationCaller* list = caller().get()) {
-        const core::DestinationRow row = core::folderRow(folder);
-        if (chkNew->isChecked())
-            list->addDestination(row);
-        else if (m_loadedRow)
-            list->rewriteDestination(*m_loadedRow, row);
-    }
-    platform::Form<frmLanAdd>::unload();
-}
-
-void frmLanAdd::cmdCancel_Click()
-{
+    storeRow(caller(), core::folderRow(folder));
     platform::Form<frmLanAdd>::unload();
 }
 

@@ -177,7 +177,7 @@ void frmSettings::fill()
     backupType->optBackupType[set.Incremental ? 1 : 0]->setChecked(true);
     timestampPage->showValues(set);
     compressionPage->showValues(set);
-    if (core::storedCode(set.Compression) < 0 || core::storedCode(set.Compression) > 2)
+    if (const int compression = core::storedCode(set.Compression); compression < 0 || compression > 2)
         clearOptions(compressionPage->optCompressionType);
     if (set.ProtectData != core::ProtectionMode::None && set.ProtectData != core::ProtectionMode::Blowfish)
         compressionPage->cmbProtection->setCurrentIndex(-1);

@@ -19,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/DateText.h"
 #include "platform/Form.h"
+#include "platform/Named.h"
 
 namespace editors
 {
@@ -68,47 +69,38 @@ frmTimeStampSettings::frmTimeStampSettings()
     setObjectName(QStringLiteral("frmTimeStampSettings"));
     setWindowTitle(QStringLiteral("Timestamp Format Settings"));
 
-    cmbAccurancy = new QComboBox(this);
-    cmbAccurancy->setObjectName(QStringLiteral("cmbAccurancy"));
+    cmbAccurancy = platform::named<QComboBox>("cmbAccurancy", this);
     cmbAccurancy->addItems(
         {QStringLiteral("month"), QStringLiteral("day"), QStringLiteral("hour"), QStringLiteral("minute")});
-    cmbTimestampFormat = new QComboBox(this);
-    cmbTimestampFormat->setObjectName(QStringLiteral("cmbTimestampFormat"));
+    cmbTimestampFormat = platform::named<QComboBox>("cmbTimestampFormat", this);
     cmbTimestampFormat->setMinimumContentsLength(24);
-    auto* lblAccurancy = new QLabel(QStringLiteral("Timestamp &accurancy up to:"), this);
-    lblAccurancy->setObjectName(QStringLiteral("lblAccurancy"));
+    auto* lblAccurancy = platform::named<QLabel>("lblAccurancy", QStringLiteral("Timestamp &accurancy up to:"), this);
     lblAccurancy->setBuddy(cmbAccurancy);
-    auto* lblFormat = new QLabel(QStringLiteral("Timestamp &format:"), this);
-    lblFormat->setObjectName(QStringLiteral("lblFormat"));
+    auto* lblFormat = platform::named<QLabel>("lblFormat", QStringLiteral("Timestamp &format:"), this);
     lblFormat->setBuddy(cmbTimestampFormat);
 
     const char* ruleTexts[]
         = {"Keep all &versions (do not delete old backups)", "Keep only &last", "Keep &old versions for a period of"};
     for (int i = 0; i < 3; ++i) {
-        optRemoveVersions[i] = new QRadioButton(QString::fromLatin1(ruleTexts[i]), this);
-        optRemoveVersions[i]->setObjectName(QStringLiteral("optRemoveVersions"));
+        optRemoveVersions[i]
+            = platform::named<QRadioButton>("optRemoveVersions", QString::fromLatin1(ruleTexts[i]), this);
         localisation::setControlIndex(optRemoveVersions[i], i);
         connect(optRemoveVersions[i], &QRadioButton::clicked, this, [this, i] { optRemoveVersions_Click(i); });
     }
-    txtVersions = new QSpinBox(this);
-    txtVersions->setObjectName(QStringLiteral("txtVersions"));
+    txtVersions = platform::named<QSpinBox>("txtVersions", this);
     txtVersions->setRange(1, 65535);
-    txtPeriod = new QSpinBox(this);
-    txtPeriod->setObjectName(QStringLiteral("txtPeriod"));
+    txtPeriod = platform::named<QSpinBox>("txtPeriod", this);
     txtPeriod->setRange(1, 365);
-    cmbPeriod = new QComboBox(this);
-    cmbPeriod->setObjectName(QStringLiteral("cmbPeriod"));
+    cmbPeriod = platform::named<QComboBox>("cmbPeriod", this);
     cmbPeriod->addItems({QStringLiteral("days"), QStringLiteral("hours")});
     // Nobody chooses the period rule; its values still travel through the dialog.
     optRemoveVersions[2]->hide();
     txtPeriod->hide();
     cmbPeriod->hide();
 
-    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = platform::named<QPushButton>("cmdOK", QStringLiteral("Ok"), this);
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = platform::named<QPushButton>("cmdCancel", QStringLiteral("Cancel"), this);
 
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;

@@ -147,13 +147,8 @@ bool clsFtpClient::Connect()
 bool clsFtpClient::SetCurrentDirectory(const QString& strDirectoryPath)
 {
     const QString method = QStringLiteral("SetCurrentDirectory");
-    if (m_lngPendingMethod != NoMethod)
-        return refuseBusy(waitingText(method), method);
-    if (strDirectoryPath.isEmpty())
-        return refuse(kInvalidProcedureCall, kInvalidCall, method);
-    if (!checkArgument(strDirectoryPath, method))
-        return false;
-    return beginCommand(MethodSetCurrentDirectory, QStringLiteral("CWD"), strDirectoryPath);
+    return beginPathCommand(MethodSetCurrentDirectory, method, QStringLiteral("CWD"), strDirectoryPath,
+                            waitingText(method), kInvalidCall);
 }
 
 bool clsFtpClient::GetCurrentDirectory()
@@ -168,37 +163,22 @@ bool clsFtpClient::GetCurrentDirectory()
 bool clsFtpClient::CreateDirectory(const QString& strDirectoryPath)
 {
     const QString method = QStringLiteral("CreateDirectory");
-    if (m_lngPendingMethod != NoMethod)
-        return refuseBusy(QStringLiteral("Could not write to FTP.  Check username and password."), method);
-    if (strDirectoryPath.isEmpty())
-        return refuse(kInvalidProcedureCall, kInvalidCall, method);
-    if (!checkArgument(strDirectoryPath, method))
-        return false;
-    return beginCommand(MethodCreateDirectory, QStringLiteral("MKD"), strDirectoryPath);
+    return beginPathCommand(MethodCreateDirectory, method, QStringLiteral("MKD"), strDirectoryPath,
+                            QStringLiteral("Could not write to FTP.  Check username and password."), kInvalidCall);
 }
 
 bool clsFtpClient::RemoveDirectory(const QString& strDirectoryPath)
 {
     const QString method = QStringLiteral("RemoveDirectory");
-    if (m_lngPendingMethod != NoMethod)
-        return refuseBusy(QStringLiteral("Remove Directory Failed"), method);
-    if (strDirectoryPath.isEmpty())
-        return refuse(kInvalidProcedureCall, QStringLiteral("Remove Directory Failed"), method);
-    if (!checkArgument(strDirectoryPath, method))
-        return false;
-    return beginCommand(MethodRemoveDirectory, QStringLiteral("RMD"), strDirectoryPath);
+    return beginPathCommand(MethodRemoveDirectory, method, QStringLiteral("RMD"), strDirectoryPath,
+                            QStringLiteral("Remove Directory Failed"), QStringLiteral("Remove Directory Failed"));
 }
 
 bool clsFtpClient::DeleteFile(const QString& strFilePath)
 {
     const QString method = QStringLiteral("DeleteFile");
-    if (m_lngPendingMethod != NoMethod)
-        return refuseBusy(waitingText(method), method);
-    if (strFilePath.isEmpty())
-        return refuse(kInvalidProcedureCall, kInvalidCall, method);
-    if (!checkArgument(strFilePath, method))
-        return false;
-    return beginCommand(MethodDeleteFile, QStringLiteral("DELE"), strFilePath);
+    return beginPathCommand(MethodDeleteFile, method, QStringLiteral("DELE"), strFilePath, waitingText(method),
+                            kInvalidCall);
 }
 
 bool clsFtpClient::RenameFile(const QString& strOldFileName, const QString& strNewFileName)
@@ -317,6 +297,18 @@ bool clsFtpClient::checkArgument(const QString& argument, const QString& method)
         return true;
     return refuse(kInvalidProcedureCall, QStringLiteral("A name may not hold a line break or a NUL character."),
                   method);
+}
+
+bool clsFtpClient::beginPathCommand(int id, const QString& method, const QString& word, const QString& path,
+                                    const QString& busyText, const QString& emptyText)
+{
+    if (m_lngPendingMethod != NoMethod)
+        return refuseBusy(busyText, method);
+    if (path.isEmpty())
+        return refuse(kInvalidProcedureCall, emptyText, method);
+    if (!checkArgument(path, method))
+        return false;
+    return beginCommand(id, word, path);
 }
 
 bool clsFtpClient::beginCommand(int id, const QString& word, const QString& argument)

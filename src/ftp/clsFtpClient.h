@@ -151,6 +151,10 @@ signals:
 
 private:
     bool beginCommand(int id, const QString& word, const QString& argument);
+    // A command on one remote path: refused while another waits, for an empty path and for one that
+    // would break the command line.
+    bool beginPathCommand(int id, const QString& method, const QString& word, const QString& path,
+                          const QString& busyText, const QString& emptyText);
     bool refuse(int number, const QString& description, const QString& method);
     bool refuseBusy(const QString& description, const QString& method);
     bool checkArgument(const QString& argument, const QString& method);
@@ -178,6 +182,10 @@ private:
     void m_objTimeOut_TimeOut();
 
     // The data side.
+    // A file transfer takes over from whatever operation is pending; false when that cannot be ended.
+    bool cancelForTransfer(const QString& method);
+    // Sets the transfer mode, the first step of a file transfer.
+    bool beginTransfer(int id);
     void resetTransfer();
     void actOnTransferReply(int code, const QString& reply);
     void SendPORTCommand();

@@ -36,11 +36,8 @@ const qint64 kUploadChunk = 256 * 1024;
 bool clsFtpClient::DownloadFile(const QString& strRemoteFilePath, const QString& strLocalFilePath, bool OverWrite)
 {
     const QString method = QStringLiteral("DownloadFile");
-    // A handler of the cancel event may start something else; a few rounds are enough for any caller.
-    for (int round = 0; round < 10 && m_lngPendingMethod != NoMethod; ++round)
-        CancelAsyncMethod();
-    if (m_lngPendingMethod != NoMethod)
-        return refuse(kBusy, QStringLiteral("Cannot cancel the operation in progress."), method);
+    if (!cancelForTransfer(method))
+        return false;
     if (strRemoteFilePath.isEmpty() || strLocalFilePath.isEmpty())
         return refuse(5, QStringLiteral("Download Failed: Invalid Procedure Call or Argument"), method);
     if (!checkArgument(strRemoteFilePath, method))
@@ -49,8 +46,7 @@ bool clsFtpClient::DownloadFile(const QString& strRemoteFilePath, const QString&
     m_strRemoteFile = strRemoteFilePath;
     m_strLocalFile = strLocalFilePath;
     m_blnOverWrite = OverWrite;
-    return beginCommand(MethodDownloadFile, QStringLiteral("TYPE"),
-                        m_transferMode == 0 ? QStringLiteral("A") : QStringLiteral("I"));
+    return beginTransfer(MethodDownloadFile);
 }
 
 bool clsFtpClient::EnumFiles()
@@ -67,10 +63,8 @@ bool clsFtpClient::EnumFiles()
 bool clsFtpClient::UploadFile(const QString& strLocalFile, const QString& strRemoteFile, qint64 lngStartPosition)
 {
     const QString method = QStringLiteral("UploadFile");
-    for (int round = 0; round < 10 && m_lngPendingMethod != NoMethod; ++round)
-        CancelAsyncMethod();
-    if (m_lngPendingMethod != NoMethod)
-        return refuse(kBusy, QStringLiteral("Cannot cancel the operation in progress."), method);
+    if (!cancelForTransfer(method))
+        return false;
     if (strLocalFile.isEmpty() || strRemoteFile.isEmpty() || lngStartPosition < 0)
         return refuse(5, QStringLiteral("Invalid procedure call or argument"), method);
     if (!checkArgument(strRemoteFile, method))
@@ -79,8 +73,22 @@ bool clsFtpClient::UploadFile(const QString& strLocalFile, const QString& strRem
     m_strLocalFile = strLocalFile;
     m_strRemoteFile = strRemoteFile;
     m_lngStartPosition = lngStartPosition;
-    return beginCommand(MethodUploadFile, QStringLiteral("TYPE"),
-                        m_transferMode == 0 ? QStringLiteral("A") : QStringLiteral("I"));
+    return beginTransfer(MethodUploadFile);
+}
+
+bool clsFtpClient::cancelForTransfer(const QString& method)
+{
+    // A handler of the cancel event may start something else; a few rounds are enough for any caller.
+    for (int round = 0; round < 10 && m_lngPendingMethod != NoMethod; ++round)
+        CancelAsyncMethod();
+    if (m_lngPendingMethod != NoMethod)
+        return refuse(kBusy, QStringLiteral("Cannot cancel the operation in progress."), method);
+    return true;
+}
+
+bool clsFtpClient::beginTransfer(int id)
+{
+    return beginCommand(id, QStringLiteral("TYPE"), m_transferMode == 0 ? QStringLiteral("A") : QStringLiteral("I"));
 }
 
 void clsFtpClient::resetTransfer()

@@ -11,7 +11,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
@@ -20,30 +19,22 @@
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 
 namespace ftp
 {
 namespace
 {
-core::DestinationCallerRef& caller()
-{
-    static core::DestinationCallerRef remembered;
-    return remembered;
-}
-
 QLineEdit* box(QWidget* parent, const char* name, const QString& text, const QString& tip)
 {
-    auto* edit = new QLineEdit(text, parent);
-    edit->setObjectName(QLatin1String(name));
+    auto* edit = platform::named<QLineEdit>(name, text, parent);
     edit->setToolTip(tip);
     return edit;
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, QWidget* buddy)
 {
-    auto* caption = new QLabel(text, parent);
-    caption->setObjectName(QLatin1String(name));
+    auto* caption = platform::named<QLabel>(name, text, parent);
     caption->setBuddy(buddy);
     return caption;
 }
@@ -57,9 +48,8 @@ void seed(const QString& key, const QString& value)
 } // namespace
 
 frmAddFTP::frmAddFTP()
+    : DestinationDialogOf("frmAddFTP", QStringLiteral("Add FTP Destination"))
 {
-    setObjectName(QStringLiteral("frmAddFTP"));
-    setWindowTitle(QStringLiteral("Add FTP Destination"));
     txtFTPHost = box(this, "txtFTPHost", QString(), QStringLiteral("Specify the host to connect to"));
     txtFTPUsername = box(this, "txtFTPUsername", QString(), QStringLiteral("Enter username"));
     txtFTPPassword = box(this, "txtFTPPassword", QString(), QStringLiteral("Enter password for the user"));
@@ -68,26 +58,15 @@ frmAddFTP::frmAddFTP()
     txtFTPPort
         = box(this, "txtFTPPort", QStringLiteral("21"), QStringLiteral("Specify the port number (default is 21)"));
     txtFTPPort->setMaximumWidth(90);
-    cmdBrowse = new QPushButton(QStringLiteral("..."), this);
-    cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    cmdBrowse = platform::named<QPushButton>("cmdBrowse", QStringLiteral("..."), this);
     cmdBrowse->setToolTip(QStringLiteral("Browse for folder on the FTP location specified"));
     cmdBrowse->setFixedWidth(cmdBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
-    chkFTPPassive = new QCheckBox(QStringLiteral("Passive Mode"), this);
-    chkFTPPassive->setObjectName(QStringLiteral("chkFTPPassive"));
-    chkNew = new QCheckBox(this);
-    chkNew->setObjectName(QStringLiteral("chkNew"));
-    chkNew->setChecked(true);
-    chkNew->hide();
-    Toolbar1 = new QToolBar(this);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    chkFTPPassive = platform::named<QCheckBox>("chkFTPPassive", QStringLiteral("Passive Mode"), this);
+    Toolbar1 = platform::named<QToolBar>("Toolbar1", this);
     QAction* browse = Toolbar1->addAction(QStringLiteral("..."));
     browse->setToolTip(QStringLiteral("Browse for folder on the FTP location specified"));
     Toolbar1->hide();
-    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    createButtons();
 
     auto* grid = new QGridLayout;
     grid->addWidget(label(this, "lblHost", QStringLiteral("&Host:"), txtFTPHost), 0, 0);
@@ -122,16 +101,6 @@ frmAddFTP::frmAddFTP()
     connect(browse, &QAction::triggered, this, &frmAddFTP::Toolbar1_ButtonClick);
 }
 
-void frmAddFTP::SetCaller(core::DestinationCaller* frmName)
-{
-    caller().set(frmName);
-}
-
-void frmAddFTP::open(core::DestinationCaller& destinations, bool edit)
-{
-    core::openDestinationDialog<frmAddFTP>(destinations, edit);
-}
-
 void frmAddFTP::Form_Load()
 {
     localisation::translateAndSkin(this);
@@ -149,23 +118,15 @@ void frmAddFTP::Form_Load()
 
 void frmAddFTP::LoadDetails()
 {
-    const core::DestinationCaller* list = caller().get();
-    const auto selected = list ? list->selectedDestination() : std::nullopt;
-    core::DestinationInfo dest;
-    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != core::DestinationType::Ftp)
+    const auto dest = loadSelected(caller(), core::DestinationType::Ftp);
+    if (!dest)
         return;
-    m_loadedRow = selected->key;
-    txtFTPHost->setText(dest.FTPHost);
-    txtFTPPort->setText(dest.FTPPort);
-    txtFTPUsername->setText(dest.FTPUser);
-    txtFTPPassword->setText(dest.FTPPass);
-    txtFTPFolder->setText(dest.FTPFolder);
-    chkFTPPassive->setChecked(dest.FTPPassive);
-}
-
-void frmAddFTP::refuse(const QString& text)
-{
-    core::ask(this, text);
+    txtFTPHost->setText(dest->FTPHost);
+    txtFTPPort->setText(dest->FTPPort);
+    txtFTPUsername->setText(dest->FTPUser);
+    txtFTPPassword->setText(dest->FTPPass);
+    txtFTPFolder->setText(dest->FTPFolder);
+    chkFTPPassive->setChecked(dest->FTPPassive);
 }
 
 bool frmAddFTP::checkServer()
@@ -195,16 +156,9 @@ void frmAddFTP::cmdOK_Click()
         refuse(*error);
         return;
     }
-    if (core::DestinationCaller* list = caller().get()) {
-        const core::DestinationRow row = core::ftpRow(host, port, user, password, folder, passive);
-        if (chkNew->isChecked()) {
-            if (!list->addDestination(row)) {
-                refuse(QStringLiteral("A backup set can have at most %1 destinations.").arg(core::MaxDestinations));
-                return;
-            }
-        } else if (m_loadedRow) {
-            list->rewriteDestination(*m_loadedRow, row);
-        }
+    if (!storeRow(caller(), core::ftpRow(host, port, user, password, folder, passive))) {
+        refuseFullList();
+        return;
     }
     seed(QStringLiteral("txtFTPFolder"), folder);
     seed(QStringLiteral("txtFTPUsername"), user);
@@ -212,11 +166,6 @@ void frmAddFTP::cmdOK_Click()
     seed(QStringLiteral("txtFTPPassword"), core::ScramblePassword(password));
     seed(QStringLiteral("txtFTPHost"), host);
     seed(QStringLiteral("txtFTPPassive"), passive ? QStringLiteral("1") : QStringLiteral("0"));
-    platform::Form<frmAddFTP>::unload();
-}
-
-void frmAddFTP::cmdCancel_Click()
-{
     platform::Form<frmAddFTP>::unload();
 }
 

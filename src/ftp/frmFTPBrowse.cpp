@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
 #include "ftp/FtpDestinationFields.h"
@@ -26,7 +27,7 @@
 #include "platform/DateText.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 
 namespace ftp
 {
@@ -60,10 +61,8 @@ QString modifiedText(const QDateTime& when)
 frmFTPBrowse::frmFTPBrowse()
 {
     setObjectName(QStringLiteral("frmFTPBrowse"));
-    Label1 = new QLabel(QStringLiteral("Please select the FTP destination folder:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    ListView1 = new QTreeWidget(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
+    Label1 = platform::named<QLabel>("Label1", QStringLiteral("Please select the FTP destination folder:"), this);
+    ListView1 = platform::named<QTreeWidget>("ListView1", this);
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -71,20 +70,13 @@ frmFTPBrowse::frmFTPBrowse()
         {QStringLiteral("File Name"), QStringLiteral("File Size (bytes)"), QStringLiteral("Last Modified")});
     ListView1->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     ListView1->setIconSize(QSize(16, 16));
-    cmdMKDIR = new QPushButton(QStringLiteral("New"), this);
-    cmdMKDIR->setObjectName(QStringLiteral("cmdMKDIR"));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdSelect = new QPushButton(QStringLiteral("Ok"), this);
-    cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
+    cmdMKDIR = platform::named<QPushButton>("cmdMKDIR", QStringLiteral("New"), this);
+    cmdCancel = platform::named<QPushButton>("cmdCancel", QStringLiteral("Cancel"), this);
+    cmdSelect = platform::named<QPushButton>("cmdSelect", QStringLiteral("Ok"), this);
     cmdSelect->setDefault(true);
-    stBar = new QStatusBar(this);
-    stBar->setObjectName(QStringLiteral("stBar"));
+    stBar = platform::named<QStatusBar>("stBar", this);
     stBar->setSizeGripEnabled(false);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    Timer1->setSingleShot(true);
+    Timer1 = platform::namedTimer(this, "Timer1", 100, true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
@@ -292,12 +284,7 @@ void frmFTPBrowse::showFailure(const QString& text, bool inMessage)
     setNote(text);
     if (!inMessage)
         return;
-    platform::Message message;
-    message.text = text;
-    message.title = core::state().AppTitle;
-    message.icon = platform::Icon::Exclamation;
-    message.parent = this;
-    platform::prompt().show(message);
+    core::ask(this, text);
 }
 
 void frmFTPBrowse::ListView1_DblClick()

@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/ProgramState.h"
+#include "core/Ask.h"
 #include "ftp/frmFTPBrowse.h"
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 
 namespace ftp
 {
@@ -23,18 +23,14 @@ frmFTPNewFolder::frmFTPNewFolder()
 {
     setObjectName(QStringLiteral("frmFTPNewFolder"));
     setWindowTitle(QStringLiteral("Create new FTP folder..."));
-    Label1 = new QLabel(QStringLiteral("Please enter folder name:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtFolderName = new QLineEdit(this);
-    txtFolderName->setObjectName(QStringLiteral("txtFolderName"));
+    Label1 = platform::named<QLabel>("Label1", QStringLiteral("Please enter folder name:"), this);
+    txtFolderName = platform::named<QLineEdit>("txtFolderName", this);
     txtFolderName->setMaxLength(250);
     txtFolderName->installEventFilter(this);
     Label1->setBuddy(txtFolderName);
-    cmdCreate = new QPushButton(QStringLiteral("Create"), this);
-    cmdCreate->setObjectName(QStringLiteral("cmdCreate"));
+    cmdCreate = platform::named<QPushButton>("cmdCreate", QStringLiteral("Create"), this);
     cmdCreate->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = platform::named<QPushButton>("cmdCancel", QStringLiteral("Cancel"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
@@ -87,12 +83,7 @@ void frmFTPNewFolder::cmdCreate_Click()
     const QString name = txtFolderName->text().trimmed();
     txtFolderName->setText(name);
     if (name.isEmpty() || !ValidateFolderName(name)) {
-        platform::Message message;
-        message.text = localisation::Languages().getMessages(QStringLiteral("MSG_INVALID_FOLDER_NAME"));
-        message.title = core::state().AppTitle;
-        message.icon = platform::Icon::Exclamation;
-        message.parent = this;
-        platform::prompt().show(message);
+        core::ask(this, localisation::Languages().getMessages(QStringLiteral("MSG_INVALID_FOLDER_NAME")));
         return;
     }
     handBack(name);

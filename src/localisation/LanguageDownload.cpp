@@ -7,6 +7,7 @@
 
 #include "localisation/Brand.h"
 #include "localisation/LanguageFile.h"
+#include "localisation/PendingReply.h"
 #include "platform/ProgramFolder.h"
 
 namespace localisation
@@ -85,13 +86,7 @@ void LanguageDownload::start(const QUrl& url)
 
 void LanguageDownload::cancel()
 {
-    if (!m_reply)
-        return;
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    abandonReply(m_reply, this);
 }
 
 void LanguageDownload::onFinished()

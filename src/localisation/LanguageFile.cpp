@@ -12,12 +12,15 @@ namespace
 {
 // Real language files hold a few hundred kilobytes per language.
 
-const QString GroupOpen = QStringLiteral("<LANGUAGE_GROUP");
-const QString GroupClose = QStringLiteral("</LANGUAGE_GROUP>");
-const QString NameOpen = QStringLiteral("<LANGUAGE_NAME>");
-const QString NameClose = QStringLiteral("</LANGUAGE_NAME>");
-const QString ItemsOpen = QStringLiteral("<TRANSLATION_ITEMS>");
-const QString ItemsClose = QStringLiteral("</TRANSLATION_ITEMS>");
+// How an element of the file starts and ends; the group's opening tag carries attributes.
+struct Tag
+{
+    QString open;
+    QString close;
+};
+const Tag Group {QStringLiteral("<LANGUAGE_GROUP"), QStringLiteral("</LANGUAGE_GROUP>")};
+const Tag Name {QStringLiteral("<LANGUAGE_NAME>"), QStringLiteral("</LANGUAGE_NAME>")};
+const Tag Items {QStringLiteral("<TRANSLATION_ITEMS>"), QStringLiteral("</TRANSLATION_ITEMS>")};
 
 // The text between the first `open` of `text` and the first `close` after it.
 std::optional<QString> between(QStringView text, QStringView open, QStringView close)
@@ -80,23 +83,23 @@ void scanGroups(const QString& fileText, Visit visit)
 {
     qsizetype from = 0;
     for (;;) {
-        const qsizetype start = fileText.indexOf(GroupOpen, from, Qt::CaseInsensitive);
+        const qsizetype start = fileText.indexOf(Group.open, from, Qt::CaseInsensitive);
         if (start < 0)
             return;
-        const qsizetype end = fileText.indexOf(GroupClose, start, Qt::CaseInsensitive);
+        const qsizetype end = fileText.indexOf(Group.close, start, Qt::CaseInsensitive);
         if (end < 0) {
             qWarning("Language file: a language group has no closing tag; the groups after it are ignored");
             return;
         }
         const QStringView group = QStringView(fileText).mid(start, end - start);
-        const std::optional<QString> name = between(group, NameOpen, NameClose);
+        const std::optional<QString> name = between(group, Name.open, Name.close);
         if (!name) {
             qWarning("Language file: a language group has no name; the groups after it are ignored");
             return;
         }
         if (visit(*name, group))
             return;
-        from = end + GroupClose.size();
+        from = end + Group.close.size();
     }
 }
 } // namespace
@@ -118,7 +121,7 @@ std::optional<QStringList> languageItems(const QString& fileText, const QString&
     scanGroups(fileText, [&](const QString& name, QStringView group) {
         if (name.toUpper() != wanted)
             return false;
-        const std::optional<QString> items = between(group, ItemsOpen, ItemsClose);
+        const std::optional<QString> items = between(group, Items.open, Items.close);
         if (!items) {
             qWarning("Language file: the group %s has no translation items", qUtf8Printable(name));
             return true;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
@@ -16,8 +17,8 @@
 #include "localisation/Languages.h"
 #include "localisation/Skin.h"
 #include "platform/Form.h"
+#include "platform/Named.h"
 #include "platform/ProgramFolder.h"
-#include "platform/Prompt.h"
 #include "platform/Shell.h"
 
 namespace localisation
@@ -39,20 +40,16 @@ frmLanguage::frmLanguage()
     setObjectName(QStringLiteral("frmLanguage"));
     setWindowTitle(QStringLiteral("Language Selection"));
     auto* layout = new QVBoxLayout(this);
-    Label1 = new QLabel(QStringLiteral("Please select the language you would like to use:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Label1
+        = platform::named<QLabel>("Label1", QStringLiteral("Please select the language you would like to use:"), this);
+    Combo1 = platform::named<QComboBox>("Combo1", this);
     Combo1->setEditable(false);
     Combo1->setPlaceholderText(kChooseHere);
-    Command1 = new QPushButton(QStringLiteral("Check for language updates"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = platform::named<QPushButton>("Command1", QStringLiteral("Check for language updates"), this);
     Command1->setAutoDefault(false);
-    Command3 = new QPushButton(QStringLiteral("Translate this program"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3 = platform::named<QPushButton>("Command3", QStringLiteral("Translate this program"), this);
     Command3->setAutoDefault(false);
-    Command2 = new QPushButton(QStringLiteral("OK"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2 = platform::named<QPushButton>("Command2", QStringLiteral("OK"), this);
     Command2->setDefault(true);
     layout->addWidget(Label1);
     layout->addWidget(Combo1);
@@ -116,11 +113,7 @@ void frmLanguage::onDownloaded(const QString& reason)
     Command1->setEnabled(true);
     if (reason.isEmpty()) {
         FillLanguageList();
-        platform::Message message;
-        message.text = Languages().getMessages(QStringLiteral("MSG_DOWNLOADED"));
-        message.title = core::state().AppTitle;
-        message.parent = this;
-        platform::prompt().show(message);
+        core::ask(this, Languages().getMessages(QStringLiteral("MSG_DOWNLOADED")), platform::Icon::None);
     } else {
         qWarning("Language file not downloaded: %s", qUtf8Printable(reason));
     }

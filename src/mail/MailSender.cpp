@@ -143,9 +143,8 @@ void MailSender::send()
             return;
         }
         state.MailIsTest = m_currentIsTest;
-        platform::Message message;
-        message.text = QStringLiteral("A mail is being sent already. Please try again when it has ended.");
-        platform::prompt().show(message);
+        platform::prompt().show(
+            {.text = QStringLiteral("A mail is being sent already. Please try again when it has ended.")});
         if (!test) {
             state.bMailSuccess = false;
             state.bMailDone = true;
@@ -171,12 +170,11 @@ void MailSender::starting(bool test)
     LoadMailSettings();
     const MailValues& values = mailValues();
     if (values.MailFrom.isEmpty() || values.MailTo.isEmpty() || values.MailServer.isEmpty()) {
-        platform::Message message;
-        message.text = localisation::Languages().getMessages(QStringLiteral("MSG_EMAIL"));
-        platform::prompt().show(message);
+        platform::prompt().show({.text = localisation::Languages().getMessages(QStringLiteral("MSG_EMAIL"))});
         if (core::MainWindowServices* services = core::mainWindowServices())
             services->showPreferences(false);
-        endAttempt(test, MailOutcome {false, QStringLiteral("The mail settings are not complete"), {}});
+        endAttempt(test,
+                   MailOutcome {platform::Result::failure(QStringLiteral("The mail settings are not complete")), {}});
         return;
     }
 
@@ -211,7 +209,7 @@ void MailSender::starting(bool test)
         showStatus(QStringLiteral("Error: ") + problem);
         if (!test && m_runStatus)
             m_runStatus(QStringLiteral("Error: ") + problem);
-        endAttempt(test, MailOutcome {false, problem, m_notAttached});
+        endAttempt(test, MailOutcome {platform::Result::failure(problem), m_notAttached});
         return;
     }
 
@@ -261,8 +259,8 @@ void MailSender::onStatus(const QString& text, bool forRun)
 void MailSender::onFinished(const SmtpResult& result)
 {
     CloseMailConnection();
-    MailOutcome outcome {result.end == SmtpResult::End::Sent, result.reason, m_notAttached};
-    if (result.end == SmtpResult::End::Stopped) {
+    MailOutcome outcome {result.toResult(), m_notAttached};
+    if (outcome.result.stopped()) {
         // The run that asked for the stop ends its own wait; nothing is recorded here.
         core::state().MailIsTest = false;
         m_lastOutcome = outcome;
@@ -270,7 +268,7 @@ void MailSender::onFinished(const SmtpResult& result)
         emit ended(m_currentIsTest, outcome);
         return;
     }
-    if (outcome.sent && !m_notAttached.isEmpty())
+    if (outcome.succeeded() && !m_notAttached.isEmpty())
         onStatus(QStringLiteral("Message Sent (not attached: ") + m_notAttached.join(QStringLiteral(", "))
                      + QLatin1Char(')'),
                  true);
@@ -283,11 +281,11 @@ void MailSender::endAttempt(bool test, const MailOutcome& outcome)
     m_lastOutcome = outcome;
     // A run waiting behind a test mail watches the same flags: only its own mail may set them.
     if (!test || !m_runWaiting) {
-        state.bMailSuccess = outcome.sent;
+        state.bMailSuccess = outcome.succeeded();
         state.bMailDone = true;
     }
-    if (!test && !outcome.sent)
-        state.strFailureReason = outcome.reason;
+    if (!test && !outcome.succeeded())
+        state.strFailureReason = outcome.reason();
     state.MailIsTest = false;
     emit ended(test, outcome);
 

@@ -53,11 +53,13 @@ void WriteTestAttachment();
 // How a mail attempt ended.
 struct MailOutcome
 {
-    bool sent = false;
-    // Why it was not sent; empty when it was.
-    QString reason;
+    // Sent, or why not; a mail the run's stop ended is stopped.
+    platform::Result result;
     // Files of the run that could not be attached.
     QStringList notAttached;
+
+    bool succeeded() const { return result.succeeded(); }
+    const QString& reason() const { return result.reason(); }
 };
 
 // The one mail attempt of the program. A test mail never reads or writes the run's stop request or

@@ -380,6 +380,20 @@ void SmtpSession::fail(const QString& reason, bool forRun)
     finish(SmtpResult::End::Failed, reason);
 }
 
+platform::Result SmtpResult::toResult() const
+{
+    switch (end) {
+    case End::Sent:
+        return platform::Result::success();
+    case End::Stopped:
+        return platform::Result::stop(reason);
+    case End::Refused:
+    case End::Failed:
+        break;
+    }
+    return platform::Result::failure(reason);
+}
+
 void SmtpSession::finish(SmtpResult::End end, const QString& reason)
 {
     m_step = Step::Idle;

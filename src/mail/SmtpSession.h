@@ -10,6 +10,7 @@
 
 #include "mail/MailText.h"
 #include "mail/SmtpReply.h"
+#include "platform/Result.h"
 
 class QTcpSocket;
 
@@ -64,6 +65,10 @@ struct SmtpResult
     End end = End::Failed;
     // For a person: the reply of a refusal, or what went wrong.
     QString reason;
+
+    bool succeeded() const { return end == End::Sent; }
+    // The same outcome in the shape every module boundary uses; a refusal is a failure there.
+    platform::Result toResult() const;
 };
 
 // One SMTP conversation from connect to QUIT, driven by the socket's events: plain SMTP with

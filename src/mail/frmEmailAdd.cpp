@@ -1,6 +1,5 @@
 #include "mail/frmEmailAdd.h"
 
-#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -15,43 +14,24 @@
 #include "localisation/Skin.h"
 #include "mail/MailSender.h"
 #include "platform/Form.h"
-#include "platform/Prompt.h"
+#include "platform/Named.h"
 
 namespace mail
 {
 namespace
 {
-core::DestinationCallerRef& caller()
-{
-    static core::DestinationCallerRef remembered;
-    return remembered;
-}
-
 // The row's fields are kept joined by this separator; a field holding it would be cut when read back.
 const QString FieldSeparator = QStringLiteral("~!~");
 } // namespace
 
 frmEmailAdd::frmEmailAdd()
+    : DestinationDialogOf("frmEmailAdd", QStringLiteral("Add email destination"))
 {
-    setObjectName(QStringLiteral("frmEmailAdd"));
-    setWindowTitle(QStringLiteral("Add email destination"));
-    txtEmail = new QLineEdit(this);
-    txtEmail->setObjectName(QStringLiteral("txtEmail"));
-    txtSub = new QLineEdit(this);
-    txtSub->setObjectName(QStringLiteral("txtSub"));
-    txtBody = new QPlainTextEdit(QStringLiteral("Body\r\n"), this);
-    txtBody->setObjectName(QStringLiteral("txtBody"));
-    chkNew = new QCheckBox(this);
-    chkNew->setObjectName(QStringLiteral("chkNew"));
-    chkNew->setChecked(true);
-    chkNew->hide();
-    cmdSend = new QPushButton(QStringLiteral("Send Test Message"), this);
-    cmdSend->setObjectName(QStringLiteral("cmdSend"));
-    cmdOK = new QPushButton(QStringLiteral("Ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    txtEmail = platform::named<QLineEdit>("txtEmail", this);
+    txtSub = platform::named<QLineEdit>("txtSub", this);
+    txtBody = platform::named<QPlainTextEdit>("txtBody", QStringLiteral("Body\r\n"), this);
+    cmdSend = platform::named<QPushButton>("cmdSend", QStringLiteral("Send Test Message"), this);
+    createButtons();
 
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -70,27 +50,14 @@ frmEmailAdd::frmEmailAdd()
     connect(cmdSend, &QPushButton::clicked, this, &frmEmailAdd::cmdSend_Click);
 }
 
-void frmEmailAdd::SetCaller(core::DestinationCaller* frmName)
-{
-    caller().set(frmName);
-}
-
-void frmEmailAdd::open(core::DestinationCaller& destinations, bool edit)
-{
-    core::openDestinationDialog<frmEmailAdd>(destinations, edit);
-}
-
 void frmEmailAdd::LoadDetails()
 {
-    const core::DestinationCaller* list = caller().get();
-    const auto selected = list ? list->selectedDestination() : std::nullopt;
-    core::DestinationInfo dest;
-    if (!selected || !core::destinationFromRow(selected->row, dest) || dest.Type != core::DestinationType::Email)
+    const auto dest = loadSelected(caller(), core::DestinationType::Email);
+    if (!dest)
         return;
-    m_loadedRow = selected->key;
-    txtEmail->setText(dest.EmailID);
-    txtSub->setText(dest.Subject);
-    txtBody->setPlainText(dest.Body);
+    txtEmail->setText(dest->EmailID);
+    txtSub->setText(dest->Subject);
+    txtBody->setPlainText(dest->Body);
 }
 
 void frmEmailAdd::Form_Load()
@@ -104,16 +71,6 @@ void frmEmailAdd::Form_Load()
 void frmEmailAdd::txtEmail_Change()
 {
     core::WritePreference(QStringLiteral("txtEmailTo"), txtEmail->text());
-}
-
-void frmEmailAdd::refuse(const QString& text)
-{
-    platform::Message message;
-    message.text = text;
-    message.title = core::state().AppTitle;
-    message.icon = platform::Icon::Exclamation;
-    message.parent = this;
-    platform::prompt().show(message);
 }
 
 void frmEmailAdd::cmdOK_Click()
@@ -133,22 +90,10 @@ void frmEmailAdd::cmdOK_Click()
             return;
         }
     }
-    if (core::DestinationCaller* list = caller().get()) {
-        const core::DestinationRow row = core::emailRow(to, subject, body);
-        if (chkNew->isChecked()) {
-            if (!list->addDestination(row)) {
-                refuse(QStringLiteral("A backup set can have at most %1 destinations.").arg(core::MaxDestinations));
-                return;
-            }
-        } else if (m_loadedRow) {
-            list->rewriteDestination(*m_loadedRow, row);
-        }
+    if (!storeRow(caller(), core::emailRow(to, subject, body))) {
+        refuseFullList();
+        return;
     }
-    platform::Form<frmEmailAdd>::unload();
-}
-
-void frmEmailAdd::cmdCancel_Click()
-{
     platform::Form<frmEmailAdd>::unload();
 }
 

@@ -85,6 +85,8 @@ public:
     void runOpened(const QString& setName);
     // Whether a set waits or is being run; such a set cannot be deleted.
     bool setIsBusy(const QString& setName) const;
+    // The set of the run window opened last.
+    const QString& runningSet() const { return m_runningSet; }
 
     // An exit was asked for with `mode`. True when it may go on now; false when it was refused or
     // waits (exitWaiting()) for the run it stopped.

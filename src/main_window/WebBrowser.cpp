@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include "localisation/PendingReply.h"
+
 namespace main_window
 {
 
@@ -96,13 +98,8 @@ void WebBrowser::Refresh()
 
 void WebBrowser::Stop()
 {
-    if (!m_reply)
+    if (!localisation::abandonReply(m_reply, this))
         return;
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
     emit StatusTextChange(QStringLiteral("Stopped"));
 }
 

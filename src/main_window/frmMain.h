@@ -76,7 +76,7 @@ public:
     // Lists the set documents, selects row `Id` (from 1; -1 or a row that does not exist: the first)
     // and loads it. A damaged document shows as a red row whose tool tip says why; when it is the
     // selected row, the status bar says so too.
-    void LoadBackupSets(int Id);
+    void LoadBackupSets(int Id) override;
     // Makes a set the loaded set: `strBackupname`, or the selected row's set when it is empty. Shows
     // its files, writes its "Next run time" cell and its file-list cache and enables the set commands.
     // False when the document is missing, empty or damaged (the set's row turns red and only Delete
@@ -168,6 +168,9 @@ public:
     void queueDueSets() override;
     bool programUnseen() const override;
     void showSetRowFailed(const QString& setName) override;
+    void setNewItem(bool value) override { newItem = value; }
+    void setModified(bool value) override { Modified = value; }
+    QString runningSet() const override;
 
     // A new set was written by the wizard; the properties window saved the set.
     bool newItem = false;

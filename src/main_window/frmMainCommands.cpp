@@ -162,6 +162,8 @@ void frmMain::mnuProjectSettings_Click()
         return;
     }
     settings->show();
+    settings->raise();
+    settings->activateWindow();
 }
 
 void frmMain::mnuViewToolbar_Click()

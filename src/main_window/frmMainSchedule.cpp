@@ -213,6 +213,11 @@ void frmMain::queueChanged()
     refreshDeleteCommand();
 }
 
+QString frmMain::runningSet() const
+{
+    return runUnderWay() ? m_queue.runningSet() : QString();
+}
+
 void frmMain::refreshDeleteCommand()
 {
     const QTreeWidgetItem* selected = selectedSetRow();

@@ -289,7 +289,7 @@ TEST_F(MailRunTest, ThePreferencesTestButtonMailsTheTestAttachmentAndATestMailNe
 
     preferences->cmdSend->click();
     ASSERT_TRUE(platform::waitWhile([&sender] { return sender.busy(); }, 20000));
-    ASSERT_TRUE(sender.lastOutcome().sent) << sender.lastOutcome().reason.toStdString();
+    ASSERT_TRUE(sender.lastOutcome().succeeded()) << sender.lastOutcome().reason().toStdString();
     const QList<QByteArray> blocks = test::uuBlocks(message());
     ASSERT_EQ(blocks.size(), 1);
     EXPECT_TRUE(blocks.at(0).contains(" TestAttachment.txt\r\n")) << blocks.at(0).left(40).toStdString();
@@ -313,7 +313,7 @@ TEST_F(MailRunTest, ThePreferencesTestButtonMailsTheTestAttachmentAndATestMailNe
     });
     EXPECT_TRUE(closeByCountdown(platform::Form<engine::frmProcessing>::loaded()));
     EXPECT_TRUE(waited);
-    EXPECT_FALSE(sender.lastOutcome().sent);
+    EXPECT_FALSE(sender.lastOutcome().succeeded());
     EXPECT_EQ(saved("Status"), "Success") << finalStatus.toStdString();
     EXPECT_EQ(test::readFile(mirrored(backup(1), listed.at(1))), "alpha\n");
 }

@@ -13,40 +13,13 @@
 
 #include "EditorsTest.h"
 #include "core/Settings.h"
+#include "support/DestinationListFake.h"
 
 using editors::frmLanAdd;
 using platform::Form;
 
 namespace
 {
-// A destination list as simple as the exchange allows.
-class ListCaller : public QObject, public core::DestinationCaller
-{
-public:
-    QObject* callerObject() override { return this; }
-    std::optional<core::ListedDestination> selectedDestination() const override
-    {
-        if (selected < 0)
-            return std::nullopt;
-        return core::ListedDestination {static_cast<quint64>(selected) + 100, rows.at(selected)};
-    }
-    bool addDestination(const core::DestinationRow& row) override
-    {
-        rows.push_back(row);
-        return true;
-    }
-    bool rewriteDestination(quint64 key, const core::DestinationRow& row) override
-    {
-        if (key < 100 || key - 100 >= rows.size())
-            return false;
-        rows[key - 100] = row;
-        return true;
-    }
-
-    std::vector<core::DestinationRow> rows;
-    int selected = -1;
-};
-
 class frmLanAddTest : public test::EditorsTest
 {
 protected:
@@ -65,7 +38,7 @@ protected:
         frmLanAdd::open(list, edit);
     }
 
-    ListCaller list;
+    test::ListCaller list;
 };
 } // namespace
 
@@ -154,7 +127,7 @@ TEST_F(frmLanAddTest, BrowsingReplacesTheFolderOnlyWhenOneIsChosen)
 
 TEST_F(frmLanAddTest, CallerThatWentAwayIsLeftAlone)
 {
-    auto gone = std::make_unique<ListCaller>();
+    auto gone = std::make_unique<test::ListCaller>();
     frmLanAdd::SetCaller(gone.get());
     gone.reset();
     frmLanAdd* dialog = Form<frmLanAdd>::load();

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Fakes.h"
 #include "EditorsTest.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"

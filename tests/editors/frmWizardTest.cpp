@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Fakes.h"
 #include "EditorsTest.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"

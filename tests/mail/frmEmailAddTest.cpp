@@ -151,8 +151,8 @@ TEST_F(frmEmailAddTest, SendTestMessageMailsTheTestAttachmentToTheToBox)
         EXPECT_EQ(Form<frmEmailAdd>::loaded(), dialog) << "stays open";
         EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 20000));
     });
-    EXPECT_TRUE(mail::MailSender::instance().lastOutcome().sent)
-        << mail::MailSender::instance().lastOutcome().reason.toStdString();
+    EXPECT_TRUE(mail::MailSender::instance().lastOutcome().succeeded())
+        << mail::MailSender::instance().lastOutcome().reason().toStdString();
     EXPECT_EQ(envelope().value("rcpt_tos").toArray().at(0).toString(), "box@example.org");
     const QByteArray mail = message();
     EXPECT_FALSE(mail.contains("Not this"));

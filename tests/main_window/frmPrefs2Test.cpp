@@ -216,7 +216,7 @@ TEST_F(PreferencesWindowTest, TestMailReachesTheServerAndTheButtonReturnsWhenItE
     EXPECT_FALSE(window->cmdSend->isEnabled());
     ASSERT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 20000));
     EXPECT_TRUE(platform::waitWhile([window] { return !window->cmdSend->isEnabled(); }, 2000));
-    EXPECT_TRUE(mail::MailSender::instance().lastOutcome().sent)
-        << mail::MailSender::instance().lastOutcome().reason.toStdString();
+    EXPECT_TRUE(mail::MailSender::instance().lastOutcome().succeeded())
+        << mail::MailSender::instance().lastOutcome().reason().toStdString();
     EXPECT_TRUE(QFile::exists(received.filePath("message-1.eml")));
 }

@@ -99,14 +99,13 @@ private:
     std::optional<QString> next(const QString& title, const QString& start);
 };
 
-// The main window as the lower layers see it: its line lists, its flags and its reloads, registered
-// while the object lives.
+// The main window as the set editors and the run see it: its line lists, its flags and its reloads,
+// registered while it lives.
 class FakeMainWindow : public core::MainWindowServices
 {
 public:
     FakeMainWindow() { core::setMainWindowServices(this); }
     ~FakeMainWindow() override { core::setMainWindowServices(nullptr); }
-
     bool setSetRowCell(const QString&, int, const QString&) override { return false; }
     void showFileList(const QStringList&, const QList<bool>&) override { }
     QStringList& globalVersions() override { return versions; }
