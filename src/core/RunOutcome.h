@@ -13,12 +13,12 @@ namespace core
 // letter case, and not a status beginning with "FAILURE") also LastFolder, CurrentDestination, the statistics of every
 // listed path that still exists, and, for a folder or FTP delivery, the new version line with `deliveredBytes` as its
 // size. On failure the steps done before stay in `setText` and the failure is reported.
-StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
-                                 const QString& sDuration, qint64 deliveredBytes);
+platform::Result ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
+                                      const QString& sDuration, qint64 deliveredBytes);
 
 // Shows the outcome in the main window: the set's row in the set list (last run time, status, the
 // next destination's kind, duration) and, when the set is the loaded one, its file list read again
 // from its document.
-StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration);
+platform::Result RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration);
 
 } // namespace core
