@@ -88,8 +88,8 @@ std::optional<QString> versionLine(const BackupSetInfo& set, qint64 deliveredByt
 }
 } // namespace
 
-StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
-                                 const QString& sDuration, qint64 deliveredBytes, QString* replacedVersion)
+platform::Result ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
+                                      const QString& sDuration, qint64 deliveredBytes, QString* replacedVersion)
 {
     setText = ReplaceValue(setText, QStringLiteral("Ran"), QStringLiteral("-1"));
     setText = ReplaceValue(setText, QStringLiteral("LastRunTime"), nowText());
@@ -98,7 +98,7 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
         setText = ReplaceValue(setText, QStringLiteral("Duration"), sDuration);
     // A failure's reason may end in the word too (a folder named so): it is no success.
     if (sStatus.right(7).toUpper() != QLatin1String("SUCCESS") || sStatus.startsWith(QLatin1String("FAILURE")))
-        return {};
+        return platform::Result::success();
 
     setText = ReplaceValue(setText, QStringLiteral("LastFolder"), set.LastFolder);
     setText = ReplaceValue(setText, QStringLiteral("CurrentDestination"), QString::number(set.CurrentDestination));
@@ -108,7 +108,7 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
 
     const std::optional<QString> line = versionLine(set, deliveredBytes);
     if (!line)
-        return {};
+        return platform::Result::success();
     const qsizetype fields = line->count(QLatin1Char('|')) + 1;
     const qsizetype expected = set.RunDestType == DestinationType::Folder ? 8 : 12;
     if (fields != expected) {
@@ -119,7 +119,7 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
                                    .arg(expected);
         reportFailure(QStringLiteral("modGeneral.ReplaceProjectValues(sStatus)"), {sStatus}, err::InvalidArgument,
                       reason);
-        return StoreResult::failed(reason);
+        return platform::Result::failure(reason);
     }
     bool added = false;
     const QString text
@@ -129,17 +129,17 @@ StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, con
                                               "whole VERSIONS section.");
         reportFailure(QStringLiteral("modGeneral.ReplaceProjectValues(sStatus)"), {sStatus}, err::InvalidArgument,
                       reason);
-        return StoreResult::failed(reason);
+        return platform::Result::failure(reason);
     }
     setText = text;
-    return {};
+    return platform::Result::success();
 }
 
-StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration)
+platform::Result RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration)
 {
     const auto fail = [](qint32 number, const QString& reason) {
         Err().Raise(number, reason);
-        return StoreResult::failed(reason);
+        return platform::Result::failure(reason);
     };
     MainWindowServices* mainWindow = mainWindowServices();
     if (!mainWindow)
@@ -158,7 +158,7 @@ StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus
 
     // The file view shows the loaded set; another set's files stay out of it.
     if (set.ItemName != state().CurrentSet.ItemName)
-        return {};
+        return platform::Result::success();
     if (const auto error = setNameError(set.ItemName))
         return fail(err::InvalidArgument, *error);
     QFile file(setDocumentPath(set.ItemName));
@@ -167,7 +167,7 @@ StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus
                     QStringLiteral("Cannot read \"%1\": %2").arg(file.fileName(), file.errorString()));
     const QByteArray bytes = file.readAll();
     if (bytes.isEmpty())
-        return {};
+        return platform::Result::success();
     const QString text = DecodeProjectText(QString::fromUtf8(bytes));
 
     const QStringList masks = excludeMasks(set.Exclude);
@@ -180,7 +180,7 @@ StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus
         excluded << isExcluded(line, masks);
     }
     mainWindow->showFileList(lines, excluded);
-    return {};
+    return platform::Result::success();
 }
 
 } // namespace core

@@ -14,12 +14,13 @@ namespace core
 // listed path that still exists, and, for a folder or FTP delivery, the new version line with `deliveredBytes` as its
 // size. On failure the steps done before stay in `setText` and the failure is reported. The version
 // line the new one replaced goes to `replacedVersion`; the main window's lists are the caller's.
-StoreResult ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
-                                 const QString& sDuration, qint64 deliveredBytes, QString* replacedVersion = nullptr);
+platform::Result ReplaceProjectValues(const BackupSetInfo& set, QString& setText, const QString& sStatus,
+                                      const QString& sDuration, qint64 deliveredBytes,
+                                      QString* replacedVersion = nullptr);
 
 // Shows the outcome in the main window: the set's row in the set list (last run time, status, the
 // next destination's kind, duration) and, when the set is the loaded one, its file list read again
 // from its document.
-StoreResult RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration);
+platform::Result RefreshBackupSetRow(const BackupSetInfo& set, const QString& sStatus, const QString& sDuration);
 
 } // namespace core

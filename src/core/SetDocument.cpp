@@ -22,10 +22,10 @@ namespace
 const QString CrLf = QStringLiteral("\r\n");
 
 // Failures go to the caller both as the result and as the current error, for its own report.
-StoreResult fail(qint32 number, const QString& reason)
+platform::Result fail(qint32 number, const QString& reason)
 {
     Err().Raise(number, reason);
-    return StoreResult::failed(reason);
+    return platform::Result::failure(reason);
 }
 
 QString flag(bool value)
@@ -172,12 +172,12 @@ std::optional<QString> unstorablePath(const QStringList& paths)
     return std::nullopt;
 }
 
-StoreResult ensureDataFolder()
+platform::Result ensureDataFolder()
 {
     const QString folder = platform::ProgramFolder::file(QStringLiteral("data"));
     if (!platform::makePrivateFolder(folder))
         return fail(err::PathNotFound, QStringLiteral("Cannot create the folder \"%1\".").arg(folder));
-    return {};
+    return platform::Result::success();
 }
 } // namespace
 
@@ -210,7 +210,7 @@ std::optional<QStringList> readSetFileList(const QString& setName, QString& erro
     return std::nullopt;
 }
 
-StoreResult WriteProject(const QStringList& checkedPaths)
+platform::Result WriteProject(const QStringList& checkedPaths)
 {
     const BackupSetInfo& set = state().NewBackupSet;
     if (const auto error = setNameError(set.ItemName))
@@ -225,17 +225,17 @@ StoreResult WriteProject(const QStringList& checkedPaths)
     const QString path = setDocumentPath(set.ItemName);
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         return fail(err::FileAlreadyExists, QStringLiteral("A set named \"%1\" exists already.").arg(set.ItemName));
-    if (StoreResult folder = ensureDataFolder(); !folder)
+    if (platform::Result folder = ensureDataFolder(); !folder)
         return folder;
 
     const QByteArray bytes = EncodeProjectText(projectText(set, checkedPaths) + CrLf).toUtf8();
     QString reason;
     if (!fileWriter().replaceFile(path, bytes, reason))
         return fail(err::PathFileAccess, reason);
-    return {};
+    return platform::Result::success();
 }
 
-StoreResult SaveProject(const QString& ProjectName, const QString& strData)
+platform::Result SaveProject(const QString& ProjectName, const QString& strData)
 {
     if (const auto error = setNameError(ProjectName))
         return fail(err::InvalidArgument, *error);
@@ -249,7 +249,7 @@ StoreResult SaveProject(const QString& ProjectName, const QString& strData)
                     QStringLiteral("The document text of \"%1\" is empty; the stored set is kept.").arg(ProjectName));
     const QString text = strData.left(end) + CrLf + CrLf;
 
-    if (StoreResult folder = ensureDataFolder(); !folder)
+    if (platform::Result folder = ensureDataFolder(); !folder)
         return folder;
     const QString path = setDocumentPath(ProjectName);
     const QFileInfo info(path);
@@ -271,7 +271,7 @@ StoreResult SaveProject(const QString& ProjectName, const QString& strData)
 
     if (!fileWriter().replaceFile(path, EncodeProjectText(text).toUtf8(), reason))
         return fail(err::PathFileAccess, reason);
-    return {};
+    return platform::Result::success();
 }
 
 } // namespace core

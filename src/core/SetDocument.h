@@ -5,18 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/Result.h"
+
 namespace core
 {
-
-// The outcome of a store operation: whether it was done and, when not, why.
-struct StoreResult
-{
-    bool ok = true;
-    QString reason;
-
-    explicit operator bool() const { return ok; }
-    static StoreResult failed(const QString& why) { return StoreResult {false, why}; }
-};
 
 // The document of a set: data/<name>.sbd below the program folder.
 QString setDocumentPath(const QString& setName);
@@ -30,12 +22,12 @@ std::optional<QStringList> readSetFileList(const QString& setName, QString& erro
 // Creates the document of the program's NewBackupSet, whose file list is `checkedPaths` (the
 // wizard's checked entries in tree order). Refuses a name that cannot name a document, a
 // destination count outside 0 to 30, an unstorable path, and a document that exists already.
-StoreResult WriteProject(const QStringList& checkedPaths);
+platform::Result WriteProject(const QStringList& checkedPaths);
 
 // Writes an edited document text over the set's document, keeping the previous content in
 // "<document>.bak". Each file is replaced only once its new content is complete, so on any failure
 // the document is as it was. The text is stored ending with one line break after its last line
 // and an empty last line. An empty text is refused.
-StoreResult SaveProject(const QString& ProjectName, const QString& strData);
+platform::Result SaveProject(const QString& ProjectName, const QString& strData);
 
 } // namespace core

@@ -276,9 +276,9 @@ platform::Result frmSettings::Apply()
     const RebuiltDocument rebuilt = rebuildSetDocument(state.strSetText, pagesValues(), recorded, versions);
     if (!rebuilt.text)
         return refuse(rebuilt.reason);
-    const core::StoreResult saved = core::SaveProject(m_setName, *rebuilt.text);
+    const platform::Result saved = core::SaveProject(m_setName, *rebuilt.text);
     if (!saved)
-        return refuse(saved.reason);
+        return refuse(saved.reason());
     state.strSetText = *rebuilt.text;
     if (services) {
         services->setModified(true);

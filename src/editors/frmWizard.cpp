@@ -298,9 +298,9 @@ void frmWizard::Finish()
 {
     // The set is made only when its document is written; a name taken meanwhile or a full disk keeps
     // the wizard on this step with the reason.
-    const core::StoreResult written = core::WriteProject(sourcePage->checkedPaths());
+    const platform::Result written = core::WriteProject(sourcePage->checkedPaths());
     if (!written) {
-        core::ask(this, written.reason);
+        core::ask(this, written.reason());
         return;
     }
     if (core::MainWindowServices* services = core::mainWindowServices())

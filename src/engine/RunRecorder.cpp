@@ -142,18 +142,18 @@ QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool d
     // failure of the same run.
     const QString recordedAs = delivered ? QStringLiteral("Success") : status;
     QString replaced;
-    const core::StoreResult recorded
+    const platform::Result recorded
         = core::ReplaceProjectValues(m_set, text, recordedAs, duration, deliveredBytes, &replaced);
     core::forgetShownVersion(replaced);
     if (!recorded) {
-        unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason;
+        unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason();
         core::LogEvent(unrecorded);
     }
     if (recordedAs != status)
         text = core::ReplaceValue(text, QStringLiteral("Status"), status);
     // The row is refreshed from the saved document, so the save comes first.
-    if (const core::StoreResult saved = core::SaveProject(m_set.ItemName, text); !saved) {
-        unrecorded = QStringLiteral("The set could not be saved: ") + saved.reason;
+    if (const platform::Result saved = core::SaveProject(m_set.ItemName, text); !saved) {
+        unrecorded = QStringLiteral("The set could not be saved: ") + saved.reason();
         core::LogEvent(unrecorded);
     }
     m_setText = text;

@@ -123,8 +123,8 @@ void SetLoader::applyKeepingRule(const QString& setName)
 
     m_syncVersions(versions, keep, quantity, program.strSetText);
     m_globalVersions = core::sectionLines(program.strSetText, QStringLiteral("VERSIONS"));
-    if (const core::StoreResult saved = core::SaveProject(setName, program.strSetText); !saved)
-        core::reportFailure(Location, {false, setName}, core::Err().Number, saved.reason);
+    if (const platform::Result saved = core::SaveProject(setName, program.strSetText); !saved)
+        core::reportFailure(Location, {false, setName}, core::Err().Number, saved.reason());
 }
 
 } // namespace main_window

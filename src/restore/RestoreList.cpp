@@ -33,7 +33,7 @@ std::optional<QStringList> readLastRunFiles(const QString& setName, QString& err
     return core::readSetFileList(setName, error);
 }
 
-core::StoreResult writeRestoreList(const QString& setName, const QStringList& paths)
+platform::Result writeRestoreList(const QString& setName, const QStringList& paths)
 {
     QByteArray bytes;
     for (const QString& path : paths)
@@ -41,8 +41,8 @@ core::StoreResult writeRestoreList(const QString& setName, const QStringList& pa
     platform::makePrivateFolder(platform::ProgramFolder::file(QStringLiteral("data")));
     QString reason;
     if (!core::fileWriter().replaceFile(restoreListPath(setName), bytes, reason))
-        return core::StoreResult::failed(reason);
-    return {};
+        return platform::Result::failure(reason);
+    return platform::Result::success();
 }
 
 } // namespace restore

@@ -23,6 +23,6 @@ std::optional<QStringList> readLastRunFiles(const QString& setName, QString& err
 
 // Replaces the set's restore list with `paths`, one a line ended by CR LF. The previous list stays
 // whole when the new one cannot be written.
-core::StoreResult writeRestoreList(const QString& setName, const QStringList& paths);
+platform::Result writeRestoreList(const QString& setName, const QStringList& paths);
 
 } // namespace restore

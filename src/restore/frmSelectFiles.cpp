@@ -135,8 +135,8 @@ void frmSelectFiles::cmdOK_Click()
         tell(this, QStringLiteral("A backup is running. Please start the restore when it has finished."));
         return;
     }
-    if (const core::StoreResult written = writeRestoreList(m_choice.setName, tickedPaths()); !written) {
-        tell(this, QStringLiteral("The list of the files to restore could not be written: %1").arg(written.reason));
+    if (const platform::Result written = writeRestoreList(m_choice.setName, tickedPaths()); !written) {
+        tell(this, QStringLiteral("The list of the files to restore could not be written: %1").arg(written.reason()));
         return;
     }
     // A run that ended since the restore was opened leaves its stop request set.

@@ -175,9 +175,9 @@ TEST_F(RunOutcomeTest, AVersionLineThatWouldNotSplitIsRefused)
     set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = "/mnt/backup";
     set.ZIPName = "a|b.zip";
-    const core::StoreResult result = core::ReplaceProjectValues(set, text, "Success", "", 10);
+    const platform::Result result = core::ReplaceProjectValues(set, text, "Success", "", 10);
     EXPECT_FALSE(result);
-    EXPECT_TRUE(result.reason.contains("9 fields instead of 8")) << qPrintable(result.reason);
+    EXPECT_TRUE(result.reason().contains("9 fields instead of 8")) << qPrintable(result.reason());
     EXPECT_TRUE(core::Err().Description.contains("modGeneral.ReplaceProjectValues(sStatus='Success')"));
     EXPECT_EQ(core::ExtractItem(text, "Status"), "Success");
     EXPECT_EQ(core::sectionLines(text, "VERSIONS"),
@@ -269,7 +269,7 @@ TEST_F(RefreshBackupSetRowTest, FailsWithoutARowOrADocument)
     EXPECT_FALSE(core::RefreshBackupSetRow(unknown, "Success", ""));
 
     ASSERT_TRUE(QFile::remove(programFile("data/Docs.sbd")));
-    const core::StoreResult result = core::RefreshBackupSetRow(set, "Success", "");
+    const platform::Result result = core::RefreshBackupSetRow(set, "Success", "");
     EXPECT_FALSE(result);
     EXPECT_EQ(core::Err().Number, core::err::FileNotFound);
     EXPECT_EQ(mainWindow.fileListShown, 0);

@@ -205,9 +205,9 @@ TEST_F(SetDocumentTest, WriteProjectRefusesWhatCannotBeStored)
         state().NewBackupSet = core::BackupSetInfo {};
         state().NewBackupSet.ItemName = c.name;
         state().NewBackupSet.DestCount = c.destCount;
-        const core::StoreResult result = core::WriteProject(c.paths);
+        const platform::Result result = core::WriteProject(c.paths);
         EXPECT_FALSE(result) << c.what;
-        EXPECT_FALSE(result.reason.isEmpty()) << c.what;
+        EXPECT_FALSE(result.reason().isEmpty()) << c.what;
         EXPECT_NE(core::Err().Number, 0) << c.what;
         EXPECT_FALSE(QFileInfo::exists(core::setDocumentPath(c.name))) << c.what;
     }
@@ -217,9 +217,9 @@ TEST_F(SetDocumentTest, WriteProjectNeverOverwritesAStoredSet)
 {
     ASSERT_TRUE(test::writeFile(programFile("data/Work.sbd"), "stored"));
     state().NewBackupSet.ItemName = "Work";
-    const core::StoreResult result = core::WriteProject({"/x"});
+    const platform::Result result = core::WriteProject({"/x"});
     EXPECT_FALSE(result);
-    EXPECT_TRUE(result.reason.contains("exists already")) << qPrintable(result.reason);
+    EXPECT_TRUE(result.reason().contains("exists already")) << qPrintable(result.reason());
     EXPECT_EQ(document("Work"), "stored");
 }
 
@@ -281,9 +281,9 @@ TEST_F(SetDocumentTest, FailedWritesLeaveTheDocumentUntouchedAndAreReported)
     {
         test::FailingWriter writer(".sbd");
         core::resetErrors();
-        const core::StoreResult result = core::SaveProject("Work", "<STATS>\r\nRan=-1\r\n</STATS>");
+        const platform::Result result = core::SaveProject("Work", "<STATS>\r\nRan=-1\r\n</STATS>");
         EXPECT_FALSE(result);
-        EXPECT_TRUE(result.reason.contains("No space left")) << qPrintable(result.reason);
+        EXPECT_TRUE(result.reason().contains("No space left")) << qPrintable(result.reason());
         EXPECT_EQ(core::Err().Number, core::err::PathFileAccess);
         EXPECT_EQ(writer.attempted, QStringList {programFile("data/Work.sbd.bak")});
     }
