@@ -169,10 +169,10 @@ ProgramRun runProgram(const CorpusTree& tree, core::CompressionMode compression,
     set.Schedule.Scheduler = true;
     set.Schedule.StartDate = platform::DateText::shortDate(due.date());
     set.Schedule.StartTime = platform::DateText::longTime(due.time());
-    const core::StoreResult stored = core::WriteProject({tree.folder});
+    const platform::Result stored = core::WriteProject({tree.folder});
     platform::ProgramFolder::reset();
     if (!stored) {
-        result.failure = QStringLiteral("set not written: ") + stored.reason;
+        result.failure = QStringLiteral("set not written: ") + stored.reason();
         return result;
     }
 

@@ -22,6 +22,8 @@
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ZipWriter.h"
+#include "platform/RunContext.h"
+#include "restore/OverwriteQuestion.h"
 #include "restore/RestoreList.h"
 #include "restore/RestoreRun.h"
 
@@ -64,8 +66,7 @@ QString makeVersion(const bench::CorpusTree& tree, const QString& folder)
     QList<platform::ZipEntrySource> entries;
     for (const QString& path : tree.files)
         entries.append({path, platform::mirrorRelativePath(path).value_or(QString()), false});
-    if (platform::writeZipArchive(folder + QLatin1Char('/') + ArchiveName, entries).status
-        != platform::ZipWriteStatus::Written)
+    if (!platform::writeZipArchive(folder + QLatin1Char('/') + ArchiveName, entries).succeeded())
         qFatal("the archive could not be written");
     return QStringList {QStringLiteral("LAN"),
                         folder,
@@ -77,6 +78,16 @@ QString makeVersion(const bench::CorpusTree& tree, const QString& folder)
                         QString()}
         .join(QLatin1Char('|'));
 }
+
+// A new folder holds nothing to replace; should a file be there, it stays.
+class KeepExisting : public restore::OverwriteQuestion
+{
+public:
+    std::optional<restore::OverwriteAnswer> ask(const QString&, const QString&, platform::RunContext&) override
+    {
+        return restore::OverwriteAnswer::No;
+    }
+};
 
 Figures restoreVersion(const bench::CorpusTree& tree, const QString& versionLine, const QString& target)
 {
@@ -95,7 +106,8 @@ Figures restoreVersion(const bench::CorpusTree& tree, const QString& versionLine
     resetPeak();
     QElapsedTimer timer;
     timer.start();
-    restore::RestoreRun run(request);
+    KeepExisting question;
+    restore::RestoreRun run(request, platform::unwatchedRun(), question);
     const restore::RestoreRun::Outcome outcome = run.run();
     figures.seconds = timer.nsecsElapsed() / 1e9;
     figures.peakMiB = peakMiB();

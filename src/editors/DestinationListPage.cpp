@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
@@ -146,12 +147,7 @@ bool DestinationListPage::hasRoomForAnother()
 {
     if (lvDestinations->topLevelItemCount() < core::MaxDestinations)
         return true;
-    platform::Message message;
-    message.text = QStringLiteral("A backup set can have at most %1 destinations.").arg(core::MaxDestinations);
-    message.title = core::state().AppTitle;
-    message.icon = platform::Icon::Exclamation;
-    message.parent = window();
-    platform::prompt().show(message);
+    core::ask(window(), QStringLiteral("A backup set can have at most %1 destinations.").arg(core::MaxDestinations));
     return false;
 }
 

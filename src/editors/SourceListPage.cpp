@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "core/Ask.h"
 #include "core/ProgramState.h"
 #include "localisation/Languages.h"
 #include "localisation/WindowCaptions.h"
@@ -82,11 +83,7 @@ bool overlaps(const QString& a, const QString& b)
 
 void refuse(QWidget* parent, const QString& text)
 {
-    platform::Message message;
-    message.text = text;
-    message.title = core::state().AppTitle;
-    message.parent = parent;
-    platform::prompt().show(message);
+    core::ask(parent, text, platform::Icon::None);
 }
 } // namespace
 
