@@ -54,20 +54,6 @@ bool isFileSystemRoot(const QString& folder)
         && here.st_dev == top.st_dev && here.st_ino == top.st_ino;
 }
 
-void removeWorkFiles(const PreparedFile& prepared)
-{
-    for (const QString& file : prepared.workFiles)
-        QFile::remove(file);
-}
-
-void addCopyError(FolderDeliveryResult& result, qint32 number, const QString& description, const QString& source)
-{
-    result.copyErrors += copyErrorEntry(number, description, source);
-    result.failedFiles << source;
-    core::LogEvent(QStringLiteral("Could not copy ") + source + QStringLiteral(": Error ") + QString::number(number)
-                   + QLatin1Char(' ') + description);
-}
-
 // The runtime's error for a copy that failed, by what is missing.
 void addFailedCopy(FolderDeliveryResult& result, const QString& sent, const QString& targetFolder,
                    const QString& source, const QString& why)
@@ -97,6 +83,13 @@ std::optional<QString> mirrorFolderName(const QString& path, const QString& root
 }
 } // namespace
 
+FolderDeliveryResult deliveryStopped()
+{
+    FolderDeliveryResult result;
+    result.setOutcome(platform::Result::stop());
+    return result;
+}
+
 FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDeliveryResult& sofar)
 {
     FolderDeliveryResult failed;
@@ -104,6 +97,40 @@ FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDelivery
     failed.copyErrors = sofar.copyErrors;
     failed.failedFiles = sofar.failedFiles;
     return failed;
+}
+
+void removeWorkFiles(const PreparedFile& prepared)
+{
+    for (const QString& file : prepared.workFiles)
+        QFile::remove(file);
+}
+
+void addCopyError(FolderDeliveryResult& result, qint32 number, const QString& description, const QString& source,
+                  const char* verb)
+{
+    result.copyErrors += copyErrorEntry(number, description, source);
+    result.failedFiles << source;
+    core::LogEvent(QStringLiteral("Could not ") + QLatin1String(verb) + QLatin1Char(' ') + source
+                   + QStringLiteral(": Error ") + QString::number(number) + QLatin1Char(' ') + description);
+}
+
+Preparation prepareForDelivery(const QString& source, const std::function<PreparedFile(const QString&)>& prepareFile,
+                               platform::RunContext& run, FolderDeliveryResult& result, PreparedFile& prepared,
+                               const char* verb)
+{
+    prepared = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
+    if (run.stopRequested()) {
+        removeWorkFiles(prepared);
+        return Preparation::Stopped;
+    }
+    if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
+        const QString why = prepared.error.isEmpty() ? QStringLiteral("\"%1\" cannot name a file").arg(prepared.name)
+                                                     : prepared.error;
+        addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + why, source, verb);
+        removeWorkFiles(prepared);
+        return Preparation::Skipped;
+    }
+    return Preparation::Ready;
 }
 
 QString copyErrorEntry(qint32 number, const QString& description, const QString& source)
@@ -172,14 +199,14 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
         if (!isFolder(folder))
             return deliveryFailure(QStringLiteral("Could not create folder: ") + folder);
         if (m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
         if (root != folder) {
             QDir().mkpath(root);
             if (!isFolder(root))
                 return deliveryFailure(QStringLiteral("Could not create folder: ") + root);
         }
         if (m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
 
         switch (set.Compression) {
         case core::CompressionMode::EachFile:
@@ -188,9 +215,8 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
         case core::CompressionMode::OneArchive:
             return deliverArchive(folder, timestampFolder, root, archivePath);
         default:
-            return deliveryFailure(
-                QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
-                    .arg(core::storedCode(set.Compression)));
+            return deliveryFailure(QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
+                                       .arg(core::storedCode(set.Compression)));
         }
     };
 
@@ -221,7 +247,7 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
     const qsizetype listed = sources->size();
     for (const QString& source : *sources) {
         if (m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
 
         const std::optional<QString> targetFolder = mirrorFolder(source, root);
         if (!targetFolder) {
@@ -229,22 +255,14 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
             continue;
         }
         if (m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
 
-        const PreparedFile prepared
-            = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
-        if (m_run.stopRequested()) {
-            removeWorkFiles(prepared);
-            return FolderDeliveryResult {platform::Result::stop()};
-        }
-        if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
-            const QString why = prepared.error.isEmpty()
-                ? QStringLiteral("\"%1\" cannot name a file").arg(prepared.name)
-                : prepared.error;
-            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + why, source);
-            removeWorkFiles(prepared);
+        PreparedFile prepared;
+        const Preparation preparation = prepareForDelivery(source, prepareFile, m_run, result, prepared);
+        if (preparation == Preparation::Stopped)
+            return deliveryStopped();
+        if (preparation == Preparation::Skipped)
             continue;
-        }
 
         const QString target = *targetFolder + prepared.name;
         m_run.showStatus(QStringLiteral("[Moving files to the backup location] ") + CrLf + prepared.path);
@@ -267,7 +285,7 @@ FolderDeliveryResult FolderDelivery::deliverEachFile(const core::BackupSetInfo& 
         }
         removeWorkFiles(prepared);
         if (copied.stopped() || m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
         m_run.yield();
     }
     if (listed > 0 && result.deliveredFiles == 0) {
@@ -282,7 +300,7 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
                                                     const QString& root, const QString& archivePath)
 {
     if (m_run.stopRequested())
-        return FolderDeliveryResult {platform::Result::stop()};
+        return deliveryStopped();
     if (archivePath.isEmpty())
         return deliveryFailure(QStringLiteral("The run made no archive to deliver."));
     const QString name = core::FileNameOf(archivePath);
@@ -294,7 +312,7 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
                    + timestampFolder + QStringLiteral(" / ") + name);
     const platform::CopyResult copied = copy(archivePath, target);
     if (copied.stopped() || m_run.stopRequested())
-        return FolderDeliveryResult {platform::Result::stop()};
+        return deliveryStopped();
     if (!copied.succeeded())
         return deliveryFailure(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.reason()));
 

@@ -53,6 +53,31 @@ struct FolderDeliveryResult : platform::Result
     QStringList failedFiles;
 };
 
+// Removes the work copies a prepared file left, whatever became of it.
+void removeWorkFiles(const PreparedFile& prepared);
+
+// Lists a file that could not be sent among the result's copy errors and logs "Could not <verb> ...".
+void addCopyError(FolderDeliveryResult& result, qint32 number, const QString& description, const QString& source,
+                  const char* verb = "copy");
+
+enum class Preparation
+{
+    Ready,
+    // Listed as a copy error; the delivery goes on with the next file.
+    Skipped,
+    // A stop was asked for; the work copies are gone.
+    Stopped,
+};
+
+// Prepares one listed file for sending (packed or protected through `prepareFile` when given): a file
+// that cannot be prepared or named is listed as a copy error.
+Preparation prepareForDelivery(const QString& source, const std::function<PreparedFile(const QString&)>& prepareFile,
+                               platform::RunContext& run, FolderDeliveryResult& result, PreparedFile& prepared,
+                               const char* verb = "copy");
+
+// A delivery ended by a stop request.
+FolderDeliveryResult deliveryStopped();
+
 // A failed delivery that keeps the copy errors gathered before it failed.
 FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDeliveryResult& sofar = {});
 

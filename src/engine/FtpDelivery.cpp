@@ -42,19 +42,7 @@ std::optional<int> portNumber(const QString& text)
     return value;
 }
 
-void addCopyError(FolderDeliveryResult& result, qint32 number, const QString& description, const QString& source)
-{
-    result.copyErrors += copyErrorEntry(number, description, source);
-    result.failedFiles << source;
-    core::LogEvent(QStringLiteral("Could not send ") + source + QStringLiteral(": Error ") + QString::number(number)
-                   + QLatin1Char(' ') + description);
-}
-
-void removeWorkFiles(const PreparedFile& prepared)
-{
-    for (const QString& file : prepared.workFiles)
-        QFile::remove(file);
-}
+constexpr const char* Send = "send";
 
 // "N% Uploaded." with halves going to the even neighbour, or the byte count when there is no size.
 QString progressText(qint64 sent, qint64 size)
@@ -122,9 +110,8 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
         case core::CompressionMode::OneArchive:
             return deliverArchive(archivePath);
         default:
-            return deliveryFailure(
-                QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
-                    .arg(core::storedCode(set.Compression)));
+            return deliveryFailure(QStringLiteral("The compression mode %1 is not known; nothing was delivered.")
+                                       .arg(core::storedCode(set.Compression)));
         }
     };
 
@@ -272,11 +259,11 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
     const qsizetype listed = sources->size();
     for (const QString& source : *sources) {
         if (m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
 
         const std::optional<QString> relative = platform::mirrorRelativePath(source);
         if (!relative) {
-            addCopyError(result, BadFileName, QStringLiteral("Bad file name or number"), source);
+            addCopyError(result, BadFileName, QStringLiteral("Bad file name or number"), source, Send);
             continue;
         }
         QStringList levels = m_stampLevels;
@@ -284,22 +271,14 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         if (slash > 0)
             levels += relative->left(slash).split(QLatin1Char('/'), Qt::SkipEmptyParts);
 
-        const PreparedFile prepared
-            = prepareFile ? prepareFile(source) : PreparedFile {source, core::FileNameOf(source), {}, {}};
-        if (m_run.stopRequested()) {
-            removeWorkFiles(prepared);
-            return FolderDeliveryResult {platform::Result::stop()};
-        }
-        if (!prepared.error.isEmpty() || prepared.name.isEmpty() || prepared.name.contains(QLatin1Char('/'))) {
-            const QString why = prepared.error.isEmpty()
-                ? QStringLiteral("\"%1\" cannot name a file").arg(prepared.name)
-                : prepared.error;
-            addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + why, source);
-            removeWorkFiles(prepared);
+        PreparedFile prepared;
+        const Preparation preparation = prepareForDelivery(source, prepareFile, m_run, result, prepared, Send);
+        if (preparation == Preparation::Stopped)
+            return deliveryStopped();
+        if (preparation == Preparation::Skipped)
             continue;
-        }
         if (!QFileInfo(prepared.path).isFile()) {
-            addCopyError(result, core::err::FileNotFound, QStringLiteral("File not found"), source);
+            addCopyError(result, core::err::FileNotFound, QStringLiteral("File not found"), source, Send);
             removeWorkFiles(prepared);
             continue;
         }
@@ -308,7 +287,7 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         if (!opened.succeeded()) {
             removeWorkFiles(prepared);
             if (opened.stopped())
-                return FolderDeliveryResult {platform::Result::stop()};
+                return deliveryStopped();
             return deliveryFailure(opened.reason(), result);
         }
         const platform::Result entered = enterLevels(levels);
@@ -320,13 +299,13 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
         close();
         removeWorkFiles(prepared);
         if (sent.stopped() || m_run.stopRequested())
-            return FolderDeliveryResult {platform::Result::stop()};
+            return deliveryStopped();
         if (sent.succeeded()) {
             result.deliveredBytes += sent.bytes;
             ++result.deliveredFiles;
         } else {
             addCopyError(result, core::err::PathFileAccess, QStringLiteral("Path/File access error: ") + sent.reason(),
-                         source);
+                         source, Send);
         }
         m_run.yield();
     }
@@ -341,12 +320,12 @@ FolderDeliveryResult FtpDelivery::deliverEachFile(const core::BackupSetInfo& set
 FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
 {
     if (m_run.stopRequested())
-        return FolderDeliveryResult {platform::Result::stop()};
+        return deliveryStopped();
     if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile())
         return deliveryFailure(QStringLiteral("The run made no archive to deliver."));
     const platform::Result opened = openAt();
     if (opened.stopped())
-        return FolderDeliveryResult {platform::Result::stop()};
+        return deliveryStopped();
     if (!opened.succeeded())
         return deliveryFailure(opened.reason());
     if (const platform::Result entered = enterLevels(m_stampLevels); !entered.succeeded())
@@ -354,7 +333,7 @@ FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
     const Sent sent = send(archivePath, core::FileNameOf(archivePath));
     close();
     if (sent.stopped() || m_run.stopRequested())
-        return FolderDeliveryResult {platform::Result::stop()};
+        return deliveryStopped();
     if (!sent.succeeded())
         return deliveryFailure(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason()));
     FolderDeliveryResult result;
