@@ -12,6 +12,7 @@
 #include "core/ScramblePassword.h"
 #include "platform/MirrorPath.h"
 #include "restore/RestoreList.h"
+#include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
 using restore::OverwriteAnswer;
@@ -400,7 +401,7 @@ TEST_F(RestoreRunTest, NoLimitOnTheRestoreListsLength)
     writeRestoreList(lines);
     QStringList statuses;
     RestoreSummary summary;
-    test::WatchedRun run;
+    test::RecordingRun run;
     run.onStatus = [&](const QString& text) {
         if (text.startsWith("[Building"))
             statuses << text;
@@ -436,7 +437,7 @@ TEST_F(RestoreRunTest, AStopEndsTheRunQuietlyAndRemovesItsWork)
         QFile::remove(programFile("status.log"));
         const QString version = makeVersion(disk("backup/Docs"), c.mode, false);
         const QString newFolder = disk("new");
-        test::WatchedRun run;
+        test::RecordingRun run;
         run.onStatus = [&](const QString& text) {
             if (text == c.stopAt)
                 run.requestStop();
@@ -515,7 +516,7 @@ TEST_F(RestoreRunTest, ASetLoadedWhileTheRunYieldsDoesNotChangeIt)
     const QString version = makeVersion(disk("backup/Docs"), 1, true);
     const restore::RestoreRequest chosen = request(version, disk("restored"));
     // The run queue loads another set while the restore shows its progress.
-    test::WatchedRun loadAnother;
+    test::RecordingRun loadAnother;
     loadAnother.onStatus = [](const QString&) {
         core::state().CurrentSet.ItemName = "Other";
         core::state().CurrentSet.ZIPName = "other.zip";

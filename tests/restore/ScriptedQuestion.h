@@ -48,25 +48,4 @@ private:
     std::deque<Answer> m_answers;
 };
 
-// A run whose status lines go to a test, which may request the stop from there.
-class WatchedRun : public platform::RunContext
-{
-public:
-    void showStatus(const QString& text) override
-    {
-        statuses << text;
-        if (onStatus)
-            onStatus(text);
-    }
-    bool stopRequested() const override
-    {
-        ++stopChecks;
-        return RunContext::stopRequested();
-    }
-
-    std::function<void(const QString&)> onStatus;
-    QStringList statuses;
-    mutable int stopChecks = 0;
-};
-
 } // namespace test

@@ -14,6 +14,7 @@
 #include "core/ProgramState.h"
 #include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
+#include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
 using restore::cUnzip;
@@ -123,7 +124,7 @@ TEST_F(cUnzipTest, UnpacksAnInfoZipArchiveWithItsFolders)
     unzip.setZipFile(archive);
     unzip.setUnzipFolder(path("work"));
     unzip.setUseFolderNames(true);
-    test::WatchedRun run;
+    test::RecordingRun run;
     const platform::Result unpacked = unzip.Unzip(run);
     ASSERT_TRUE(unpacked.succeeded()) << unpacked.reason().toStdString();
     const QStringList& progress = run.statuses;
@@ -343,13 +344,13 @@ TEST_F(cUnzipTest, AStopRequestIsSeenWithinAnEntry)
     unzip.setUnzipFolder(path("work"));
     unzip.setUseFolderNames(true);
     // The stop request comes in through the event loop.
-    test::WatchedRun run;
+    test::RecordingRun run;
     QTimer::singleShot(0, [&] { run.requestStop(); });
 
     const platform::Result unpacked = unzip.Unzip(run);
     EXPECT_TRUE(unpacked.stopped());
     // Asked before the entry and after its first chunk, when the request had arrived.
-    EXPECT_EQ(run.stopChecks, 2);
+    EXPECT_EQ(run.stopQuestions, 2);
     ASSERT_EQ(unzip.Results().size(), 1);
     EXPECT_EQ(unzip.Results().first().outcome, UnzipOutcome::Stopped);
     EXPECT_TRUE(filesBelow(path("work")).isEmpty());
@@ -479,7 +480,7 @@ TEST_F(cUnzipTest, MessageLevelQuietsTheProgress)
         unzip.setUnzipFolder(path(QString("work-%1").arg(level)));
         unzip.setUseFolderNames(true);
         unzip.setMessageLevel(level);
-        test::WatchedRun run;
+        test::RecordingRun run;
         unzip.Unzip(run);
         EXPECT_EQ(run.statuses.size(), expected) << level;
     }
