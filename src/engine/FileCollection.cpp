@@ -20,14 +20,21 @@ namespace
 {
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
+CollectionResult ended(platform::Result outcome)
+{
+    CollectionResult result;
+    result.setOutcome(std::move(outcome));
+    return result;
+}
+
 CollectionResult stopped()
 {
-    return CollectionResult {platform::Result::stop()};
+    return ended(platform::Result::stop());
 }
 
 CollectionResult failed(const QString& reason)
 {
-    return CollectionResult {platform::Result::failure(reason)};
+    return ended(platform::Result::failure(reason));
 }
 
 QString writeFailure(const QFile& file)

@@ -143,8 +143,9 @@ void MailSender::send()
             return;
         }
         state.MailIsTest = m_currentIsTest;
-        platform::prompt().show(
-            {.text = QStringLiteral("A mail is being sent already. Please try again when it has ended.")});
+        platform::Message busy;
+        busy.text = QStringLiteral("A mail is being sent already. Please try again when it has ended.");
+        platform::prompt().show(busy);
         if (!test) {
             state.bMailSuccess = false;
             state.bMailDone = true;
@@ -170,7 +171,9 @@ void MailSender::starting(bool test)
     LoadMailSettings();
     const MailValues& values = mailValues();
     if (values.MailFrom.isEmpty() || values.MailTo.isEmpty() || values.MailServer.isEmpty()) {
-        platform::prompt().show({.text = localisation::Languages().getMessages(QStringLiteral("MSG_EMAIL"))});
+        platform::Message incomplete;
+        incomplete.text = localisation::Languages().getMessages(QStringLiteral("MSG_EMAIL"));
+        platform::prompt().show(incomplete);
         if (core::MainWindowServices* services = core::mainWindowServices())
             services->showPreferences(false);
         endAttempt(test,
