@@ -83,6 +83,15 @@ std::optional<QString> mirrorFolderName(const QString& path, const QString& root
 }
 } // namespace
 
+FolderDeliveryResult deliveredArchive(qint64 bytes)
+{
+    FolderDeliveryResult result;
+    result.setOutcome(platform::Result::success());
+    result.deliveredBytes = bytes;
+    result.deliveredFiles = 1;
+    return result;
+}
+
 FolderDeliveryResult deliveryStopped()
 {
     FolderDeliveryResult result;
@@ -316,11 +325,7 @@ FolderDeliveryResult FolderDelivery::deliverArchive(const QString& folder, const
     if (!copied.succeeded())
         return deliveryFailure(QStringLiteral("Could not copy the archive to %1: %2").arg(target, copied.reason()));
 
-    FolderDeliveryResult result;
-    result.setOutcome(platform::Result::success());
-    result.deliveredBytes = copied.bytes;
-    result.deliveredFiles = 1;
-    return result;
+    return deliveredArchive(copied.bytes);
 }
 
 } // namespace engine

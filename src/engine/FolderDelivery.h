@@ -78,6 +78,9 @@ Preparation prepareForDelivery(const QString& source, const std::function<Prepar
 // A delivery ended by a stop request.
 FolderDeliveryResult deliveryStopped();
 
+// A delivery whose single archive of `bytes` arrived.
+FolderDeliveryResult deliveredArchive(qint64 bytes);
+
 // A failed delivery that keeps the copy errors gathered before it failed.
 FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDeliveryResult& sofar = {});
 

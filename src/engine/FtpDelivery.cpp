@@ -336,11 +336,7 @@ FolderDeliveryResult FtpDelivery::deliverArchive(const QString& archivePath)
         return deliveryStopped();
     if (!sent.succeeded())
         return deliveryFailure(QStringLiteral("Could not send the archive to %1: %2").arg(m_host, sent.reason()));
-    FolderDeliveryResult result;
-    result.setOutcome(platform::Result::success());
-    result.deliveredBytes = sent.bytes;
-    result.deliveredFiles = 1;
-    return result;
+    return deliveredArchive(sent.bytes);
 }
 
 } // namespace engine
