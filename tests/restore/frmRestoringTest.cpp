@@ -15,6 +15,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
 #include "platform/MirrorPath.h"
+#include "support/Screenshot.h"
 
 using platform::Form;
 using restore::frmRestoring;
@@ -84,6 +85,7 @@ TEST_F(frmRestoringTest, AConfirmedHandOverRunsAndCountsDownToClose)
         << window->lblStatus->toPlainText().toStdString();
     EXPECT_EQ(window->windowTitle(), " (closing in 14 seconds)");
     EXPECT_EQ(window->cmdClose->text(), "Close (14)");
+    test::saveScreenshot(window, "restore-window");
     for (int left = 13; left >= 1; --left) {
         window->tmrClose_Timer();
         window->tmrClose->stop();
