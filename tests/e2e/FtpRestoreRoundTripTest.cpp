@@ -547,24 +547,24 @@ TEST_F(FtpRestoreRoundTripTest, CancelDuringADownloadStopsAndLeavesNoWork)
     const QMap<QString, test::EntryState> server = test::snapshot(serverRoot.path());
     QPointer<frmRestoring> window = startRestore(QString(), listed);
     ASSERT_FALSE(window.isNull());
-    // Cancel once part of the archive has arrived in the work folder.
+    // Cancel a moment after the download began: the stalled server holds it open until then.
     bool cancelled = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (cancelled || !window)
-            return;
-        for (const QString& file : test::filesBelow(programFile("tmp"))) {
-            if (QFileInfo(programFile("tmp") + "/" + file).size() > 0) {
-                cancelled = true;
-                window->cmdClose->click();
-                return;
-            }
+    QTimer cancel;
+    cancel.setSingleShot(true);
+    cancel.setInterval(300);
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        if (window) {
+            cancelled = true;
+            window->cmdClose->click();
         }
     });
-    watch.start(10);
-    EXPECT_TRUE(
-        platform::waitWhile([&] { return window && (window->running() || window->isVisible()); }, RestoreLimitMs));
-    watch.stop();
+    QObject::connect(window->lblStatus, &QPlainTextEdit::textChanged, &cancel, [&] {
+        if (window && window->lblStatus->toPlainText().startsWith("FTP: Downloading ") && !cancel.isActive()
+            && !cancelled)
+            cancel.start();
+    });
+    // Well within the session's time-out: the Cancel, not the time-out, must end the download.
+    EXPECT_TRUE(platform::waitWhile([&] { return window && (window->running() || window->isVisible()); }, 20000));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     EXPECT_TRUE(cancelled) << "no download was seen under way";
@@ -601,6 +601,8 @@ TEST_F(FtpRestoreRoundTripTest, TheOverwriteAnswersDecideAsForFolderVersions)
          "Restore cancelled.\nFiles restored: 0, skipped: 1, missing: 0, failed: 0, not restored: 6."},
     };
     for (const int compression : {1, 2}) {
+        for (const QString& file : std::as_const(listed))
+            ASSERT_TRUE(test::writeFile(file, contents.value(file)));
         QDir(serverRoot.path() + "/backup").removeRecursively();
         deliver({.compression = compression, .protect = compression == 1});
         for (const Case& c : cases) {
