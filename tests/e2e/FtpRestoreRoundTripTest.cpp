@@ -243,10 +243,13 @@ protected:
         EXPECT_NE(files, nullptr);
         if (!files)
             return nullptr;
+        QStringList rows;
         for (int i = 0; i < files->List1->topLevelItemCount(); ++i) {
             QTreeWidgetItem* row = files->List1->topLevelItem(i);
+            rows << row->text(0);
             row->setCheckState(0, ticked.contains(row->text(0)) ? Qt::Checked : Qt::Unchecked);
         }
+        EXPECT_EQ(rows, listed) << "the files of the set's last run";
         files->cmdOK->click();
         QPointer<frmRestoring> window = Form<frmRestoring>::loaded();
         EXPECT_FALSE(window.isNull());
