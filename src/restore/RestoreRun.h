@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QHash>
@@ -9,6 +10,7 @@
 
 #include "core/VersionLine.h"
 #include "platform/Result.h"
+#include "restore/FtpFetch.h"
 #include "restore/RestoreSummary.h"
 
 namespace platform
@@ -37,8 +39,8 @@ struct RestoreRequest
     QString setName;
 };
 
-// Restores one version of the loaded set (CurrentSet) from the folder it was delivered to: reads
-// the restore list, fetches the version's files or archive into a private work folder below tmp/,
+// Restores one version of the loaded set (CurrentSet) from the folder or FTP server it was delivered
+// to: reads the restore list, fetches the version's files or archive into a private work folder below tmp/,
 // decrypts and unpacks them there and places each chosen file at its target, asking before an
 // existing file is replaced (PlaceFile, through `question`). A file that cannot be fetched,
 // decrypted or unpacked whole is listed and never placed. The work folder is removed when the run
@@ -65,6 +67,9 @@ public:
     Outcome run();
     const RestoreSummary& summary() const { return m_summary; }
 
+    // Starts (true) and ends (false) the window's connect limit around each FTP connect attempt.
+    std::function<void(bool on)> watchConnect;
+
 private:
     // Where one chosen path goes, or why it cannot be restored.
     struct Target
@@ -86,6 +91,8 @@ private:
         Next,
         Stop,
         Cancel,
+        // Nothing more can be fetched.
+        End,
     };
 
     std::optional<Outcome> prepare();
@@ -98,6 +105,10 @@ private:
     Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
     Unpacked unpack(const QString& archive, const QString& folder, bool useFolderNames, const QString& logLine);
     Target targetFor(const QString& path) const;
+    // Where `name` (the archive name, or a relative path with its suffixes) lies in the version.
+    QString sourceOf(const QString& name) const;
+    // Brings the version's file at `source` to `workFile`; only a fetch that completed leaves it.
+    Fetched fetch(const QString& source, const QString& workFile);
     // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
     platform::Result decrypt(const QString& workFile);
 
@@ -121,6 +132,8 @@ private:
     // The loaded set's archive name, taken when the run starts.
     QString m_archiveName;
     QString m_newFolder;
+    // The session of an FTP version, serving all of its files.
+    std::unique_ptr<FtpFetch> m_ftp;
 };
 
 } // namespace restore
