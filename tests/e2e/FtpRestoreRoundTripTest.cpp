@@ -571,6 +571,7 @@ TEST_F(FtpRestoreRoundTripTest, CancelDuringADownloadStopsAndLeavesNoWork)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     EXPECT_TRUE(cancelled) << "no download was seen under way";
+    EXPECT_TRUE(logHasInOrder({"Downloading File: *"}));
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(workLeft(), QStringList());
     EXPECT_EQ(changed(before, programFolder()), QStringList());
