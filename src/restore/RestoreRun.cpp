@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -18,11 +19,11 @@
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RunContext.h"
+#include "restore/ArchiveEntries.h"
 #include "restore/LinkFreeFolders.h"
 #include "restore/OverwriteQuestion.h"
 #include "restore/RestoreList.h"
 #include "restore/RestorePlacing.h"
-#include "restore/cUnzip.h"
 
 namespace restore
 {
@@ -230,6 +231,7 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
             return complete();
         }
         m_newFolder = QDir::cleanPath(m_request.newFolder);
+        m_newFolders.emplace(m_newFolder);
     }
 
     // A folder of the restore's own, so that a run's end, which clears the run's work folder, never
@@ -286,63 +288,46 @@ platform::Result RestoreRun::decrypt(const QString& workFile)
     return platform::Result::success();
 }
 
-RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& folder, bool useFolderNames,
-                                        const QString& logLine)
+platform::Result RestoreRun::openArchive(ArchiveEntries& archive, const QString& workFile, bool useFolderNames,
+                                         const QString& logLine)
 {
-    Unpacked unpacked;
-    cUnzip unzip;
-    unzip.setZipFile(archive);
-    unzip.setUnzipFolder(folder);
-    unzip.setUseFolderNames(useFolderNames);
-    // The folder holds only what this archive brings.
-    unzip.setOverwriteExisting(true);
-    unzip.setMessageLevel(2);
-
     setStatus(QStringLiteral("Status: Unzipping Files..."));
     m_run.yield();
     core::LogEvent(logLine);
-    unzip.Unzip(m_run);
-    unpacked.archiveError = unzip.ArchiveError();
-    const QString archiveName = core::FileNameOf(archive);
-    for (const UnzipResult& result : unzip.Results()) {
-        if (result.outcome == UnzipOutcome::Stopped)
-            unpacked.stopped = true;
-        if (result.target.isEmpty()) {
-            // A name that would leave the folder: it has no path to be chosen by.
-            fail(result.entry + QStringLiteral(" in ") + archiveName, result.reason);
-            continue;
-        }
-        const QString at = QDir::cleanPath(result.target);
-        if (result.outcome == UnzipOutcome::Written)
-            unpacked.written.insert(at, true);
-        else
-            unpacked.problems.insert(at, result.reason);
-    }
-    if (m_run.stopRequested())
-        unpacked.stopped = true;
-    return unpacked;
+    const platform::Result opened = archive.open(workFile, useFolderNames);
+    // A name that would leave the folder has no path to be chosen by.
+    for (const UnzipResult& refused : archive.refused())
+        fail(refused.entry + QStringLiteral(" in ") + core::FileNameOf(workFile), refused.reason);
+    return opened;
 }
 
-RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const Target& target, bool finalCopy)
+bool RestoreRun::makeFoldersOf(const QString& path, const Target& target)
 {
-    // A link below the new folder could lead anywhere: its folders are made without following one.
-    if (!m_request.previousLocation) {
-        const QString folders
-            = target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0));
-        if (!QDir().mkpath(m_newFolder)) {
-            failPath(path, QStringLiteral("cannot make folder %1").arg(m_newFolder));
-            return Step::Next;
-        }
-        const FoldersResult made = makeFolders(m_newFolder, folders);
-        if (!made.succeeded()) {
+    if (m_newFolders) {
+        // A link below the new folder could lead anywhere: its folders are made without following one.
+        const FoldersResult made = m_newFolders->make(
+            target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0)));
+        if (!made.succeeded())
             failPath(path, made.reason());
-            return Step::Next;
-        }
+        return made.succeeded();
     }
-    const PlaceResult placed = PlaceFile(workFile, target.target, m_question, m_run, finalCopy);
+    const QString folder = QFileInfo(target.target).path();
+    if (m_madeFolders.contains(folder))
+        return true;
+    if (!QDir().mkpath(folder)) {
+        failPath(path, QStringLiteral("cannot make folder %1").arg(folder));
+        return false;
+    }
+    m_madeFolders.insert(folder);
+    return true;
+}
+
+RestoreRun::Step RestoreRun::counted(const QString& path, const Target& target, const PlaceResult& placed)
+{
     switch (placed.outcome()) {
     case PlaceOutcome::Placed:
         ++m_summary.restored;
+        m_placedOn.note(QFileInfo(target.target).path());
         break;
     case PlaceOutcome::Skipped:
         ++m_summary.skipped;
@@ -356,6 +341,29 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
         return Step::Stop;
     }
     return Step::Next;
+}
+
+RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const Target& target, bool finalCopy)
+{
+    if (!makeFoldersOf(path, target))
+        return Step::Next;
+    return counted(path, target, PlaceFile(workFile, target.target, m_question, m_run, finalCopy));
+}
+
+RestoreRun::Step RestoreRun::placeEntry(const QString& path, ArchiveEntries& archive,
+                                        const platform::ZipEntryInfo& entry, const Target& target, bool finalCopy)
+{
+    if (!makeFoldersOf(path, target))
+        return Step::Next;
+    PendingFile pending(target.target);
+    const UnzipResult unpacked = archive.unpack(entry, pending, m_run);
+    if (unpacked.outcome == UnzipOutcome::Stopped)
+        return Step::Stop;
+    if (unpacked.outcome != UnzipOutcome::Written) {
+        failPath(path, unpacked.reason);
+        return Step::Next;
+    }
+    return counted(path, target, PlaceFile(pending, m_question, m_run, finalCopy));
 }
 
 RestoreRun::Outcome RestoreRun::restoreArchive()
@@ -410,32 +418,28 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
         workFile.chop(3);
     }
 
-    const QString unpackFolder = m_work + QStringLiteral("unpacked");
-    const Unpacked unpacked = unpack(workFile, unpackFolder, true, QStringLiteral("Unzipping Files"));
-    QFile::remove(workFile);
-    if (unpacked.stopped)
+    ArchiveEntries archive;
+    const platform::Result opened = openArchive(archive, workFile, true, QStringLiteral("Unzipping Files"));
+    if (m_run.stopRequested())
         return stop();
-    if (!unpacked.archiveError.isEmpty())
-        return archiveUnusable(QStringLiteral("damaged archive: ") + unpacked.archiveError);
+    if (!opened)
+        return archiveUnusable(QStringLiteral("damaged archive: ") + opened.reason());
     setStatus(QStringLiteral("Status: Finished Extracting ") + core::FileNameOf(workFile));
 
+    // Each chosen entry is unpacked straight beside its target; the others are never written.
     return restorePaths([&](const QString& path) {
         const Target target = targetFor(path);
         if (!target.refusal.isEmpty()) {
             failPath(path, target.refusal);
             return Step::Next;
         }
-        const QString work = QDir::cleanPath(unpackFolder + QLatin1Char('/') + target.relative);
-        if (unpacked.problems.contains(work)) {
-            failPath(path, unpacked.problems.value(work));
-            return Step::Next;
-        }
-        if (!unpacked.written.contains(work)) {
+        const std::optional<platform::ZipEntryInfo> entry = archive.find(target.relative);
+        if (!entry) {
             ++m_summary.missing;
             m_summary.missingList << withReason(path, QStringLiteral("not in the archive"));
             return Step::Next;
         }
-        const Step step = place(path, work, target, false);
+        const Step step = placeEntry(path, archive, *entry, target, false);
         if (step == Step::Next)
             m_run.yield();
         return step;
@@ -521,32 +525,31 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 
     QString plain = workFile;
     plain.chop(4);
-    // Only what this archive brings is placed.
-    QFile::remove(plain);
-    const Unpacked unpacked
-        = unpack(workFile, core::ParentFolder(workFile).value_or(QString()), false, QStringLiteral("Unzipping File"));
-    QFile::remove(workFile);
-    if (unpacked.stopped)
+    // The fetched archive is not kept for the rest of the run.
+    const auto dropArchive = qScopeGuard([&] { QFile::remove(workFile); });
+    ArchiveEntries archive;
+    const platform::Result opened = openArchive(archive, workFile, false, QStringLiteral("Unzipping File"));
+    if (m_run.stopRequested())
         return Step::Stop;
-    const QString work = QDir::cleanPath(plain);
-    if (!unpacked.archiveError.isEmpty() || unpacked.problems.contains(work)) {
-        failPath(path,
-                 unpacked.archiveError.isEmpty() ? unpacked.problems.value(work)
-                                                 : QStringLiteral("damaged archive: ") + unpacked.archiveError);
+    if (!opened) {
+        failPath(path, QStringLiteral("damaged archive: ") + opened.reason());
         return Step::Next;
     }
-    if (!unpacked.written.contains(work)) {
+    const std::optional<platform::ZipEntryInfo> entry = archive.find(core::FileNameOf(plain));
+    if (!entry) {
         ++m_summary.missing;
         m_summary.missingList << withReason(source, core::FileNameOf(plain) + QStringLiteral(" is not in it"));
         return Step::Next;
     }
     setStatus(QStringLiteral("[Restoring Files]") + CrLf + target.target);
     m_run.yield();
-    return place(path, plain, target, true);
+    return placeEntry(path, archive, *entry, target, true);
 }
 
 RestoreRun::Outcome RestoreRun::stop()
 {
+    // What was placed before the stop stays, and is as durable as a whole run's.
+    m_placedOn.sync();
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
         m_work.clear();
     return Outcome::Stopped;
@@ -554,6 +557,8 @@ RestoreRun::Outcome RestoreRun::stop()
 
 RestoreRun::Outcome RestoreRun::complete()
 {
+    if (const platform::Result synced = m_placedOn.sync(); !synced)
+        fail(m_request.previousLocation ? QStringLiteral("the previous location") : m_newFolder, synced.reason());
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
         m_work.clear();
     const QString status = m_summary.statusText();

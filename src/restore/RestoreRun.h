@@ -3,12 +3,15 @@
 #include <functional>
 #include <optional>
 
-#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include "core/VersionLine.h"
 #include "platform/Result.h"
+#include "platform/ZipReader.h"
+#include "restore/LinkFreeFolders.h"
+#include "restore/PendingFile.h"
 #include "restore/RestoreSummary.h"
 
 namespace platform
@@ -21,7 +24,9 @@ namespace restore
 
 using core::VersionLine;
 
+class ArchiveEntries;
 class OverwriteQuestion;
+class PlaceResult;
 
 // What the file selection hands to the restore: the version to restore from and where its files go.
 // The chosen paths are in the loaded set's restore list (RestoreList.h), written before the hand-over.
@@ -73,14 +78,6 @@ private:
         QString target;
         QString refusal;
     };
-    // What became of the entries of one unpacking, by the path each was written to.
-    struct Unpacked
-    {
-        QHash<QString, QString> problems;
-        QHash<QString, bool> written;
-        QString archiveError;
-        bool stopped = false;
-    };
     enum class Step
     {
         Next,
@@ -96,7 +93,15 @@ private:
     Outcome restorePaths(const std::function<Step(const QString& path)>& restoreOne);
     Step restoreOneFile(const QString& path, int mode, bool isProtected);
     Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
-    Unpacked unpack(const QString& archive, const QString& folder, bool useFolderNames, const QString& logLine);
+    // Unpacks the entry beside its target and places it there.
+    Step placeEntry(const QString& path, ArchiveEntries& archive, const platform::ZipEntryInfo& entry,
+                    const Target& target, bool finalCopy);
+    // Makes the target's folders, once a run; false (and the path failed) when they cannot be made.
+    bool makeFoldersOf(const QString& path, const Target& target);
+    Step counted(const QString& path, const Target& target, const PlaceResult& placed);
+    // Opens a fetched archive to place its entries, listing the entries it refuses.
+    platform::Result openArchive(ArchiveEntries& archive, const QString& workFile, bool useFolderNames,
+                                 const QString& logLine);
     Target targetFor(const QString& path) const;
     // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
     platform::Result decrypt(const QString& workFile);
@@ -121,6 +126,11 @@ private:
     // The loaded set's archive name, taken when the run starts.
     QString m_archiveName;
     QString m_newFolder;
+    // Below a new folder: its folders, made without going through a link.
+    std::optional<FolderMaker> m_newFolders;
+    // At the previous location: the folders made so far.
+    QSet<QString> m_madeFolders;
+    PlacedFileSystems m_placedOn;
 };
 
 } // namespace restore

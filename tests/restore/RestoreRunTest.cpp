@@ -603,3 +603,57 @@ TEST_F(RestoreRunTest, AnyArchiveNameRestores)
         }
     }
 }
+
+TEST_F(RestoreRunTest, AnEntryThatFailsPartWayLeavesTheFileThereAndNoTemporary)
+{
+    // big.bin is more than one chunk: part of it is written before its end shows the fault.
+    const QString big = source("big.bin");
+    writeRestoreList(paths);
+    const QString newFolder = disk("restored");
+    const QString there = newFolder + "/" + mirrored(big);
+    struct Case
+    {
+        const char* name;
+        int mode;
+        bool damaged;
+    };
+    const Case cases[] = {
+        {"bad CRC in the archive", 1, true},
+        {"bad CRC in the file's archive", 2, true},
+        {"stop part-way in the archive", 1, false},
+        {"stop part-way in the file's archive", 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = disk("backup/Docs");
+        const QString version = makeVersion(folder, c.mode, false);
+        if (c.damaged)
+            ASSERT_TRUE(test::flipStoredCrc(versionFile(folder, big, c.mode, false), mirrored(big)));
+        ASSERT_TRUE(test::writeFile(there, "existing"));
+        // The stop comes while part of big.bin is written beside the file there.
+        test::RecordingRun run;
+        run.stopWhen = [&] {
+            return !c.damaged
+                && !QDir(QFileInfo(there).path()).entryList({".big.bin.*"}, QDir::Files | QDir::Hidden).isEmpty();
+        };
+        question = test::ScriptedQuestion();
+
+        RestoreSummary summary;
+        EXPECT_EQ(restore(request(version, newFolder), &summary, run),
+                  c.damaged ? RestoreRun::Outcome::Completed : RestoreRun::Outcome::Stopped);
+        EXPECT_EQ(test::readFile(there), "existing");
+        // No temporary file is left anywhere below the folder.
+        for (const QString& file : filesBelow(newFolder).keys())
+            EXPECT_FALSE(QFileInfo(file).fileName().startsWith('.')) << file.toStdString();
+        EXPECT_TRUE(question.asked.isEmpty());
+        if (c.damaged) {
+            EXPECT_EQ(summary.failed, 1);
+            EXPECT_EQ(summary.restored, paths.size() - 1);
+            EXPECT_TRUE(summary.failedList.value(0).startsWith(big + " ("))
+                << summary.failedList.value(0).toStdString();
+        }
+        expectNoWorkLeft();
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        ASSERT_TRUE(QDir(newFolder).removeRecursively());
+    }
+}
