@@ -1,5 +1,6 @@
 #include "restore/LinkFreeFolders.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace restore
@@ -77,6 +79,19 @@ FoldersResult FolderMaker::make(const QString& relative)
         m_rootMade = true;
     }
     return makeBelow(m_root, relative, &m_known);
+}
+
+FoldersResult TargetFolders::makeFor(const QString& relative, const QString& target)
+{
+    if (m_below)
+        return m_below->make(relative.left(std::max<qsizetype>(relative.lastIndexOf(QLatin1Char('/')), 0)));
+    const QString folder = QFileInfo(target).path();
+    if (!m_made.contains(folder)) {
+        if (!QDir().mkpath(folder))
+            return {platform::Result::failure(QStringLiteral("cannot make folder %1").arg(folder))};
+        m_made.insert(folder);
+    }
+    return {platform::Result::success()};
 }
 
 } // namespace restore

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QSet>
 #include <QString>
 
@@ -51,6 +53,24 @@ private:
     bool m_rootMade = false;
     // Folders known to be real folders below the root.
     QSet<QString> m_known;
+};
+
+// The folders of one run's targets, each made once: below a new folder as FolderMaker makes them,
+// at the previous location as the target's path names them, links and all.
+class TargetFolders
+{
+public:
+    TargetFolders() = default;
+    explicit TargetFolders(const QString& newFolder)
+        : m_below(newFolder)
+    { }
+
+    // `relative` is the target's path below the new folder, `target` the full path.
+    FoldersResult makeFor(const QString& relative, const QString& target);
+
+private:
+    std::optional<FolderMaker> m_below;
+    QSet<QString> m_made;
 };
 
 } // namespace restore

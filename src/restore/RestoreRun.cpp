@@ -235,7 +235,7 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
             return complete();
         }
         m_newFolder = QDir::cleanPath(m_request.newFolder);
-        m_newFolders.emplace(m_newFolder);
+        m_folders = TargetFolders(m_newFolder);
     }
 
     // A folder of the restore's own, so that a run's end, which clears the run's work folder, never
@@ -334,23 +334,11 @@ platform::Result RestoreRun::openArchive(ArchiveEntries& archive, const QString&
 
 bool RestoreRun::makeFoldersOf(const QString& path, const Target& target)
 {
-    if (m_newFolders) {
-        // A link below the new folder could lead anywhere: its folders are made without following one.
-        const FoldersResult made = m_newFolders->make(
-            target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0)));
-        if (!made.succeeded())
-            failPath(path, made.reason());
-        return made.succeeded();
-    }
-    const QString folder = QFileInfo(target.target).path();
-    if (m_madeFolders.contains(folder))
-        return true;
-    if (!QDir().mkpath(folder)) {
-        failPath(path, QStringLiteral("cannot make folder %1").arg(folder));
-        return false;
-    }
-    m_madeFolders.insert(folder);
-    return true;
+    // A link below a new folder could lead anywhere: its folders are made without following one.
+    const FoldersResult made = m_folders.makeFor(target.relative, target.target);
+    if (!made.succeeded())
+        failPath(path, made.reason());
+    return made.succeeded();
 }
 
 RestoreRun::Step RestoreRun::counted(const QString& path, const Target& target, const PlaceResult& placed)

@@ -4,7 +4,6 @@
 #include <memory>
 #include <optional>
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -46,8 +45,8 @@ struct RestoreRequest
 
 // Restores one version of the loaded set (CurrentSet) from the folder or FTP server it was delivered
 // to: reads the restore list, fetches the version's files or archive into a private work folder below tmp/,
-// decrypts and unpacks them there and places each chosen file at its target, asking before an
-// existing file is replaced (PlaceFile, through `question`). A file that cannot be fetched,
+// decrypts them there, unpacks each chosen file beside its target (or copies it there) and places
+// it, asking before an existing file is replaced (PlaceFile, through `question`). A file that cannot be fetched,
 // decrypted or unpacked whole is listed and never placed. The work folder is removed when the run
 // ends in any way.
 //
@@ -139,10 +138,7 @@ private:
     QString m_newFolder;
     // The session of an FTP version, serving all of its files.
     std::unique_ptr<FtpFetch> m_ftp;
-    // Below a new folder: its folders, made without going through a link.
-    std::optional<FolderMaker> m_newFolders;
-    // At the previous location: the folders made so far.
-    QSet<QString> m_madeFolders;
+    TargetFolders m_folders;
     PlacedFileSystems m_placedOn;
 };
 
