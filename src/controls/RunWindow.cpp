@@ -117,6 +117,15 @@ void RunWindow::timFTP_Timer()
         core::state().bConnectTimedOut = true;
 }
 
+void RunWindow::watchConnect(bool on)
+{
+    intConnectTicks = 0;
+    if (on)
+        timFTP->start();
+    else
+        timFTP->stop();
+}
+
 void RunWindow::tmrClose_Timer()
 {
     if (!tmrClose->isActive())

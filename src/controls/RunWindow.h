@@ -34,6 +34,8 @@ public:
     virtual void cmdClose_Click() = 0;
     // One second of the FTP connection attempt under way; past the limit the attempt gives up.
     void timFTP_Timer();
+    // Starts (true) or ends (false) the connect limit of one FTP connection attempt.
+    void watchConnect(bool on);
     // One second of the closing countdown; at 0 the window closes as Cancel/Close does.
     void tmrClose_Timer();
     // Minimises the main window (which hides) with this one.

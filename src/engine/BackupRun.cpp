@@ -275,10 +275,11 @@ bool BackupRun::protectArchive(const core::BackupSetInfo& set)
 PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QString& source)
 {
     PreparedFile prepared {source, core::FileNameOf(source), {}, {}};
+    // A plain copy needs no work copy, nor a look at the file: the copy itself opens it.
+    if (set.Compression != core::CompressionMode::ArchivePerFile && set.ProtectData != core::ProtectionMode::Blowfish)
+        return prepared;
     // A file gone since the collection is sent as it is, so that its copy reports it missing.
     if (!QFileInfo(source).isFile())
-        return prepared;
-    if (set.Compression != core::CompressionMode::ArchivePerFile && set.ProtectData != core::ProtectionMode::Blowfish)
         return prepared;
     const QString folder = workCopiesFolder();
     if (folder.isEmpty()) {

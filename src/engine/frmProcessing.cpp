@@ -150,13 +150,7 @@ void frmProcessing::RunBackup()
     cmdClose->setEnabled(true);
     List1->clear();
     BackupRun run(*this);
-    run.watchConnect = [this](bool on) {
-        intConnectTicks = 0;
-        if (on)
-            timFTP->start();
-        else
-            timFTP->stop();
-    };
+    run.watchConnect = [this](bool on) { watchConnect(on); };
     const RunResult result = run.run();
     if (!result.status.succeeded()) {
         lblLabel->setText(result.status.headline);

@@ -1,9 +1,12 @@
 #include "platform/FileCopy.h"
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,9 @@ namespace platform
 namespace
 {
 constexpr qint64 kChunkSize = 1024 * 1024;
+// The kernel copies without a buffer of ours, so its chunks can be larger and still let a stop be
+// seen within a fraction of a second on a slow disk.
+constexpr qint64 kKernelChunkSize = 4 * 1024 * 1024;
 
 QString systemText(int error)
 {
@@ -175,6 +181,104 @@ bool writeAll(int fd, const char* data, qint64 size)
     }
     return true;
 }
+
+enum class Copied
+{
+    All,
+    Stopped,
+    ReadFailed,
+    WriteFailed,
+    // Not copied this way: copy through our own buffer, from the files' current positions.
+    Declined,
+};
+
+// Copies through our own buffer to the end of the source, with the run's yield and stop check
+// between chunks.
+Copied bufferedCopy(int in, int out, qint64 sizeHint, qint64& copied, RunContext& run, int& error)
+{
+    const qint64 chunk = qBound<qint64>(4096, sizeHint, kChunkSize);
+    const std::unique_ptr<char[]> buffer(new char[chunk]);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.get(), size_t(chunk));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = errno;
+            return Copied::ReadFailed;
+        }
+        if (got == 0)
+            return Copied::All;
+        if (!writeAll(out, buffer.get(), got)) {
+            error = errno;
+            return Copied::WriteFailed;
+        }
+        copied += got;
+        run.yield();
+        if (run.stopRequested())
+            return Copied::Stopped;
+    }
+}
+
+// Shares the source's blocks with the copy where the file system offers it (btrfs, XFS): no bytes
+// move, whatever the size.
+Copied clone(int in, int out, qint64& copied)
+{
+    struct stat info = {};
+    if (::ioctl(out, FICLONE, in) != 0 || ::fstat(out, &info) != 0)
+        return Copied::Declined;
+    copied = info.st_size;
+    return Copied::All;
+}
+
+// Set once the kernel has said it has no copy_file_range at all.
+std::atomic<bool> noKernelCopy {false};
+
+// Lets the kernel move the bytes from file to file, in chunks with the run's yield and stop check
+// between them; the files' positions advance past what was copied, so a decline goes on from there.
+Copied kernelCopy(int in, int out, qint64& copied, RunContext& run, int& error)
+{
+    if (noKernelCopy.load(std::memory_order_relaxed))
+        return Copied::Declined;
+    bool any = false;
+    for (;;) {
+        const ssize_t done = ::copy_file_range(in, nullptr, out, nullptr, size_t(kKernelChunkSize), 0);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0) {
+            if (errno == ENOSYS)
+                noKernelCopy.store(true, std::memory_order_relaxed);
+            if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) {
+                error = errno;
+                return Copied::WriteFailed;
+            }
+            // Another file system, a special file, an old kernel; a read or write error, too, is
+            // left to the buffered copy, which tells which of the two files it belongs to.
+            return Copied::Declined;
+        }
+        // A file whose size says less than it holds (as in /proc and /sys) can give nothing at
+        // once: the buffered copy reads on to the real end.
+        if (done == 0)
+            return any ? Copied::All : Copied::Declined;
+        any = true;
+        copied += done;
+        run.yield();
+        if (run.stopRequested())
+            return Copied::Stopped;
+    }
+}
+
+// Copies every byte of `in` to the empty `out`: shared blocks where the file system offers them,
+// else the kernel's copy, else our own buffer.
+Copied copyBytes(int in, int out, qint64 sourceSize, qint64& copied, RunContext& run, int& error)
+{
+    Copied outcome = Copied::Declined;
+    if (sourceSize > 0) {
+        outcome = clone(in, out, copied);
+        if (outcome == Copied::Declined)
+            outcome = kernelCopy(in, out, copied, run, error);
+    }
+    return outcome == Copied::Declined ? bufferedCopy(in, out, sourceSize, copied, run, error) : outcome;
+}
 } // namespace
 
 CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run)
@@ -201,23 +305,17 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, RunCo
     if (!out.open(error))
         return writeFailure(target, error);
 
-    const qint64 chunk = qBound<qint64>(4096, qint64(sourceInfo.st_size), kChunkSize);
-    const std::unique_ptr<char[]> buffer(new char[chunk]);
     qint64 copied = 0;
-    for (;;) {
-        const ssize_t got = ::read(in.get(), buffer.get(), size_t(chunk));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return readFailure(source, errno);
-        if (got == 0)
-            break;
-        if (!writeAll(out.fd(), buffer.get(), got))
-            return writeFailure(target, errno);
-        copied += got;
-        run.yield();
-        if (run.stopRequested())
-            return {Result::stop(QStringLiteral("stopped"))};
+    switch (copyBytes(in.get(), out.fd(), qint64(sourceInfo.st_size), copied, run, error)) {
+    case Copied::All:
+    case Copied::Declined:
+        break;
+    case Copied::Stopped:
+        return {Result::stop(QStringLiteral("stopped"))};
+    case Copied::ReadFailed:
+        return readFailure(source, error);
+    case Copied::WriteFailed:
+        return writeFailure(target, error);
     }
     // The previous copy goes only once the new one is on the disk; a new file has none to keep.
     if (replacing && ::fdatasync(out.fd()) != 0 && errno != EINVAL)

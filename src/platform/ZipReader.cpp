@@ -1,7 +1,6 @@
 #include "platform/ZipReader.h"
 
 #include <limits>
-#include <vector>
 
 #include <sys/stat.h>
 
@@ -109,12 +108,11 @@ QList<qint64> localHeaderOffsets(const QString& path, qint64 count)
     return offsets;
 }
 
-// The uncompressed size the local header at `offset` records; nothing when it leaves the size to
-// a data descriptor or cannot be read.
-std::optional<qint64> localHeaderSize(const QString& path, qint64 offset)
+// The uncompressed size the local header at `offset` of the open `file` records; nothing when it
+// leaves the size to a data descriptor or cannot be read.
+std::optional<qint64> localHeaderSize(QFile& file, qint64 offset)
 {
-    QFile file(path);
-    if (offset < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(offset))
+    if (offset < 0 || !file.isOpen() || !file.seek(offset))
         return std::nullopt;
     const QByteArray header = file.read(30);
     if (header.size() < 30 || u32(header, 0) != kLocalSignature || (u16(header, 6) & 0x0008))
@@ -177,8 +175,12 @@ ZipEntryKind kindOf(const QString& name, bool unixMode, quint32 mode)
 struct ZipReader::Archive
 {
     zip_t* handle = nullptr;
-    QString path;
     QList<qint64> localHeaders;
+    // Kept open for the local headers, which every read checks.
+    QFile raw;
+    // Reused by every read, so that an archive of many small entries is not a buffer per entry.
+    std::unique_ptr<char[]> buffer;
+    qint64 bufferSize = 0;
     ~Archive()
     {
         if (handle)
@@ -212,7 +214,6 @@ Result ZipReader::open(const QString& path)
     }
     m_archive = std::make_unique<Archive>();
     m_archive->handle = handle;
-    m_archive->path = path;
 
     const zip_int64_t count = zip_get_num_entries(handle, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -244,6 +245,8 @@ Result ZipReader::open(const QString& path)
         m_entries << entry;
     }
     m_archive->localHeaders = localHeaderOffsets(path, count);
+    m_archive->raw.setFileName(path);
+    m_archive->raw.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     return Result::success();
 }
 
@@ -273,14 +276,20 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
         }
     }
 
-    std::vector<char> buffer(ChunkSize);
     ZipReadStatus status = ZipReadStatus::Ok;
     // libzip does not hold the data to the recorded size: an entry that says it is small could
     // otherwise unpack without end.
     const qint64 recorded = m_entries.at(index).size;
+    // One byte more than recorded shows an entry that holds more.
+    const qint64 wanted = qBound<qint64>(4096, recorded + 1, ChunkSize);
+    if (m_archive->bufferSize < wanted) {
+        m_archive->buffer.reset(new char[size_t(wanted)]);
+        m_archive->bufferSize = wanted;
+    }
+    char* const buffer = m_archive->buffer.get();
     qint64 delivered = 0;
     for (;;) {
-        const zip_int64_t got = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
+        const zip_int64_t got = zip_fread(file, buffer, zip_uint64_t(wanted));
         if (got < 0) {
             zip_error_t* error = zip_file_get_error(file);
             m_error = libzipMessage(error);
@@ -301,7 +310,7 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
             status = ZipReadStatus::Damaged;
             break;
         }
-        if (!sink(buffer.data(), qint64(got))) {
+        if (!sink(buffer, qint64(got))) {
             status = ZipReadStatus::Interrupted;
             break;
         }
@@ -318,7 +327,7 @@ ZipReadStatus ZipReader::read(qint64 index, const std::function<bool(const char*
     // too small ends the data early, and a size of 0 even skips the CRC check.
     if (status == ZipReadStatus::Ok) {
         const qint64 expected
-            = qMax(recorded, localHeaderSize(m_archive->path, m_archive->localHeaders.value(index, -1)).value_or(0));
+            = qMax(recorded, localHeaderSize(m_archive->raw, m_archive->localHeaders.value(index, -1)).value_or(0));
         if (delivered < expected) {
             m_error = QStringLiteral("the entry ends after %1 of the %2 bytes its headers record")
                           .arg(delivered)

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -23,19 +24,31 @@ PathState pathState(const QString& path)
     return S_ISREG(st.st_mode) ? PathState::File : PathState::Other;
 }
 
-FoldersResult makeFolders(const QString& root, const QString& relative)
+namespace
+{
+// Makes the folders of `relative` below `root`, skipping those `known` holds (full paths) and adding
+// those it finds or makes.
+FoldersResult makeBelow(const QString& root, const QString& relative, QSet<QString>* known)
 {
     const auto failure = [](const QString& reason) { return FoldersResult {platform::Result::failure(reason)}; };
+    if (known && known->contains(root + QLatin1Char('/') + relative))
+        return {platform::Result::success()};
     QString path = root;
     for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         path += QLatin1Char('/') + part;
+        if (known && known->contains(path))
+            continue;
         switch (pathState(path)) {
         case PathState::Folder:
+            if (known)
+                known->insert(path);
             continue;
         case PathState::Missing:
             if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && pathState(path) != PathState::Folder)
                 return failure(QStringLiteral("cannot make folder %1: %2")
                                    .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+            if (known)
+                known->insert(path);
             continue;
         case PathState::Link:
             return {platform::Result::failure(QStringLiteral("%1 is a link").arg(path)), true};
@@ -44,6 +57,26 @@ FoldersResult makeFolders(const QString& root, const QString& relative)
         }
     }
     return {platform::Result::success()};
+}
+} // namespace
+
+FoldersResult makeFolders(const QString& root, const QString& relative)
+{
+    return makeBelow(root, relative, nullptr);
+}
+
+FolderMaker::FolderMaker(QString root)
+    : m_root(std::move(root))
+{ }
+
+FoldersResult FolderMaker::make(const QString& relative)
+{
+    if (!m_rootMade) {
+        if (!QDir().mkpath(m_root))
+            return {platform::Result::failure(QStringLiteral("cannot make folder %1").arg(m_root))};
+        m_rootMade = true;
+    }
+    return makeBelow(m_root, relative, &m_known);
 }
 
 } // namespace restore

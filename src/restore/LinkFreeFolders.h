@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 #include "platform/Result.h"
@@ -33,5 +34,23 @@ struct FoldersResult
 // Makes the folders of `relative` below `root` one by one, never going through a link, so that
 // nothing written below them can land outside the root.
 FoldersResult makeFolders(const QString& root, const QString& relative);
+
+// makeFolders for the many files of one run: each folder is looked at (and made) once, and the
+// folders it found or made are taken as they were for the rest of the run.
+class FolderMaker
+{
+public:
+    explicit FolderMaker(QString root);
+
+    // The root itself is made (through links, as the user named it) the first time.
+    FoldersResult make(const QString& relative);
+    const QString& root() const { return m_root; }
+
+private:
+    QString m_root;
+    bool m_rootMade = false;
+    // Folders known to be real folders below the root.
+    QSet<QString> m_known;
+};
 
 } // namespace restore

@@ -1,5 +1,6 @@
 #include "restore/RestorePlacing.h"
 
+#include <functional>
 #include <optional>
 
 #include <QFile>
@@ -10,50 +11,50 @@
 #include "platform/FileCopy.h"
 #include "platform/RunContext.h"
 #include "restore/OverwriteQuestion.h"
+#include "restore/PendingFile.h"
 
 namespace restore
 {
 namespace
 {
-PlaceResult copyOver(const QString& workFile, const QString& target, platform::RunContext& run)
+// One way of putting a restored file at its target.
+struct Replacement
 {
-    const platform::CopyResult copy = platform::copyFileReplacing(workFile, target, run);
-    if (copy.succeeded()) {
-        QFile::remove(workFile);
-        return PlaceResult::placed();
-    }
-    if (copy.stopped())
-        return PlaceResult::stopped(copy.reason());
-    core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + copy.reason() + QLatin1Char(')'));
-    QFile::remove(workFile);
-    return PlaceResult::failed(copy.reason());
+    // What the log and the question name as the restored file.
+    QString path;
+    // Puts it at the target, replacing what is there.
+    std::function<PlaceResult()> put;
+    // It is not wanted: the file that is there stays.
+    std::function<void()> drop;
+};
+
+PlaceResult failedCopy(const QString& target, const QString& reason)
+{
+    core::LogEvent(QStringLiteral("Copy Failed: ") + target + QStringLiteral(" (") + reason + QLatin1Char(')'));
+    return PlaceResult::failed(reason);
 }
 
-PlaceResult skip(const QString& workFile)
-{
-    QFile::remove(workFile);
-    return PlaceResult::skipped();
-}
-} // namespace
-
-PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQuestion& question,
+PlaceResult placeWith(const Replacement& replacement, const QString& target, OverwriteQuestion& question,
                       platform::RunContext& run, bool finalCopy)
 {
     core::ProgramState& state = core::state();
+    const auto skip = [&] {
+        replacement.drop();
+        return PlaceResult::skipped();
+    };
     if (!core::FileExists(target)) {
-        core::MakePath(target);
-        core::LogEvent((finalCopy ? QStringLiteral("Final Copy: ") : QStringLiteral("Copying File: ")) + workFile
-                       + QStringLiteral(" > ") + target);
-        return copyOver(workFile, target, run);
+        core::LogEvent((finalCopy ? QStringLiteral("Final Copy: ") : QStringLiteral("Copying File: "))
+                       + replacement.path + QStringLiteral(" > ") + target);
+        return replacement.put();
     }
 
     if (state.ReplaceAnswer == AnswerNoToAll)
-        return skip(workFile);
+        return skip();
     if (state.ReplaceAnswer == AnswerYesToAll)
-        return copyOver(workFile, target, run);
+        return replacement.put();
 
-    const QString copying = QStringLiteral("Copying File: ") + workFile + QStringLiteral(" > ") + target;
-    const std::optional<OverwriteAnswer> answer = question.ask(target, workFile, run);
+    const QString copying = QStringLiteral("Copying File: ") + replacement.path + QStringLiteral(" > ") + target;
+    const std::optional<OverwriteAnswer> answer = question.ask(target, replacement.path, run);
     if (!answer)
         return PlaceResult::stopped(QStringLiteral("stopped"));
     state.ReplaceAnswer = replaceAnswerCode(*answer);
@@ -63,22 +64,46 @@ PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQ
         return PlaceResult::cancelled();
     case OverwriteAnswer::Yes: {
         core::LogEvent(copying);
-        const PlaceResult result = copyOver(workFile, target, run);
+        const PlaceResult result = replacement.put();
         state.ReplaceAnswer = NoAnswer;
         return result;
     }
     case OverwriteAnswer::No:
         core::LogEvent(QStringLiteral("Skipping File (User): ") + target);
         state.ReplaceAnswer = NoAnswer;
-        return skip(workFile);
+        return skip();
     case OverwriteAnswer::YesToAll:
         core::LogEvent(copying);
-        return copyOver(workFile, target, run);
+        return replacement.put();
     case OverwriteAnswer::NoToAll:
         core::LogEvent(QStringLiteral("Skipping File (NoToAll): ") + target);
-        return skip(workFile);
+        return skip();
     }
     return PlaceResult::skipped();
+}
+} // namespace
+
+PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQuestion& question,
+                      platform::RunContext& run, bool finalCopy)
+{
+    const auto copyOver = [&] {
+        core::MakePath(target);
+        const platform::CopyResult copy = platform::copyFileReplacing(workFile, target, run);
+        if (copy.stopped())
+            return PlaceResult::stopped(copy.reason());
+        QFile::remove(workFile);
+        return copy.succeeded() ? PlaceResult::placed() : failedCopy(target, copy.reason());
+    };
+    return placeWith({workFile, copyOver, [&] { QFile::remove(workFile); }}, target, question, run, finalCopy);
+}
+
+PlaceResult PlaceFile(PendingFile& pending, OverwriteQuestion& question, platform::RunContext& run, bool finalCopy)
+{
+    const auto rename = [&] {
+        const platform::Result placed = pending.place();
+        return placed.succeeded() ? PlaceResult::placed() : failedCopy(pending.target(), placed.reason());
+    };
+    return placeWith({pending.path(), rename, [&] { pending.discard(); }}, pending.target(), question, run, finalCopy);
 }
 
 } // namespace restore

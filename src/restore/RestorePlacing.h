@@ -13,6 +13,7 @@ namespace restore
 {
 
 class OverwriteQuestion;
+class PendingFile;
 
 enum class PlaceOutcome
 {
@@ -70,5 +71,10 @@ private:
 // of an unpacked file.
 PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQuestion& question,
                       platform::RunContext& run, bool finalCopy = false);
+
+// The same for a restored file already written whole beside its target: it is renamed into place,
+// or removed when the file there stays. After a Cancel or a stop it is left to its owner.
+PlaceResult PlaceFile(PendingFile& pending, OverwriteQuestion& question, platform::RunContext& run,
+                      bool finalCopy = false);
 
 } // namespace restore

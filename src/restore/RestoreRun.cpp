@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -14,15 +15,16 @@
 #include "core/RunLog.h"
 #include "core/WorkFolder.h"
 #include "crypto/BackupFileCipher.h"
+#include "ftp/FtpDestinationFields.h"
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RunContext.h"
+#include "restore/ArchiveEntries.h"
 #include "restore/LinkFreeFolders.h"
 #include "restore/OverwriteQuestion.h"
 #include "restore/RestoreList.h"
 #include "restore/RestorePlacing.h"
-#include "restore/cUnzip.h"
 
 namespace restore
 {
@@ -147,21 +149,20 @@ RestoreRun::Outcome RestoreRun::run()
         setStatus(QStringLiteral("[Restoring from FTP]"));
         m_run.yield();
         core::LogEvent(QStringLiteral("-----------Performing FTP Restore--------------"));
-        if (m_run.stopRequested())
-            return stop();
-        m_summary.error = QStringLiteral("This version is on the FTP server %1. Restoring from an FTP server is not "
-                                         "available yet, so nothing was fetched.")
-                              .arg(version.ftpHost());
-        return complete();
+    } else {
+        setStatus(QStringLiteral("[Restoring from Local/Lan]"));
+        m_run.yield();
     }
-
-    setStatus(QStringLiteral("[Restoring from Local/Lan]"));
-    m_run.yield();
     if (m_run.stopRequested())
         return stop();
-    core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
+    if (!ftp)
+        core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
     if (const std::optional<Outcome> ended = prepare())
         return *ended;
+    if (ftp) {
+        m_ftp = std::make_unique<FtpFetch>(version, core::state().CurrentSet, m_run);
+        m_ftp->watchConnect = watchConnect;
+    }
     return version.compression() == 1 ? restoreArchive() : restoreEachFile();
 }
 
@@ -205,21 +206,25 @@ bool RestoreRun::readRestoreList()
 std::optional<RestoreRun::Outcome> RestoreRun::prepare()
 {
     const VersionLine& version = m_request.version;
+    const bool ftp = version.kind() == VersionLine::Kind::Ftp;
     const int mode = version.compression();
     if (mode < 0 || mode > 2) {
-        m_summary.error = QStringLiteral("The version's compression \"%1\" is not known.").arg(version.field(5));
+        m_summary.error
+            = QStringLiteral("The version's compression \"%1\" is not known.").arg(version.field(ftp ? 9 : 5));
         return complete();
     }
     if (version.protection() != 0 && version.protection() != 1) {
-        m_summary.error = QStringLiteral("The version's protection \"%1\" is not known.").arg(version.field(6));
+        m_summary.error
+            = QStringLiteral("The version's protection \"%1\" is not known.").arg(version.field(ftp ? 10 : 6));
         return complete();
     }
-    if (!isFullPath(version.folder())) {
+    // A remote folder may be relative to the login folder: the server decides what it reaches.
+    if (!ftp && !isFullPath(version.folder())) {
         m_summary.error = QStringLiteral("The version's folder \"%1\" is not a full path.").arg(version.folder());
         return complete();
     }
     // An absent folder (a drive not mounted) is one problem, not one per file.
-    if (!QFileInfo(version.folder()).isDir()) {
+    if (!ftp && !QFileInfo(version.folder()).isDir()) {
         m_summary.error = QStringLiteral("The version's folder \"%1\" cannot be found.").arg(version.folder());
         return complete();
     }
@@ -230,6 +235,7 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
             return complete();
         }
         m_newFolder = QDir::cleanPath(m_request.newFolder);
+        m_newFolders.emplace(m_newFolder);
     }
 
     // A folder of the restore's own, so that a run's end, which clears the run's work folder, never
@@ -272,6 +278,33 @@ RestoreRun::Target RestoreRun::targetFor(const QString& path) const
     return target;
 }
 
+QString RestoreRun::sourceOf(const QString& name) const
+{
+    // On the server, as the delivery wrote it below the login folder.
+    if (m_request.version.kind() == VersionLine::Kind::Ftp)
+        return ftp::joinFtpFolder(m_request.version.ftpFolder(), name);
+    return joinPath(m_request.version.folder(), name);
+}
+
+Fetched RestoreRun::fetch(const QString& source, const QString& workFile)
+{
+    Fetched fetched;
+    core::MakePath(workFile);
+    if (m_run.stopRequested()) {
+        fetched.setOutcome(platform::Result::stop());
+        return fetched;
+    }
+    if (m_ftp)
+        return m_ftp->download(source, workFile);
+    if (!core::FileExists(source)) {
+        fetched.missing = true;
+        return fetched;
+    }
+    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
+    fetched.setOutcome(platform::copyFileReplacing(source, workFile, m_run));
+    return fetched;
+}
+
 platform::Result RestoreRun::decrypt(const QString& workFile)
 {
     QString plain = workFile;
@@ -286,63 +319,46 @@ platform::Result RestoreRun::decrypt(const QString& workFile)
     return platform::Result::success();
 }
 
-RestoreRun::Unpacked RestoreRun::unpack(const QString& archive, const QString& folder, bool useFolderNames,
-                                        const QString& logLine)
+platform::Result RestoreRun::openArchive(ArchiveEntries& archive, const QString& workFile, bool useFolderNames,
+                                         const QString& logLine)
 {
-    Unpacked unpacked;
-    cUnzip unzip;
-    unzip.setZipFile(archive);
-    unzip.setUnzipFolder(folder);
-    unzip.setUseFolderNames(useFolderNames);
-    // The folder holds only what this archive brings.
-    unzip.setOverwriteExisting(true);
-    unzip.setMessageLevel(2);
-
     setStatus(QStringLiteral("Status: Unzipping Files..."));
     m_run.yield();
     core::LogEvent(logLine);
-    unzip.Unzip(m_run);
-    unpacked.archiveError = unzip.ArchiveError();
-    const QString archiveName = core::FileNameOf(archive);
-    for (const UnzipResult& result : unzip.Results()) {
-        if (result.outcome == UnzipOutcome::Stopped)
-            unpacked.stopped = true;
-        if (result.target.isEmpty()) {
-            // A name that would leave the folder: it has no path to be chosen by.
-            fail(result.entry + QStringLiteral(" in ") + archiveName, result.reason);
-            continue;
-        }
-        const QString at = QDir::cleanPath(result.target);
-        if (result.outcome == UnzipOutcome::Written)
-            unpacked.written.insert(at, true);
-        else
-            unpacked.problems.insert(at, result.reason);
-    }
-    if (m_run.stopRequested())
-        unpacked.stopped = true;
-    return unpacked;
+    const platform::Result opened = archive.open(workFile, useFolderNames);
+    // A name that would leave the folder has no path to be chosen by.
+    for (const UnzipResult& refused : archive.refused())
+        fail(refused.entry + QStringLiteral(" in ") + core::FileNameOf(workFile), refused.reason);
+    return opened;
 }
 
-RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const Target& target, bool finalCopy)
+bool RestoreRun::makeFoldersOf(const QString& path, const Target& target)
 {
-    // A link below the new folder could lead anywhere: its folders are made without following one.
-    if (!m_request.previousLocation) {
-        const QString folders
-            = target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0));
-        if (!QDir().mkpath(m_newFolder)) {
-            failPath(path, QStringLiteral("cannot make folder %1").arg(m_newFolder));
-            return Step::Next;
-        }
-        const FoldersResult made = makeFolders(m_newFolder, folders);
-        if (!made.succeeded()) {
+    if (m_newFolders) {
+        // A link below the new folder could lead anywhere: its folders are made without following one.
+        const FoldersResult made = m_newFolders->make(
+            target.relative.left(std::max<qsizetype>(target.relative.lastIndexOf(QLatin1Char('/')), 0)));
+        if (!made.succeeded())
             failPath(path, made.reason());
-            return Step::Next;
-        }
+        return made.succeeded();
     }
-    const PlaceResult placed = PlaceFile(workFile, target.target, m_question, m_run, finalCopy);
+    const QString folder = QFileInfo(target.target).path();
+    if (m_madeFolders.contains(folder))
+        return true;
+    if (!QDir().mkpath(folder)) {
+        failPath(path, QStringLiteral("cannot make folder %1").arg(folder));
+        return false;
+    }
+    m_madeFolders.insert(folder);
+    return true;
+}
+
+RestoreRun::Step RestoreRun::counted(const QString& path, const Target& target, const PlaceResult& placed)
+{
     switch (placed.outcome()) {
     case PlaceOutcome::Placed:
         ++m_summary.restored;
+        m_placedOn.note(QFileInfo(target.target).path());
         break;
     case PlaceOutcome::Skipped:
         ++m_summary.skipped;
@@ -356,6 +372,29 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
         return Step::Stop;
     }
     return Step::Next;
+}
+
+RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile, const Target& target, bool finalCopy)
+{
+    if (!makeFoldersOf(path, target))
+        return Step::Next;
+    return counted(path, target, PlaceFile(workFile, target.target, m_question, m_run, finalCopy));
+}
+
+RestoreRun::Step RestoreRun::placeEntry(const QString& path, ArchiveEntries& archive,
+                                        const platform::ZipEntryInfo& entry, const Target& target, bool finalCopy)
+{
+    if (!makeFoldersOf(path, target))
+        return Step::Next;
+    PendingFile pending(target.target);
+    const UnzipResult unpacked = archive.unpack(entry, pending, m_run);
+    if (unpacked.outcome == UnzipOutcome::Stopped)
+        return Step::Stop;
+    if (unpacked.outcome != UnzipOutcome::Written) {
+        failPath(path, unpacked.reason);
+        return Step::Next;
+    }
+    return counted(path, target, PlaceFile(pending, m_question, m_run, finalCopy));
 }
 
 RestoreRun::Outcome RestoreRun::restoreArchive()
@@ -374,29 +413,31 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     }
     if (isProtected)
         name += QStringLiteral(".bf");
-    const QString source = joinPath(m_request.version.folder(), name);
+    const QString source = sourceOf(name);
     // In a folder of its own, so that no archive name can be that of the folder it is unpacked to.
     QString workFile = m_work + QStringLiteral("archive/") + name;
     if (m_run.stopRequested())
         return stop();
 
-    if (!core::FileExists(source)) {
+    const Fetched fetched = fetch(source, workFile);
+    if (fetched.stopped() || m_run.stopRequested())
+        return stop();
+    if (fetched.noServer) {
+        m_summary.error = fetched.reason();
+        return complete();
+    }
+    if (fetched.missing) {
         m_summary.missingList << source;
         m_summary.missing += chosen;
         return complete();
     }
-    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    core::MakePath(workFile);
-    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, m_run);
-    if (copy.stopped() || m_run.stopRequested())
-        return stop();
     const auto archiveUnusable = [&](const QString& reason) {
         fail(source, reason);
         m_summary.failed += chosen;
         return complete();
     };
-    if (!copy.succeeded())
-        return archiveUnusable(copy.reason());
+    if (!fetched.succeeded())
+        return archiveUnusable(fetched.reason());
 
     if (isProtected) {
         setStatus(QStringLiteral("Status: Decrypting File"));
@@ -410,32 +451,28 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
         workFile.chop(3);
     }
 
-    const QString unpackFolder = m_work + QStringLiteral("unpacked");
-    const Unpacked unpacked = unpack(workFile, unpackFolder, true, QStringLiteral("Unzipping Files"));
-    QFile::remove(workFile);
-    if (unpacked.stopped)
+    ArchiveEntries archive;
+    const platform::Result opened = openArchive(archive, workFile, true, QStringLiteral("Unzipping Files"));
+    if (m_run.stopRequested())
         return stop();
-    if (!unpacked.archiveError.isEmpty())
-        return archiveUnusable(QStringLiteral("damaged archive: ") + unpacked.archiveError);
+    if (!opened)
+        return archiveUnusable(QStringLiteral("damaged archive: ") + opened.reason());
     setStatus(QStringLiteral("Status: Finished Extracting ") + core::FileNameOf(workFile));
 
+    // Each chosen entry is unpacked straight beside its target; the others are never written.
     return restorePaths([&](const QString& path) {
         const Target target = targetFor(path);
         if (!target.refusal.isEmpty()) {
             failPath(path, target.refusal);
             return Step::Next;
         }
-        const QString work = QDir::cleanPath(unpackFolder + QLatin1Char('/') + target.relative);
-        if (unpacked.problems.contains(work)) {
-            failPath(path, unpacked.problems.value(work));
-            return Step::Next;
-        }
-        if (!unpacked.written.contains(work)) {
+        const std::optional<platform::ZipEntryInfo> entry = archive.find(target.relative);
+        if (!entry) {
             ++m_summary.missing;
             m_summary.missingList << withReason(path, QStringLiteral("not in the archive"));
             return Step::Next;
         }
-        const Step step = place(path, work, target, false);
+        const Step step = placeEntry(path, archive, *entry, target, false);
         if (step == Step::Next)
             m_run.yield();
         return step;
@@ -466,6 +503,8 @@ RestoreRun::Outcome RestoreRun::restorePaths(const std::function<Step(const QStr
             cancelFrom(i);
             break;
         }
+        if (step == Step::End)
+            break;
     }
     return complete();
 }
@@ -480,25 +519,25 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     QString suffix = mode == 2 ? QStringLiteral(".zip") : QString();
     if (isProtected)
         suffix += QStringLiteral(".bf");
-    const QString source = joinPath(m_request.version.folder(), target.relative) + suffix;
+    const QString source = sourceOf(target.relative + suffix);
     QString workFile = m_work + QStringLiteral("files/") + target.relative + suffix;
 
     if (m_run.stopRequested())
         return Step::Stop;
-    core::MakePath(workFile);
-    if (m_run.stopRequested())
+    const Fetched fetched = fetch(source, workFile);
+    if (fetched.stopped() || m_run.stopRequested())
         return Step::Stop;
-    if (!core::FileExists(source)) {
+    if (fetched.noServer) {
+        m_summary.error = fetched.reason();
+        return Step::End;
+    }
+    if (fetched.missing) {
         ++m_summary.missing;
         m_summary.missingList << source;
         return Step::Next;
     }
-    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, m_run);
-    if (copy.stopped())
-        return Step::Stop;
-    if (!copy.succeeded()) {
-        failPath(path, copy.reason());
+    if (!fetched.succeeded()) {
+        failPath(path, fetched.reason());
         return Step::Next;
     }
 
@@ -521,32 +560,32 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 
     QString plain = workFile;
     plain.chop(4);
-    // Only what this archive brings is placed.
-    QFile::remove(plain);
-    const Unpacked unpacked
-        = unpack(workFile, core::ParentFolder(workFile).value_or(QString()), false, QStringLiteral("Unzipping File"));
-    QFile::remove(workFile);
-    if (unpacked.stopped)
+    // The fetched archive is not kept for the rest of the run.
+    const auto dropArchive = qScopeGuard([&] { QFile::remove(workFile); });
+    ArchiveEntries archive;
+    const platform::Result opened = openArchive(archive, workFile, false, QStringLiteral("Unzipping File"));
+    if (m_run.stopRequested())
         return Step::Stop;
-    const QString work = QDir::cleanPath(plain);
-    if (!unpacked.archiveError.isEmpty() || unpacked.problems.contains(work)) {
-        failPath(path,
-                 unpacked.archiveError.isEmpty() ? unpacked.problems.value(work)
-                                                 : QStringLiteral("damaged archive: ") + unpacked.archiveError);
+    if (!opened) {
+        failPath(path, QStringLiteral("damaged archive: ") + opened.reason());
         return Step::Next;
     }
-    if (!unpacked.written.contains(work)) {
+    const std::optional<platform::ZipEntryInfo> entry = archive.find(core::FileNameOf(plain));
+    if (!entry) {
         ++m_summary.missing;
         m_summary.missingList << withReason(source, core::FileNameOf(plain) + QStringLiteral(" is not in it"));
         return Step::Next;
     }
     setStatus(QStringLiteral("[Restoring Files]") + CrLf + target.target);
     m_run.yield();
-    return place(path, plain, target, true);
+    return placeEntry(path, archive, *entry, target, true);
 }
 
 RestoreRun::Outcome RestoreRun::stop()
 {
+    m_ftp.reset();
+    // What was placed before the stop stays, and is as durable as a whole run's.
+    m_placedOn.sync();
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
         m_work.clear();
     return Outcome::Stopped;
@@ -554,6 +593,9 @@ RestoreRun::Outcome RestoreRun::stop()
 
 RestoreRun::Outcome RestoreRun::complete()
 {
+    m_ftp.reset();
+    if (const platform::Result synced = m_placedOn.sync(); !synced)
+        fail(m_request.previousLocation ? QStringLiteral("the previous location") : m_newFolder, synced.reason());
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
         m_work.clear();
     const QString status = m_summary.statusText();

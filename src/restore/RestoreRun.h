@@ -1,14 +1,19 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
-#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include "core/VersionLine.h"
 #include "platform/Result.h"
+#include "platform/ZipReader.h"
+#include "restore/FtpFetch.h"
+#include "restore/LinkFreeFolders.h"
+#include "restore/PendingFile.h"
 #include "restore/RestoreSummary.h"
 
 namespace platform
@@ -21,7 +26,9 @@ namespace restore
 
 using core::VersionLine;
 
+class ArchiveEntries;
 class OverwriteQuestion;
+class PlaceResult;
 
 // What the file selection hands to the restore: the version to restore from and where its files go.
 // The chosen paths are in the loaded set's restore list (RestoreList.h), written before the hand-over.
@@ -37,8 +44,8 @@ struct RestoreRequest
     QString setName;
 };
 
-// Restores one version of the loaded set (CurrentSet) from the folder it was delivered to: reads
-// the restore list, fetches the version's files or archive into a private work folder below tmp/,
+// Restores one version of the loaded set (CurrentSet) from the folder or FTP server it was delivered
+// to: reads the restore list, fetches the version's files or archive into a private work folder below tmp/,
 // decrypts and unpacks them there and places each chosen file at its target, asking before an
 // existing file is replaced (PlaceFile, through `question`). A file that cannot be fetched,
 // decrypted or unpacked whole is listed and never placed. The work folder is removed when the run
@@ -65,6 +72,9 @@ public:
     Outcome run();
     const RestoreSummary& summary() const { return m_summary; }
 
+    // Starts (true) and ends (false) the window's connect limit around each FTP connect attempt.
+    std::function<void(bool on)> watchConnect;
+
 private:
     // Where one chosen path goes, or why it cannot be restored.
     struct Target
@@ -73,19 +83,13 @@ private:
         QString target;
         QString refusal;
     };
-    // What became of the entries of one unpacking, by the path each was written to.
-    struct Unpacked
-    {
-        QHash<QString, QString> problems;
-        QHash<QString, bool> written;
-        QString archiveError;
-        bool stopped = false;
-    };
     enum class Step
     {
         Next,
         Stop,
         Cancel,
+        // Nothing more can be fetched.
+        End,
     };
 
     std::optional<Outcome> prepare();
@@ -96,8 +100,20 @@ private:
     Outcome restorePaths(const std::function<Step(const QString& path)>& restoreOne);
     Step restoreOneFile(const QString& path, int mode, bool isProtected);
     Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
-    Unpacked unpack(const QString& archive, const QString& folder, bool useFolderNames, const QString& logLine);
+    // Unpacks the entry beside its target and places it there.
+    Step placeEntry(const QString& path, ArchiveEntries& archive, const platform::ZipEntryInfo& entry,
+                    const Target& target, bool finalCopy);
+    // Makes the target's folders, once a run; false (and the path failed) when they cannot be made.
+    bool makeFoldersOf(const QString& path, const Target& target);
+    Step counted(const QString& path, const Target& target, const PlaceResult& placed);
+    // Opens a fetched archive to place its entries, listing the entries it refuses.
+    platform::Result openArchive(ArchiveEntries& archive, const QString& workFile, bool useFolderNames,
+                                 const QString& logLine);
     Target targetFor(const QString& path) const;
+    // Where `name` (the archive name, or a relative path with its suffixes) lies in the version.
+    QString sourceOf(const QString& name) const;
+    // Brings the version's file at `source` to `workFile`; only a fetch that completed leaves it.
+    Fetched fetch(const QString& source, const QString& workFile);
     // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
     platform::Result decrypt(const QString& workFile);
 
@@ -121,6 +137,13 @@ private:
     // The loaded set's archive name, taken when the run starts.
     QString m_archiveName;
     QString m_newFolder;
+    // The session of an FTP version, serving all of its files.
+    std::unique_ptr<FtpFetch> m_ftp;
+    // Below a new folder: its folders, made without going through a link.
+    std::optional<FolderMaker> m_newFolders;
+    // At the previous location: the folders made so far.
+    QSet<QString> m_madeFolders;
+    PlacedFileSystems m_placedOn;
 };
 
 } // namespace restore

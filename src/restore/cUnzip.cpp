@@ -1,21 +1,18 @@
 #include "restore/cUnzip.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <functional>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
-#include <QStorageInfo>
 
 #include "core/ErrorReport.h"
-#include "platform/FileCopy.h"
+#include "restore/ArchiveEntries.h"
 #include "restore/LinkFreeFolders.h"
 #include "restore/OverwriteQuestion.h"
+#include "restore/PendingFile.h"
 
 namespace restore
 {
@@ -69,6 +66,8 @@ struct cUnzip::Pass
     platform::RunContext& run;
     platform::ZipReader reader;
     QString root;
+    // Made once the root is known.
+    std::optional<FolderMaker> folders;
     bool stopped = false;
     bool replaceAll = false;
     bool replaceNone = false;
@@ -162,6 +161,7 @@ platform::Result cUnzip::Unzip(platform::RunContext& run)
         pass.root = QDir::cleanPath(QDir(m_unzipFolder).absolutePath());
         if (!QDir().mkpath(pass.root))
             return unreadable(QStringLiteral("cannot make folder %1").arg(pass.root));
+        pass.folders.emplace(pass.root);
     }
 
     // Without a listing, or with every listed entry chosen, the whole archive is unpacked.
@@ -226,7 +226,7 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
         if (m_testZip || !m_useFolderNames)
             return std::nullopt;
         result.target = pass.root + QLatin1Char('/') + relative;
-        const FoldersResult folders = makeFolders(pass.root, relative);
+        const FoldersResult folders = pass.folders->make(relative);
         result.reason = folders.reason();
         result.outcome = folders.succeeded() ? UnzipOutcome::Written
             : folders.refused                ? UnzipOutcome::Refused
@@ -249,7 +249,7 @@ std::optional<UnzipResult> cUnzip::unpackEntry(Pass& pass, const ZipEntryInfo& e
     }
 
     result.target = pass.root + QLatin1Char('/') + relative;
-    const FoldersResult folders = makeFolders(pass.root, folderPart(relative));
+    const FoldersResult folders = pass.folders->make(folderPart(relative));
     if (!folders.succeeded()) {
         result.outcome = folders.refused ? UnzipOutcome::Refused : UnzipOutcome::Failed;
         result.reason = folders.reason();
@@ -289,52 +289,22 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
         return result;
     }
 
-    // An entry too large for the disk fails before it fills the disk for everyone else.
-    const qint64 room = QStorageInfo(QFileInfo(target).absolutePath()).bytesAvailable();
-    if (room >= 0 && entry.size > room) {
+    PendingFile out(target);
+    ZipReadStatus status = ZipReadStatus::Ok;
+    const UnzipResult written = restore::unpackEntry(pass.reader, entry, out, pass.run, pass.password, &status);
+    result.outcome = written.outcome;
+    result.reason = written.reason;
+    if (written.outcome == UnzipOutcome::Stopped)
+        pass.stopped = true;
+    // The next encrypted entry asks again.
+    if (status == ZipReadStatus::WrongPassword)
+        pass.password.clear();
+    if (written.outcome != UnzipOutcome::Written)
+        return result;
+    if (const platform::Result placed = out.place(); !placed) {
         result.outcome = UnzipOutcome::Failed;
-        result.reason = QStringLiteral("cannot write %1: its %2 bytes do not fit in the %3 bytes free")
-                            .arg(target)
-                            .arg(entry.size)
-                            .arg(room);
-        return result;
+        result.reason = placed.reason();
     }
-
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
-        result.outcome = UnzipOutcome::Failed;
-        result.reason = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
-        return result;
-    }
-    QString writeError;
-    const ZipReadStatus status = readEntry(pass, entry, [&](const char* data, qint64 size) {
-        if (out.write(data, size) == size)
-            return true;
-        writeError = out.errorString();
-        return false;
-    });
-
-    if (status != ZipReadStatus::Ok) {
-        out.cancelWriting();
-        if (status == ZipReadStatus::Interrupted && !writeError.isEmpty()) {
-            result.outcome = UnzipOutcome::Failed;
-            result.reason = QStringLiteral("cannot write %1: %2").arg(target, writeError);
-        } else {
-            readFailed(pass, status, result);
-        }
-        return result;
-    }
-    if (!out.commit()) {
-        result.outcome = UnzipOutcome::Failed;
-        result.reason = QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
-        return result;
-    }
-    // The owner can always read what was restored, so it can be placed.
-    std::optional<quint32> mode;
-    if (entry.unixPermissions)
-        mode = *entry.unixPermissions | S_IRUSR;
-    platform::setFileDateAndMode(target, entry.modified, mode);
-    result.outcome = UnzipOutcome::Written;
     return result;
 }
 

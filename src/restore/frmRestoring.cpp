@@ -110,6 +110,7 @@ void frmRestoring::RestoreBackup()
         return;
     WarningQuestion question;
     RestoreRun run(*m_request, *this, question);
+    run.watchConnect = [this](bool on) { watchConnect(on); };
     m_request.reset();
     ++m_running;
     const RestoreRun::Outcome outcome = run.run();

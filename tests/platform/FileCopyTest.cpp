@@ -23,7 +23,11 @@ class FileCopyTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QString path(const QString& relative) const { return dir.path() + "/" + relative; }
-    QStringList namesIn(const QString& folder) const { return QDir(path(folder)).entryList(QDir::Files); }
+    // Hidden names too: a temporary left behind starts with a dot.
+    QStringList namesIn(const QString& folder) const
+    {
+        return QDir(path(folder)).entryList(QDir::Files | QDir::Hidden);
+    }
 
     QTemporaryDir dir;
 };
@@ -51,6 +55,50 @@ TEST_F(FileCopyTest, CopiesAndReplacesKeepingDateAndMode)
         EXPECT_EQ(st.st_mode & 07777, 0750u);
         EXPECT_EQ(namesIn("dst"), QStringList {"a.bin"});
     }
+}
+
+TEST_F(FileCopyTest, CopiesEveryByteWhateverTheSize)
+{
+    // Empty, odd sizes around a page, and sizes that take several of the copy's chunks.
+    const qsizetype sizes[] = {0, 1, 4095, 4097, 4 * 1024 * 1024 + 1, 9 * 1024 * 1024 + 7};
+    ASSERT_TRUE(QDir().mkpath(path("dst")));
+    for (const qsizetype size : sizes) {
+        SCOPED_TRACE(size);
+        const QByteArray bytes = test::noisyBytes(size, quint32(size));
+        ASSERT_TRUE(test::writeFile(path("src/f.bin"), bytes));
+
+        const platform::CopyResult result = copyFileReplacing(path("src/f.bin"), path("dst/f.bin"));
+
+        EXPECT_TRUE(result.succeeded()) << result.reason().toStdString();
+        EXPECT_EQ(result.bytes, size);
+        EXPECT_TRUE(test::readFile(path("dst/f.bin")) == bytes);
+    }
+}
+
+TEST_F(FileCopyTest, CopiesFilesWhoseSizeIsNotTheirContent)
+{
+    // The kernel's own files state a size of 0 or of a page, and an in-kernel copy refuses them or
+    // stops at the stated size; the copy must hold what reading them gives.
+    ASSERT_TRUE(QDir().mkpath(path("dst")));
+    int readable = 0;
+    for (const char* source : {"/proc/version", "/sys/devices/system/cpu/possible"}) {
+        SCOPED_TRACE(source);
+        QFile file(QString::fromLatin1(source));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        ++readable;
+        const QByteArray content = file.readAll();
+        ASSERT_FALSE(content.isEmpty());
+        ASSERT_NE(QFileInfo(file).size(), content.size());
+
+        const platform::CopyResult result = copyFileReplacing(QString::fromLatin1(source), path("dst/kernel.txt"));
+
+        EXPECT_TRUE(result.succeeded()) << result.reason().toStdString();
+        EXPECT_EQ(test::readFile(path("dst/kernel.txt")), content);
+        EXPECT_EQ(result.bytes, content.size());
+    }
+    if (readable == 0)
+        GTEST_SKIP() << "no kernel file is readable here";
 }
 
 TEST_F(FileCopyTest, ReplacesFilesWhoseNamesTakeTheWholeNameLimit)
@@ -81,7 +129,8 @@ TEST_F(FileCopyTest, ReplacesFilesWhoseNamesTakeTheWholeNameLimit)
 
 TEST_F(FileCopyTest, FailedOrStoppedCopyLeavesTheTargetWhole)
 {
-    ASSERT_TRUE(test::writeFile(path("src/big.bin"), test::noisyBytes(3 * 1024 * 1024)));
+    // Larger than any one chunk of the copy, so that the stop falls between chunks.
+    ASSERT_TRUE(test::writeFile(path("src/big.bin"), test::noisyBytes(9 * 1024 * 1024)));
     ASSERT_TRUE(test::writeFile(path("dst/big.bin"), "the file in place"));
     ASSERT_TRUE(QDir().mkpath(path("dst/folder.bin")));
 

@@ -10,6 +10,7 @@
 #include "RestoreTest.h"
 #include "ScriptedQuestion.h"
 #include "platform/FileCopy.h"
+#include "restore/PendingFile.h"
 #include "support/ZipFixtures.h"
 
 using restore::OverwriteAnswer;
@@ -181,4 +182,48 @@ TEST_F(RestorePlacingTest, AFailedCopyLeavesTheExistingFileWhole)
     ASSERT_TRUE(test::writeFile(work("folder"), "x"));
     EXPECT_EQ(place(work("folder"), target("folder")).outcome(), PlaceOutcome::Failed);
     EXPECT_TRUE(QFileInfo(target("folder")).isDir());
+}
+
+TEST_F(RestorePlacingTest, AFileWrittenBesideItsTargetIsRenamedOrDropped)
+{
+    struct Case
+    {
+        const char* name;
+        std::optional<OverwriteAnswer> answer;
+        PlaceOutcome outcome;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"yes", OverwriteAnswer::Yes, PlaceOutcome::Placed, "new"},
+        {"no", OverwriteAnswer::No, PlaceOutcome::Skipped, "old"},
+        {"cancel", OverwriteAnswer::Cancel, PlaceOutcome::Cancelled, "old"},
+        {"stop", std::nullopt, PlaceOutcome::Stopped, "old"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core::state().ReplaceAnswer = 0;
+        ASSERT_TRUE(test::writeFile(target("a.txt"), "old"));
+        question = test::ScriptedQuestion({c.answer});
+        {
+            restore::PendingFile pending(target("a.txt"));
+            ASSERT_TRUE(pending.open().succeeded());
+            ASSERT_TRUE(pending.write("new", 3));
+            ASSERT_TRUE(pending.finish(QDateTime(), std::nullopt).succeeded());
+            const QString written = pending.path();
+            EXPECT_EQ(restore::PlaceFile(pending, question, run).outcome(), c.outcome);
+            // The question names the written file, whose size and date the dialog shows.
+            EXPECT_EQ(question.replacements, QStringList {written});
+        }
+        EXPECT_EQ(test::readFile(target("a.txt")), c.expected);
+        EXPECT_EQ(QDir(programFile("target")).entryList(QDir::Files | QDir::Hidden), QStringList {"a.txt"});
+    }
+
+    // A new target needs no question.
+    restore::PendingFile fresh(target("b.txt"));
+    ASSERT_TRUE(fresh.open().succeeded());
+    ASSERT_TRUE(fresh.finish(QDateTime(), std::nullopt).succeeded());
+    question = test::ScriptedQuestion();
+    EXPECT_EQ(restore::PlaceFile(fresh, question, run, true).outcome(), PlaceOutcome::Placed);
+    EXPECT_TRUE(question.asked.isEmpty());
+    EXPECT_TRUE(QFileInfo(target("b.txt")).isFile());
 }

@@ -9,7 +9,6 @@
 
 #include "VersionFixtures.h"
 #include "core/ProgramState.h"
-#include "core/ScramblePassword.h"
 #include "platform/MirrorPath.h"
 #include "restore/RestoreList.h"
 #include "support/RecordingRun.h"
@@ -464,13 +463,6 @@ TEST_F(RestoreRunTest, VersionsThatCannotBeRestoredSaySo)
         QString loadedSet = "Docs";
     };
     const Case cases[] = {
-        {"FTP version",
-         "FTP|user|" + core::ScramblePassword("pw")
-             + "|ftp.example.org|21|/backup|/backup/Docs.zip|"
-               "10/12/2026 12:00:00|12|1|0|",
-         "", true,
-         "This version is on the FTP server ftp.example.org. Restoring from an FTP server is not available yet, so "
-         "nothing was fetched."},
         {"another set loaded since the choice", version, "", true,
          "The set \"Docs\" is no longer the set loaded in the main window, so nothing was restored.", "Other"},
         {"version folder gone", QString(version).replace(disk("backup/Docs"), disk("unplugged/Docs")), "", true,
@@ -601,5 +593,59 @@ TEST_F(RestoreRunTest, AnyArchiveNameRestores)
             ASSERT_TRUE(QDir(disk("backup")).removeRecursively());
             ASSERT_TRUE(QDir(disk("new")).removeRecursively());
         }
+    }
+}
+
+TEST_F(RestoreRunTest, AnEntryThatFailsPartWayLeavesTheFileThereAndNoTemporary)
+{
+    // big.bin is more than one chunk: part of it is written before its end shows the fault.
+    const QString big = source("big.bin");
+    writeRestoreList(paths);
+    const QString newFolder = disk("restored");
+    const QString there = newFolder + "/" + mirrored(big);
+    struct Case
+    {
+        const char* name;
+        int mode;
+        bool damaged;
+    };
+    const Case cases[] = {
+        {"bad CRC in the archive", 1, true},
+        {"bad CRC in the file's archive", 2, true},
+        {"stop part-way in the archive", 1, false},
+        {"stop part-way in the file's archive", 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = disk("backup/Docs");
+        const QString version = makeVersion(folder, c.mode, false);
+        if (c.damaged)
+            ASSERT_TRUE(test::flipStoredCrc(versionFile(folder, big, c.mode, false), mirrored(big)));
+        ASSERT_TRUE(test::writeFile(there, "existing"));
+        // The stop comes while part of big.bin is written beside the file there.
+        test::RecordingRun run;
+        run.stopWhen = [&] {
+            return !c.damaged
+                && !QDir(QFileInfo(there).path()).entryList({".big.bin.*"}, QDir::Files | QDir::Hidden).isEmpty();
+        };
+        question = test::ScriptedQuestion();
+
+        RestoreSummary summary;
+        EXPECT_EQ(restore(request(version, newFolder), &summary, run),
+                  c.damaged ? RestoreRun::Outcome::Completed : RestoreRun::Outcome::Stopped);
+        EXPECT_EQ(test::readFile(there), "existing");
+        // No temporary file is left anywhere below the folder.
+        for (const QString& file : filesBelow(newFolder).keys())
+            EXPECT_FALSE(QFileInfo(file).fileName().startsWith('.')) << file.toStdString();
+        EXPECT_TRUE(question.asked.isEmpty());
+        if (c.damaged) {
+            EXPECT_EQ(summary.failed, 1);
+            EXPECT_EQ(summary.restored, paths.size() - 1);
+            EXPECT_TRUE(summary.failedList.value(0).startsWith(big + " ("))
+                << summary.failedList.value(0).toStdString();
+        }
+        expectNoWorkLeft();
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        ASSERT_TRUE(QDir(newFolder).removeRecursively());
     }
 }
