@@ -11,11 +11,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
 
 #include <zip.h>
 #include <zlib.h>
 
 #include "platform/ZipReader.h"
+#include "platform/ZipWriterPieces.h"
 
 namespace platform
 {
@@ -46,39 +48,30 @@ QString zipErrorText(int code)
     return text;
 }
 
-// The head of a file that decides whether deflating it is worth while.
-constexpr qsizetype ZipProbeSize = 16 * 1024;
-
-const QString ChangedWhileRead = QStringLiteral("it changed while it was being packed");
-
 // What one attempt at the archive learnt from its sources.
 struct BuildState
 {
     const ZipWriteOptions* options = nullptr;
+    ZipPieces* pieces = nullptr;
     bool stopped = false;
     // Position in the caller's entry list of the source that failed, -1 for none.
     qsizetype failedEntry = -1;
     QString failedReason;
 };
 
-// A libzip source that streams one file: read in chunks, deflated here, so that the file's head
-// decides between deflating and storing before libzip writes the entry's header.
+// A libzip source that hands over one file's pieces as they come, already deflated or stored, so that
+// the file's head decides between the two before libzip writes the entry's header.
 class FileSource
 {
 public:
-    FileSource(zip_t* archive, BuildState* build, qsizetype position, QString path)
+    FileSource(zip_t* archive, BuildState* build, qsizetype position)
         : m_archive(archive)
         , m_build(build)
         , m_position(position)
-        , m_path(std::move(path))
     {
         zip_error_init(&m_error);
     }
-    ~FileSource()
-    {
-        endDeflate();
-        zip_error_fini(&m_error);
-    }
+    ~FileSource() { zip_error_fini(&m_error); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -133,14 +126,14 @@ private:
         if (m_phase == Phase::Failed)
             return -1;
         st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD;
-        st->size = static_cast<zip_uint64_t>(m_size);
-        st->mtime = m_mtime;
-        st->comp_method = m_deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
+        st->size = static_cast<zip_uint64_t>(m_facts.size);
+        st->mtime = m_facts.mtime;
+        st->comp_method = m_facts.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
         if (m_inputDone) {
             st->valid |= ZIP_STAT_CRC;
             st->crc = static_cast<zip_uint32_t>(m_crc);
         }
-        if (m_inputDone && m_deflate && m_compressedKnown) {
+        if (m_inputDone && m_facts.deflate && m_facts.pieces == 1) {
             st->valid |= ZIP_STAT_COMP_SIZE;
             st->comp_size = static_cast<zip_uint64_t>(m_compressedSize);
         }
@@ -179,9 +172,7 @@ private:
 
     void close()
     {
-        endDeflate();
-        m_file.reset();
-        m_in = QByteArray();
+        m_build->pieces->release(m_index);
         m_out = QByteArray();
         m_outPos = 0;
         if (m_phase == Phase::Reading)
@@ -195,159 +186,55 @@ private:
             return -1;
         attributes->valid |= ZIP_FILE_ATTRIBUTES_HOST_SYSTEM | ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES;
         attributes->host_system = ZIP_OPSYS_UNIX;
-        attributes->external_file_attributes = (static_cast<zip_uint32_t>(S_IFREG | m_mode)) << 16;
+        attributes->external_file_attributes = (static_cast<zip_uint32_t>(S_IFREG | m_facts.mode)) << 16;
         return sizeof(*attributes);
     }
 
-    // Opens the file and reads its first chunk: a file that fits is deflated whole and kept in the
-    // smaller form; a larger one is judged by how well its first chunk deflates.
+    // Takes the file's first piece, which settles its size and whether it is deflated.
     bool prepare()
     {
         m_phase = Phase::Reading;
         if (!stopCheck())
             return false;
-        // Made only now: every entry's source lives until the archive is closed.
-        m_file = std::make_unique<QFile>(m_path);
-        if (!m_file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            const bool gone = !QFileInfo::exists(m_path);
-            return fail(gone ? QStringLiteral("it no longer exists")
-                             : QStringLiteral("it cannot be read: ") + m_file->errorString(),
-                        ZIP_ER_OPEN);
-        }
-        struct stat info;
-        if (::fstat(m_file->handle(), &info) != 0 || !S_ISREG(info.st_mode))
-            return fail(QStringLiteral("it is not a regular file"), ZIP_ER_OPEN);
-        m_size = info.st_size;
-        m_mtime = info.st_mtime;
-        m_mode = info.st_mode & 07777;
-
-        const qint64 first = std::min(m_size, ZipChunkSize);
-        if (!readChunk(first))
-            return false;
-        if (m_consumed == m_size && !atEndOfFile())
-            return false;
-
-        // Data that does not shrink (photos, music, archives) shows it at once: a small probe of the
-        // file's head, flushed so that its deflated size is exact, spares deflating the rest.
-        const bool whole = m_consumed == m_size;
-        const qsizetype probe = std::min<qsizetype>(m_in.size(), ZipProbeSize);
-        const bool probeIsWhole = whole && probe == m_in.size();
-        m_deflate = m_size > 0;
-        if (m_deflate && !startDeflate())
-            return false;
-        if (m_deflate && !deflateInput(0, probe, probeIsWhole ? Z_FINISH : Z_SYNC_FLUSH))
-            return false;
-        if (m_deflate && m_out.size() >= probe)
-            m_deflate = false;
-        if (m_deflate && !probeIsWhole && !deflateInput(probe, m_in.size() - probe, whole ? Z_FINISH : Z_SYNC_FLUSH))
-            return false;
-        if (m_deflate && m_out.size() >= m_in.size())
-            m_deflate = false;
-        if (!m_deflate) {
-            endDeflate();
-            m_out.swap(m_in);
-            // Stored: the entry's method must say so before libzip writes its header (were it not to,
-            // libzip would deflate the entry itself).
-            zip_set_file_compression(m_archive, m_index, ZIP_CM_STORE, 0);
-        } else if (whole) {
-            endDeflate();
-            m_compressedKnown = true;
-            m_compressedSize = m_out.size();
-        }
+        ZipPiece first = m_build->pieces->take(m_index, 0);
+        if (!first.failure.isEmpty())
+            return fail(first.failure, first.zipError);
+        m_facts = first.facts;
+        m_crc = first.crc;
+        m_out = std::move(first.bytes);
         m_outPos = 0;
-        m_inputDone = whole;
-        return true;
+        m_next = 1;
+        // Stored: the entry's method must say so before libzip writes its header (were it not to,
+        // libzip would deflate the entry itself).
+        if (!m_facts.deflate)
+            zip_set_file_compression(m_archive, m_index, ZIP_CM_STORE, 0);
+        m_compressedSize = m_out.size();
+        return m_next < m_facts.pieces || done();
     }
 
-    // Refills the output from the next chunk of the file.
+    // Refills the output from the file's next piece.
     bool produce()
     {
-        m_out.resize(0);
+        m_out = QByteArray();
         m_outPos = 0;
         if (!stopCheck())
             return false;
-        if (!readChunk(std::min(ZipChunkSize, m_size - m_consumed)))
-            return false;
-        const bool last = m_consumed == m_size;
-        if (last && !atEndOfFile())
-            return false;
-        if (m_deflate) {
-            if (!deflateInput(0, m_in.size(), last ? Z_FINISH : Z_NO_FLUSH))
-                return false;
-            if (last)
-                endDeflate();
-        } else {
-            m_out.swap(m_in);
-        }
-        m_inputDone = last;
+        ZipPiece piece = m_build->pieces->take(m_index, m_next);
+        if (!piece.failure.isEmpty())
+            return fail(piece.failure, piece.zipError);
+        m_crc = crc32_combine(m_crc, piece.crc, static_cast<z_off_t>(piece.inputSize));
+        m_out = std::move(piece.bytes);
+        ++m_next;
+        return m_next < m_facts.pieces || done();
+    }
+
+    bool done()
+    {
+        const QString changed = m_build->pieces->finish(m_index);
+        if (!changed.isEmpty())
+            return fail(changed, ZIP_ER_READ);
+        m_inputDone = true;
         return true;
-    }
-
-    bool readChunk(qint64 want)
-    {
-        m_in.resize(want);
-        qint64 got = 0;
-        while (got < want) {
-            const qint64 n = m_file->read(m_in.data() + got, want - got);
-            if (n < 0)
-                return fail(QStringLiteral("it cannot be read: ") + m_file->errorString(), ZIP_ER_READ);
-            if (n == 0)
-                return fail(ChangedWhileRead, ZIP_ER_READ);
-            got += n;
-        }
-        m_crc = crc32_z(m_crc, reinterpret_cast<const Bytef*>(m_in.constData()), static_cast<size_t>(want));
-        m_consumed += want;
-        return true;
-    }
-
-    // The file must end where its size said it would.
-    bool atEndOfFile()
-    {
-        char extra = 0;
-        const qint64 n = m_file->read(&extra, 1);
-        if (n < 0)
-            return fail(QStringLiteral("it cannot be read: ") + m_file->errorString(), ZIP_ER_READ);
-        if (n > 0)
-            return fail(ChangedWhileRead, ZIP_ER_READ);
-        return true;
-    }
-
-    bool startDeflate()
-    {
-        m_stream = z_stream {};
-        if (deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            return fail(QStringLiteral("it could not be compressed"), ZIP_ER_ZLIB);
-        m_streamOpen = true;
-        return true;
-    }
-
-    void endDeflate()
-    {
-        if (m_streamOpen)
-            deflateEnd(&m_stream);
-        m_streamOpen = false;
-    }
-
-    // Deflates part of m_in onto the end of m_out.
-    bool deflateInput(qsizetype from, qsizetype size, int flush)
-    {
-        m_stream.next_in = reinterpret_cast<Bytef*>(m_in.data() + from);
-        m_stream.avail_in = static_cast<uInt>(size);
-        for (;;) {
-            const qsizetype before = m_out.size();
-            const qsizetype room = static_cast<qsizetype>(deflateBound(&m_stream, m_stream.avail_in)) + 64;
-            m_out.resize(before + room);
-            m_stream.next_out = reinterpret_cast<Bytef*>(m_out.data() + before);
-            m_stream.avail_out = static_cast<uInt>(room);
-            const int rc = deflate(&m_stream, flush);
-            m_out.resize(before + room - static_cast<qsizetype>(m_stream.avail_out));
-            if (rc == Z_STREAM_ERROR)
-                return fail(QStringLiteral("it could not be compressed"), ZIP_ER_ZLIB);
-            const bool finished
-                = flush == Z_FINISH ? rc == Z_STREAM_END : m_stream.avail_in == 0 && m_stream.avail_out != 0;
-            if (finished)
-                return true;
-        }
     }
 
     bool stopCheck()
@@ -376,26 +263,16 @@ private:
     zip_t* m_archive;
     BuildState* m_build;
     qsizetype m_position;
-    QString m_path;
     zip_uint64_t m_index = 0;
     zip_error_t m_error;
 
     Phase m_phase = Phase::Fresh;
-    std::unique_ptr<QFile> m_file;
-    qint64 m_size = 0;
-    time_t m_mtime = 0;
-    mode_t m_mode = 0;
-    qint64 m_consumed = 0;
-    uLong m_crc = crc32_z(0, nullptr, 0);
+    ZipFileFacts m_facts;
+    qint64 m_next = 0;
+    uLong m_crc = 0;
+    qint64 m_compressedSize = 0;
     bool m_inputDone = false;
 
-    bool m_deflate = false;
-    bool m_streamOpen = false;
-    z_stream m_stream {};
-    bool m_compressedKnown = false;
-    qint64 m_compressedSize = 0;
-
-    QByteArray m_in;
     QByteArray m_out;
     qsizetype m_outPos = 0;
 };
@@ -423,6 +300,8 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
                 const ZipWriteOptions& options)
 {
     Attempt result;
+    // Declared before the archive: libzip's sources use it until the archive is closed or discarded.
+    ZipPieces pieces(options.workers > 0 ? options.workers : QThread::idealThreadCount(), *options.run);
     int openError = 0;
     const int flags = ZIP_CREATE | (options.updateExisting ? 0 : ZIP_TRUNCATE);
     zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(), flags, &openError);
@@ -446,6 +325,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
 
     BuildState build;
     build.options = &options;
+    build.pieces = &pieces;
     for (const qsizetype position : pending) {
         const ZipEntrySource& entry = entries[position];
         const QByteArray name = entry.entryName.toUtf8();
@@ -461,7 +341,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         const zip_int64_t existing = options.updateExisting ? zip_name_locate(archive, name.constData(), 0) : -1;
         if (existing >= 0 && !newerThanEntry(archive, existing, entry.sourcePath))
             continue;
-        auto* file = new FileSource(archive, &build, position, entry.sourcePath);
+        auto* file = new FileSource(archive, &build, position);
         zip_source_t* source = zip_source_function(archive, &FileSource::callback, file);
         if (!source) {
             delete file;
@@ -479,6 +359,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
             return giveUp(Result::failure(libraryError()));
         }
         file->setIndex(static_cast<zip_uint64_t>(index));
+        pieces.add(static_cast<zip_uint64_t>(index), entry.sourcePath);
         setExtendedModified(archive, static_cast<zip_uint64_t>(index), entry.sourcePath);
         ++result.written.packed;
     }

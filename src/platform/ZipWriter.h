@@ -53,6 +53,9 @@ struct ZipWriteOptions
     bool updateExisting = false;
     // Yields and is asked to stop before every chunk of source data.
     RunContext* run = &unwatchedRun();
+    // Threads that read and deflate ahead of the writer; 1 does it all on the calling thread, 0 takes
+    // one per core. The archive is the same byte for byte whatever the count.
+    int workers = 0;
 };
 
 // Sources are read, deflated and written in chunks of this size.
@@ -63,7 +66,9 @@ inline constexpr qint64 ZipChunkSize = 1024 * 1024;
 // entry that cannot be packed (missing, unreadable, changed while it was read, unsafe or repeated
 // name) is left out and listed in `skipped`; the rest of the archive is still built. Deflated at the
 // default level; a file that does not shrink is stored, judged on its first 16 KiB, then on the whole
-// file (on its first chunk when it is larger). Zip64 is written where sizes or counts need it.
+// file (on its first chunk when it is larger). A larger file is deflated chunk by chunk, each chunk
+// primed with the end of the one before, so chunks can be deflated side by side. Zip64 is written where
+// sizes or counts need it.
 ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntrySource>& entries,
                                const ZipWriteOptions& options = {});
 

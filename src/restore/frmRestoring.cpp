@@ -115,6 +115,8 @@ void frmRestoring::RestoreBackup()
     ++m_running;
     const RestoreRun::Outcome outcome = run.run();
     --m_running;
+    // The run's last words may still wait for the status interval.
+    flushStatus();
     if (m_deleteWhenDone) {
         deleteLater();
         return;

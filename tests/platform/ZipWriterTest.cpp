@@ -73,6 +73,25 @@ protected:
         }
     }
 
+    // A bit of everything: small files of each kind, files of several chunks that deflate and that do
+    // not, one whose head is random and whose rest deflates, an empty file. (No folder: its entry takes
+    // the time of the build.)
+    QList<ZipEntrySource> mixedTree()
+    {
+        QList<ZipEntrySource> entries;
+        for (int i = 0; i < 40; ++i) {
+            const QByteArray bytes = i % 3 == 0 ? test::noisyBytes(1000 + i * 997, i) : textBytes(100 + i * 3001);
+            entries << file(QStringLiteral("folder/small %1.txt").arg(i), bytes);
+        }
+        entries << file(QStringLiteral("big text.txt"), textBytes(ZipChunkSize * 7 / 2));
+        entries << file(QStringLiteral("big random.bin"), test::noisyBytes(ZipChunkSize * 5 / 2));
+        entries << file(QStringLiteral("random head.bin"), test::noisyBytes(20000) + textBytes(ZipChunkSize * 2));
+        entries << file(QStringLiteral("text head.bin"), textBytes(ZipChunkSize) + test::noisyBytes(ZipChunkSize));
+        entries << file(QStringLiteral("empty.txt"), QByteArray());
+        entries << file(QStringLiteral("exactly two chunks.txt"), textBytes(ZipChunkSize * 2));
+        return entries;
+    }
+
     QStringList targetFolderFiles() const { return QDir(target.path()).entryList(QDir::Files | QDir::Hidden); }
 
     QTemporaryDir sources;
@@ -253,6 +272,102 @@ TEST_F(ZipWriterTest, AStopEndsTheBuildWithinAChunkAndLeavesTheEarlierArchive)
     EXPECT_EQ(checks, 2) << "asked once before the file and once before its second chunk";
     EXPECT_EQ(test::readFile(archive()), QByteArray("the earlier archive"));
     EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+}
+
+TEST_F(ZipWriterTest, WorkersWriteTheArchiveOneThreadWrites)
+{
+    const QList<ZipEntrySource> entries = mixedTree();
+    ZipWriteOptions one;
+    one.workers = 1;
+    ASSERT_TRUE(writeZipArchive(archive(), entries, one).succeeded());
+    expectArchiveHolds(entries);
+    const QByteArray oneThread = test::readFile(archive());
+
+    for (const int workers : {2, 3, 8}) {
+        ZipWriteOptions options;
+        options.workers = workers;
+        const ZipWriteResult result = writeZipArchive(archive(), entries, options);
+        ASSERT_TRUE(result.succeeded()) << result.reason().toStdString();
+        EXPECT_EQ(result.packed, entries.size());
+        EXPECT_TRUE(test::unzipTestsOk(archive()));
+        EXPECT_TRUE(test::readFile(archive()) == oneThread) << workers << " workers";
+    }
+}
+
+TEST_F(ZipWriterTest, WorkersLeaveOutFilesThatFailMidWayAsOneThreadDoes)
+{
+    // Before any file is read, one file vanishes and another turns into a folder; later, between its
+    // first and second chunk, the big file shrinks. Each failure rebuilds the archive without the file.
+    QByteArray archives[2];
+    const int workerCounts[2] = {1, 4};
+    for (int run = 0; run < 2; ++run) {
+        QList<ZipEntrySource> entries;
+        for (int i = 0; i < 6; ++i)
+            entries << file(QStringLiteral("a%1.txt").arg(i), textBytes(50000 + i));
+        const ZipEntrySource vanishes = entries[1];
+        const ZipEntrySource becomesFolder = entries[3];
+        const ZipEntrySource big = file(QStringLiteral("big.txt"), textBytes(ZipChunkSize * 3));
+        entries.insert(4, big);
+        // Written afresh for each count: the same times make the same archive.
+        for (const ZipEntrySource& entry : entries)
+            setModified(entry.sourcePath, QDateTime(QDate(2025, 5, 6), QTime(7, 8, 9)));
+        ZipWriteOptions options;
+        options.workers = workerCounts[run];
+        test::RecordingRun recording;
+        options.run = &recording;
+        int checks = 0;
+        recording.stopWhen = [&] {
+            ++checks;
+            if (checks == 1) {
+                EXPECT_TRUE(QFile::remove(vanishes.sourcePath));
+                EXPECT_TRUE(QFile::remove(becomesFolder.sourcePath));
+                EXPECT_TRUE(QDir().mkpath(becomesFolder.sourcePath));
+            }
+            // Third build: a0, a2, big, then big's second chunk.
+            if (checks == 2 + 3 + 4) {
+                EXPECT_TRUE(QFile::resize(big.sourcePath, ZipChunkSize + 10));
+            }
+            return false;
+        };
+
+        const ZipWriteResult result = writeZipArchive(archive(), entries, options);
+
+        ASSERT_TRUE(result.succeeded()) << result.reason().toStdString();
+        ASSERT_EQ(result.skipped.size(), 3);
+        EXPECT_EQ(result.skipped[0].sourcePath, vanishes.sourcePath);
+        EXPECT_EQ(result.skipped[0].reason, QStringLiteral("it no longer exists"));
+        EXPECT_EQ(result.skipped[1].sourcePath, becomesFolder.sourcePath);
+        EXPECT_EQ(result.skipped[1].reason, QStringLiteral("it is not a regular file"));
+        EXPECT_EQ(result.skipped[2].sourcePath, big.sourcePath);
+        EXPECT_EQ(result.skipped[2].reason, QStringLiteral("it changed while it was being packed"));
+        expectArchiveHolds({entries[0], entries[2], entries[5], entries[6]});
+        archives[run] = test::readFile(archive());
+        ASSERT_TRUE(QDir(becomesFolder.sourcePath).removeRecursively());
+    }
+    EXPECT_TRUE(archives[0] == archives[1]);
+}
+
+TEST_F(ZipWriterTest, AStopWithWorkersAheadEndsTheBuildAndLeavesTheEarlierArchive)
+{
+    QList<ZipEntrySource> entries;
+    for (int i = 0; i < 30; ++i)
+        entries << file(QStringLiteral("f%1.txt").arg(i), textBytes(300000 + i));
+    entries << file(QStringLiteral("big.txt"), textBytes(ZipChunkSize * 6));
+    ASSERT_TRUE(test::writeFile(archive(), "the earlier archive"));
+    for (const int stopAt : {2, 33}) {
+        ZipWriteOptions options;
+        options.workers = 4;
+        test::RecordingRun run;
+        run.stopWhen = [&] { return run.stopQuestions == stopAt; };
+        options.run = &run;
+
+        const ZipWriteResult result = writeZipArchive(archive(), entries, options);
+
+        EXPECT_TRUE(result.stopped());
+        EXPECT_EQ(run.stopQuestions, stopAt) << "nothing more is asked once a stop is seen";
+        EXPECT_EQ(test::readFile(archive()), QByteArray("the earlier archive"));
+        EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+    }
 }
 
 TEST_F(ZipWriterTest, AFreshArchiveHoldsOnlyTheNewEntries)
