@@ -345,11 +345,9 @@ void ZipPieces::store(const Claim& claim, ZipPiece piece, int fd)
         closeWhenIdle(job);
     }
     m_pieceDone.notify_one();
-    // A file's later pieces are there to begin; otherwise only the budget a small piece left unused.
+    // A file's later pieces are there to begin.
     if (claim.piece == 0 && job.facts.pieces > 1)
         m_workToDo.notify_all();
-    else
-        m_workToDo.notify_one();
 }
 
 void ZipPieces::closeWhenIdle(Job& job)
@@ -403,9 +401,14 @@ ZipPiece ZipPieces::take(quint64 index, qint64 piece)
             ZipPiece taken = std::move(slot.piece);
             slot.piece = {};
             slot.state = SlotState::Taken;
+            const bool wasFull = m_held > m_budget / 2;
             m_held -= cost(taken);
+            // Workers held back by the budget resume together once half of it is free, not one
+            // wake-up for every small file taken.
+            const bool resume = wasFull && m_held <= m_budget / 2;
             lock.unlock();
-            m_workToDo.notify_one();
+            if (resume)
+                m_workToDo.notify_all();
             return taken;
         }
         if (slot.state == SlotState::Taken) {
