@@ -11,6 +11,7 @@
 #include "localisation/ClosingCountdown.h"
 #include "localisation/Languages.h"
 #include "platform/Named.h"
+#include "platform/RunContext.h"
 
 namespace controls
 {
@@ -49,6 +50,10 @@ RunWindow::RunWindow(const char* name, const QString& caption, const QString& he
     tmrClose = platform::namedTimer(this, "tmrClose", 1000);
     connect(timFTP, &QTimer::timeout, this, &RunWindow::timFTP_Timer);
     connect(tmrClose, &QTimer::timeout, this, &RunWindow::tmrClose_Timer);
+
+    m_statusLater = new QTimer(this);
+    m_statusLater->setSingleShot(true);
+    connect(m_statusLater, &QTimer::timeout, this, &RunWindow::flushStatus);
 }
 
 QString RunWindow::countdownStart()
@@ -64,16 +69,61 @@ QWidget* RunWindow::mainWindow()
 
 void RunWindow::showStatus(const QString& text)
 {
-    lblStatus->setPlainText(text);
+    m_statusText = text;
+    m_statusPending = true;
+    const int interval = platform::runPace().statusMs;
+    if (interval <= 0 || !m_statusShown.isValid() || m_statusShown.elapsed() >= interval) {
+        flushStatus();
+        return;
+    }
+    // The timer fires at the work's next pass of the event loop after the interval.
+    if (!m_statusLater->isActive())
+        m_statusLater->start(int(interval - m_statusShown.elapsed()));
+}
+
+void RunWindow::showStatusNow(const QString& text)
+{
+    m_statusText = text;
+    m_statusPending = true;
+    flushStatus();
+}
+
+void RunWindow::flushStatus()
+{
+    m_statusLater->stop();
+    if (!m_statusPending || !statusInSight())
+        return;
+    m_statusPending = false;
+    // Laying the text out and repainting the box and its scroll bar costs more than a small file.
+    lblStatus->setPlainText(m_statusText);
+    m_statusShown.start();
+}
+
+void RunWindow::clearStatus()
+{
+    m_statusLater->stop();
+    m_statusText.clear();
+    m_statusPending = false;
+    m_statusShown.invalidate();
+    lblStatus->clear();
 }
 
 void RunWindow::timFTP_Timer()
 {
     ++intConnectTicks;
-    showStatus(QStringLiteral("FTP: Connecting... (") + QString::number(intConnectTicks) + QLatin1Char(')'));
+    showStatusNow(QStringLiteral("FTP: Connecting... (") + QString::number(intConnectTicks) + QLatin1Char(')'));
     // Only the connect under way gives up; the caller decides whether to try again.
     if (intConnectTicks > ConnectLimitSeconds)
         core::state().bConnectTimedOut = true;
+}
+
+void RunWindow::watchConnect(bool on)
+{
+    intConnectTicks = 0;
+    if (on)
+        timFTP->start();
+    else
+        timFTP->stop();
 }
 
 void RunWindow::tmrClose_Timer()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include "core/ProgramRun.h"
 
@@ -21,13 +22,20 @@ class RunWindow : public QDialog, public core::ProgramRun
     Q_OBJECT
 
 public:
-    // The status box shows the latest status.
+    // The status box shows the latest status, at most once in the pace's status interval: the newest
+    // text of a burst follows when the interval is over.
     void showStatus(const QString& text) override;
+    // Shows the latest status now, as the end of a run does.
+    void showStatusNow(const QString& text);
+    // The latest status, shown or not yet.
+    const QString& statusText() const { return m_statusText; }
 
     // Cancel/Close, which the end of the countdown presses.
     virtual void cmdClose_Click() = 0;
     // One second of the FTP connection attempt under way; past the limit the attempt gives up.
     void timFTP_Timer();
+    // Starts (true) or ends (false) the connect limit of one FTP connection attempt.
+    void watchConnect(bool on);
     // One second of the closing countdown; at 0 the window closes as Cancel/Close does.
     void tmrClose_Timer();
     // Minimises the main window (which hides) with this one.
@@ -61,6 +69,18 @@ protected:
     static QWidget* mainWindow();
     // The countdown's first value, for a window that carries another run.
     static QString countdownStart();
+    // Whether anyone can see the status box; while nobody can, its texts stay out of it.
+    virtual bool statusInSight() const { return true; }
+    // Puts the latest status into the box when it is not there yet.
+    void flushStatus();
+    // Empties the status box and forgets the latest status.
+    void clearStatus();
+
+private:
+    QString m_statusText;
+    bool m_statusPending = false;
+    QElapsedTimer m_statusShown;
+    QTimer* m_statusLater = nullptr;
 };
 
 } // namespace controls

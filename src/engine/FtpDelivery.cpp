@@ -11,12 +11,17 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
-#include "engine/FtpSteps.h"
+#include "ftp/FtpDestinationFields.h"
+#include "ftp/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
 #include "platform/MirrorPath.h"
 
 namespace engine
 {
+using ftp::FtpStep;
+using ftp::FtpSteps;
+using ftp::joinFtpFolder;
+
 namespace
 {
 const QString CrLf = QStringLiteral("\r\n");
@@ -55,15 +60,6 @@ QString progressText(qint64 sent, qint64 size)
     return QString::number(sent) + QStringLiteral(" Bytes Uploaded");
 }
 } // namespace
-
-QString joinFtpFolder(const QString& folder, const QString& part)
-{
-    if (part.isEmpty())
-        return folder;
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
-        return folder + part;
-    return folder + QLatin1Char('/') + part;
-}
 
 FtpDelivery::FtpDelivery(platform::RunContext& run)
     : m_run(run)
@@ -138,36 +134,14 @@ platform::Result FtpDelivery::open()
     QObject::connect(m_client.get(), &ftp::clsFtpClient::OnDataTransferProgress, m_client.get(),
                      [this](qint64 sent) { m_run.showStatus(progressText(sent, m_fileSize)); });
 
-    core::ProgramState& program = core::state();
-    for (int attempt = 0;; ++attempt) {
-        if (m_run.stopRequested())
-            return platform::Result::stop();
-        program.bConnectTimedOut = false;
-        m_steps->setGiveUp([this, &program] { return m_run.stopRequested() || program.bConnectTimedOut; });
-        if (watchConnect)
-            watchConnect(true);
-        const FtpStep step = m_steps->run([this] { return m_client->Connect(); });
-        if (watchConnect)
-            watchConnect(false);
-        const bool outOfTime = program.bConnectTimedOut || step.ended == FtpStep::Ended::TimedOut;
-        program.bConnectTimedOut = false;
-        m_steps->setGiveUp([this] { return m_run.stopRequested(); });
-        if (step.succeeded())
-            return step;
-        if (m_run.stopRequested())
-            return platform::Result::stop();
-        if (outOfTime && attempt < Retries) {
-            core::LogEvent(QStringLiteral("FTP: Connecting again to ") + m_host);
-            continue;
-        }
-        m_run.showStatus(QStringLiteral("FTP: Connection failed."));
-        core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason());
-        if (outOfTime)
-            return platform::Result::failure(QStringLiteral("Could not connect to ") + m_host);
-        if (step.ended == FtpStep::Ended::Refused)
-            return platform::Result::failure(QStringLiteral("Could not log in to %1: %2").arg(m_host, step.reason()));
-        return platform::Result::failure(QStringLiteral("Could not connect to %1: %2").arg(m_host, step.reason()));
-    }
+    const FtpStep step = m_steps->connect(m_run, watchConnect);
+    if (step.succeeded() || step.stopped())
+        return step;
+    if (step.ended == FtpStep::Ended::TimedOut)
+        return platform::Result::failure(QStringLiteral("Could not connect to ") + m_host);
+    if (step.ended == FtpStep::Ended::Refused)
+        return platform::Result::failure(QStringLiteral("Could not log in to %1: %2").arg(m_host, step.reason()));
+    return platform::Result::failure(QStringLiteral("Could not connect to %1: %2").arg(m_host, step.reason()));
 }
 
 // Connects and enters the destination's folder: a server that cannot be reached or will not let

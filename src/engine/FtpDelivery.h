@@ -12,16 +12,11 @@
 namespace ftp
 {
 class clsFtpClient;
-}
+class FtpSteps;
+} // namespace ftp
 
 namespace engine
 {
-
-class FtpSteps;
-
-// `part` below the remote `folder`, joined with one "/": "/" and "May" give "/May"; an empty part
-// adds nothing.
-QString joinFtpFolder(const QString& folder, const QString& part);
 
 // Delivers one run of a set to one of its FTP destinations: each listed file mirrored below the
 // destination's remote folder (or its time-stamp folder), or the single archive into it. Each file
@@ -46,9 +41,6 @@ public:
     // bConnectTimedOut when it runs out.
     std::function<void(bool on)> watchConnect;
 
-    // Connect attempts after the first one that ran out of time.
-    static constexpr int Retries = 3;
-
 private:
     struct Sent : platform::Result
     {
@@ -71,7 +63,7 @@ private:
     // The size of the file being sent, for the progress text.
     qint64 m_fileSize = 0;
     std::unique_ptr<ftp::clsFtpClient> m_client;
-    std::unique_ptr<FtpSteps> m_steps;
+    std::unique_ptr<ftp::FtpSteps> m_steps;
 };
 
 } // namespace engine

@@ -11,11 +11,16 @@
 #include "core/ProgramState.h"
 #include "core/SetText.h"
 #include "engine/FtpDelivery.h"
-#include "engine/FtpSteps.h"
+#include "ftp/FtpDestinationFields.h"
+#include "ftp/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
 
 namespace engine
 {
+using ftp::FtpStep;
+using ftp::FtpSteps;
+using ftp::joinFtpFolder;
+
 namespace
 {
 const QString Location = QStringLiteral("frmMain.SyncVersions(arrVersions,iKeep,iQuantity,prjData)");
@@ -266,18 +271,12 @@ VersionPruning::Gone VersionPruning::deleteFtpVersion(const core::VersionLine& v
 {
     const QString host = version.ftpHost();
     const int port = version.ftpPortNumber() > 0 ? version.ftpPortNumber() : 21;
-    bool passive = true;
-    bool known = false;
+    const bool passive = ftp::passiveForServer(m_set, host, port);
     bool stampLevel = false;
     for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations; ++d) {
         const core::DestinationInfo& dest = m_set.Dest.at(d);
-        if (dest.Type != core::DestinationType::Ftp || dest.FTPHost.trimmed().compare(host, Qt::CaseInsensitive) != 0
-            || portOf(dest.FTPPort).value_or(21) != port)
-            continue;
-        if (!known)
-            passive = dest.FTPPassive;
-        known = true;
-        if (remoteStrictlyBelow(version.folder(), dest.FTPFolder))
+        if (dest.Type == core::DestinationType::Ftp && dest.FTPHost.trimmed().compare(host, Qt::CaseInsensitive) == 0
+            && portOf(dest.FTPPort).value_or(21) == port && remoteStrictlyBelow(version.folder(), dest.FTPFolder))
             stampLevel = true;
     }
 

@@ -11,12 +11,11 @@
 namespace ftp
 {
 class clsFtpClient;
-}
+class FtpSteps;
+} // namespace ftp
 
 namespace engine
 {
-
-class FtpSteps;
 
 // The set loader's pruning of the loaded set (CurrentSet): deletes, oldest first, the versions beyond
 // the newest `iKeep` at their folders and FTP servers and removes their lines from `prjData`,
@@ -60,7 +59,7 @@ private:
     QStringList m_lines;
     bool m_ftpStopped = false;
     std::unique_ptr<ftp::clsFtpClient> m_client;
-    std::unique_ptr<FtpSteps> m_steps;
+    std::unique_ptr<ftp::FtpSteps> m_steps;
 };
 
 } // namespace engine

@@ -92,8 +92,7 @@ bool frmProcessing::turnOffTimer()
     lblLabel->setText(Headline);
     lblStatus->setPalette(m_statusPalette);
     cmdClose->setText(message("MSG_CANCEL"));
-    lblStatus->clear();
-    m_statusText.clear();
+    clearStatus();
     Timer1->start();
     platform::doEvents();
     return true;
@@ -151,19 +150,13 @@ void frmProcessing::RunBackup()
     cmdClose->setEnabled(true);
     List1->clear();
     BackupRun run(*this);
-    run.watchConnect = [this](bool on) {
-        intConnectTicks = 0;
-        if (on)
-            timFTP->start();
-        else
-            timFTP->stop();
-    };
+    run.watchConnect = [this](bool on) { watchConnect(on); };
     const RunResult result = run.run();
     if (!result.status.succeeded()) {
         lblLabel->setText(result.status.headline);
         setStatusColour(QColor(192, 0, 0));
     }
-    setStatus(result.status.statusText);
+    showStatusNow(result.status.statusText);
 
     // Nobody would see a countdown, and the run queue waits for the window to go.
     if (unseen())
@@ -193,8 +186,8 @@ void frmProcessing::Timer3_Timer()
     if (!main->isMinimized() && isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     if (isVisible() != main->isVisible()) {
-        if (main->isVisible() && lblStatus->toPlainText() != m_statusText)
-            lblStatus->setPlainText(m_statusText);
+        if (main->isVisible() && lblStatus->toPlainText() != statusText())
+            lblStatus->setPlainText(statusText());
         setVisible(main->isVisible());
     }
 }
@@ -210,14 +203,6 @@ bool frmProcessing::unseen() const
 {
     const core::MainWindowServices* main = core::mainWindowServices();
     return main && main->programUnseen();
-}
-
-void frmProcessing::setStatus(const QString& text)
-{
-    m_statusText = text;
-    // A hidden window does no work per file.
-    if (!unseen())
-        lblStatus->setPlainText(text);
 }
 
 void frmProcessing::setStatusColour(const QColor& colour)

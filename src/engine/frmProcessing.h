@@ -43,9 +43,6 @@ public:
     bool DirExists(const QString& OrigFile) const;
     // Whether this window's run is under way.
     bool running() const { return m_running; }
-    // The run's status, in the status box.
-    void showStatus(const QString& text) override { setStatus(text); }
-
     // The timers' ticks, callable as the events call them.
     void Timer1_Timer();
     void Timer3_Timer();
@@ -78,11 +75,12 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
+    // A hidden window does no work per file.
+    bool statusInSight() const override { return !unseen(); }
 
 private:
     void RunBackup();
     bool unseen() const;
-    void setStatus(const QString& text);
     void setStatusColour(const QColor& colour);
     void turnOffAllTimers();
 
@@ -94,8 +92,6 @@ private:
     bool m_deleteWhenDone = false;
     // The status box's colours before a failed run turned its text red.
     QPalette m_statusPalette;
-    // The run's latest status text, shown when the window comes into sight.
-    QString m_statusText;
     std::unique_ptr<IncrementalIndex> m_incrementalIndex;
 };
 

@@ -41,8 +41,8 @@ void frmProcessing::ShowUploadProgress(qint64 bytesSent, qint64 bytesTotal)
     // No time elapsed yet: no rate rather than a division by zero.
     const double perSecond = elapsedMs > 0 ? std::floor(double(bytesSent) * 1000.0 / double(elapsedMs)) : 0.0;
     uploadRate = kibPerSecond(perSecond);
-    setStatus(QStringLiteral("Uploading file... (") + QString::number(bytesSent / 1024) + QStringLiteral("Kb of ")
-              + QString::number(bytesTotal / 1024) + QStringLiteral("Kb)"));
+    showStatusNow(QStringLiteral("Uploading file... (") + QString::number(bytesSent / 1024) + QStringLiteral("Kb of ")
+                  + QString::number(bytesTotal / 1024) + QStringLiteral("Kb)"));
     yield();
 }
 
@@ -56,19 +56,19 @@ void frmProcessing::ShowFtpError(qint64 errorCode, const QString& description)
 
 void frmProcessing::poSendMail_Progress(int PercentComplete)
 {
-    setStatus(QString::number(PercentComplete) + QStringLiteral("% Uploaded."));
+    showStatusNow(QString::number(PercentComplete) + QStringLiteral("% Uploaded."));
 }
 
 void frmProcessing::poSendMail_SendFailed(const QString& Explanation)
 {
-    setStatus(QStringLiteral("Mail sending operation failed ") + Explanation);
+    showStatusNow(QStringLiteral("Mail sending operation failed ") + Explanation);
     showError(this, QStringLiteral("Mail Sending Failed:-") + CrLf + Explanation);
     core::state().strFailureReason = QStringLiteral("Mail Sending Error");
 }
 
 void frmProcessing::poSendMail_SendSuccesful()
 {
-    setStatus(QStringLiteral("Done"));
+    showStatusNow(QStringLiteral("Done"));
     bDestinationOK = true;
 }
 

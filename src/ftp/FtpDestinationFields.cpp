@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "core/BackupSet.h"
 #include "core/ScramblePassword.h"
 
 namespace ftp
@@ -86,6 +87,27 @@ QString joinRemotePath(const QString& folder, const QString& name)
     if (folder.endsWith(QLatin1Char('/')))
         return folder + name;
     return folder + QLatin1Char('/') + name;
+}
+
+QString joinFtpFolder(const QString& folder, const QString& part)
+{
+    if (part.isEmpty())
+        return folder;
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder + part;
+    return folder + QLatin1Char('/') + part;
+}
+
+bool passiveForServer(const core::BackupSetInfo& set, const QString& host, int port)
+{
+    for (int d = 1; d <= set.DestCount && d <= core::MaxDestinations; ++d) {
+        const core::DestinationInfo& dest = set.Dest.at(d);
+        if (dest.Type == core::DestinationType::Ftp
+            && dest.FTPHost.trimmed().compare(host.trimmed(), Qt::CaseInsensitive) == 0
+            && portNumber(dest.FTPPort.trimmed()).value_or(21) == port)
+            return dest.FTPPassive;
+    }
+    return true;
 }
 
 QString parentRemotePath(const QString& folder)

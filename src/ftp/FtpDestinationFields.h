@@ -4,6 +4,11 @@
 
 #include <QString>
 
+namespace core
+{
+struct BackupSetInfo;
+}
+
 namespace ftp
 {
 
@@ -19,11 +24,18 @@ std::optional<QString> destinationFieldsError(const QString& host, const QString
 // Remote paths as the folder browser walks them.
 // `name` inside `folder`, with exactly one "/" between them.
 QString joinRemotePath(const QString& folder, const QString& name);
+// `part` below the remote `folder` as a run delivers to it: joined with one "/", so "/" and "May"
+// give "/May"; an empty folder leaves the part relative to the login folder; an empty part adds nothing.
+QString joinFtpFolder(const QString& folder, const QString& part);
 // The folder above `folder`; "/" above a folder of the root.
 QString parentRemotePath(const QString& folder);
 // What the browser changes to first for the destination's folder text: "/" for a blank text,
 // otherwise the text as the run will use it, absolute or relative to the login folder.
 QString startFolderArgument(const QString& folderText);
+
+// The passive flag for a session that goes back to a version at `host` and `port`: that of the set's
+// first FTP destination at the same host and port, which the delivery used; passive when none is.
+bool passiveForServer(const core::BackupSetInfo& set, const QString& host, int port);
 
 // The listing's icon of a file: 3 for names whose extension is text-like, 4 for others.
 int remoteFileIcon(const QString& fileName);

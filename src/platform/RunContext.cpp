@@ -4,6 +4,24 @@
 
 namespace platform
 {
+namespace
+{
+RunPace& pace()
+{
+    static RunPace current;
+    return current;
+}
+} // namespace
+
+RunPace runPace()
+{
+    return pace();
+}
+
+void setRunPace(RunPace newPace)
+{
+    pace() = newPace;
+}
 
 void RunContext::showStatus(const QString&) { }
 
@@ -14,7 +32,11 @@ bool RunContext::stopRequested() const
 
 void RunContext::yield()
 {
+    const int interval = pace().passMs;
+    if (interval > 0 && m_sincePass.isValid() && m_sincePass.elapsed() < interval)
+        return;
     doEvents();
+    m_sincePass.start();
 }
 
 void RunContext::showProgress(int) { }

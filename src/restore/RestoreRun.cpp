@@ -15,6 +15,7 @@
 #include "core/RunLog.h"
 #include "core/WorkFolder.h"
 #include "crypto/BackupFileCipher.h"
+#include "ftp/FtpDestinationFields.h"
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
@@ -148,21 +149,20 @@ RestoreRun::Outcome RestoreRun::run()
         setStatus(QStringLiteral("[Restoring from FTP]"));
         m_run.yield();
         core::LogEvent(QStringLiteral("-----------Performing FTP Restore--------------"));
-        if (m_run.stopRequested())
-            return stop();
-        m_summary.error = QStringLiteral("This version is on the FTP server %1. Restoring from an FTP server is not "
-                                         "available yet, so nothing was fetched.")
-                              .arg(version.ftpHost());
-        return complete();
+    } else {
+        setStatus(QStringLiteral("[Restoring from Local/Lan]"));
+        m_run.yield();
     }
-
-    setStatus(QStringLiteral("[Restoring from Local/Lan]"));
-    m_run.yield();
     if (m_run.stopRequested())
         return stop();
-    core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
+    if (!ftp)
+        core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
     if (const std::optional<Outcome> ended = prepare())
         return *ended;
+    if (ftp) {
+        m_ftp = std::make_unique<FtpFetch>(version, core::state().CurrentSet, m_run);
+        m_ftp->watchConnect = watchConnect;
+    }
     return version.compression() == 1 ? restoreArchive() : restoreEachFile();
 }
 
@@ -206,21 +206,25 @@ bool RestoreRun::readRestoreList()
 std::optional<RestoreRun::Outcome> RestoreRun::prepare()
 {
     const VersionLine& version = m_request.version;
+    const bool ftp = version.kind() == VersionLine::Kind::Ftp;
     const int mode = version.compression();
     if (mode < 0 || mode > 2) {
-        m_summary.error = QStringLiteral("The version's compression \"%1\" is not known.").arg(version.field(5));
+        m_summary.error
+            = QStringLiteral("The version's compression \"%1\" is not known.").arg(version.field(ftp ? 9 : 5));
         return complete();
     }
     if (version.protection() != 0 && version.protection() != 1) {
-        m_summary.error = QStringLiteral("The version's protection \"%1\" is not known.").arg(version.field(6));
+        m_summary.error
+            = QStringLiteral("The version's protection \"%1\" is not known.").arg(version.field(ftp ? 10 : 6));
         return complete();
     }
-    if (!isFullPath(version.folder())) {
+    // A remote folder may be relative to the login folder: the server decides what it reaches.
+    if (!ftp && !isFullPath(version.folder())) {
         m_summary.error = QStringLiteral("The version's folder \"%1\" is not a full path.").arg(version.folder());
         return complete();
     }
     // An absent folder (a drive not mounted) is one problem, not one per file.
-    if (!QFileInfo(version.folder()).isDir()) {
+    if (!ftp && !QFileInfo(version.folder()).isDir()) {
         m_summary.error = QStringLiteral("The version's folder \"%1\" cannot be found.").arg(version.folder());
         return complete();
     }
@@ -272,6 +276,33 @@ RestoreRun::Target RestoreRun::targetFor(const QString& path) const
         target.target = joinPath(m_newFolder, *relative);
     }
     return target;
+}
+
+QString RestoreRun::sourceOf(const QString& name) const
+{
+    // On the server, as the delivery wrote it below the login folder.
+    if (m_request.version.kind() == VersionLine::Kind::Ftp)
+        return ftp::joinFtpFolder(m_request.version.ftpFolder(), name);
+    return joinPath(m_request.version.folder(), name);
+}
+
+Fetched RestoreRun::fetch(const QString& source, const QString& workFile)
+{
+    Fetched fetched;
+    core::MakePath(workFile);
+    if (m_run.stopRequested()) {
+        fetched.setOutcome(platform::Result::stop());
+        return fetched;
+    }
+    if (m_ftp)
+        return m_ftp->download(source, workFile);
+    if (!core::FileExists(source)) {
+        fetched.missing = true;
+        return fetched;
+    }
+    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
+    fetched.setOutcome(platform::copyFileReplacing(source, workFile, m_run));
+    return fetched;
 }
 
 platform::Result RestoreRun::decrypt(const QString& workFile)
@@ -382,29 +413,31 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     }
     if (isProtected)
         name += QStringLiteral(".bf");
-    const QString source = joinPath(m_request.version.folder(), name);
+    const QString source = sourceOf(name);
     // In a folder of its own, so that no archive name can be that of the folder it is unpacked to.
     QString workFile = m_work + QStringLiteral("archive/") + name;
     if (m_run.stopRequested())
         return stop();
 
-    if (!core::FileExists(source)) {
+    const Fetched fetched = fetch(source, workFile);
+    if (fetched.stopped() || m_run.stopRequested())
+        return stop();
+    if (fetched.noServer) {
+        m_summary.error = fetched.reason();
+        return complete();
+    }
+    if (fetched.missing) {
         m_summary.missingList << source;
         m_summary.missing += chosen;
         return complete();
     }
-    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    core::MakePath(workFile);
-    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, m_run);
-    if (copy.stopped() || m_run.stopRequested())
-        return stop();
     const auto archiveUnusable = [&](const QString& reason) {
         fail(source, reason);
         m_summary.failed += chosen;
         return complete();
     };
-    if (!copy.succeeded())
-        return archiveUnusable(copy.reason());
+    if (!fetched.succeeded())
+        return archiveUnusable(fetched.reason());
 
     if (isProtected) {
         setStatus(QStringLiteral("Status: Decrypting File"));
@@ -470,6 +503,8 @@ RestoreRun::Outcome RestoreRun::restorePaths(const std::function<Step(const QStr
             cancelFrom(i);
             break;
         }
+        if (step == Step::End)
+            break;
     }
     return complete();
 }
@@ -484,25 +519,25 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     QString suffix = mode == 2 ? QStringLiteral(".zip") : QString();
     if (isProtected)
         suffix += QStringLiteral(".bf");
-    const QString source = joinPath(m_request.version.folder(), target.relative) + suffix;
+    const QString source = sourceOf(target.relative + suffix);
     QString workFile = m_work + QStringLiteral("files/") + target.relative + suffix;
 
     if (m_run.stopRequested())
         return Step::Stop;
-    core::MakePath(workFile);
-    if (m_run.stopRequested())
+    const Fetched fetched = fetch(source, workFile);
+    if (fetched.stopped() || m_run.stopRequested())
         return Step::Stop;
-    if (!core::FileExists(source)) {
+    if (fetched.noServer) {
+        m_summary.error = fetched.reason();
+        return Step::End;
+    }
+    if (fetched.missing) {
         ++m_summary.missing;
         m_summary.missingList << source;
         return Step::Next;
     }
-    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    const platform::CopyResult copy = platform::copyFileReplacing(source, workFile, m_run);
-    if (copy.stopped())
-        return Step::Stop;
-    if (!copy.succeeded()) {
-        failPath(path, copy.reason());
+    if (!fetched.succeeded()) {
+        failPath(path, fetched.reason());
         return Step::Next;
     }
 
@@ -548,6 +583,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 
 RestoreRun::Outcome RestoreRun::stop()
 {
+    m_ftp.reset();
     // What was placed before the stop stays, and is as durable as a whole run's.
     m_placedOn.sync();
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
@@ -557,6 +593,7 @@ RestoreRun::Outcome RestoreRun::stop()
 
 RestoreRun::Outcome RestoreRun::complete()
 {
+    m_ftp.reset();
     if (const platform::Result synced = m_placedOn.sync(); !synced)
         fail(m_request.previousLocation ? QStringLiteral("the previous location") : m_newFolder, synced.reason());
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))

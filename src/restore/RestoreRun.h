@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QSet>
@@ -10,6 +11,7 @@
 #include "core/VersionLine.h"
 #include "platform/Result.h"
 #include "platform/ZipReader.h"
+#include "restore/FtpFetch.h"
 #include "restore/LinkFreeFolders.h"
 #include "restore/PendingFile.h"
 #include "restore/RestoreSummary.h"
@@ -42,8 +44,8 @@ struct RestoreRequest
     QString setName;
 };
 
-// Restores one version of the loaded set (CurrentSet) from the folder it was delivered to: reads
-// the restore list, fetches the version's files or archive into a private work folder below tmp/,
+// Restores one version of the loaded set (CurrentSet) from the folder or FTP server it was delivered
+// to: reads the restore list, fetches the version's files or archive into a private work folder below tmp/,
 // decrypts and unpacks them there and places each chosen file at its target, asking before an
 // existing file is replaced (PlaceFile, through `question`). A file that cannot be fetched,
 // decrypted or unpacked whole is listed and never placed. The work folder is removed when the run
@@ -70,6 +72,9 @@ public:
     Outcome run();
     const RestoreSummary& summary() const { return m_summary; }
 
+    // Starts (true) and ends (false) the window's connect limit around each FTP connect attempt.
+    std::function<void(bool on)> watchConnect;
+
 private:
     // Where one chosen path goes, or why it cannot be restored.
     struct Target
@@ -83,6 +88,8 @@ private:
         Next,
         Stop,
         Cancel,
+        // Nothing more can be fetched.
+        End,
     };
 
     std::optional<Outcome> prepare();
@@ -103,6 +110,10 @@ private:
     platform::Result openArchive(ArchiveEntries& archive, const QString& workFile, bool useFolderNames,
                                  const QString& logLine);
     Target targetFor(const QString& path) const;
+    // Where `name` (the archive name, or a relative path with its suffixes) lies in the version.
+    QString sourceOf(const QString& name) const;
+    // Brings the version's file at `source` to `workFile`; only a fetch that completed leaves it.
+    Fetched fetch(const QString& source, const QString& workFile);
     // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
     platform::Result decrypt(const QString& workFile);
 
@@ -126,6 +137,8 @@ private:
     // The loaded set's archive name, taken when the run starts.
     QString m_archiveName;
     QString m_newFolder;
+    // The session of an FTP version, serving all of its files.
+    std::unique_ptr<FtpFetch> m_ftp;
     // Below a new folder: its folders, made without going through a link.
     std::optional<FolderMaker> m_newFolders;
     // At the previous location: the folders made so far.

@@ -110,10 +110,13 @@ void frmRestoring::RestoreBackup()
         return;
     WarningQuestion question;
     RestoreRun run(*m_request, *this, question);
+    run.watchConnect = [this](bool on) { watchConnect(on); };
     m_request.reset();
     ++m_running;
     const RestoreRun::Outcome outcome = run.run();
     --m_running;
+    // The run's last words may still wait for the status interval.
+    flushStatus();
     if (m_deleteWhenDone) {
         deleteLater();
         return;

@@ -1,5 +1,6 @@
 #include "controls/RunWindow.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ProgramState.h"
+#include "platform/EventLoop.h"
 
 namespace
 {
@@ -46,6 +48,36 @@ TEST_F(RunWindowTest, TheWindowIsTheRunContextOfTheWorkItShows)
     EXPECT_FALSE(run.stopRequested());
     core::state().bStopBackup = true;
     EXPECT_TRUE(run.stopRequested());
+}
+
+TEST_F(RunWindowTest, AWalkThatShowsEveryEntryRepaintsAtThePaceAndEndsShowingItsNewestText)
+{
+    CountingWindow window;
+    int repaints = 0;
+    QObject::connect(window.lblStatus, &QPlainTextEdit::textChanged, &window, [&] { ++repaints; });
+    platform::RunContext& run = window;
+    const auto entry = [](int i) { return QStringLiteral("[Indexing Files]\n/home/u/f%1").arg(i); };
+
+    // Every entry shows its status and yields, until a Cancel click stops the walk.
+    QTimer::singleShot(300, [] { core::state().bStopBackup = true; });
+    QElapsedTimer guard;
+    guard.start();
+    int entries = 0;
+    while (!run.stopRequested() && guard.elapsed() < 10000) {
+        run.showStatus(entry(++entries));
+        run.yield();
+    }
+    ASSERT_TRUE(run.stopRequested());
+    // The box followed the walk while it ran, yet far less often than once an entry.
+    EXPECT_GE(repaints, 2);
+    EXPECT_LT(repaints * 100, entries) << repaints << " of " << entries;
+    EXPECT_TRUE(platform::waitWhile([&] { return window.lblStatus->toPlainText() != entry(entries); }, 5000))
+        << window.lblStatus->toPlainText().toStdString();
+
+    // The end of a run shows its outcome at once.
+    run.showStatus(QStringLiteral("[Moving files to the backup location]"));
+    window.showStatusNow(QStringLiteral("Backup Successful"));
+    EXPECT_EQ(window.lblStatus->toPlainText(), "Backup Successful");
 }
 
 TEST_F(RunWindowTest, ControlsAndTimersKeepTheirDesignNames)

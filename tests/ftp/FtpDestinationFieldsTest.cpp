@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/BackupSet.h"
+
 using namespace ftp;
 
 TEST(FtpDestinationFieldsTest, PortsAreWholeNumbersAServerCanListenOn)
@@ -57,6 +59,11 @@ TEST(FtpDestinationFieldsTest, RemotePathsJoinWithOneSlashAndStopAtTheRoot)
     EXPECT_EQ(joinRemotePath("/", "backup"), "/backup");
     EXPECT_EQ(joinRemotePath("/home/anna", "backup"), "/home/anna/backup");
     EXPECT_EQ(joinRemotePath("/home/anna/", "backup"), "/home/anna/backup");
+    // A run's folder stays relative to the login folder when it was given so.
+    EXPECT_EQ(joinFtpFolder("", "Docs.zip"), "Docs.zip");
+    EXPECT_EQ(joinFtpFolder("backup", "a/b.txt"), "backup/a/b.txt");
+    EXPECT_EQ(joinFtpFolder("/", "May"), "/May");
+    EXPECT_EQ(joinFtpFolder("/backup", ""), "/backup");
 
     EXPECT_EQ(parentRemotePath("/home/anna"), "/home");
     EXPECT_EQ(parentRemotePath("/home"), "/");
@@ -80,4 +87,41 @@ TEST(FtpDestinationFieldsTest, FileIconsFollowTheExtensionAndSizesGroupByThree)
     EXPECT_EQ(groupedSize(999), "999");
     EXPECT_EQ(groupedSize(1000), "1 000");
     EXPECT_EQ(groupedSize(1234567), "1 234 567");
+}
+
+TEST(FtpDestinationFieldsTest, ASessionBackToAVersionIsPassiveAsTheDestinationThatMadeIt)
+{
+    core::BackupSetInfo set;
+    set.DestCount = 4;
+    const auto ftpAt = [](const QString& host, const QString& port, bool passive) {
+        core::DestinationInfo dest;
+        dest.Type = core::DestinationType::Ftp;
+        dest.FTPHost = host;
+        dest.FTPPort = port;
+        dest.FTPPassive = passive;
+        return dest;
+    };
+    set.Dest[1].Type = core::DestinationType::Folder;
+    set.Dest[2] = ftpAt("ftp.example.org", "2121", false);
+    set.Dest[3] = ftpAt(" FTP.example.org", "21", false);
+    set.Dest[4] = ftpAt("ftp.example.org", "", true);
+    struct Case
+    {
+        QString host;
+        int port;
+        bool passive;
+    };
+    const Case cases[] = {
+        // Another port of the same host, and the first of two matches, are active here.
+        {"ftp.example.org", 2121, false},
+        {"ftp.example.org", 21, false},
+        // No destination at the host: passive.
+        {"other.example.org", 21, true},
+        {"ftp.example.org", 990, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(passiveForServer(set, c.host, c.port), c.passive) << c.host.toStdString() << ":" << c.port;
+    // Dest 3 came first at port 21; without it the empty port of dest 4 means 21.
+    set.Dest[3].Type = core::DestinationType::Unused;
+    EXPECT_TRUE(passiveForServer(set, "ftp.example.org", 21));
 }

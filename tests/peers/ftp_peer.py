@@ -10,6 +10,7 @@ Options:
   --masquerade ADDR  the address the server names in its replies to PASV
   --drop-after N     a data connection is cut (426) after N bytes either way
   --stall-after N    a data connection stops sending and reading after N bytes
+  --only MODE        "active" or "passive": the other way of opening data connections is refused
 """
 import argparse
 import logging
@@ -66,6 +67,10 @@ class LimitedDTP(DTPHandler):
     handle_read_event = handle_read
 
 
+def refuse(self, line):
+    self.respond("502 This server does not open data connections that way.")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -77,6 +82,7 @@ def main():
     parser.add_argument("--masquerade")
     parser.add_argument("--drop-after", type=int)
     parser.add_argument("--stall-after", type=int)
+    parser.add_argument("--only", choices=["active", "passive"])
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -93,6 +99,11 @@ def main():
         handler.banner = "Quillback test server ready; this greeting is deliberately longer than 75 chars."
     else:
         handler.banner = "Quillback test server ready."
+
+    if args.only == "active":
+        handler.ftp_PASV = handler.ftp_EPSV = refuse
+    elif args.only == "passive":
+        handler.ftp_PORT = handler.ftp_EPRT = refuse
 
     if args.masquerade:
         handler.masquerade_address = args.masquerade

@@ -9,7 +9,6 @@
 
 #include "VersionFixtures.h"
 #include "core/ProgramState.h"
-#include "core/ScramblePassword.h"
 #include "platform/MirrorPath.h"
 #include "restore/RestoreList.h"
 #include "support/RecordingRun.h"
@@ -464,13 +463,6 @@ TEST_F(RestoreRunTest, VersionsThatCannotBeRestoredSaySo)
         QString loadedSet = "Docs";
     };
     const Case cases[] = {
-        {"FTP version",
-         "FTP|user|" + core::ScramblePassword("pw")
-             + "|ftp.example.org|21|/backup|/backup/Docs.zip|"
-               "10/12/2026 12:00:00|12|1|0|",
-         "", true,
-         "This version is on the FTP server ftp.example.org. Restoring from an FTP server is not available yet, so "
-         "nothing was fetched."},
         {"another set loaded since the choice", version, "", true,
          "The set \"Docs\" is no longer the set loaded in the main window, so nothing was restored.", "Other"},
         {"version folder gone", QString(version).replace(disk("backup/Docs"), disk("unplugged/Docs")), "", true,

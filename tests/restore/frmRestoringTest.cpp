@@ -1,9 +1,12 @@
 #include "restore/frmRestoring.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -12,6 +15,7 @@
 #include "WarningScript.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
+#include "core/ScramblePassword.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
 #include "platform/MirrorPath.h"
@@ -197,4 +201,43 @@ TEST_F(frmRestoringTest, TheFtpConnectLimitEndsTheConnectAfterThirtySecondsNotTh
     EXPECT_TRUE(core::state().bConnectTimedOut);
     EXPECT_FALSE(core::state().bStopBackup);
     EXPECT_EQ(window->lblStatus->toPlainText(), "FTP: Connecting... (31)");
+}
+
+TEST_F(frmRestoringTest, AnFtpServerThatNeverAnswersEndsTheRestoreAfterTheRetries)
+{
+    // Takes the connection and never greets.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    int connections = 0;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = silent.nextPendingConnection()) {
+            ++connections;
+            socket->setParent(&silent);
+        }
+    });
+    writeRestoreList(paths);
+    const QString version = QString("FTP|user|%1|127.0.0.1|%2|/backup|/backup/Docs Backup.zip|10/12/2026 12:00:00|"
+                                    "12|1|0|key")
+                                .arg(core::ScramblePassword("secret"))
+                                .arg(silent.serverPort());
+
+    frmRestoring* window = Form<frmRestoring>::load();
+    // The limit's seconds pass quickly; the ticks are counted all the same.
+    window->timFTP->setInterval(5);
+    QStringList connecting;
+    QObject::connect(window->timFTP, &QTimer::timeout, [&] { connecting << window->lblStatus->toPlainText(); });
+    window->startRestore(request(version, disk("new")));
+    ASSERT_TRUE(platform::waitWhile([&] { return !window->tmrClose->isActive(); }, RunLimitMs));
+    window->tmrClose->stop();
+
+    const QString failed = "Restore failed: could not connect to 127.0.0.1";
+    EXPECT_TRUE(window->lblStatus->toPlainText().contains(failed)) << window->lblStatus->toPlainText().toStdString();
+    EXPECT_TRUE(logLines().contains(failed));
+    EXPECT_EQ(logLines().filter("FTP: Connecting again to 127.0.0.1").size(), 3);
+    EXPECT_EQ(connections, 4);
+    // Each attempt counts from 1 to 31.
+    EXPECT_EQ(connecting.count("FTP: Connecting... (31)"), 4);
+    EXPECT_FALSE(window->timFTP->isActive());
+    EXPECT_FALSE(QDir(disk("new")).exists());
+    EXPECT_TRUE(filesBelow(programFile("tmp")).isEmpty());
 }

@@ -7,13 +7,15 @@
 
 #include "platform/Result.h"
 
-namespace ftp
+namespace platform
 {
-class clsFtpClient;
+class RunContext;
 }
 
-namespace engine
+namespace ftp
 {
+
+class clsFtpClient;
 
 // How one operation of an FTP session ended; a failure says how it ended.
 struct FtpStep : platform::Result
@@ -39,19 +41,28 @@ struct FtpStep : platform::Result
 class FtpSteps
 {
 public:
-    explicit FtpSteps(ftp::clsFtpClient& client);
+    explicit FtpSteps(clsFtpClient& client);
 
     // Checked while waiting; when it comes true the operation is cancelled.
     void setGiveUp(std::function<bool()> giveUp) { m_giveUp = std::move(giveUp); }
 
     FtpStep run(const std::function<bool()>& start);
+    // Connects and logs in. An attempt that runs out of time (the session's time-out, or the
+    // caller's connect limit raising the program's bConnectTimedOut) is made again, up to
+    // ConnectRetries more times; a refusal, a failed connection and a stop of `run` are not.
+    // `watchConnect` starts (true) and ends (false) that limit around each attempt. Afterwards the
+    // session gives up when `run` is asked to stop. Out of time in the end: ended is TimedOut.
+    FtpStep connect(platform::RunContext& run, const std::function<void(bool on)>& watchConnect);
     // Sends QUIT and waits for its 221 within the time-out; the connection is closed either way.
     void quit();
 
+    // Attempts after the first one that ran out of time.
+    static constexpr int ConnectRetries = 3;
+
 private:
-    ftp::clsFtpClient& m_client;
+    clsFtpClient& m_client;
     std::function<bool()> m_giveUp;
     std::optional<int> m_result;
 };
 
-} // namespace engine
+} // namespace ftp

@@ -1,11 +1,14 @@
-#include "engine/FtpSteps.h"
+#include "ftp/FtpSteps.h"
 
 #include <utility>
 
+#include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "ftp/clsFtpClient.h"
 #include "platform/EventLoop.h"
+#include "platform/RunContext.h"
 
-namespace engine
+namespace ftp
 {
 namespace
 {
@@ -15,10 +18,9 @@ constexpr int ReplyBase = 16000;
 constexpr int MarginSeconds = 5;
 } // namespace
 
-FtpSteps::FtpSteps(ftp::clsFtpClient& client)
+FtpSteps::FtpSteps(clsFtpClient& client)
     : m_client(client)
 {
-    using ftp::clsFtpClient;
     const auto ended = [this](int result) { m_result = result; };
     QObject::connect(&client, &clsFtpClient::OnConnect, &client, ended);
     QObject::connect(&client, &clsFtpClient::OnCreateDirectory, &client, ended);
@@ -44,7 +46,7 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
     const auto givingUp = [this] { return m_giveUp && m_giveUp(); };
     const int limitMs = (m_client.TimeOut() + MarginSeconds) * 1000;
     platform::waitWhile([&] { return !m_result && !givingUp(); }, limitMs);
-    if (!m_result || (givingUp() && *m_result != ftp::rsSuccess)) {
+    if (!m_result || (givingUp() && *m_result != rsSuccess)) {
         step.ended = m_result || givingUp() ? FtpStep::Ended::GaveUp : FtpStep::Ended::TimedOut;
         if (step.ended == FtpStep::Ended::TimedOut)
             step.setOutcome(platform::Result::failure(
@@ -53,15 +55,15 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
         m_client.CloseControlConnection();
         return step;
     }
-    const ftp::clsFtpError& error = m_client.LastFtpError();
+    const clsFtpError& error = m_client.LastFtpError();
     switch (*m_result) {
-    case ftp::rsSuccess:
+    case rsSuccess:
         step.setOutcome(platform::Result::success());
         return step;
-    case ftp::rsTimeOut:
+    case rsTimeOut:
         step.ended = FtpStep::Ended::TimedOut;
         break;
-    case ftp::rsCancelled:
+    case rsCancelled:
         step.ended = FtpStep::Ended::GaveUp;
         break;
     default:
@@ -76,9 +78,49 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
     return step;
 }
 
+FtpStep FtpSteps::connect(platform::RunContext& run, const std::function<void(bool on)>& watchConnect)
+{
+    core::ProgramState& program = core::state();
+    const auto stopped = [&run, this] {
+        m_giveUp = [&run] { return run.stopRequested(); };
+        FtpStep step;
+        step.ended = FtpStep::Ended::GaveUp;
+        step.setOutcome(platform::Result::stop());
+        return step;
+    };
+    for (int attempt = 0;; ++attempt) {
+        if (run.stopRequested())
+            return stopped();
+        program.bConnectTimedOut = false;
+        m_giveUp = [&run, &program] { return run.stopRequested() || program.bConnectTimedOut; };
+        if (watchConnect)
+            watchConnect(true);
+        FtpStep step = this->run([this] { return m_client.Connect(); });
+        if (watchConnect)
+            watchConnect(false);
+        const bool outOfTime = program.bConnectTimedOut || step.ended == FtpStep::Ended::TimedOut;
+        program.bConnectTimedOut = false;
+        m_giveUp = [&run] { return run.stopRequested(); };
+        if (step.succeeded())
+            return step;
+        // The user's stop is never tried again.
+        if (run.stopRequested())
+            return stopped();
+        if (outOfTime && attempt < ConnectRetries) {
+            core::LogEvent(QStringLiteral("FTP: Connecting again to ") + m_client.FtpServer());
+            continue;
+        }
+        run.showStatus(QStringLiteral("FTP: Connection failed."));
+        core::LogEvent(QStringLiteral("FTP: Connection Failed. ") + step.reason());
+        if (outOfTime)
+            step.ended = FtpStep::Ended::TimedOut;
+        return step;
+    }
+}
+
 void FtpSteps::quit()
 {
-    if (m_client.FtpSessionState() != ftp::clsFtpClient::StateNotConnected) {
+    if (m_client.FtpSessionState() != clsFtpClient::StateNotConnected) {
         const std::function<bool()> giveUp = std::exchange(m_giveUp, {});
         run([this] { return m_client.QuitSession(); });
         m_giveUp = giveUp;
@@ -86,4 +128,4 @@ void FtpSteps::quit()
     m_client.CloseControlConnection();
 }
 
-} // namespace engine
+} // namespace ftp
