@@ -101,9 +101,10 @@ void SmtpSession::onConnected()
     if (m_step != Step::Connecting)
         return;
     m_tick.stop();
-    emit status(QStringLiteral("Connected"), true);
+    // Before the status: a handler of it may run the event loop, which can bring the greeting.
     m_step = Step::Greeting;
     armDeadline(m_limits.greetingMs);
+    emit status(QStringLiteral("Connected"), true);
 }
 
 void SmtpSession::onReadyRead()

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 #include <sys/stat.h>
 
@@ -47,6 +46,9 @@ QString zipErrorText(int code)
     zip_error_fini(&error);
     return text;
 }
+
+// Past this the single writer cannot keep up, and each worker holds a few chunks.
+constexpr int MostWorkers = 8;
 
 // What one attempt at the archive learnt from its sources.
 struct BuildState
@@ -301,7 +303,8 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
 {
     Attempt result;
     // Declared before the archive: libzip's sources use it until the archive is closed or discarded.
-    ZipPieces pieces(options.workers > 0 ? options.workers : QThread::idealThreadCount(), *options.run);
+    ZipPieces pieces(options.workers > 0 ? options.workers : std::min(QThread::idealThreadCount(), MostWorkers),
+                     *options.run);
     int openError = 0;
     const int flags = ZIP_CREATE | (options.updateExisting ? 0 : ZIP_TRUNCATE);
     zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(), flags, &openError);

@@ -54,7 +54,7 @@ struct ZipWriteOptions
     // Yields and is asked to stop before every chunk of source data.
     RunContext* run = &unwatchedRun();
     // Threads that read and deflate ahead of the writer; 1 does it all on the calling thread, 0 takes
-    // one per core. The archive is the same byte for byte whatever the count.
+    // one per core (at most 8). The archive is the same byte for byte whatever the count.
     int workers = 0;
 };
 

@@ -186,6 +186,8 @@ ZipPiece makeFirst(const QString& path, int& fd)
     }
     if (!facts.deflate)
         piece.bytes = std::move(in);
+    // Room left by the deflate bound is held as long as the piece waits for the writer.
+    piece.bytes.squeeze();
     if (whole)
         ::close(file);
     else
@@ -215,6 +217,7 @@ ZipPiece makeLater(int fd, const ZipFileFacts& facts, qint64 index)
     if (!deflater.setDictionary(in.constData(), dictionary)
         || !deflater.run(in.constData() + dictionary, size, last ? Z_FINISH : Z_SYNC_FLUSH, piece.bytes))
         failed(piece, CannotCompress, ZIP_ER_ZLIB);
+    piece.bytes.squeeze();
     return piece;
 }
 
@@ -255,10 +258,13 @@ void ZipPieces::start()
 {
     m_started = true;
     std::sort(m_jobs.begin(), m_jobs.end(), [](const Job& a, const Job& b) { return a.index < b.index; });
-    if (m_workers > 1 && !m_jobs.empty()) {
-        for (int i = 0; i < m_workers; ++i)
-            m_threads.emplace_back([this] { work(); });
-    }
+    // An archive per file is common: a lone small file is not worth starting threads for.
+    qint64 enough = static_cast<qint64>(m_jobs.size());
+    if (enough == 1)
+        enough = (QFileInfo(m_jobs.front().path).size() + ZipChunkSize - 1) / ZipChunkSize;
+    const qint64 threads = m_workers > 1 ? std::min<qint64>(m_workers, enough) : 0;
+    for (qint64 i = 0; i < threads && threads > 1; ++i)
+        m_threads.emplace_back([this] { work(); });
 }
 
 size_t ZipPieces::find(quint64 index) const
@@ -270,7 +276,7 @@ size_t ZipPieces::find(quint64 index) const
 
 qint64 ZipPieces::cost(const ZipPiece& piece) const
 {
-    return std::max<qint64>(piece.bytes.size(), LeastCost);
+    return std::max<qint64>(piece.bytes.capacity(), LeastCost);
 }
 
 ZipPieces::Claim ZipPieces::claimAt(size_t job, qint64 piece)
@@ -339,11 +345,9 @@ void ZipPieces::store(const Claim& claim, ZipPiece piece, int fd)
         closeWhenIdle(job);
     }
     m_pieceDone.notify_one();
-    // A file's later pieces are there to begin; otherwise only the budget a small piece left unused.
+    // A file's later pieces are there to begin.
     if (claim.piece == 0 && job.facts.pieces > 1)
         m_workToDo.notify_all();
-    else
-        m_workToDo.notify_one();
 }
 
 void ZipPieces::closeWhenIdle(Job& job)
@@ -397,9 +401,14 @@ ZipPiece ZipPieces::take(quint64 index, qint64 piece)
             ZipPiece taken = std::move(slot.piece);
             slot.piece = {};
             slot.state = SlotState::Taken;
+            const bool wasFull = m_held > m_budget / 2;
             m_held -= cost(taken);
+            // Workers held back by the budget resume together once half of it is free, not one
+            // wake-up for every small file taken.
+            const bool resume = wasFull && m_held <= m_budget / 2;
             lock.unlock();
-            m_workToDo.notify_one();
+            if (resume)
+                m_workToDo.notify_all();
             return taken;
         }
         if (slot.state == SlotState::Taken) {

@@ -15,8 +15,6 @@
 #include "core/RunLog.h"
 #include "core/WorkFolder.h"
 #include "crypto/BackupFileCipher.h"
-#include "ftp/FtpDestinationFields.h"
-#include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RunContext.h"
@@ -159,10 +157,8 @@ RestoreRun::Outcome RestoreRun::run()
         core::LogEvent(QStringLiteral("---------Restoring from Local/LAN---------"));
     if (const std::optional<Outcome> ended = prepare())
         return *ended;
-    if (ftp) {
-        m_ftp = std::make_unique<FtpFetch>(version, core::state().CurrentSet, m_run);
-        m_ftp->watchConnect = watchConnect;
-    }
+    m_fetch = std::make_unique<VersionFetch>(version, core::state().CurrentSet, m_run);
+    m_fetch->watchConnect = watchConnect;
     return version.compression() == 1 ? restoreArchive() : restoreEachFile();
 }
 
@@ -278,33 +274,6 @@ RestoreRun::Target RestoreRun::targetFor(const QString& path) const
     return target;
 }
 
-QString RestoreRun::sourceOf(const QString& name) const
-{
-    // On the server, as the delivery wrote it below the login folder.
-    if (m_request.version.kind() == VersionLine::Kind::Ftp)
-        return ftp::joinFtpFolder(m_request.version.ftpFolder(), name);
-    return joinPath(m_request.version.folder(), name);
-}
-
-Fetched RestoreRun::fetch(const QString& source, const QString& workFile)
-{
-    Fetched fetched;
-    core::MakePath(workFile);
-    if (m_run.stopRequested()) {
-        fetched.setOutcome(platform::Result::stop());
-        return fetched;
-    }
-    if (m_ftp)
-        return m_ftp->download(source, workFile);
-    if (!core::FileExists(source)) {
-        fetched.missing = true;
-        return fetched;
-    }
-    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
-    fetched.setOutcome(platform::copyFileReplacing(source, workFile, m_run));
-    return fetched;
-}
-
 platform::Result RestoreRun::decrypt(const QString& workFile)
 {
     QString plain = workFile;
@@ -401,13 +370,13 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
     }
     if (isProtected)
         name += QStringLiteral(".bf");
-    const QString source = sourceOf(name);
+    const QString source = m_fetch->sourceOf(name);
     // In a folder of its own, so that no archive name can be that of the folder it is unpacked to.
     QString workFile = m_work + QStringLiteral("archive/") + name;
     if (m_run.stopRequested())
         return stop();
 
-    const Fetched fetched = fetch(source, workFile);
+    const Fetched fetched = m_fetch->fetch(source, workFile);
     if (fetched.stopped() || m_run.stopRequested())
         return stop();
     if (fetched.noServer) {
@@ -507,12 +476,12 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     QString suffix = mode == 2 ? QStringLiteral(".zip") : QString();
     if (isProtected)
         suffix += QStringLiteral(".bf");
-    const QString source = sourceOf(target.relative + suffix);
+    const QString source = m_fetch->sourceOf(target.relative + suffix);
     QString workFile = m_work + QStringLiteral("files/") + target.relative + suffix;
 
     if (m_run.stopRequested())
         return Step::Stop;
-    const Fetched fetched = fetch(source, workFile);
+    const Fetched fetched = m_fetch->fetch(source, workFile);
     if (fetched.stopped() || m_run.stopRequested())
         return Step::Stop;
     if (fetched.noServer) {
@@ -571,7 +540,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
 
 RestoreRun::Outcome RestoreRun::stop()
 {
-    m_ftp.reset();
+    m_fetch.reset();
     // What was placed before the stop stays, and is as durable as a whole run's.
     m_placedOn.sync();
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
@@ -581,7 +550,7 @@ RestoreRun::Outcome RestoreRun::stop()
 
 RestoreRun::Outcome RestoreRun::complete()
 {
-    m_ftp.reset();
+    m_fetch.reset();
     if (const platform::Result synced = m_placedOn.sync(); !synced)
         fail(m_request.previousLocation ? QStringLiteral("the previous location") : m_newFolder, synced.reason());
     if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))

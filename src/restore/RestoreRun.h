@@ -10,10 +10,10 @@
 #include "core/VersionLine.h"
 #include "platform/Result.h"
 #include "platform/ZipReader.h"
-#include "restore/FtpFetch.h"
 #include "restore/LinkFreeFolders.h"
 #include "restore/PendingFile.h"
 #include "restore/RestoreSummary.h"
+#include "restore/VersionFetch.h"
 
 namespace platform
 {
@@ -109,10 +109,6 @@ private:
     platform::Result openArchive(ArchiveEntries& archive, const QString& workFile, bool useFolderNames,
                                  const QString& logLine);
     Target targetFor(const QString& path) const;
-    // Where `name` (the archive name, or a relative path with its suffixes) lies in the version.
-    QString sourceOf(const QString& name) const;
-    // Brings the version's file at `source` to `workFile`; only a fetch that completed leaves it.
-    Fetched fetch(const QString& source, const QString& workFile);
     // Decrypts the fetched .bf file to the same name without ".bf" and removes it.
     platform::Result decrypt(const QString& workFile);
 
@@ -136,8 +132,8 @@ private:
     // The loaded set's archive name, taken when the run starts.
     QString m_archiveName;
     QString m_newFolder;
-    // The session of an FTP version, serving all of its files.
-    std::unique_ptr<FtpFetch> m_ftp;
+    // Brings the version's files from its folder or server, once the run has a work folder.
+    std::unique_ptr<VersionFetch> m_fetch;
     TargetFolders m_folders;
     PlacedFileSystems m_placedOn;
 };

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <optional>
 #include <utility>
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "crypto/BackupFileCipher.h"
+#include "support/EveryPass.h"
 #include "support/FileTimes.h"
 #include "support/ZipFixtures.h"
 
@@ -143,7 +145,9 @@ RunFixture::run(const std::function<void(engine::frmProcessing*, const QString&)
     if (!window)
         return window;
     QMetaObject::Connection watch;
+    std::optional<test::EveryPass> everyStatus;
     if (duringRun) {
+        everyStatus.emplace();
         engine::frmProcessing* running = window;
         watch = QObject::connect(window->lblStatus, &QPlainTextEdit::textChanged, running, [running, duringRun] {
             if (running->running())

@@ -57,7 +57,8 @@ protected:
     void loadSet();
 
     // Runs the loaded set in the run window as the Backup command starts it. `duringRun` sees every
-    // status text the run shows, while the run is under way. Leaves the window counting down.
+    // status text the run shows, while the run is under way, and what it posts arrives at the run's
+    // next yield. Leaves the window counting down.
     QPointer<engine::frmProcessing> run(const std::function<void(engine::frmProcessing*, const QString&)>& duringRun
                                         = {});
     // Ticks the countdown until the window closes; false when it did not close on the 14th tick.

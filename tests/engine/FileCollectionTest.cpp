@@ -13,6 +13,7 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "support/EveryPass.h"
 #include "support/FailingWriter.h"
 #include "support/Outcome.h"
 #include "support/ProgramFolderTest.h"
@@ -255,7 +256,9 @@ TEST_F(FileCollectionTest, StopKeepsThePreviousListAndSeesTheRequestAtTheNextEnt
         ASSERT_TRUE(test::writeFile(QStringLiteral("%1/Docs/many/f%2").arg(root).arg(i), ""));
 
     // The request comes from a timer, as a Cancel click would, armed while the walk or the writing
-    // of the list is under way; the next entry must not be handled.
+    // of the list is under way; once a pass of the event loop has delivered it, the next entry must
+    // not be handled. Every yield is a pass here, so that pass comes at the next yield.
+    const test::EveryPass everyPass;
     struct Case
     {
         QString armAt;

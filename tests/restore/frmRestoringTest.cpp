@@ -203,23 +203,41 @@ TEST_F(frmRestoringTest, TheFtpConnectLimitEndsTheConnectAfterThirtySecondsNotTh
     EXPECT_EQ(window->lblStatus->toPlainText(), "FTP: Connecting... (31)");
 }
 
+namespace
+{
+// Takes connections and never greets.
+class SilentServer
+{
+public:
+    SilentServer()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server.nextPendingConnection()) {
+                ++connections;
+                socket->setParent(&server);
+            }
+        });
+    }
+    // A one-archive version on this server.
+    QString version() const
+    {
+        return QString("FTP|user|%1|127.0.0.1|%2|/backup|/backup/Docs Backup.zip|10/12/2026 12:00:00|12|1|0|key")
+            .arg(core::ScramblePassword("secret"))
+            .arg(server.serverPort());
+    }
+
+    QTcpServer server;
+    int connections = 0;
+};
+} // namespace
+
 TEST_F(frmRestoringTest, AnFtpServerThatNeverAnswersEndsTheRestoreAfterTheRetries)
 {
-    // Takes the connection and never greets.
-    QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
-    int connections = 0;
-    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* socket = silent.nextPendingConnection()) {
-            ++connections;
-            socket->setParent(&silent);
-        }
-    });
+    SilentServer silent;
+    int& connections = silent.connections;
     writeRestoreList(paths);
-    const QString version = QString("FTP|user|%1|127.0.0.1|%2|/backup|/backup/Docs Backup.zip|10/12/2026 12:00:00|"
-                                    "12|1|0|key")
-                                .arg(core::ScramblePassword("secret"))
-                                .arg(silent.serverPort());
+    const QString version = silent.version();
 
     frmRestoring* window = Form<frmRestoring>::load();
     // The limit's seconds pass quickly; the ticks are counted all the same.
@@ -238,6 +256,28 @@ TEST_F(frmRestoringTest, AnFtpServerThatNeverAnswersEndsTheRestoreAfterTheRetrie
     // Each attempt counts from 1 to 31.
     EXPECT_EQ(connecting.count("FTP: Connecting... (31)"), 4);
     EXPECT_FALSE(window->timFTP->isActive());
+    EXPECT_FALSE(QDir(disk("new")).exists());
+    EXPECT_TRUE(filesBelow(programFile("tmp")).isEmpty());
+}
+
+TEST_F(frmRestoringTest, CancelWhileConnectingIsNotTriedAgain)
+{
+    SilentServer silent;
+    writeRestoreList(paths);
+    frmRestoring* window = Form<frmRestoring>::load();
+    QPointer<frmRestoring> guard(window);
+    window->timFTP->setInterval(5);
+    QObject::connect(window->timFTP, &QTimer::timeout, [&] {
+        if (guard && guard->intConnectTicks == 3)
+            guard->cmdClose->click();
+    });
+    window->startRestore(request(silent.version(), disk("new")));
+    ASSERT_TRUE(platform::waitWhile([&] { return !guard.isNull(); }, RunLimitMs));
+
+    EXPECT_EQ(silent.connections, 1);
+    EXPECT_TRUE(logLines().filter("FTP: Connecting again").isEmpty());
+    EXPECT_TRUE(logLines().contains(CancelLine));
+    EXPECT_FALSE(logLines().contains("================Restore Complete=============="));
     EXPECT_FALSE(QDir(disk("new")).exists());
     EXPECT_TRUE(filesBelow(programFile("tmp")).isEmpty());
 }

@@ -1,9 +1,11 @@
-#include "restore/FtpFetch.h"
+#include "restore/VersionFetch.h"
 
+#include "core/FileSystemHelpers.h"
 #include "core/RunLog.h"
 #include "ftp/FtpDestinationFields.h"
 #include "ftp/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
+#include "platform/FileCopy.h"
 #include "platform/RunContext.h"
 
 namespace restore
@@ -15,28 +17,65 @@ constexpr int TimeOutSeconds = 60;
 constexpr int NoSuchFile = 550;
 } // namespace
 
-FtpFetch::FtpFetch(const core::VersionLine& version, const core::BackupSetInfo& set, platform::RunContext& run)
-    : m_run(run)
-    , m_host(version.ftpHost())
-    , m_client(std::make_unique<ftp::clsFtpClient>())
-    , m_steps(std::make_unique<ftp::FtpSteps>(*m_client))
+VersionFetch::VersionFetch(const core::VersionLine& version, const core::BackupSetInfo& set, platform::RunContext& run)
+    : m_version(version)
+    , m_run(run)
 {
+    if (version.kind() != core::VersionLine::Kind::Ftp)
+        return;
+    m_client = std::make_unique<ftp::clsFtpClient>();
+    m_steps = std::make_unique<ftp::FtpSteps>(*m_client);
     const int port = version.ftpPortNumber() > 0 ? version.ftpPortNumber() : 21;
-    m_client->setFtpServer(m_host);
+    m_client->setFtpServer(version.ftpHost());
     (void)m_client->setRemotePort(port);
     m_client->setUsername(version.ftpUser());
-    // In clear, whatever the version's protection: the line keeps it scrambled only on disk.
+    // In clear: the line keeps it scrambled only on disk.
     m_client->setPassword(version.ftpUser().isEmpty() ? QString() : version.ftpPassword());
-    m_client->setPassiveMode(ftp::passiveForServer(set, m_host, port));
+    m_client->setPassiveMode(ftp::passiveForServer(set, version.ftpHost(), port));
     (void)m_client->setTimeOut(TimeOutSeconds);
 }
 
-FtpFetch::~FtpFetch()
+VersionFetch::~VersionFetch()
 {
-    quit();
+    if (m_client)
+        quit();
 }
 
-void FtpFetch::quit()
+QString VersionFetch::sourceOf(const QString& name) const
+{
+    // On the server as the delivery wrote it, from the login folder.
+    if (m_client)
+        return ftp::joinFtpFolder(m_version.ftpFolder(), name);
+    QString folder = m_version.folder();
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+Fetched VersionFetch::fetch(const QString& source, const QString& workFile)
+{
+    core::MakePath(workFile);
+    if (m_run.stopRequested()) {
+        Fetched stopped;
+        stopped.setOutcome(platform::Result::stop());
+        return stopped;
+    }
+    return m_client ? download(source, workFile) : copy(source, workFile);
+}
+
+Fetched VersionFetch::copy(const QString& source, const QString& workFile)
+{
+    Fetched fetched;
+    if (!core::FileExists(source)) {
+        fetched.missing = true;
+        return fetched;
+    }
+    core::LogEvent(QStringLiteral("Restoring File: ") + source + QStringLiteral(" > ") + workFile);
+    fetched.setOutcome(platform::copyFileReplacing(source, workFile, m_run));
+    return fetched;
+}
+
+void VersionFetch::quit()
 {
     // A stopped restore does not wait for the server's goodbye.
     if (m_run.stopRequested())
@@ -45,20 +84,21 @@ void FtpFetch::quit()
         m_steps->quit();
 }
 
-platform::Result FtpFetch::connect()
+platform::Result VersionFetch::connect()
 {
     const ftp::FtpStep step = m_steps->connect(m_run, watchConnect);
     if (step.succeeded() || step.stopped())
         return step;
     // Trying again with the same login would only be refused again.
     if (step.ended == ftp::FtpStep::Ended::Refused)
-        m_noServer = QStringLiteral("Restore failed: could not log in to %1: %2").arg(m_host, step.reason());
+        m_noServer
+            = QStringLiteral("Restore failed: could not log in to %1: %2").arg(m_version.ftpHost(), step.reason());
     else
-        m_noServer = QStringLiteral("Restore failed: could not connect to ") + m_host;
+        m_noServer = QStringLiteral("Restore failed: could not connect to ") + m_version.ftpHost();
     return platform::Result::failure(m_noServer);
 }
 
-Fetched FtpFetch::download(const QString& remote, const QString& local)
+Fetched VersionFetch::download(const QString& remote, const QString& local)
 {
     Fetched fetched;
     if (m_noServer.isEmpty() && m_client->FtpSessionState() == ftp::clsFtpClient::StateNotConnected) {
