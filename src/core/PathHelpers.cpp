@@ -79,4 +79,11 @@ QString TrimNull(const QString& S)
     return beforeNull(S);
 }
 
+QString JoinPath(QString folder, const QString& relative)
+{
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder.endsWith(QLatin1Char('/')) ? folder + relative : folder + QLatin1Char('/') + relative;
+}
+
 } // namespace core

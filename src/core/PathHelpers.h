@@ -27,6 +27,8 @@ QString LastPathPart(QString& path);
 QString ParentSlashPath(const QString& path);
 // The text after the last "/" of a local path.
 QString FileNameOf(const QString& path);
+// The local folder and a relative path below it, joined by one "/" ("/a/" and "b" give "/a/b").
+QString JoinPath(QString folder, const QString& relative);
 
 // Cuts the caller's text before its first NUL and returns it.
 QString StripNulls(QString& strItem);

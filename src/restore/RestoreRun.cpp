@@ -32,14 +32,6 @@ const QString CrLf = QStringLiteral("\r\n");
 // The status shows the next stage of its dots after this many lines of the restore list.
 constexpr int LinesPerDot = 500;
 
-// The folder and a relative path below it, joined by one "/".
-QString joinPath(QString folder, const QString& relative)
-{
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return folder.endsWith(QLatin1Char('/')) ? folder + relative : folder + QLatin1Char('/') + relative;
-}
-
 // A full local path that stays where it says: it begins with "/" and has no ".." part.
 bool isFullPath(const QString& path)
 {
@@ -269,7 +261,7 @@ RestoreRun::Target RestoreRun::targetFor(const QString& path) const
         }
         target.target = QLatin1Char('/') + *relative;
     } else {
-        target.target = joinPath(m_newFolder, *relative);
+        target.target = core::JoinPath(m_newFolder, *relative);
     }
     return target;
 }

@@ -1,6 +1,7 @@
 #include "restore/VersionFetch.h"
 
 #include "core/FileSystemHelpers.h"
+#include "core/PathHelpers.h"
 #include "core/RunLog.h"
 #include "ftp/FtpDestinationFields.h"
 #include "ftp/FtpSteps.h"
@@ -46,10 +47,7 @@ QString VersionFetch::sourceOf(const QString& name) const
     // On the server as the delivery wrote it, from the login folder.
     if (m_client)
         return ftp::joinFtpFolder(m_version.ftpFolder(), name);
-    QString folder = m_version.folder();
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+    return core::JoinPath(m_version.folder(), name);
 }
 
 Fetched VersionFetch::fetch(const QString& source, const QString& workFile)

@@ -49,6 +49,13 @@ TEST(PathHelpersTest, ParentFolderOfLocalPaths)
         EXPECT_EQ(ParentFolder(path), parent) << qPrintable(path);
 }
 
+TEST(PathHelpersTest, JoinPathPutsOneSlashBetween)
+{
+    EXPECT_EQ(JoinPath("/srv/backup", "a/b.txt"), "/srv/backup/a/b.txt");
+    EXPECT_EQ(JoinPath("/srv/backup//", "a.txt"), "/srv/backup/a.txt");
+    EXPECT_EQ(JoinPath("/", "a.txt"), "/a.txt");
+}
+
 TEST(PathHelpersTest, LastPathPartStoresItsResultInTheCallersVariable)
 {
     const std::pair<QString, QString> cases[] = {

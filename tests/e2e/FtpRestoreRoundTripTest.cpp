@@ -18,6 +18,7 @@
 #include "RunFixture.h"
 #include "core/ProgramState.h"
 #include "core/SetDocument.h"
+#include "peers/LoopbackServers.h"
 #include "peers/PeerProcess.h"
 #include "platform/EventLoop.h"
 #include "restore/RestoreList.h"
@@ -30,6 +31,9 @@
 using platform::Form;
 using restore::frmRestoring;
 using Answer = test::WarningScript::Action;
+
+using test::closedPort;
+using test::SilentServer;
 
 namespace
 {
@@ -67,24 +71,6 @@ public:
     int connections = 0;
 };
 
-// A listening port that never answers: the client connects and waits for a greeting in vain.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                ++connections;
-                socket->setParent(&server);
-            }
-        });
-    }
-    QTcpServer server;
-    int connections = 0;
-};
-
 // The paths that were added, removed or changed between two snapshots, for a readable failure.
 QStringList changed(const QMap<QString, test::EntryState>& before, const QMap<QString, test::EntryState>& after)
 {
@@ -111,15 +97,6 @@ testing::AssertionResult holds(const QString& path, const QByteArray& expected)
     return testing::AssertionFailure() << path.toStdString() << " holds " << actual.size() << " bytes \""
                                        << actual.left(16).toStdString() << "\", not the " << expected.size()
                                        << " bytes \"" << expected.left(16).toStdString() << "\" expected";
-}
-
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 // Sets delivered by the real run to the FTP peer and restored through the chooser, the file
@@ -200,17 +177,6 @@ protected:
         return entries;
     }
 
-    static QMap<QString, test::EntryState> outside(const QMap<QString, test::EntryState>& entries,
-                                                   const QString& folder)
-    {
-        QMap<QString, test::EntryState> kept;
-        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-            if (it.key() != folder && !it.key().startsWith(folder + "/"))
-                kept.insert(it.key(), it.value());
-        }
-        return kept;
-    }
-
     QStringList workLeft() const
     {
         return QDir(programFile("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -280,7 +246,7 @@ protected:
         const QMap<QString, test::EntryState> before = programFolder();
         const QMap<QString, test::EntryState> server = test::snapshot(serverRoot.path());
         const QString status = finish(startRestore(newFolder, listed));
-        EXPECT_EQ(changed(outside(before, targets), outside(programFolder(), targets)), QStringList());
+        EXPECT_EQ(changed(test::outside(before, targets), test::outside(programFolder(), targets)), QStringList());
         EXPECT_EQ(workLeft(), QStringList());
         EXPECT_EQ(changed(server, test::snapshot(serverRoot.path())), QStringList());
         return status;

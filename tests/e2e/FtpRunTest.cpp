@@ -17,41 +17,18 @@
 #include "core/ScramblePassword.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "peers/LoopbackServers.h"
 #include "peers/PeerProcess.h"
 #include "support/ZipFixtures.h"
+
+using test::closedPort;
+using test::SilentServer;
 
 namespace
 {
 const QString User = "user";
 const QString ServerPassword = "secret";
 const QString RemoteFolder = "/backup";
-
-// A listening port that never answers: the client connects and waits for a greeting in vain.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                ++connections;
-                socket->setParent(&server);
-            }
-        });
-    }
-    QTcpServer server;
-    int connections = 0;
-};
-
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
 
 class FtpRunTest : public test::RunFixture
 {

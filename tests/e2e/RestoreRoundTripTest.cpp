@@ -36,25 +36,13 @@ protected:
         return entries;
     }
 
-    static QMap<QString, test::EntryState> below(const QMap<QString, test::EntryState>& entries, const QString& folder,
-                                                 bool inside)
-    {
-        QMap<QString, test::EntryState> kept;
-        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-            if ((it.key() == folder || it.key().startsWith(folder + "/")) == inside)
-                kept.insert(it.key(), it.value());
-        }
-        return kept;
-    }
-
     // Restores the set's latest version with every file of its last run chosen, as the file
     // selection hands it to the restore window; gives the completion's status.
     QString restoreLatest(const QString& newFolder)
     {
         // As the Restore command does.
         core::state().bStopBackup = false;
-        const std::optional<core::VersionLine> version
-            = core::VersionLine::parse(savedSection("VERSIONS").value(0));
+        const std::optional<core::VersionLine> version = core::VersionLine::parse(savedSection("VERSIONS").value(0));
         EXPECT_TRUE(version.has_value());
         if (!version)
             return QString();
@@ -76,7 +64,7 @@ protected:
         // Nothing was written but the targets, and the work folder is gone.
         const QString targets
             = newFolder.isEmpty() ? QStringLiteral("source") : QDir(home.path()).relativeFilePath(newFolder);
-        EXPECT_EQ(below(programFolder(), targets, false), below(before, targets, false));
+        EXPECT_EQ(test::outside(programFolder(), targets), test::outside(before, targets));
         EXPECT_EQ(QDir(programFile("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList());
         EXPECT_TRUE(logLines().contains("================Restore Complete=============="));

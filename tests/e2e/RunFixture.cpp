@@ -25,6 +25,16 @@
 namespace test
 {
 
+QMap<QString, EntryState> outside(const QMap<QString, EntryState>& entries, const QString& folder)
+{
+    QMap<QString, EntryState> kept;
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        if (it.key() != folder && !it.key().startsWith(folder + "/"))
+            kept.insert(it.key(), it.value());
+    }
+    return kept;
+}
+
 QMap<QString, EntryState> snapshot(const QString& root)
 {
     QMap<QString, EntryState> entries;

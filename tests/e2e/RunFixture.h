@@ -27,6 +27,8 @@ struct EntryState
 
 // Every file and folder below `root` (hidden ones too), by path relative to it. Links are not followed.
 QMap<QString, EntryState> snapshot(const QString& root);
+// The entries of a snapshot that are neither `folder` nor below it.
+QMap<QString, EntryState> outside(const QMap<QString, EntryState>& entries, const QString& folder);
 // The relative paths of the regular files below `root`, sorted; empty when it does not exist.
 QStringList filesBelow(const QString& root);
 

@@ -6,25 +6,13 @@
 
 #include "FtpTestSupport.h"
 #include "ftp/clsFtpClient.h"
+#include "peers/LoopbackServers.h"
 #include "platform/EventLoop.h"
 
 using namespace ftp;
+using test::closedPort;
 using test::FtpPeer;
 using test::SessionLog;
-
-namespace
-{
-
-quint16 closedPort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
-}
-
-} // namespace
 
 TEST(clsFtpClientLoginTest, LoginsEndOnceWithTheirResultAndReason)
 {

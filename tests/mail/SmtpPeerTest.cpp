@@ -1,7 +1,8 @@
 #include "mail/SmtpPeerTest.h"
 
 #include <QJsonDocument>
-#include <QTcpServer>
+
+#include "peers/LoopbackServers.h"
 
 namespace test
 {
@@ -14,12 +15,7 @@ void SmtpPeerTest::startPeer(const QStringList& arguments)
 
 quint16 SmtpPeerTest::closedPort()
 {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost))
-        return 0;
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
+    return test::closedPort();
 }
 
 QByteArray SmtpPeerTest::message(int n) const

@@ -12,12 +12,15 @@
 #include "main_window/MainWindowTest.h"
 #include "main_window/WebBrowser.h"
 #include "main_window/frmWebsite.h"
+#include "peers/LoopbackServers.h"
 #include "peers/PeerProcess.h"
 #include "platform/EventLoop.h"
 #include "support/Screenshot.h"
 
 using main_window::frmWebsite;
 using platform::Form;
+
+using test::closedPort;
 
 namespace
 {
@@ -64,14 +67,6 @@ protected:
 };
 test::PeerProcess* WebsiteWindowTest::server = nullptr;
 
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
 } // namespace
 
 TEST_F(WebsiteWindowTest, OpensMaximisedOnTheStartPageAndFollowsIt)
@@ -175,9 +170,9 @@ TEST_F(WebsiteWindowTest, AFailedFetchShowsItsReasonAndKeepsThePage)
         window->Command3->click();
         ASSERT_TRUE(settle(window));
         const QStringList reasons = QString::fromUtf8(c.reason).split(u'|');
-        EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(),
-                                [&](const QString& reason) { return window->Panel1->text().contains(reason); }))
-            << window->Panel1->text().toStdString();
+        EXPECT_TRUE(std::any_of(reasons.begin(), reasons.end(), [&](const QString& reason) {
+            return window->Panel1->text().contains(reason);
+        })) << window->Panel1->text().toStdString();
         EXPECT_EQ(window->windowTitle(), "Page A");
         EXPECT_TRUE(window->WebBrowser1->toPlainText().contains("Page A"));
         // The address box keeps what was typed, so it can be mended.

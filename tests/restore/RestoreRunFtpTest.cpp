@@ -12,12 +12,15 @@
 #include "VersionFixtures.h"
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
+#include "peers/LoopbackServers.h"
 #include "peers/PeerProcess.h"
 #include "platform/MirrorPath.h"
 #include "support/RecordingRun.h"
 
 using restore::RestoreRun;
 using restore::RestoreSummary;
+
+using test::closedPort;
 
 namespace
 {
@@ -29,15 +32,6 @@ const QString Host = "127.0.0.1";
 QString mirrored(const QString& path)
 {
     return platform::mirrorRelativePath(path).value_or(QString());
-}
-
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
 }
 
 // Versions laid out in the folder of a pyftpdlib peer, whose login folder is its root.

@@ -16,6 +16,7 @@
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
+#include "peers/LoopbackServers.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
 #include "platform/MirrorPath.h"
@@ -206,29 +207,16 @@ TEST_F(frmRestoringTest, TheFtpConnectLimitEndsTheConnectAfterThirtySecondsNotTh
 namespace
 {
 // Takes connections and never greets.
-class SilentServer
+class SilentServer : public test::SilentServer
 {
 public:
-    SilentServer()
-    {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                ++connections;
-                socket->setParent(&server);
-            }
-        });
-    }
     // A one-archive version on this server.
     QString version() const
     {
         return QString("FTP|user|%1|127.0.0.1|%2|/backup|/backup/Docs Backup.zip|10/12/2026 12:00:00|12|1|0|key")
             .arg(core::ScramblePassword("secret"))
-            .arg(server.serverPort());
+            .arg(port());
     }
-
-    QTcpServer server;
-    int connections = 0;
 };
 } // namespace
 
