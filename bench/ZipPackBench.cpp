@@ -1,7 +1,8 @@
 // Packs a mixed tree into one archive with the run's zip builder, beside Info-ZIP's `zip -r -6` of the
 // same tree, and reports both speeds (bytes_per_second) and peak memory (zip's own, from its end).
 // The builder runs as the program runs it (a thread per core), then with one thread; a single large
-// file packed at two sizes shows that the memory the build holds does not grow with the file.
+// file packed at two sizes shows that the memory the build holds does not grow with the file; a stop
+// asked for in the middle of a big file shows how soon the build ends after it (stop_ms).
 //
 // The tree is $QUILLBACK_BENCH_CORPUS when set; otherwise make-corpus.py (from $QUILLBACK_CORPUS_TOOL or
 // the shared tools folder beside the checkout) writes one of $QUILLBACK_BENCH_MIB MiB (default 50) to a
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -24,6 +26,7 @@
 #include "ChildProcess.h"
 #include "core/ProgramState.h"
 #include "engine/ZipFiles.h"
+#include "platform/RunContext.h"
 #include "platform/ZipWriter.h"
 
 namespace
@@ -187,6 +190,44 @@ void BM_PackOneBigFile(benchmark::State& state)
     state.counters["held_MiB"] = peak.growthMiB();
 }
 
+// A stop that arrives at a set moment, as a Cancel click does, and remembers when.
+class StopAt : public platform::RunContext
+{
+public:
+    explicit StopAt(std::chrono::milliseconds after)
+        : m_due(std::chrono::steady_clock::now() + after)
+    { }
+    bool stopRequested() const override { return std::chrono::steady_clock::now() >= m_due; }
+    std::chrono::steady_clock::time_point due() const { return m_due; }
+
+private:
+    std::chrono::steady_clock::time_point m_due;
+};
+
+// Args: worker threads (0 for one per core). A 512 MiB file is stopped 300 ms into its build.
+void BM_StopWhilePacking(benchmark::State& state)
+{
+    const QString file = bigFile(512);
+    const QString archive = scratch().path() + QStringLiteral("/stopped.zip");
+    double worstMs = 0;
+    for (auto _ : state) {
+        StopAt stop(std::chrono::milliseconds(300));
+        platform::ZipWriteOptions options;
+        options.workers = static_cast<int>(state.range(0));
+        options.run = &stop;
+        const platform::ZipWriteResult result = platform::writeZipArchive(
+            archive, {platform::ZipEntrySource {file, QStringLiteral("big.bin"), false}}, options);
+        const double ms
+            = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - stop.due()).count();
+        if (!result.stopped()) {
+            state.SkipWithError("the build ended before the stop");
+            break;
+        }
+        worstMs = std::max(worstMs, ms);
+    }
+    state.counters["stop_ms"] = worstMs;
+}
+
 void BM_PackWithInfoZip(benchmark::State& state)
 {
     const bench::CorpusTree& tree = corpus();
@@ -220,6 +261,7 @@ BENCHMARK(BM_PackOneBigFile)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);
+BENCHMARK(BM_StopWhilePacking)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 

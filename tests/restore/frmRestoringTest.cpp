@@ -239,6 +239,7 @@ TEST_F(frmRestoringTest, AnFtpServerThatNeverAnswersEndsTheRestoreAfterTheRetrie
     const QString failed = "Restore failed: could not connect to 127.0.0.1";
     EXPECT_TRUE(window->lblStatus->toPlainText().contains(failed)) << window->lblStatus->toPlainText().toStdString();
     EXPECT_TRUE(logLines().contains(failed));
+    test::saveScreenshot(window, "restore-window-ftp-unreachable");
     EXPECT_EQ(logLines().filter("FTP: Connecting again to 127.0.0.1").size(), 3);
     EXPECT_EQ(connections, 4);
     // Each attempt counts from 1 to 31.
