@@ -38,6 +38,27 @@ CopyResult writeFailure(const QString& path, int error)
     return {Result::failure(QStringLiteral("cannot write %1: %2").arg(path, systemText(error))), 0, error};
 }
 
+CopyResult folderTarget(const QString& path)
+{
+    return {Result::failure(QStringLiteral("%1 is a folder").arg(path))};
+}
+
+enum class Place
+{
+    Free,
+    Folder,
+    // A file, a link or anything else that a rename replaces.
+    Taken,
+};
+
+Place placeAt(const QByteArray& path)
+{
+    struct stat info = {};
+    if (::lstat(path.constData(), &info) != 0)
+        return Place::Free;
+    return S_ISDIR(info.st_mode) ? Place::Folder : Place::Taken;
+}
+
 class Descriptor
 {
 public:
@@ -110,30 +131,33 @@ public:
         return true;
     }
     int fd() const { return m_fd->get(); }
+    // Whether the copy has a name of its own yet (where the file system offers no unnamed files).
+    bool named() const { return !m_tempPath.isEmpty(); }
+
+    // Gives an unnamed copy the target's name, with the source's modification time and permission
+    // bits, when no file has that name. False with EEXIST when the name is taken.
+    bool linkAsNew(const QByteArray& target, const struct stat& source, int& error)
+    {
+        stamp(source);
+        if (linkUnder(target)) {
+            m_fd->close();
+            return true;
+        }
+        error = errno;
+        return false;
+    }
 
     // Gives the complete copy the target's name, replacing what is there in one step, with the
     // source's modification time and permission bits.
     bool commit(const QByteArray& target, const struct stat& source, int& error)
     {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
-        const mode_t mode = source.st_mode & 0777;
         if (m_tempPath.isEmpty()) {
-            ::fchmod(fd(), mode);
-            ::futimens(fd(), times);
-            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd());
-            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0) {
-                m_fd->close();
-                return true;
-            }
-            if (errno != EEXIST) {
-                error = errno;
-                return false;
-            }
+            stamp(source);
             // A file is in place: link the copy under a free name and rename it over that file.
             for (int attempt = 0; attempt < 16 && m_tempPath.isEmpty(); ++attempt) {
                 const QByteArray temp
                     = m_folder + "/." + m_name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-                if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temp.constData(), AT_SYMLINK_FOLLOW) == 0)
+                if (linkUnder(temp))
                     m_tempPath = temp;
                 else if (errno != EEXIST) {
                     error = errno;
@@ -150,7 +174,8 @@ public:
                 error = errno;
                 return false;
             }
-            ::chmod(m_tempPath.constData(), mode);
+            const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+            ::chmod(m_tempPath.constData(), source.st_mode & 0777);
             ::utimensat(AT_FDCWD, m_tempPath.constData(), times, 0);
         }
         if (::rename(m_tempPath.constData(), target.constData()) != 0) {
@@ -162,10 +187,46 @@ public:
     }
 
 private:
+    void stamp(const struct stat& source)
+    {
+        if (m_stamped)
+            return;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+        ::fchmod(fd(), source.st_mode & 0777);
+        ::futimens(fd(), times);
+        m_stamped = true;
+    }
+
+    // Links the unnamed copy under `path`: straight from its descriptor where the kernel lets a
+    // process link the files it opened (Linux 6.10 on, or with the right privilege), else through
+    // /proc.
+    bool linkUnder(const QByteArray& path)
+    {
+        const bool tryDescriptor = !linkByDescriptorRefused.load(std::memory_order_relaxed);
+        if (tryDescriptor) {
+            if (::linkat(fd(), "", AT_FDCWD, path.constData(), AT_EMPTY_PATH) == 0)
+                return true;
+            // A refusal reads as a missing file (or, on an old kernel, an unknown flag).
+            if (errno != ENOENT && errno != EPERM && errno != EINVAL)
+                return false;
+        }
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd());
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) != 0)
+            return false;
+        // Only a link that /proc made tells the refusal from a folder that went away.
+        if (tryDescriptor)
+            linkByDescriptorRefused.store(true, std::memory_order_relaxed);
+        return true;
+    }
+
+    // Set once the kernel has refused to link a file by its descriptor alone.
+    static inline std::atomic<bool> linkByDescriptorRefused {false};
+
     QByteArray m_folder;
     QByteArray m_name;
     std::unique_ptr<Descriptor> m_fd;
     QByteArray m_tempPath;
+    bool m_stamped = false;
 };
 
 bool writeAll(int fd, const char* data, qint64 size)
@@ -235,7 +296,8 @@ std::atomic<bool> noKernelCopy {false};
 
 // Lets the kernel move the bytes from file to file, in chunks with the run's yield and stop check
 // between them; the files' positions advance past what was copied, so a decline goes on from there.
-Copied kernelCopy(int in, int out, qint64& copied, RunContext& run, int& error)
+// A chunk that comes short at the source's size ends the copy without asking for the end once more.
+Copied kernelCopy(int in, int out, qint64 sourceSize, qint64& copied, RunContext& run, int& error)
 {
     if (noKernelCopy.load(std::memory_order_relaxed))
         return Copied::Declined;
@@ -264,19 +326,21 @@ Copied kernelCopy(int in, int out, qint64& copied, RunContext& run, int& error)
         run.yield();
         if (run.stopRequested())
             return Copied::Stopped;
+        if (done < kKernelChunkSize && copied == sourceSize)
+            return Copied::All;
     }
 }
 
 // Copies every byte of `in` to the empty `out`: shared blocks where the file system offers them,
-// else the kernel's copy, else our own buffer.
+// else the kernel's copy, else our own buffer. The kernel's copy shares blocks by itself where it
+// can, so only a file of several of its chunks is worth a separate try at sharing.
 Copied copyBytes(int in, int out, qint64 sourceSize, qint64& copied, RunContext& run, int& error)
 {
     Copied outcome = Copied::Declined;
-    if (sourceSize > 0) {
+    if (sourceSize > kKernelChunkSize)
         outcome = clone(in, out, copied);
-        if (outcome == Copied::Declined)
-            outcome = kernelCopy(in, out, copied, run, error);
-    }
+    if (sourceSize > 0 && outcome == Copied::Declined)
+        outcome = kernelCopy(in, out, sourceSize, copied, run, error);
     return outcome == Copied::Declined ? bufferedCopy(in, out, sourceSize, copied, run, error) : outcome;
 }
 } // namespace
@@ -294,16 +358,16 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, RunCo
     if (!S_ISREG(sourceInfo.st_mode))
         return {Result::failure(QStringLiteral("cannot read %1: it is not a file").arg(source))};
 
-    struct stat targetInfo = {};
-    const bool replacing = ::lstat(targetPath.constData(), &targetInfo) == 0;
-    if (replacing && S_ISDIR(targetInfo.st_mode))
-        return {Result::failure(QStringLiteral("%1 is a folder").arg(target))};
-
     const QFileInfo targetFile(target);
     PendingFile out(QFile::encodeName(targetFile.absolutePath()), QFile::encodeName(targetFile.fileName()));
     int error = 0;
     if (!out.open(error))
         return writeFailure(target, error);
+    // A named copy's rename needs to know beforehand whether it replaces a file; an unnamed copy is
+    // told by its link, once complete.
+    Place place = out.named() ? placeAt(targetPath) : Place::Free;
+    if (place == Place::Folder)
+        return folderTarget(target);
 
     qint64 copied = 0;
     switch (copyBytes(in.get(), out.fd(), qint64(sourceInfo.st_size), copied, run, error)) {
@@ -317,8 +381,17 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, RunCo
     case Copied::WriteFailed:
         return writeFailure(target, error);
     }
+    if (!out.named()) {
+        if (out.linkAsNew(targetPath, sourceInfo, error))
+            return {Result::success(), copied};
+        if (error != EEXIST)
+            return writeFailure(target, error);
+        if (placeAt(targetPath) == Place::Folder)
+            return folderTarget(target);
+        place = Place::Taken;
+    }
     // The previous copy goes only once the new one is on the disk; a new file has none to keep.
-    if (replacing && ::fdatasync(out.fd()) != 0 && errno != EINVAL)
+    if (place == Place::Taken && ::fdatasync(out.fd()) != 0 && errno != EINVAL)
         return writeFailure(target, errno);
     if (!out.commit(targetPath, sourceInfo, error))
         return writeFailure(target, error);
