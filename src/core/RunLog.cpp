@@ -1,13 +1,13 @@
 #include "core/RunLog.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QRegularExpression>
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "platform/FileAppend.h"
 #include "platform/ProgramFolder.h"
 
 namespace core
@@ -62,11 +62,10 @@ void LogEvent(const QString& strData)
         = lineStamp(platform::clock().now()) + QLatin1Char(' ') + RemoveChars(strData) + QStringLiteral("\r\n");
     const QByteArray bytes = line.toUtf8();
 
-    QFile file(RunLogPath());
     // Created owner-only: runs log server and user names.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || file.write(bytes) != bytes.size() || !file.flush()) {
-        const bool denied = file.error() == QFileDevice::OpenError || file.error() == QFileDevice::PermissionsError;
+    const platform::Appended appended = platform::appendToFile(RunLogPath(), bytes, 0600);
+    if (appended != platform::Appended::Done) {
+        const bool denied = appended == platform::Appended::NotOpened;
         reportFailure(QStringLiteral("modGeneral.LogEvent(strData)"), {strData},
                       denied ? err::PermissionDenied : err::PathFileAccess,
                       denied ? QStringLiteral("Permission denied") : QStringLiteral("Path/File access error"));
