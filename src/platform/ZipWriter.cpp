@@ -15,6 +15,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include "platform/ZipArchiveFile.h"
 #include "platform/ZipReader.h"
 #include "platform/ZipWriterPieces.h"
 
@@ -307,7 +308,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
                      *options.run);
     int openError = 0;
     const int flags = ZIP_CREATE | (options.updateExisting ? 0 : ZIP_TRUNCATE);
-    zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(), flags, &openError);
+    zip_t* archive = openZipArchive(archivePath, flags, &openError);
     if (!archive) {
         const bool damaged = openError == ZIP_ER_NOZIP || openError == ZIP_ER_INCONS;
         result.written.failure = damaged ? ZipWriteFailure::NotAnArchive : ZipWriteFailure::CannotWrite;
