@@ -405,7 +405,8 @@ bool isSafeEntryName(const QString& name)
 // no access list narrows; anyone else is left to access(), which knows the lists and groups.
 bool plainlyReadable(const struct stat& info)
 {
-    return info.st_uid == ::geteuid() && (info.st_mode & S_IRUSR);
+    static const uid_t user = ::geteuid();
+    return info.st_uid == user && (info.st_mode & S_IRUSR);
 }
 
 // Why an entry cannot be packed at all, or an empty text when it can be tried. One stat a source:
