@@ -58,8 +58,7 @@ QString clsZipFiles::GetLastMessage() const
 void clsZipFiles::addEntries(const QString& name, QList<platform::ZipEntrySource>& into) const
 {
     const QString source = QDir::isAbsolutePath(name) ? name : QDir(m_rootDirectory).filePath(name);
-    const QFileInfo info(source);
-    if (!info.isDir()) {
+    if (m_namesAreFiles || !QFileInfo(source).isDir()) {
         into << entryFor(name, source, false);
         return;
     }
