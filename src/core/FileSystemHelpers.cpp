@@ -1,7 +1,11 @@
 #include "core/FileSystemHelpers.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -15,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QThread>
 
 #include "core/ErrorReport.h"
 #include "core/PathHelpers.h"
@@ -57,40 +62,102 @@ int openFolderAt(int parentFd, const QByteArray& name)
     return ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-// Adds the sizes of the regular files below an open folder; stops at the first part it cannot read.
-bool addFolderSize(int dirFd, qint64& total, int& error)
+// Adds up the sizes of the regular files below an open folder. Each folder is one piece of work;
+// the calling thread takes pieces, and helper threads join in while more folders wait than threads
+// walk, since a big tree costs a system call for each of its entries. Ends at the first part that
+// cannot be read.
+class FolderSizeWalk
 {
-    std::vector<QByteArray> names;
-    // Keep a descriptor of our own: readNames closes the one it is given.
-    const int listFd = ::dup(dirFd);
-    if (listFd < 0) {
-        error = errno;
-        return false;
+public:
+    // Takes over `rootFd`.
+    explicit FolderSizeWalk(int rootFd)
+        : m_pending {rootFd}
+        , m_maxHelpers(std::max(0, std::min(8, QThread::idealThreadCount()) - 1))
+    { }
+
+    bool run(qint64& total, int& error)
+    {
+        work();
+        for (std::thread& helper : m_helpers)
+            helper.join();
+        for (const int fd : m_pending)
+            ::close(fd);
+        total = m_total;
+        error = m_error;
+        return m_error == 0;
     }
-    if (!readNames(listFd, names, error))
-        return false;
-    for (const QByteArray& name : names) {
-        struct stat st = {};
-        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            error = errno;
-            return false;
-        }
-        if (S_ISREG(st.st_mode)) {
-            total += st.st_size;
-        } else if (S_ISDIR(st.st_mode)) {
-            const int childFd = openFolderAt(dirFd, name);
-            if (childFd < 0) {
-                error = errno;
-                return false;
+
+private:
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_error != 0 || !m_pending.empty() || m_busy == 0; });
+            if (m_error != 0 || m_pending.empty()) {
+                m_changed.notify_all();
+                return;
             }
-            const bool ok = addFolderSize(childFd, total, error);
-            ::close(childFd);
-            if (!ok)
-                return false;
+            const int fd = m_pending.back();
+            m_pending.pop_back();
+            ++m_busy;
+            lock.unlock();
+            qint64 size = 0;
+            int error = 0;
+            std::vector<int> subfolders;
+            addFolder(fd, size, subfolders, error);
+            ::close(fd);
+            lock.lock();
+            --m_busy;
+            m_total += size;
+            if (error != 0 && m_error == 0)
+                m_error = error;
+            m_pending.insert(m_pending.end(), subfolders.begin(), subfolders.end());
+            if (m_error == 0 && m_pending.size() > 1 && m_helpers.size() < m_maxHelpers)
+                m_helpers.emplace_back([this] { work(); });
+            m_changed.notify_all();
         }
     }
-    return true;
-}
+
+    // The sizes of one folder's own files, and its sub-folders opened for later.
+    static void addFolder(int dirFd, qint64& size, std::vector<int>& subfolders, int& error)
+    {
+        std::vector<QByteArray> names;
+        // Keep a descriptor of our own: readNames closes the one it is given.
+        const int listFd = ::dup(dirFd);
+        if (listFd < 0) {
+            error = errno;
+            return;
+        }
+        if (!readNames(listFd, names, error))
+            return;
+        for (const QByteArray& name : names) {
+            struct stat st = {};
+            if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                error = errno;
+                return;
+            }
+            if (S_ISREG(st.st_mode)) {
+                size += st.st_size;
+            } else if (S_ISDIR(st.st_mode)) {
+                const int childFd = openFolderAt(dirFd, name);
+                if (childFd < 0) {
+                    error = errno;
+                    return;
+                }
+                subfolders.push_back(childFd);
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<int> m_pending;
+    std::vector<std::thread> m_helpers;
+    const std::size_t m_maxHelpers;
+    int m_busy = 0;
+    qint64 m_total = 0;
+    int m_error = 0;
+};
 
 // Removes everything below an open folder, going on past failures; true when every step worked.
 bool removeContents(int dirFd)
@@ -272,9 +339,7 @@ qint64 FolderSize(const QString& folder)
     }
     qint64 total = 0;
     int error = 0;
-    const bool ok = addFolderSize(fd, total, error);
-    ::close(fd);
-    if (!ok) {
+    if (!FolderSizeWalk(fd).run(total, error)) {
         reportFileFailure(kFolderSizeLocation, {folder}, error);
         return -1;
     }
