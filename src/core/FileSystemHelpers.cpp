@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -62,32 +63,90 @@ int openFolderAt(int parentFd, const QByteArray& name)
     return ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-// Adds up the sizes of the regular files below an open folder. Each folder is one piece of work;
-// the calling thread takes pieces, and helper threads join in while more folders wait than threads
-// walk, since a big tree costs a system call for each of its entries. Ends at the first part that
-// cannot be read.
+// Adds up the sizes of the regular files below an open folder. A big tree costs a system call for
+// each of its entries, so the entries are handed out in pieces of a few hundred: the calling thread
+// takes pieces, and helper threads join in while more pieces wait than threads work. Ends at the
+// first part that cannot be read.
 class FolderSizeWalk
 {
 public:
     // Takes over `rootFd`.
     explicit FolderSizeWalk(int rootFd)
-        : m_pending {rootFd}
-        , m_maxHelpers(std::max(0, std::min(8, QThread::idealThreadCount()) - 1))
-    { }
+        : m_maxHelpers(std::max(0, std::min(8, QThread::idealThreadCount()) - 1))
+    {
+        int error = 0;
+        std::vector<Piece> pieces;
+        listFolder(rootFd, pieces, error);
+        m_pending = std::move(pieces);
+        m_error = error;
+    }
 
     bool run(qint64& total, int& error)
     {
         work();
         for (std::thread& helper : m_helpers)
             helper.join();
-        for (const int fd : m_pending)
-            ::close(fd);
         total = m_total;
         error = m_error;
         return m_error == 0;
     }
 
 private:
+    // An open folder and its names, closed once every piece of it is done.
+    struct Folder
+    {
+        int fd = -1;
+        std::vector<QByteArray> names;
+        ~Folder() { ::close(fd); }
+    };
+
+    struct Piece
+    {
+        std::shared_ptr<const Folder> folder;
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+
+    static constexpr std::size_t PieceSize = 256;
+
+    // Reads the names of the folder (taking over `fd`) and cuts them into pieces.
+    static void listFolder(int fd, std::vector<Piece>& pieces, int& error)
+    {
+        auto folder = std::make_shared<Folder>();
+        folder->fd = fd;
+        // Keep a descriptor of our own: readNames closes the one it is given.
+        const int listFd = ::dup(fd);
+        if (listFd < 0) {
+            error = errno;
+            return;
+        }
+        if (!readNames(listFd, folder->names, error))
+            return;
+        for (std::size_t begin = 0; begin < folder->names.size(); begin += PieceSize)
+            pieces.push_back({folder, begin, std::min(folder->names.size(), begin + PieceSize)});
+    }
+
+    // The sizes of a piece's files; its sub-folders are listed into more pieces.
+    static void addPiece(const Piece& piece, qint64& size, std::vector<Piece>& more, int& error)
+    {
+        const int dirFd = piece.folder->fd;
+        for (std::size_t i = piece.begin; i < piece.end && error == 0; ++i) {
+            const QByteArray& name = piece.folder->names[i];
+            struct stat st = {};
+            if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                error = errno;
+            } else if (S_ISREG(st.st_mode)) {
+                size += st.st_size;
+            } else if (S_ISDIR(st.st_mode)) {
+                const int childFd = openFolderAt(dirFd, name);
+                if (childFd < 0)
+                    error = errno;
+                else
+                    listFolder(childFd, more, error);
+            }
+        }
+    }
+
     void work()
     {
         std::unique_lock lock(m_mutex);
@@ -97,61 +156,30 @@ private:
                 m_changed.notify_all();
                 return;
             }
-            const int fd = m_pending.back();
+            const Piece piece = std::move(m_pending.back());
             m_pending.pop_back();
             ++m_busy;
+            if (!m_pending.empty() && m_helpers.size() < m_maxHelpers)
+                m_helpers.emplace_back([this] { work(); });
             lock.unlock();
             qint64 size = 0;
             int error = 0;
-            std::vector<int> subfolders;
-            addFolder(fd, size, subfolders, error);
-            ::close(fd);
+            std::vector<Piece> more;
+            addPiece(piece, size, more, error);
             lock.lock();
             --m_busy;
             m_total += size;
             if (error != 0 && m_error == 0)
                 m_error = error;
-            m_pending.insert(m_pending.end(), subfolders.begin(), subfolders.end());
-            if (m_error == 0 && m_pending.size() > 1 && m_helpers.size() < m_maxHelpers)
-                m_helpers.emplace_back([this] { work(); });
+            for (Piece& next : more)
+                m_pending.push_back(std::move(next));
             m_changed.notify_all();
-        }
-    }
-
-    // The sizes of one folder's own files, and its sub-folders opened for later.
-    static void addFolder(int dirFd, qint64& size, std::vector<int>& subfolders, int& error)
-    {
-        std::vector<QByteArray> names;
-        // Keep a descriptor of our own: readNames closes the one it is given.
-        const int listFd = ::dup(dirFd);
-        if (listFd < 0) {
-            error = errno;
-            return;
-        }
-        if (!readNames(listFd, names, error))
-            return;
-        for (const QByteArray& name : names) {
-            struct stat st = {};
-            if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                error = errno;
-                return;
-            }
-            if (S_ISREG(st.st_mode)) {
-                size += st.st_size;
-            } else if (S_ISDIR(st.st_mode)) {
-                const int childFd = openFolderAt(dirFd, name);
-                if (childFd < 0) {
-                    error = errno;
-                    return;
-                }
-                subfolders.push_back(childFd);
-            }
         }
     }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<int> m_pending;
+    std::vector<Piece> m_pending;
     std::vector<std::thread> m_helpers;
     const std::size_t m_maxHelpers;
     int m_busy = 0;
