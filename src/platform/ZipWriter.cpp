@@ -5,8 +5,8 @@
 #include <limits>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -15,6 +15,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include "platform/ZipArchiveFile.h"
 #include "platform/ZipReader.h"
 #include "platform/ZipWriterPieces.h"
 
@@ -25,13 +26,11 @@ namespace
 {
 // The entry's modification time to the second, as Info-ZIP records it: the DOS time of the entry
 // itself only holds even seconds.
-void setExtendedModified(zip_t* archive, zip_uint64_t index, const QString& sourcePath)
+void setExtendedModified(zip_t* archive, zip_uint64_t index, time_t modified)
 {
-    struct stat info = {};
-    if (::stat(QFile::encodeName(sourcePath).constData(), &info) != 0 || info.st_mtime < 0
-        || info.st_mtime > std::numeric_limits<qint32>::max())
+    if (modified < 0 || modified > std::numeric_limits<qint32>::max())
         return;
-    const quint32 seconds = static_cast<quint32>(info.st_mtime);
+    const quint32 seconds = static_cast<quint32>(modified);
     const zip_uint8_t data[5]
         = {1, zip_uint8_t(seconds), zip_uint8_t(seconds >> 8), zip_uint8_t(seconds >> 16), zip_uint8_t(seconds >> 24)};
     zip_file_extra_field_set(archive, index, 0x5455, ZIP_EXTRA_FIELD_NEW, data, sizeof data,
@@ -289,16 +288,23 @@ struct Attempt
 };
 
 // A source newer than the archive's entry (whose times have two-second steps) replaces it.
-bool newerThanEntry(zip_t* archive, zip_int64_t index, const QString& sourcePath)
+bool newerThanEntry(zip_t* archive, zip_int64_t index, time_t sourceModified)
 {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_MTIME))
         return true;
-    return QFileInfo(sourcePath).lastModified().toSecsSinceEpoch() > static_cast<qint64>(st.mtime) + 1;
+    return static_cast<qint64>(sourceModified) > static_cast<qint64>(st.mtime) + 1;
 }
 
-Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries, const QList<qsizetype>& pending,
+// A source that passed the precheck, with its modification time as the precheck found it.
+struct PendingEntry
+{
+    qsizetype position = 0;
+    time_t modified = 0;
+};
+
+Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries, const QList<PendingEntry>& pending,
                 const ZipWriteOptions& options)
 {
     Attempt result;
@@ -307,7 +313,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
                      *options.run);
     int openError = 0;
     const int flags = ZIP_CREATE | (options.updateExisting ? 0 : ZIP_TRUNCATE);
-    zip_t* archive = zip_open(QFile::encodeName(archivePath).constData(), flags, &openError);
+    zip_t* archive = openZipArchive(archivePath, flags, &openError);
     if (!archive) {
         const bool damaged = openError == ZIP_ER_NOZIP || openError == ZIP_ER_INCONS;
         result.written.failure = damaged ? ZipWriteFailure::NotAnArchive : ZipWriteFailure::CannotWrite;
@@ -329,7 +335,8 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
     BuildState build;
     build.options = &options;
     build.pieces = &pieces;
-    for (const qsizetype position : pending) {
+    for (const PendingEntry& next : pending) {
+        const qsizetype position = next.position;
         const ZipEntrySource& entry = entries[position];
         const QByteArray name = entry.entryName.toUtf8();
         if (entry.folder) {
@@ -342,7 +349,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         }
 
         const zip_int64_t existing = options.updateExisting ? zip_name_locate(archive, name.constData(), 0) : -1;
-        if (existing >= 0 && !newerThanEntry(archive, existing, entry.sourcePath))
+        if (existing >= 0 && !newerThanEntry(archive, existing, next.modified))
             continue;
         auto* file = new FileSource(archive, &build, position);
         zip_source_t* source = zip_source_function(archive, &FileSource::callback, file);
@@ -363,7 +370,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         }
         file->setIndex(static_cast<zip_uint64_t>(index));
         pieces.add(static_cast<zip_uint64_t>(index), entry.sourcePath);
-        setExtendedModified(archive, static_cast<zip_uint64_t>(index), entry.sourcePath);
+        setExtendedModified(archive, static_cast<zip_uint64_t>(index), next.modified);
         ++result.written.packed;
     }
 
@@ -383,9 +390,9 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
     return giveUp(Result::failure(build.failedEntry >= 0 ? QString() : libraryError()));
 }
 
-bool isArchiveItself(const QString& sourcePath, const QString& archivePath)
+bool isArchiveItself(const QString& sourcePath, const QString& absoluteArchivePath)
 {
-    return QFileInfo(sourcePath).absoluteFilePath() == QFileInfo(archivePath).absoluteFilePath();
+    return QFileInfo(sourcePath).absoluteFilePath() == absoluteArchivePath;
 }
 
 // A name is safe when extracting it puts the entry exactly where its name says, inside the folder.
@@ -395,27 +402,39 @@ bool isSafeEntryName(const QString& name)
     return relative.path && *relative.path == name && !name.contains(QChar(0));
 }
 
-// Why an entry cannot be packed at all, or an empty text when it can be tried.
-QString precheck(const ZipEntrySource& entry, const QString& archivePath, QSet<QString>& names)
+// Whether the permission bits alone show the file can be read: they settle it for its owner, whom
+// no access list narrows; anyone else is left to access(), which knows the lists and groups.
+bool plainlyReadable(const struct stat& info)
+{
+    static const uid_t user = ::geteuid();
+    return info.st_uid == user && (info.st_mode & S_IRUSR);
+}
+
+// Why an entry cannot be packed at all, or an empty text when it can be tried. One stat a source:
+// on a tree of many small files these calls are much of the writer's time.
+QString precheck(const ZipEntrySource& entry, const QString& absoluteArchivePath, QSet<QString>& names,
+                 time_t& modified)
 {
     if (!isSafeEntryName(entry.entryName))
         return QStringLiteral("it has no safe name inside an archive");
     if (names.contains(entry.entryName))
         return QStringLiteral("another file is packed under the same name");
-    const QFileInfo info(entry.sourcePath);
-    if (!info.exists())
+    const QByteArray path = QFile::encodeName(entry.sourcePath);
+    struct stat info = {};
+    if (::stat(path.constData(), &info) != 0)
         return QStringLiteral("it no longer exists");
     if (entry.folder) {
-        if (!info.isDir())
+        if (!S_ISDIR(info.st_mode))
             return QStringLiteral("it is not a folder");
     } else {
-        if (!info.isFile())
+        if (!S_ISREG(info.st_mode))
             return QStringLiteral("it is not a regular file");
-        if (!info.isReadable())
+        if (!plainlyReadable(info) && ::access(path.constData(), R_OK) != 0)
             return QStringLiteral("it cannot be read");
-        if (isArchiveItself(entry.sourcePath, archivePath))
+        if (isArchiveItself(entry.sourcePath, absoluteArchivePath))
             return QStringLiteral("it is the archive being written");
     }
+    modified = info.st_mtime;
     names.insert(entry.entryName);
     return QString();
 }
@@ -426,12 +445,14 @@ ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntryS
                                const ZipWriteOptions& options)
 {
     QList<ZipSkippedEntry> skipped;
-    QList<qsizetype> pending;
+    QList<PendingEntry> pending;
     QSet<QString> names;
+    const QString absoluteArchivePath = QFileInfo(archivePath).absoluteFilePath();
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString reason = precheck(entries[i], archivePath, names);
+        time_t modified = 0;
+        const QString reason = precheck(entries[i], absoluteArchivePath, names, modified);
         if (reason.isEmpty())
-            pending << i;
+            pending << PendingEntry {i, modified};
         else
             skipped << ZipSkippedEntry {entries[i].sourcePath, entries[i].entryName, reason};
     }
@@ -446,7 +467,7 @@ ZipWriteResult writeZipArchive(const QString& archivePath, const QList<ZipEntryS
         }
         const ZipEntrySource& failed = entries[outcome.failedEntry];
         skipped << ZipSkippedEntry {failed.sourcePath, failed.entryName, outcome.failedReason};
-        pending.removeOne(outcome.failedEntry);
+        pending.removeIf([&](const PendingEntry& entry) { return entry.position == outcome.failedEntry; });
     }
 }
 

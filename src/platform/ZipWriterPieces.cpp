@@ -447,6 +447,7 @@ void ZipPieces::release(quint64 index)
     job.released = true;
     job.nextFree = job.facts.pieces;
     m_open.erase(at);
+    const qint64 heldBefore = m_held;
     for (Slot& slot : job.parts) {
         if (slot.state == SlotState::Done)
             m_held -= cost(slot.piece);
@@ -456,7 +457,10 @@ void ZipPieces::release(quint64 index)
         }
     }
     closeWhenIdle(job);
-    m_workToDo.notify_all();
+    // A file packed whole frees nothing here; waking every worker for each one would cost more than
+    // the packing.
+    if (m_held < heldBefore)
+        m_workToDo.notify_all();
 }
 
 } // namespace platform
