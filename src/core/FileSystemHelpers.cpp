@@ -1,7 +1,12 @@
 #include "core/FileSystemHelpers.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -15,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QThread>
 
 #include "core/ErrorReport.h"
 #include "core/PathHelpers.h"
@@ -57,40 +63,129 @@ int openFolderAt(int parentFd, const QByteArray& name)
     return ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-// Adds the sizes of the regular files below an open folder; stops at the first part it cannot read.
-bool addFolderSize(int dirFd, qint64& total, int& error)
+// Adds up the sizes of the regular files below an open folder. A big tree costs a system call for
+// each of its entries, so the entries are handed out in pieces of a few hundred: the calling thread
+// takes pieces, and helper threads join in while more pieces wait than threads work. Ends at the
+// first part that cannot be read.
+class FolderSizeWalk
 {
-    std::vector<QByteArray> names;
-    // Keep a descriptor of our own: readNames closes the one it is given.
-    const int listFd = ::dup(dirFd);
-    if (listFd < 0) {
-        error = errno;
-        return false;
+public:
+    // Takes over `rootFd`.
+    explicit FolderSizeWalk(int rootFd)
+        : m_maxHelpers(std::max(0, std::min(8, QThread::idealThreadCount()) - 1))
+    {
+        int error = 0;
+        std::vector<Piece> pieces;
+        listFolder(rootFd, pieces, error);
+        m_pending = std::move(pieces);
+        m_error = error;
     }
-    if (!readNames(listFd, names, error))
-        return false;
-    for (const QByteArray& name : names) {
-        struct stat st = {};
-        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+
+    bool run(qint64& total, int& error)
+    {
+        work();
+        for (std::thread& helper : m_helpers)
+            helper.join();
+        total = m_total;
+        error = m_error;
+        return m_error == 0;
+    }
+
+private:
+    // An open folder and its names, closed once every piece of it is done.
+    struct Folder
+    {
+        int fd = -1;
+        std::vector<QByteArray> names;
+        ~Folder() { ::close(fd); }
+    };
+
+    struct Piece
+    {
+        std::shared_ptr<const Folder> folder;
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+
+    static constexpr std::size_t PieceSize = 256;
+
+    // Reads the names of the folder (taking over `fd`) and cuts them into pieces.
+    static void listFolder(int fd, std::vector<Piece>& pieces, int& error)
+    {
+        auto folder = std::make_shared<Folder>();
+        folder->fd = fd;
+        // Keep a descriptor of our own: readNames closes the one it is given.
+        const int listFd = ::dup(fd);
+        if (listFd < 0) {
             error = errno;
-            return false;
+            return;
         }
-        if (S_ISREG(st.st_mode)) {
-            total += st.st_size;
-        } else if (S_ISDIR(st.st_mode)) {
-            const int childFd = openFolderAt(dirFd, name);
-            if (childFd < 0) {
+        if (!readNames(listFd, folder->names, error))
+            return;
+        for (std::size_t begin = 0; begin < folder->names.size(); begin += PieceSize)
+            pieces.push_back({folder, begin, std::min(folder->names.size(), begin + PieceSize)});
+    }
+
+    // The sizes of a piece's files; its sub-folders are listed into more pieces.
+    static void addPiece(const Piece& piece, qint64& size, std::vector<Piece>& more, int& error)
+    {
+        const int dirFd = piece.folder->fd;
+        for (std::size_t i = piece.begin; i < piece.end && error == 0; ++i) {
+            const QByteArray& name = piece.folder->names[i];
+            struct stat st = {};
+            if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 error = errno;
-                return false;
+            } else if (S_ISREG(st.st_mode)) {
+                size += st.st_size;
+            } else if (S_ISDIR(st.st_mode)) {
+                const int childFd = openFolderAt(dirFd, name);
+                if (childFd < 0)
+                    error = errno;
+                else
+                    listFolder(childFd, more, error);
             }
-            const bool ok = addFolderSize(childFd, total, error);
-            ::close(childFd);
-            if (!ok)
-                return false;
         }
     }
-    return true;
-}
+
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_error != 0 || !m_pending.empty() || m_busy == 0; });
+            if (m_error != 0 || m_pending.empty()) {
+                m_changed.notify_all();
+                return;
+            }
+            const Piece piece = std::move(m_pending.back());
+            m_pending.pop_back();
+            ++m_busy;
+            if (!m_pending.empty() && m_helpers.size() < m_maxHelpers)
+                m_helpers.emplace_back([this] { work(); });
+            lock.unlock();
+            qint64 size = 0;
+            int error = 0;
+            std::vector<Piece> more;
+            addPiece(piece, size, more, error);
+            lock.lock();
+            --m_busy;
+            m_total += size;
+            if (error != 0 && m_error == 0)
+                m_error = error;
+            for (Piece& next : more)
+                m_pending.push_back(std::move(next));
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Piece> m_pending;
+    std::vector<std::thread> m_helpers;
+    const std::size_t m_maxHelpers;
+    int m_busy = 0;
+    qint64 m_total = 0;
+    int m_error = 0;
+};
 
 // Removes everything below an open folder, going on past failures; true when every step worked.
 bool removeContents(int dirFd)
@@ -272,9 +367,7 @@ qint64 FolderSize(const QString& folder)
     }
     qint64 total = 0;
     int error = 0;
-    const bool ok = addFolderSize(fd, total, error);
-    ::close(fd);
-    if (!ok) {
+    if (!FolderSizeWalk(fd).run(total, error)) {
         reportFileFailure(kFolderSizeLocation, {folder}, error);
         return -1;
     }

@@ -196,8 +196,13 @@ std::optional<QStringList> readSetFileList(const QString& setName, QString& erro
     QFile list(setFileListPath(setName));
     QStringList sources;
     if (list.open(QIODevice::ReadOnly)) {
-        while (!list.atEnd()) {
-            QByteArray bytes = list.readLine();
+        // Read whole: a list of many thousand files read a line at a time costs a copy per line.
+        const QByteArray text = list.readAll();
+        for (qsizetype at = 0; at < text.size();) {
+            const qsizetype newline = text.indexOf('\n', at);
+            const qsizetype next = newline < 0 ? text.size() : newline + 1;
+            QByteArrayView bytes = QByteArrayView(text).sliced(at, next - at);
+            at = next;
             while (bytes.endsWith('\n') || bytes.endsWith('\r'))
                 bytes.chop(1);
             if (!bytes.isEmpty() && bytes != " ")

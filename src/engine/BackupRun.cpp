@@ -225,6 +225,8 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
     zip.setRun(m_run);
     zip.setZipFileName(m_archivePath);
     zip.setUpdatingZip(false);
+    // The set file list holds only the files the collection has just found.
+    zip.setNamesAreFiles(true);
     QString unreadable;
     const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
     if (!sources) {
@@ -294,6 +296,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
         zip.setRun(m_run);
         zip.setZipFileName(archive);
         zip.setUpdatingZip(false);
+        zip.setNamesAreFiles(true);
         zip.AddFile(source);
         const qint32 made = zip.MakeZipFile();
         prepared.workFiles << archive;

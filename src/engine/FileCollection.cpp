@@ -42,10 +42,10 @@ QString writeFailure(const QFile& file)
     return QStringLiteral("Cannot write the file list \"%1\": %2").arg(file.fileName(), file.errorString());
 }
 
-bool writeLine(QFile& file, const QString& line)
+void addLine(QByteArray& text, const QString& line)
 {
-    const QByteArray bytes = line.toUtf8() + LineEnd;
-    return file.write(bytes) == bytes.size();
+    text += line.toUtf8();
+    text += LineEnd;
 }
 
 // The path of a FILES line: the text before its first TAB.
@@ -130,6 +130,8 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
             skipped << set.Dest.at(d).LocalFolder;
     }
     m_search.setFoldersToSkip(skipped);
+    // The working list's text, written in one go once complete and filtered from memory.
+    QByteArray collectedText;
     // Counts the lines written since the status dots last moved, across folders.
     int sinceDots = 0;
     QStringList unreadable;
@@ -159,8 +161,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
             for (const QString& file : m_search.filesfound()) {
                 if (m_run.stopRequested())
                     return stopped();
-                if (!writeLine(collected, file))
-                    return failed(writeFailure(collected));
+                addLine(collectedText, file);
                 m_run.yield();
                 if (++sinceDots > 49) {
                     setStatus(advanceDots(m_status));
@@ -168,8 +169,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
                 }
             }
         } else if (core::FileExists(path)) {
-            if (!writeLine(collected, path))
-                return failed(writeFailure(collected));
+            addLine(collectedText, path);
             m_run.yield();
         } else {
             notFound(path);
@@ -178,7 +178,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
         if (m_run.stopRequested())
             return stopped();
     }
-    if (!collected.flush())
+    if (collected.write(collectedText) != collectedText.size() || !collected.flush())
         return failed(writeFailure(collected));
     collected.close();
 
@@ -188,24 +188,26 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
         core::LogEvent(QStringLiteral("Applying Exclude Filter"));
         masks = core::excludeMasks(set.Exclude);
     }
-    if (!collected.open(QIODevice::ReadOnly))
-        return failed(
-            QStringLiteral("Cannot read the file list \"%1\": %2").arg(m_collectedList, collected.errorString()));
     QByteArray listText;
+    listText.reserve(collectedText.size());
     qint64 listed = 0;
-    while (!collected.atEnd()) {
-        QByteArray bytes = collected.readLine();
+    // Lines as they read back from the working list: each up to and with its "\n", the CR LF cut off.
+    for (qsizetype at = 0; at < collectedText.size();) {
+        const qsizetype newline = collectedText.indexOf('\n', at);
+        const qsizetype next = newline < 0 ? collectedText.size() : newline + 1;
+        QByteArrayView bytes = QByteArrayView(collectedText).sliced(at, next - at);
+        at = next;
         if (bytes.endsWith(LineEnd))
             bytes.chop(LineEnd.size());
-        const QString line = QString::fromUtf8(bytes);
-        if (!line.isEmpty() && line != QLatin1String(" ") && !core::isExcludedPath(line, masks)) {
-            listText += bytes + LineEnd;
+        if (!bytes.isEmpty() && bytes != " "
+            && (masks.isEmpty() || !core::isExcludedPath(QString::fromUtf8(bytes), masks))) {
+            listText += bytes;
+            listText += LineEnd;
             ++listed;
         }
         if (m_run.stopRequested())
             return stopped();
     }
-    collected.close();
     QFile filtered(m_filteredList);
     if (!filtered.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner)
         || filtered.write(listText) != listText.size() || !filtered.flush())

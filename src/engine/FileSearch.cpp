@@ -59,6 +59,8 @@ struct Entry
 {
     QString name;
     QByteArray nativeName;
+    // What the folder listing says the entry is (DT_UNKNOWN where the file system does not say).
+    unsigned char listedType = DT_UNKNOWN;
     EntryKind kind = EntryKind::Other;
 };
 
@@ -77,7 +79,7 @@ bool readEntries(int dirFd, std::vector<Entry>& entries)
     while (const dirent* item = ::readdir(dir)) {
         const QByteArray native(item->d_name);
         if (native != "." && native != "..")
-            entries.push_back(Entry {QFile::decodeName(native), native, EntryKind::Other});
+            entries.push_back(Entry {QFile::decodeName(native), native, item->d_type, EntryKind::Other});
         errno = 0;
     }
     const bool ok = errno == 0;
@@ -90,23 +92,48 @@ bool readEntries(int dirFd, std::vector<Entry>& entries)
     return ok;
 }
 
-// What an entry is, without following a link to a folder. Files that vanished meanwhile are Other;
-// false when the entry cannot be examined.
-bool classify(int dirFd, Entry& entry)
+// A link counts only when it leads to a regular file; dangling links are left alone.
+EntryKind linkKind(int dirFd, const Entry& entry)
 {
+    struct stat target = {};
+    if (::fstatat(dirFd, entry.nativeName.constData(), &target, 0) == 0 && S_ISREG(target.st_mode))
+        return EntryKind::File;
+    return EntryKind::Other;
+}
+
+// What an entry is, without following a link to a folder. Files that vanished meanwhile are Other;
+// false when the entry cannot be examined. Once an entry of the folder could be examined
+// (`searchable`), the type its listing gives is taken without a look at the entry itself: a look
+// per file costs a system call, and the listing already holds the answer.
+bool classify(int dirFd, Entry& entry, bool& searchable)
+{
+    if (searchable) {
+        switch (entry.listedType) {
+        case DT_REG:
+            entry.kind = EntryKind::File;
+            return true;
+        case DT_DIR:
+            entry.kind = EntryKind::Folder;
+            return true;
+        case DT_LNK:
+            entry.kind = linkKind(dirFd, entry);
+            return true;
+        case DT_UNKNOWN:
+            break;
+        default:
+            return true;
+        }
+    }
     struct stat st = {};
     if (::fstatat(dirFd, entry.nativeName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT;
-    if (S_ISDIR(st.st_mode)) {
+    searchable = true;
+    if (S_ISDIR(st.st_mode))
         entry.kind = EntryKind::Folder;
-    } else if (S_ISREG(st.st_mode)) {
+    else if (S_ISREG(st.st_mode))
         entry.kind = EntryKind::File;
-    } else if (S_ISLNK(st.st_mode)) {
-        // A link counts only when it leads to a regular file; dangling links are left alone.
-        struct stat target = {};
-        if (::fstatat(dirFd, entry.nativeName.constData(), &target, 0) == 0 && S_ISREG(target.st_mode))
-            entry.kind = EntryKind::File;
-    }
+    else if (S_ISLNK(st.st_mode))
+        entry.kind = linkKind(dirFd, entry);
     return true;
 }
 
@@ -120,6 +147,12 @@ bool includePatternMatches(QStringView name, QStringView pattern)
 {
     if (pattern.isEmpty())
         return false;
+    // "*" and "*.*", what most sets use, take every name without the case folding.
+    const auto onlyStars = [](QStringView part) {
+        return !part.isEmpty() && std::all_of(part.begin(), part.end(), [](QChar c) { return c == QLatin1Char('*'); });
+    };
+    if (onlyStars(pattern) || (pattern.endsWith(QLatin1String(".*")) && onlyStars(pattern.chopped(2))))
+        return true;
     const QList<uint> foldedName = name.toString().toCaseFolded().toUcs4();
     const QList<uint> foldedPattern = pattern.toString().toCaseFolded().toUcs4();
     if (wildMatch(foldedName, foldedPattern, foldedPattern.size()))
@@ -198,9 +231,10 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
     // Scan: what each entry is, with progress for every one.
     std::vector<const Entry*> files;
     std::vector<const Entry*> subfolders;
+    bool searchable = false;
     for (Entry& entry : entries) {
         m_run.yield();
-        if (!classify(dirFd, entry))
+        if (!classify(dirFd, entry, searchable))
             m_unreadable << folder + entry.name;
         if (entry.kind == EntryKind::Folder)
             subfolders.push_back(&entry);
@@ -215,15 +249,20 @@ void clsdirsearch::searchFolder(Walk& walk, const QString& folderPath, int dirFd
             return;
     }
 
-    // Match: each pattern in turn over the folder's own files.
+    // Match: each pattern in turn over the folder's own files. A file appears once in its folder, so
+    // only a second pattern can find it again (an empty one finds nothing).
+    const bool severalPatterns = std::count_if(m_searchPatterns.cbegin(), m_searchPatterns.cend(),
+                                               [](const QString& p) { return !p.isEmpty(); })
+        > 1;
     QSet<QString> taken;
     for (const QString& pattern : std::as_const(m_searchPatterns)) {
         for (const Entry* file : files) {
             if (!includePatternMatches(file->name, pattern))
                 continue;
             m_run.yield();
-            if (!taken.contains(file->name)) {
-                taken.insert(file->name);
+            if (!severalPatterns || !taken.contains(file->name)) {
+                if (severalPatterns)
+                    taken.insert(file->name);
                 if (holdsLineBreak(file->name)) {
                     m_unlistable << folder + file->name;
                 } else {

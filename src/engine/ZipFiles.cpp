@@ -57,9 +57,10 @@ QString clsZipFiles::GetLastMessage() const
 
 void clsZipFiles::addEntries(const QString& name, QList<platform::ZipEntrySource>& into) const
 {
-    const QString source = QDir::isAbsolutePath(name) ? name : QDir(m_rootDirectory).filePath(name);
-    const QFileInfo info(source);
-    if (!info.isDir()) {
+    // The run's paths all begin with "/"; asking QDir costs a file-information object each.
+    const bool absolute = name.startsWith(QLatin1Char('/')) || QDir::isAbsolutePath(name);
+    const QString source = absolute ? name : QDir(m_rootDirectory).filePath(name);
+    if (m_namesAreFiles || !QFileInfo(source).isDir()) {
         into << entryFor(name, source, false);
         return;
     }

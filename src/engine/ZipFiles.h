@@ -51,6 +51,11 @@ public:
     // False (what a run uses): the archive holds exactly the names added.
     bool UpdatingZip() const { return m_updatingZip; }
     void setUpdatingZip(bool bUpdating) { m_updatingZip = bUpdating; }
+    // True: every name added is a file the caller has just found (a run's file list) and is packed as
+    // a file without another look at it; one that has become a folder since is left out as no regular
+    // file. False: each name is looked at to tell a folder from a file.
+    bool NamesAreFiles() const { return m_namesAreFiles; }
+    void setNamesAreFiles(bool bFiles) { m_namesAreFiles = bFiles; }
 
     // The run the build yields to and stops for.
     void setRun(platform::RunContext& run) { m_run = &run; }
@@ -85,6 +90,7 @@ private:
     bool m_includeSystemFiles = false;
     QString m_rootDirectory = QStringLiteral("/");
     bool m_updatingZip = false;
+    bool m_namesAreFiles = false;
     QList<platform::ZipSkippedEntry> m_skipped;
     platform::RunContext* m_run = &core::programRun();
 };

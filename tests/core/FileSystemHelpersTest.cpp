@@ -163,6 +163,19 @@ TEST_F(FileSystemHelpersTest, FolderSizeSumsFilesWithoutFollowingLinks)
     EXPECT_EQ(FolderSize(path("tree/empty")), 0);
 }
 
+// Wide and deep enough that several threads share the walk.
+TEST_F(FileSystemHelpersTest, FolderSizeOfAWideTreeCountsEveryFileOnce)
+{
+    qint64 expected = 0;
+    for (int i = 0; i < 40; ++i) {
+        const QString branch = QStringLiteral("wide/b%1/c%2").arg(i % 8).arg(i);
+        file(branch + QStringLiteral("/f.bin"), i + 1);
+        file(branch + QStringLiteral("/d/g.bin"), 1000 * (i + 1));
+        expected += 1001 * (i + 1);
+    }
+    EXPECT_EQ(FolderSize(path("wide")), expected);
+}
+
 TEST_F(FileSystemHelpersTest, FolderSizeFailuresAreReportedNotShown)
 {
     test::ScriptedPrompt prompt;
@@ -185,6 +198,9 @@ TEST_F(FileSystemHelpersTest, FolderSizeOfAnUnreadableSubfolderIsAFailure)
     file("tree/a.bin", 10);
     file("tree/closed/b.bin", 20);
     ASSERT_TRUE(QFile::setPermissions(path("tree/closed"), QFile::WriteOwner));
+    file("tree/open/c.bin", 30);
+    for (int i = 0; i < 20; ++i)
+        folder(QStringLiteral("tree/open/e%1").arg(i));
     EXPECT_EQ(FolderSize(path("tree")), -1);
     EXPECT_EQ(Err().Number, err::PermissionDenied);
     QFile::setPermissions(path("tree/closed"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

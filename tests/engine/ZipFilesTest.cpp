@@ -235,6 +235,25 @@ TEST_F(ZipFilesTest, TenThousandFilesGoIntoOneArchive)
     EXPECT_EQ(test::unzipEntry(archive(), entryOf(paths[4321])), QByteArray("4321"));
 }
 
+// A run's list names files it has just found; a name that has become a folder since is no file of it.
+TEST_F(ZipFilesTest, NamesTakenAsFilesLeaveOutAFolder)
+{
+    const QString a = write(QStringLiteral("a.txt"), "a\n");
+    write(QStringLiteral("tree/b.txt"), "b\n");
+    clsZipFiles zip;
+    zip.setZipFileName(archive());
+    zip.setNamesAreFiles(true);
+    zip.AddFile(a);
+    zip.AddFile(source(QStringLiteral("tree")));
+
+    ASSERT_EQ(zip.MakeZipFile(), engine::ziperr::Ok) << zip.GetLastMessage().toStdString();
+
+    expectHolds(archive(), {a});
+    ASSERT_EQ(zip.SkippedFiles().size(), 1);
+    EXPECT_EQ(zip.SkippedFiles()[0].sourcePath, source(QStringLiteral("tree")));
+    EXPECT_EQ(zip.SkippedFiles()[0].reason, QStringLiteral("it is not a regular file"));
+}
+
 TEST_F(ZipFilesTest, FoldersRelativeNamesAndUpdating)
 {
     write(QStringLiteral("tree/a.txt"), "a\n");

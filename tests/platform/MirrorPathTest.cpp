@@ -13,6 +13,8 @@ TEST(MirrorPath, RelativePathsBelowAMirrorFolder)
         {"/home/u/a.txt", QStringLiteral("home/u/a.txt")},
         {"//home//u/./a.txt", QStringLiteral("home/u/a.txt")},
         {"/home/u/dir/", QStringLiteral("home/u/dir")},
+        {"/home/u/.", QStringLiteral("home/u")},
+        {"/home/u/.hidden/..name", QStringLiteral("home/u/.hidden/..name")},
         {"C:\\Data\\a.txt", QStringLiteral("Data/a.txt")},
         {"c:/Data/sub/b.doc", QStringLiteral("Data/sub/b.doc")},
         {"\\\\server\\share\\x.txt", QStringLiteral("server/share/x.txt")},
