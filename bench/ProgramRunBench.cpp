@@ -8,13 +8,14 @@
 // Prints both times, their ratio (program / reference) and both peaks of memory.
 //
 // ProgramRunBench [--small-files N] [--mixed-mib M] [--each-sample K] [--modes copy,archive,each]
-//                 [--trees small,mixed] [--repeat R]
+//                 [--trees small,mixed] [--repeat R] [--settle S]
 // Defaults: 100,000 files of about 3 KiB, a mixed tree of 200 MiB (20 files a MiB), 2,000 files for
 // the zip loop. $QUILLBACK_PROGRAM names another build of the program (a release build, say).
-// --repeat R runs each pair R times, taking turns at going first, and prints the medians and the
-// spread of the ratio: on a file system that passes over recently freed inodes when it makes a file,
-// whichever run comes first after files were removed pays for it.
-// `taskset -c 0,1 ProgramRunBench` measures on two cores.
+// --repeat R runs each pair R times, taking turns at going first, and prints the median times, their
+// ratio and the spread of the rounds' ratios: on this disk the first of two runs pays more, and far
+// more when files were removed shortly before (ext4 without a journal passes over inodes freed within
+// the last minute when it makes a file). --settle S writes everything out and waits S seconds before
+// every run; 61 spares each run the inodes the runs before it freed.
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +57,7 @@ struct Options
     QStringList modes {QStringLiteral("copy"), QStringLiteral("archive"), QStringLiteral("each")};
     QStringList trees {QStringLiteral("small"), QStringLiteral("mixed")};
     int repeat = 1;
+    int settleSeconds = 0;
 };
 
 Options readOptions(const QStringList& arguments)
@@ -76,6 +78,8 @@ Options readOptions(const QStringList& arguments)
             options.trees = value.split(QLatin1Char(','));
         else if (name == QLatin1String("--repeat"))
             options.repeat = std::max(1, value.toInt());
+        else if (name == QLatin1String("--settle"))
+            options.settleSeconds = std::max(0, value.toInt());
         else
             qFatal("unknown option %s", qPrintable(name));
     }
@@ -249,6 +253,14 @@ ChildEnd reference(const QString& mode, const CorpusTree& tree, int eachSample, 
     return zipEachFile(tree, eachSample, where + QStringLiteral("/each"));
 }
 
+void settle(int seconds)
+{
+    if (seconds <= 0)
+        return;
+    ::sync();
+    QThread::sleep(static_cast<unsigned long>(seconds));
+}
+
 double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -306,12 +318,20 @@ int main(int argc, char** argv)
                 ProgramRun run;
                 ChildEnd ref;
                 // Both outputs are removed only after both runs, and the runs take turns at going first.
+                const auto runOurs = [&] {
+                    settle(options.settleSeconds);
+                    run = runProgram(tree, compression.value(mode), runFolder);
+                };
+                const auto runTheirs = [&] {
+                    settle(options.settleSeconds);
+                    ref = reference(mode, tree, options.eachSample, referenceFolder);
+                };
                 if (round % 2 == 0) {
-                    run = runProgram(tree, compression.value(mode), runFolder);
-                    ref = reference(mode, tree, options.eachSample, referenceFolder);
+                    runOurs();
+                    runTheirs();
                 } else {
-                    ref = reference(mode, tree, options.eachSample, referenceFolder);
-                    run = runProgram(tree, compression.value(mode), runFolder);
+                    runTheirs();
+                    runOurs();
                 }
                 QDir(runFolder).removeRecursively();
                 QDir(referenceFolder).removeRecursively();
@@ -319,6 +339,9 @@ int main(int argc, char** argv)
                     failure = run.ok ? referenceName.value(mode) : run.failure;
                     break;
                 }
+                if (options.repeat > 1)
+                    print("  %s %s, round %d: quillback %.2f s, reference %.2f s\n", qPrintable(label),
+                          qPrintable(mode), round + 1, run.seconds, ref.seconds);
                 programSeconds << run.seconds;
                 referenceSeconds << ref.seconds;
                 ratios << run.seconds / ref.seconds;
@@ -336,7 +359,7 @@ int main(int argc, char** argv)
                 : QString();
             print("%-30s %-8s %11.2f %11.2f %-13s %6.2fx %10.1f %10.1f%s\n", qPrintable(label), qPrintable(mode),
                   median(programSeconds), median(referenceSeconds), qPrintable(referenceName.value(mode)),
-                  median(ratios), programPeak, referencePeak, qPrintable(spread));
+                  median(programSeconds) / median(referenceSeconds), programPeak, referencePeak, qPrintable(spread));
         }
         QDir(folder).removeRecursively();
     }
