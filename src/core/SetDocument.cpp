@@ -191,6 +191,21 @@ QString setFileListPath(const QString& setName)
     return platform::ProgramFolder::file(QStringLiteral("data/") + setName + QStringLiteral(".lst"));
 }
 
+QList<QByteArrayView> fileListLines(QByteArrayView text)
+{
+    QList<QByteArrayView> lines;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype newline = text.indexOf('\n', at);
+        const qsizetype next = newline < 0 ? text.size() : newline + 1;
+        QByteArrayView line = text.sliced(at, next - at);
+        at = next;
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        lines << line;
+    }
+    return lines;
+}
+
 std::optional<QStringList> readSetFileList(const QString& setName, QString& error)
 {
     QFile list(setFileListPath(setName));
@@ -198,13 +213,7 @@ std::optional<QStringList> readSetFileList(const QString& setName, QString& erro
     if (list.open(QIODevice::ReadOnly)) {
         // Read whole: a list of many thousand files read a line at a time costs a copy per line.
         const QByteArray text = list.readAll();
-        for (qsizetype at = 0; at < text.size();) {
-            const qsizetype newline = text.indexOf('\n', at);
-            const qsizetype next = newline < 0 ? text.size() : newline + 1;
-            QByteArrayView bytes = QByteArrayView(text).sliced(at, next - at);
-            at = next;
-            while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-                bytes.chop(1);
+        for (const QByteArrayView bytes : fileListLines(text)) {
             if (!bytes.isEmpty() && bytes != " ")
                 sources << QString::fromUtf8(bytes);
         }

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,9 @@ QString setFileListPath(const QString& setName);
 // The source paths of the set's file list in their order, without empty and blank lines; nullopt,
 // with `error` saying why, when the list cannot be read to its end.
 std::optional<QStringList> readSetFileList(const QString& setName, QString& error);
+// The lines of a file list's text, each without its line break ("\n" and the "\r"s before it). The
+// views point into `text`.
+QList<QByteArrayView> fileListLines(QByteArrayView text);
 
 // Creates the document of the program's NewBackupSet, whose file list is `checkedPaths` (the
 // wizard's checked entries in tree order). Refuses a name that cannot name a document, a

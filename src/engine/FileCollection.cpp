@@ -191,14 +191,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     QByteArray listText;
     listText.reserve(collectedText.size());
     qint64 listed = 0;
-    // Lines as they read back from the working list: each up to and with its "\n", the CR LF cut off.
-    for (qsizetype at = 0; at < collectedText.size();) {
-        const qsizetype newline = collectedText.indexOf('\n', at);
-        const qsizetype next = newline < 0 ? collectedText.size() : newline + 1;
-        QByteArrayView bytes = QByteArrayView(collectedText).sliced(at, next - at);
-        at = next;
-        if (bytes.endsWith(LineEnd))
-            bytes.chop(LineEnd.size());
+    for (const QByteArrayView bytes : core::fileListLines(collectedText)) {
         if (!bytes.isEmpty() && bytes != " "
             && (masks.isEmpty() || !core::isExcludedPath(QString::fromUtf8(bytes), masks))) {
             listText += bytes;

@@ -85,20 +85,6 @@ private:
     int m_fd;
 };
 
-// The part of a target's name that its temporary names carry: all of it, or, for a long name, as
-// much as leaves room for the dot and the random part within the file name limit, cut where a
-// character starts.
-QByteArray temporaryStem(const QByteArray& name)
-{
-    constexpr qsizetype kLongestStem = 200;
-    if (name.size() <= kLongestStem)
-        return name;
-    qsizetype cut = kLongestStem;
-    while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
-        --cut;
-    return name.left(cut);
-}
-
 // The copy until it is complete: an unnamed file in the target's folder where the file system
 // offers one, otherwise a hidden temporary name beside the target. Removed unless committed.
 class PendingFile
@@ -344,6 +330,17 @@ Copied copyBytes(int in, int out, qint64 sourceSize, qint64& copied, RunContext&
     return outcome == Copied::Declined ? bufferedCopy(in, out, sourceSize, copied, run, error) : outcome;
 }
 } // namespace
+
+QByteArray temporaryStem(const QByteArray& name)
+{
+    constexpr qsizetype kLongestStem = 200;
+    if (name.size() <= kLongestStem)
+        return name;
+    qsizetype cut = kLongestStem;
+    while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
+        --cut;
+    return name.left(cut);
+}
 
 CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run)
 {

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -31,6 +32,11 @@ bool isLostDestinationError(int error);
 // the source's modification time and permission bits (never set-id bits). Between chunks the run
 // yields once and is asked whether to stop.
 CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run = unwatchedRun());
+
+// The part of a target's file name that its hidden temporary names carry: all of it, or, for a long
+// name, as much as leaves room for the dot and the random part within the file name limit, cut where
+// a character starts.
+QByteArray temporaryStem(const QByteArray& name);
 
 // Sets a written file's modification time and, when given, its permission bits (rwx for owner,
 // group and others; set-id bits are dropped). False when either could not be set.

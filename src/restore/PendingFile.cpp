@@ -9,23 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/FileCopy.h"
+
 namespace restore
 {
-namespace
-{
-// The part of the target's name the temporary name carries, short enough to leave room for the dot
-// and the random part within the file name limit, cut where a character starts.
-QByteArray stemOf(const QByteArray& name)
-{
-    constexpr qsizetype kLongestStem = 200;
-    if (name.size() <= kLongestStem)
-        return name;
-    qsizetype cut = kLongestStem;
-    while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
-        --cut;
-    return name.left(cut);
-}
-} // namespace
 
 PendingFile::PendingFile(QString target)
     : m_target(std::move(target))
@@ -51,8 +38,8 @@ platform::Result PendingFile::open()
 {
     discard();
     const QFileInfo target(m_target);
-    QByteArray temp
-        = QFile::encodeName(target.absolutePath()) + "/." + stemOf(QFile::encodeName(target.fileName())) + ".XXXXXX";
+    QByteArray temp = QFile::encodeName(target.absolutePath()) + "/."
+        + platform::temporaryStem(QFile::encodeName(target.fileName())) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return failed(errno);

@@ -88,17 +88,6 @@ QStringList changed(const QMap<QString, test::EntryState>& before, const QMap<QS
     return paths;
 }
 
-// Whether the file holds `expected`, told briefly: some files are large and binary.
-testing::AssertionResult holds(const QString& path, const QByteArray& expected)
-{
-    const QByteArray actual = test::readFile(path);
-    if (actual == expected)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << path.toStdString() << " holds " << actual.size() << " bytes \""
-                                       << actual.left(16).toStdString() << "\", not the " << expected.size()
-                                       << " bytes \"" << expected.left(16).toStdString() << "\" expected";
-}
-
 // Sets delivered by the real run to the FTP peer and restored through the chooser, the file
 // selection and the restore window.
 class FtpRestoreRoundTripTest : public test::RunFixture
@@ -250,20 +239,6 @@ protected:
         EXPECT_EQ(workLeft(), QStringList());
         EXPECT_EQ(changed(server, test::snapshot(serverRoot.path())), QStringList());
         return status;
-    }
-
-    // The listed files below `root` at their mirrored paths, as they were backed up, and nothing
-    // else; "" stands for their previous location.
-    void expectListedFilesBelow(const QString& root)
-    {
-        const QString top = root.isEmpty() ? source : root;
-        QStringList expected;
-        for (const QString& file : std::as_const(listed))
-            expected << QDir(top).relativeFilePath(root + file);
-        expected.sort();
-        EXPECT_EQ(test::filesBelow(top), expected);
-        for (const QString& file : std::as_const(listed))
-            EXPECT_TRUE(holds(root + file, contents.value(file)));
     }
 
     void changeEveryListedFile()
@@ -443,7 +418,7 @@ TEST_F(FtpRestoreRoundTripTest, WhatTheServerNoLongerHoldsIsListedMissing)
         EXPECT_EQ(lines.value(heading + 1), "/backup/" + c.removed) << status.toStdString();
         for (const QString& file : std::as_const(listed)) {
             if (c.compression == 2 && file != big) {
-                EXPECT_TRUE(holds(file, contents.value(file)));
+                EXPECT_TRUE(test::holds(file, contents.value(file)));
             } else {
                 EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
             }
@@ -486,13 +461,13 @@ TEST_F(FtpRestoreRoundTripTest, ADownloadCutOffIsListedFailedAndLeavesTheTargetA
         EXPECT_EQ(lines.value(1), c.counts) << status.toStdString();
         EXPECT_TRUE(lines.contains("The following files could not be restored:")) << status.toStdString();
         EXPECT_TRUE(status.contains("426")) << "the server's reason: " << status.toStdString();
-        EXPECT_TRUE(holds(big, "kept as it was"));
+        EXPECT_TRUE(test::holds(big, "kept as it was"));
         for (const QString& file : std::as_const(listed)) {
             if (file == big)
                 continue;
             EXPECT_EQ(QFileInfo::exists(file), c.othersRestored) << file.toStdString();
             if (c.othersRestored) {
-                EXPECT_TRUE(holds(file, contents.value(file)));
+                EXPECT_TRUE(test::holds(file, contents.value(file)));
             }
         }
         for (const QString& file : std::as_const(listed))
@@ -586,7 +561,7 @@ TEST_F(FtpRestoreRoundTripTest, TheOverwriteAnswersDecideAsForFolderVersions)
             EXPECT_FALSE(script.ranOut);
             EXPECT_TRUE(status.startsWith(c.head)) << status.toStdString();
             for (int i = 0; i < listed.size(); ++i)
-                EXPECT_TRUE(holds(listed[i], i < c.replaced ? contents.value(listed[i]) : "changed since"));
+                EXPECT_TRUE(test::holds(listed[i], i < c.replaced ? contents.value(listed[i]) : "changed since"));
         }
     }
 }

@@ -76,20 +76,6 @@ protected:
         EXPECT_TRUE(window.isNull());
         return status;
     }
-
-    // The listed files below `root`, at their paths without the leading "/" and as they were backed
-    // up, and nothing else; "" stands for their previous location.
-    void expectListedFilesBelow(const QString& root)
-    {
-        const QString top = root.isEmpty() ? source : root;
-        QStringList expected;
-        for (const QString& file : std::as_const(listed))
-            expected << QDir(top).relativeFilePath(root + file);
-        expected.sort();
-        EXPECT_EQ(test::filesBelow(top), expected);
-        for (const QString& file : std::as_const(listed))
-            EXPECT_EQ(test::readFile(root + file), contents.value(file)) << file.toStdString();
-    }
 };
 } // namespace
 

@@ -54,6 +54,16 @@ QMap<QString, EntryState> snapshot(const QString& root)
     return entries;
 }
 
+testing::AssertionResult holds(const QString& path, const QByteArray& expected)
+{
+    const QByteArray actual = readFile(path);
+    if (actual == expected)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << path.toStdString() << " holds " << actual.size() << " bytes \""
+                                       << actual.left(16).toStdString() << "\", not the " << expected.size()
+                                       << " bytes \"" << expected.left(16).toStdString() << "\" expected";
+}
+
 QStringList filesBelow(const QString& root)
 {
     QStringList files;
@@ -263,6 +273,18 @@ QString RunFixture::setRowCell(int column) const
 {
     const QList<QTreeWidgetItem*> rows = main->lstBackupSet->findItems("Docs", Qt::MatchExactly);
     return rows.isEmpty() ? QString() : rows.first()->text(column);
+}
+
+void RunFixture::expectListedFilesBelow(const QString& root) const
+{
+    const QString top = root.isEmpty() ? source : root;
+    QStringList expected;
+    for (const QString& file : std::as_const(listed))
+        expected << QDir(top).relativeFilePath(root + file);
+    expected.sort();
+    EXPECT_EQ(filesBelow(top), expected);
+    for (const QString& file : std::as_const(listed))
+        EXPECT_TRUE(holds(root + file, contents.value(file)));
 }
 
 } // namespace test

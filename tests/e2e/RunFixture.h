@@ -3,6 +3,8 @@
 #include <functional>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <QMap>
 #include <QPointer>
 #include <QString>
@@ -24,6 +26,9 @@ struct EntryState
 
     bool operator==(const EntryState&) const = default;
 };
+
+// Whether the file holds `expected`, told briefly: some files are large and binary.
+testing::AssertionResult holds(const QString& path, const QByteArray& expected);
 
 // Every file and folder below `root` (hidden ones too), by path relative to it. Links are not followed.
 QMap<QString, EntryState> snapshot(const QString& root);
@@ -79,6 +84,9 @@ protected:
     // is protected.
     QString plainFile(const QString& delivered, bool protect);
     QString setRowCell(int column) const;
+    // The listed files below `root` at their mirrored paths, as they were backed up, and nothing
+    // else; "" stands for their previous location.
+    void expectListedFilesBelow(const QString& root) const;
 
     // The folder of destination n.
     QString backup(int n) const { return programFile(QStringLiteral("backup%1").arg(n)); }
