@@ -15,6 +15,7 @@
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
 #include "mail/MailSender.h"
+#include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "main_window/frmPrefs2.h"
 #include "peers/PeerProcess.h"
@@ -33,10 +34,7 @@ protected:
         RunFixture::SetUp();
         ASSERT_TRUE(received.isValid());
         mail::MailSender::instance().reset();
-        mail::SmtpLimits limits;
-        limits.connectMs = limits.greetingMs = limits.helloMs = limits.mailFromMs = limits.rcptToMs = limits.dataMs
-            = limits.messageMs = limits.stallMs = 3000;
-        mail::MailSender::instance().setLimits(limits);
+        mail::MailSender::instance().setLimits(test::generousLimits());
         // Named like Docs/a.txt, so that their work copies would meet.
         const QString alike = source + "/Docs/sub/a.txt";
         ASSERT_TRUE(test::writeFile(alike, "alpha below\n"));
@@ -250,6 +248,9 @@ TEST_F(MailRunTest, AFailedMailFailsOnlyItsDestinationAndTheRunGoesOn)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
+        const qsizetype stall = c.peerArguments.indexOf("--stall");
+        const QString stalledStep = stall >= 0 ? c.peerArguments.value(stall + 1) : QString();
+        mail::MailSender::instance().setLimits(test::stallLimits(stalledStep, 3000));
         peer.stop();
         if (c.closed)
             useServer(closedPort());
@@ -299,6 +300,7 @@ TEST_F(MailRunTest, ThePreferencesTestButtonMailsTheTestAttachmentAndATestMailNe
     // A test mail to a silent server times out while a run is under way.
     peer.stop();
     startPeer({"--stall", "GREETING"});
+    sender.setLimits(test::stallLimits("GREETING", 3000));
     SetOptions options;
     options.destinations = 1;
     mailSet(options);

@@ -9,6 +9,7 @@
 #include "core/RunLog.h"
 #include "core/Settings.h"
 #include "mail/SmtpPeerTest.h"
+#include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "platform/EventLoop.h"
 
@@ -178,7 +179,7 @@ TEST_F(MailSenderTest, ARunsMailWaitsForATestMailAndASecondTestIsRefused)
     usePeer();
     setDestination("set@example.org", "s");
     makeFile("a.zip", 100);
-    sender().setLimits(mail::SmtpLimits {1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000});
+    sender().setLimits(test::stallLimits("MAIL", 1000));
     bool doneWhenTheTestEnded = true;
     // The sender outlives the test: the connection must go with the locals it refers to.
     QObject watcher;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "mail/SmtpPeerTest.h"
+#include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "platform/EventLoop.h"
 
@@ -65,7 +66,12 @@ protected:
         return c;
     }
 
-    static mail::SmtpLimits shortLimits(int ms) { return mail::SmtpLimits {ms, ms, ms, ms, ms, ms, ms, ms}; }
+    // The step that "--stall STEP" among `peerArguments` holds up; empty when none is.
+    static QString stalledStep(const QStringList& peerArguments)
+    {
+        const qsizetype at = peerArguments.indexOf("--stall");
+        return at >= 0 ? peerArguments.value(at + 1) : QString();
+    }
 };
 } // namespace
 
@@ -187,7 +193,7 @@ TEST_F(SmtpSessionTest, RefusalsSilenceAndDropsEndTheConversationWithTheirReason
         r.username = "u";
         r.password = "p";
         mail::SmtpSession session;
-        session.setLimits(shortLimits(1000));
+        session.setLimits(test::stallLimits(stalledStep(c.peerArguments), 1000));
         const Conversation talk = converse(session, r);
         EXPECT_EQ(talk.result.end, c.end);
         EXPECT_TRUE(talk.result.reason.startsWith(c.reasonStart)) << talk.result.reason.toStdString();
@@ -230,7 +236,7 @@ TEST_F(SmtpSessionTest, AServerThatNeverTakesTheConnectionTimesOutConnecting)
     mail::SmtpRequest r = request();
     r.port = ntohs(address.sin_port);
     mail::SmtpSession session;
-    session.setLimits(shortLimits(1500));
+    session.setLimits(test::stallLimits("CONNECT", 1500));
     const Conversation c = converse(session, r);
     ::close(listener);
     EXPECT_EQ(c.result.end, mail::SmtpResult::End::Failed);
@@ -247,7 +253,7 @@ TEST_F(SmtpSessionTest, AServerThatStopsReadingTheMessageStallsTheSendingOut)
     // More than the socket buffers of both ends hold.
     makeFile("big.bin", 48 << 20);
     mail::SmtpSession session;
-    session.setLimits(shortLimits(1500));
+    session.setLimits(test::stallLimits("MESSAGE", 1500));
     const Conversation c = converse(session, request({programFile("big.bin")}));
     EXPECT_EQ(c.result.end, mail::SmtpResult::End::Failed);
     EXPECT_TRUE(c.result.reason.startsWith("Sending the message to 127.0.0.1 made no progress for 1.5 seconds"))
