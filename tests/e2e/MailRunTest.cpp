@@ -20,6 +20,7 @@
 #include "main_window/frmPrefs2.h"
 #include "peers/PeerProcess.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 namespace
 {
@@ -344,7 +345,7 @@ TEST_F(MailRunTest, CancelWhileTheMailIsUnderWayEndsItAndTheRun)
     ASSERT_TRUE(pressed) << seen.join(" | ").toStdString();
     EXPECT_TRUE(saved("Status").contains("CANCELLED")) << saved("Status").toStdString();
     // The mail ends with the stop, long before its own wait would.
-    EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 5000));
+    EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, test::EventLimitMs));
     EXPECT_TRUE(message().isEmpty());
     EXPECT_EQ(tmpEntries(), QStringList());
 }

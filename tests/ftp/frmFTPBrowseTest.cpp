@@ -17,6 +17,7 @@
 #include "ftp/frmAddFTP.h"
 #include "ftp/frmFTPNewFolder.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 using ftp::frmAddFTP;
 using ftp::frmFTPBrowse;
@@ -293,7 +294,7 @@ TEST_F(frmFTPBrowseTest, ClosingWhileTheServerIsSilentEndsTheWaitAndTheSession)
     ASSERT_NE(browser, nullptr);
     QPointer<ftp::clsFtpClient> session = browser->session();
     browser->show();
-    ASSERT_TRUE(platform::waitWhile([&session] { return !session->Busy(); }, 5000));
+    ASSERT_TRUE(platform::waitWhile([&session] { return !session->Busy(); }, test::EventLimitMs));
     browser->close();
     EXPECT_EQ(Form<frmFTPBrowse>::loaded(), nullptr);
     EXPECT_FALSE(core::state().FTPBrowseRequested);

@@ -12,6 +12,7 @@
 #include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 namespace
 {
@@ -214,7 +215,7 @@ TEST_F(MailSenderTest, TheRunsStopRequestEndsItsMailWithoutAnOutcome)
     startRunMail({programFile("a.zip")});
     ASSERT_TRUE(platform::waitWhile([&] { return !statusBar.texts.contains("Sending Mail FROM"); }, 10000));
     core::state().bStopBackup = true;
-    ASSERT_TRUE(waitForEnd(3000));
+    ASSERT_TRUE(waitForEnd(test::EventLimitMs));
     EXPECT_FALSE(core::state().bMailDone);
     EXPECT_EQ(statusBar.texts.last(), "Sending Mail FROM");
 }
