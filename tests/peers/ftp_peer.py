@@ -11,6 +11,7 @@ Options:
   --drop-after N     a data connection is cut (426) after N bytes either way
   --stall-after N    a data connection stops sending and reading after N bytes
   --only MODE        "active" or "passive": the other way of opening data connections is refused
+  --login-folder P   the folder (below the root, e.g. /home/user) a session starts in after login
 """
 import argparse
 import logging
@@ -67,6 +68,15 @@ class LimitedDTP(DTPHandler):
     handle_read_event = handle_read
 
 
+def start_in(folder):
+    """Sessions of the returned handler class start in `folder` instead of the root."""
+
+    def on_login(self, username):
+        self.fs.cwd = folder
+
+    return on_login
+
+
 def refuse(self, line):
     self.respond("502 This server does not open data connections that way.")
 
@@ -83,6 +93,7 @@ def main():
     parser.add_argument("--drop-after", type=int)
     parser.add_argument("--stall-after", type=int)
     parser.add_argument("--only", choices=["active", "passive"])
+    parser.add_argument("--login-folder")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -104,6 +115,9 @@ def main():
         handler.ftp_PASV = handler.ftp_EPSV = refuse
     elif args.only == "passive":
         handler.ftp_PORT = handler.ftp_EPRT = refuse
+
+    if args.login_folder:
+        handler.on_login = start_in(args.login_folder)
 
     if args.masquerade:
         handler.masquerade_address = args.masquerade
