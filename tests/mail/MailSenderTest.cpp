@@ -247,3 +247,18 @@ TEST_F(MailSenderTest, WhatCannotBeSentFailsBeforeConnecting)
         EXPECT_EQ(statusBar.texts.last(), "Error: " + core::state().strFailureReason);
     }
 }
+
+TEST_F(MailSenderTest, AMailRefusedAtTheFinalDotIsNotSentHoweverEarlyTheServerSpoke)
+{
+    // This server says 250 right after 354 and refuses the message at its real end.
+    startScriptedPeer("early-250");
+    usePeer();
+    setDestination("set@example.org", "s");
+    makeFile("a.zip", 100);
+    startRunMail({programFile("a.zip")});
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_TRUE(core::state().bMailDone);
+    EXPECT_FALSE(core::state().bMailSuccess);
+    EXPECT_EQ(core::state().strFailureReason, "127.0.0.1 answered before the whole message was sent: 250 OK");
+    EXPECT_EQ(runTexts.last(), "Error: " + core::state().strFailureReason);
+}
