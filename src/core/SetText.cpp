@@ -295,12 +295,12 @@ QString ReadVersionsBlock(const QString& path)
     QFile file(path);
     if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         return QString();
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = DecodeProjectText(file.readAll());
 
     QString result;
     bool inBlock = false;
     forEachLine(text, 0, [&](const Line& line) {
-        const QString lineText = DecodeProjectText(content(text, line).toString());
+        const QString lineText = content(text, line).toString();
         if (lineText.contains(QLatin1String("<VERSIONS>"), Qt::CaseInsensitive))
             inBlock = true;
         if (lineText.contains(QLatin1String("</VERSIONS>"), Qt::CaseInsensitive)) {

@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
@@ -28,6 +28,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmSettings.h"
+#include "support/FakeMainWindow.h"
 #include "support/Fakes.h"
 #include "support/Screenshot.h"
 #include "support/SetDocumentFixtures.h"
@@ -73,10 +74,13 @@ class frmSettingsTest : public test::EditorsTest
 {
 protected:
     // Stores the document as set "Docs" and loads it the way the main window does.
-    void load(const QString& text)
+    void load(const QString& text) { load(text.toUtf8()); }
+    // Stores the document's bytes as they are, in whatever coding.
+    void load(const QByteArray& bytes)
     {
+        const QString text = core::DecodeProjectText(bytes);
         stored = text;
-        ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.toUtf8()));
+        ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), bytes));
         const core::ParsedSet set = parsed(text);
         core::state().CurrentSet = set.set;
         core::state().strSetText = text;
@@ -91,10 +95,7 @@ protected:
         return window;
     }
 
-    QString document() const
-    {
-        return core::DecodeProjectText(QString::fromUtf8(test::readFile(core::setDocumentPath("Docs"))));
-    }
+    QString document() const { return core::DecodeProjectText(test::readFile(core::setDocumentPath("Docs"))); }
 
     QString stored;
     test::FakeMainWindow mainWindow;
