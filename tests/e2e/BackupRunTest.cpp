@@ -362,6 +362,9 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
         options.zipName = name;
         return options;
     };
+    SetOptions protectedWithoutPassword;
+    protectedWithoutPassword.protect = true;
+    protectedWithoutPassword.adjust = [](core::BackupSetInfo& set) { set.BFPassword.clear(); };
     const Case cases[] = {
         {none, "The set has no destination."},
         {unknownRotation, "The set's rotation 3 is neither 1 (one destination a run) nor 2 (every destination)."},
@@ -372,6 +375,8 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
          "The archive name \"..\" is not a plain file name: it must not hold \"/\" or \"\\\" or "
          "be \".\" or \"..\"."},
         {archiveNamed(""), "The set names no file for its archive."},
+        {protectedWithoutPassword,
+         "The set is to be protected, but it has no password. Enter one in the set's properties."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
