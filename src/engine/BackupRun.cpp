@@ -112,6 +112,12 @@ RunResult BackupRun::run()
 
 RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLines, RunRecorder& recorder)
 {
+    // A key made from nothing would protect the backup in name only.
+    if (set.ProtectData == core::ProtectionMode::Blowfish && set.BFPassword.isEmpty()) {
+        failWith(QStringLiteral("The set is to be protected, but it has no password. Enter one in the set's "
+                                "properties."));
+        return cancelled(set, recorder);
+    }
     {
         FileCollector collector(m_run);
         const CollectionResult collected = collector.collect(set, filesLines);
