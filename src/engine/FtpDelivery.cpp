@@ -29,6 +29,9 @@ const QString CrLf = QStringLiteral("\r\n");
 // The runtime's "Bad file name or number".
 constexpr qint32 BadFileName = 52;
 constexpr int TimeOutSeconds = 60;
+// Folder levels and entries beyond any tree an interrupted run leaves.
+constexpr int DeepestLevel = 64;
+constexpr int MostEntries = 10000;
 
 // Digits only, 1 to 65535.
 std::optional<int> portNumber(const QString& text)
@@ -112,6 +115,8 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
     FolderDeliveryResult result = run();
     close();
+    if (result.succeeded() && !m_stampLevels.isEmpty() && !m_run.stopRequested())
+        removeLeftovers(set, m_stampLevels.constFirst());
     if (!result.succeeded() && !result.stopped())
         core::state().strFailureReason = result.reason();
     return result;
@@ -279,6 +284,77 @@ FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& rem
     }
     m_steps->run([&] { return m_client->DeleteFile(partial); });
     return direct;
+}
+
+// Time-stamp folders of this set that no version names and that hold nothing but folders and files
+// cut off in their upload are what interrupted runs left; they go. Nothing else is touched, and a
+// server that cannot be reached now is left for the next delivery.
+void FtpDelivery::removeLeftovers(const core::BackupSetInfo& set, const QString& stamp)
+{
+    if (!openAt().succeeded())
+        return;
+    if (!m_steps->run([this] { return m_client->GetCurrentDirectory(); }).succeeded()
+        || !m_steps->run([this] { return m_client->EnumFiles(); }).succeeded() || !m_client->CurrentDirectoryFiles()) {
+        close();
+        return;
+    }
+    const QString base = m_client->CurrentDirectory();
+    QStringList candidates;
+    for (const ftp::clsFtpFile& entry : *m_client->CurrentDirectoryFiles()) {
+        if (entry.IsDirectory && !entry.Permissions.startsWith(QLatin1Char('l'))
+            && !entry.Filename.contains(QLatin1Char('/'))
+            && isStaleTimestampFolder(entry.Filename, set, stamp, versionLines, true))
+            candidates << ftp::joinRemotePath(base, entry.Filename);
+    }
+    for (const QString& folder : std::as_const(candidates)) {
+        if (m_run.stopRequested())
+            break;
+        QStringList files;
+        QStringList folders;
+        if (!onlyPartials(folder, 0, files, folders))
+            continue;
+        core::LogEvent(QStringLiteral("FTP: Removing what an interrupted backup left: ") + folder);
+        bool removed = true;
+        for (const QString& file : std::as_const(files))
+            removed = removed && m_steps->run([&] { return m_client->DeleteFile(file); }).succeeded();
+        for (const QString& emptied : std::as_const(folders))
+            removed = removed && m_steps->run([&] { return m_client->RemoveDirectory(emptied); }).succeeded();
+        if (!removed)
+            core::LogEvent(QStringLiteral("FTP: Could not remove all of ") + folder);
+    }
+    close();
+}
+
+// Gathers the tree below the remote `folder`, deepest first, when it holds only folders and files
+// whose upload was cut off. Link entries are never followed: they keep the folder.
+bool FtpDelivery::onlyPartials(const QString& folder, int depth, QStringList& files, QStringList& folders)
+{
+    if (depth > DeepestLevel || !m_steps->run([&] { return m_client->SetCurrentDirectory(folder); }).succeeded()
+        || !m_steps->run([this] { return m_client->EnumFiles(); }).succeeded())
+        return false;
+    const std::shared_ptr<const ftp::clsFtpFiles> entries = m_client->CurrentDirectoryFiles();
+    if (!entries)
+        return false;
+    for (const ftp::clsFtpFile& entry : *entries) {
+        const QString& name = entry.Filename;
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || entry.Permissions.startsWith(QLatin1Char('l')))
+            return false;
+        const QString path = ftp::joinRemotePath(folder, name);
+        if (entry.IsDirectory) {
+            if (!onlyPartials(path, depth + 1, files, folders))
+                return false;
+        } else if (isPartialName(name)) {
+            files << path;
+        } else {
+            return false;
+        }
+        if (files.size() + folders.size() > MostEntries)
+            return false;
+    }
+    folders << folder;
+    return true;
 }
 
 void FtpDelivery::close()

@@ -25,7 +25,8 @@ namespace engine
 // three more times), enter the remote folder, make and enter the mirror levels, send, QUIT. A file
 // arrives under a temporary name and takes the place of the old copy only when the server holds it
 // whole (by its answer to SIZE, where it gives one); a server that will not rename gets the file under
-// its own name once it has shown that it keeps what it is sent.
+// its own name once it has shown that it keeps what it is sent. With time stamps, a delivery ends by
+// removing the time-stamp folders that interrupted runs of the set left holding only unfinished files.
 class FtpDelivery
 {
 public:
@@ -43,6 +44,8 @@ public:
     // Starts (true) and ends (false) the run window's connect limit, which raises the program's
     // bConnectTimedOut when it runs out.
     std::function<void(bool on)> watchConnect;
+    // The set's version lines: a time-stamp folder one of them names is never taken for a leftover.
+    QStringList versionLines;
 
 private:
     struct Sent : platform::Result
@@ -58,6 +61,8 @@ private:
     Sent send(const QString& localPath, const QString& remoteName);
     Sent store(const QString& localPath, const QString& remoteName);
     ftp::FtpStep rename(const QString& from, const QString& to);
+    void removeLeftovers(const core::BackupSetInfo& set, const QString& stamp);
+    bool onlyPartials(const QString& folder, int depth, QStringList& files, QStringList& folders);
     void close();
     FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set);
     FolderDeliveryResult deliverArchive(const QString& archivePath);

@@ -75,6 +75,7 @@ protected:
     engine::FolderDeliveryResult deliver(core::CompressionMode mode, const QString& stamp = {})
     {
         engine::FtpDelivery delivery(run);
+        delivery.versionLines = versionLines;
         set.Compression = mode;
         set.UseTimeStamp = !stamp.isEmpty();
         return delivery.deliver(set, 1, stamp, archive);
@@ -104,6 +105,7 @@ protected:
     test::PeerProcess peer;
     QString source;
     QString archive;
+    QStringList versionLines;
     core::BackupSetInfo set;
     test::RecordingRun run;
 };
@@ -159,4 +161,60 @@ TEST_F(FtpDeliveryTest, TheEarlierCopyGoesOnlyWhenTheNewOneCanTakeItsPlace)
             }
         }
     }
+}
+
+TEST_F(FtpDeliveryTest, TheNextDeliveryClearsWhatAnInterruptedOneLeftAndNothingElse)
+{
+    set.Accurancy = 3;
+    set.TimeStampFormat = "mmmm dd, yyyy# (hh.mm)";
+    const QString interrupted = "December 09, 2026 (12.00) Docs";
+    const QString next = "December 10, 2026 (12.00) Docs";
+    // A big file first, whose upload the server stops taking; the run is stopped
+    // while it waits.
+    const QString big = programFile("source/big.bin");
+    QByteArray noise(4 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    ASSERT_TRUE(test::writeFile(big, noise));
+    writeList({big, source});
+    ASSERT_TRUE(startServer({"--stall-after", "100000"}));
+    bool stop = false;
+    run.stopWhen = [&stop] { return stop; };
+    run.onStatus = [&stop](const QString& text) {
+        if (text.startsWith("FTP: Uploading"))
+            QTimer::singleShot(500, [&stop] { stop = true; });
+    };
+    ASSERT_EQ(test::outcomeOf(deliver(core::CompressionMode::EachFile, interrupted)), Outcome::Stopped);
+    const QString partial = remote() + "/" + interrupted + "/" + *platform::mirrorRelativePath(big) + ".partial";
+    ASSERT_TRUE(QFileInfo::exists(partial)) << remoteFiles().join('\n').toStdString();
+
+    // What the next delivery must leave: a version's folder, a copy that arrived,
+    // a link, the user's.
+    const QStringList keep {"December 08, 2026 (12.00) Docs/home/a.txt.partial",
+                            "December 07, 2026 (12.00) Docs/home/a.txt",
+                            "December 06, 2026 (12.00) Other/a.txt.partial", "Photos/a.txt.partial"};
+    for (const QString& file : keep)
+        ASSERT_TRUE(test::writeFile(remote() + "/" + file, "x"));
+    ASSERT_TRUE(QDir().mkpath(remote() + "/December 05, 2026 (12.00) Docs"));
+    ASSERT_TRUE(test::writeFile(programFile("elsewhere/precious.txt"), "keep"));
+    ASSERT_EQ(::symlink(QFile::encodeName(programFile("elsewhere")).constData(),
+                        QFile::encodeName(remote() + "/December 05, 2026 (12.00) Docs/link").constData()),
+              0);
+    versionLines = {"FTP|user|x|127.0.0.1|21|/backup/December 08, 2026 (12.00) "
+                    "Docs|/backup/December 08, 2026 "
+                    "(12.00) Docs/x.zip|x|1|1|0|pw"};
+    writeList({source});
+    run.stopWhen = {};
+    run.onStatus = {};
+    ASSERT_TRUE(startServer());
+
+    ASSERT_EQ(test::outcomeOf(deliver(core::CompressionMode::EachFile, next)), Outcome::Succeeded);
+
+    EXPECT_FALSE(QFileInfo::exists(remote() + "/" + interrupted));
+    EXPECT_TRUE(log().contains("FTP: Removing what an interrupted backup left: " + RemoteFolder + "/" + interrupted))
+        << log().toStdString();
+    for (const QString& file : keep)
+        EXPECT_TRUE(QFileInfo::exists(remote() + "/" + file)) << file.toStdString();
+    EXPECT_TRUE(QFileInfo(remote() + "/December 05, 2026 (12.00) Docs/link").isSymLink());
+    EXPECT_EQ(test::readFile(programFile("elsewhere/precious.txt")), "keep");
+    EXPECT_EQ(test::readFile(delivered(core::CompressionMode::EachFile, next)), "the new copy");
 }
