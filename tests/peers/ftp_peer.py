@@ -11,6 +11,7 @@ Options:
   --drop-after N     a data connection is cut (426) after N bytes either way
   --stall-after N    a data connection stops sending and reading after N bytes
   --only MODE        "active" or "passive": the other way of opening data connections is refused
+  --login-folder P   the folder (below the root, e.g. /home/user) a session starts in after login
   --perm PERMS       the user's pyftpdlib permissions (default "elradfmwMT"; without "f" no renames)
   --throttle BPS     data connections move at most BPS bytes a second either way
   --uploads WHAT     "discarded": a received file is removed at once; "emptied": it is cut to 0 bytes
@@ -72,6 +73,15 @@ class LimitedDTP(DTPHandler):
         DTPHandler.handle_read(self)
 
     handle_read_event = handle_read
+
+
+def start_in(folder):
+    """An on_login hook that starts each session in `folder` instead of the root."""
+
+    def on_login(self, username):
+        self.fs.cwd = folder
+
+    return on_login
 
 
 class ShortFile:
@@ -154,6 +164,7 @@ def main():
     parser.add_argument("--drop-after", type=int)
     parser.add_argument("--stall-after", type=int)
     parser.add_argument("--only", choices=["active", "passive"])
+    parser.add_argument("--login-folder")
     parser.add_argument("--perm", default="elradfmwMT")
     parser.add_argument("--throttle", type=int)
     parser.add_argument("--uploads", choices=["discarded", "emptied"])
@@ -181,6 +192,9 @@ def main():
         handler.ftp_PASV = handler.ftp_EPSV = refuse
     elif args.only == "passive":
         handler.ftp_PORT = handler.ftp_EPRT = refuse
+
+    if args.login_folder:
+        handler.on_login = start_in(args.login_folder)
 
     if args.masquerade:
         handler.masquerade_address = args.masquerade
