@@ -56,6 +56,9 @@ private:
     QString m_timestampFolder;
     // Entries of the files that did not arrive or were left out of the archive.
     QString m_copyErrors;
+    // How many of those every destination lacks: paths not found or not read by the collection,
+    // files left out of the single archive.
+    qint64 m_missingEverywhere = 0;
 };
 
 } // namespace engine

@@ -11,9 +11,11 @@ Options:
   --drop-after N     a data connection is cut (426) after N bytes either way
   --stall-after N    a data connection stops sending and reading after N bytes
   --only MODE        "active" or "passive": the other way of opening data connections is refused
+  --refuse NAME      an upload of a file whose name begins with NAME is refused with 552
 """
 import argparse
 import logging
+import os
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -71,6 +73,19 @@ def refuse(self, line):
     self.respond("502 This server does not open data connections that way.")
 
 
+def refusing(handler, prefix):
+    """The handler, but a server over its quota for uploads named `prefix`..."""
+
+    class RefusingHandler(handler):
+        def ftp_STOR(self, file, mode="w"):
+            if os.path.basename(file).startswith(prefix):
+                self.respond("552 Requested file action aborted. Exceeded storage allocation.")
+                return None
+            return handler.ftp_STOR(self, file, mode)
+
+    return RefusingHandler
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -83,6 +98,7 @@ def main():
     parser.add_argument("--drop-after", type=int)
     parser.add_argument("--stall-after", type=int)
     parser.add_argument("--only", choices=["active", "passive"])
+    parser.add_argument("--refuse")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -92,6 +108,8 @@ def main():
         authorizer.add_anonymous(args.root, perm="elradfmwMT")
 
     handler = PieceHandler if args.pieces else FTPHandler
+    if args.refuse:
+        handler = refusing(handler, args.refuse)
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0
     handler.encoding = "utf8"
