@@ -34,9 +34,12 @@ public:
     // Adds one path to the tree, checked and selected, unless a set cannot store it or it overlaps a
     // listed one; a refusal is shown with the reason. True when the path was added.
     bool StickIconOntoListView(const QString& strFile);
-    // Adds a path the set already holds, checked, as it is stored: refusing an overlap here would drop
-    // it from the set on the next save.
-    void showStoredPath(const QString& path);
+    // Adds several paths at once, each as StickIconOntoListView does; the last one added is selected.
+    // The number added.
+    int addPaths(const QStringList& paths);
+    // Adds paths the set already holds, checked, as they are stored: refusing an overlap here would
+    // drop them from the set on the next save.
+    void showStoredPaths(const QStringList& paths);
 
     void cmdAdd_Click();
     void mnuFiles_Click();
@@ -72,6 +75,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Fits the column to the widest path, so that the tree scrolls to the end of every one.
+    void fitColumn();
+    QBrush nodeColour(Qt::CheckState state) const;
+
     controls::cVBALSysImageList m_icons;
 };
 

@@ -146,12 +146,14 @@ void frmSettings::LoadFiles()
     const core::MainWindowServices* services = core::mainWindowServices();
     if (!services)
         return;
+    QStringList paths;
     for (const QString& line : services->globalfiles()) {
         if (line.isEmpty())
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        sourcePage->showStoredPath(tab < 0 ? line : line.left(tab));
+        paths << (tab < 0 ? line : line.left(tab));
     }
+    sourcePage->showStoredPaths(paths);
 }
 
 void frmSettings::fill()

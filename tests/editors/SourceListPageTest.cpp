@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -105,6 +106,25 @@ TEST_P(SourceListPageTest, AddsChosenFilesAFolderAndDroppedLocalFiles)
     EXPECT_NE(page->tvBackupList->topLevelItem(1)->foreground(0), page->tvBackupList->topLevelItem(0)->foreground(0));
     page->tvBackupList->topLevelItem(1)->setCheckState(0, Qt::Checked);
     EXPECT_EQ(page->tvBackupList->topLevelItem(1)->foreground(0), page->tvBackupList->topLevelItem(0)->foreground(0));
+}
+
+TEST_P(SourceListPageTest, APathLongerThanTheTreeCanBeScrolledToItsEnd)
+{
+    const QString longPath = "/" + QString("a very long folder name/").repeated(12) + "file.txt";
+    dialogs.fileListChoices = {QStringList {"/short.txt", longPath}};
+    page->mnuFiles->trigger();
+    QCoreApplication::processEvents();
+    QTreeWidget* tree = page->tvBackupList;
+    ASSERT_EQ(nodeTexts(), (QStringList {"/short.txt", longPath}));
+    EXPECT_GE(tree->columnWidth(0), tree->fontMetrics().horizontalAdvance(longPath));
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tree->horizontalScrollBar()->value(), 0);
+
+    // Removing it leaves no room to scroll into.
+    tree->setCurrentItem(tree->topLevelItem(1));
+    page->cmdRemove->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_P(SourceListPageTest, RefusesOnlyOverlappingPaths)
