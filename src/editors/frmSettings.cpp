@@ -284,7 +284,7 @@ platform::Result frmSettings::Apply()
     state.strSetText = *rebuilt.text;
     if (services) {
         services->setModified(true);
-        services->LoadBackupSets(-1);
+        services->listSetsSelecting(m_setName);
     }
     return platform::Result::success();
 }

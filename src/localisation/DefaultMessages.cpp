@@ -25,7 +25,7 @@ constexpr std::array<DefaultMessage, 56> Messages {{
     {"MSG_ENTER_PASSWORD", "Please enter your password."},
     {"MSG_INVALID_PASSWORD", "Password and confirmation do not match."},
     {"MSG_INVALID_ZIP_FILE", "Please specify compressed archive name."},
-    {"MSG_CONFIRM_DELETION", "Are you sure you want to delete the backup set?"},
+    {"MSG_CONFIRM_DELETION", "Are you sure you want to delete the backup set \"<filename>\"?"},
     {"MSG_CONFIRM_RESTORE", "Are you sure you want to restore the backup set?"},
     {"MSG_INVALID_FOLDER_NAME",
      "Please specify a valid folder name.\r\n"

@@ -140,6 +140,7 @@ TEST_F(frmSettingsTest, ShowsTheSetAndOkOnAnUnchangedWindowChangesNoField)
     EXPECT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
     EXPECT_TRUE(mainWindow.modified);
     EXPECT_EQ(mainWindow.reloads, 1);
+    EXPECT_EQ(mainWindow.selectedAfterReload, "Docs");
     const core::ParsedSet before = parsed(stored);
     const core::ParsedSet after = parsed(document());
     EXPECT_EQ(after.files, before.files);
