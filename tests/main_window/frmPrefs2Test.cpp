@@ -173,7 +173,12 @@ TEST_F(PreferencesWindowTest, RunAtStartWritesAndRemovesTheAutostartEntry)
 
     window->chkRunAtStart->click();
     const QString entry = QString::fromUtf8(test::readFile(platform::autostartEntryPath(name0)));
-    EXPECT_TRUE(entry.contains("Exec=" + platform::desktopExecCommand(QCoreApplication::applicationFilePath())))
+    // The program started at login finds this test's program folder, not the one beside it.
+    EXPECT_TRUE(entry.contains("\nName=Quillback\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains(
+        "\nExec="
+        + platform::desktopExecLine({"env", "QUILLBACK_HOME=" + home.path(), QCoreApplication::applicationFilePath()})
+        + "\n"))
         << entry.toStdString();
     EXPECT_FALSE(entry.contains(".exe"));
     EXPECT_FALSE(QFile::exists(platform::autostartEntryPath(name1)));
