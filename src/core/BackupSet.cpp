@@ -4,15 +4,6 @@
 
 namespace core
 {
-namespace
-{
-// The longest file name the file systems we run on accept, in bytes.
-constexpr qsizetype MaxFileNameBytes = 255;
-// The longest suffix a set's files carry.
-const QString LongestSuffix = QStringLiteral("RESTORE.lst");
-// Files are replaced through a temporary name: the file's own name and ".XXXXXX".
-constexpr qsizetype TemporarySuffixBytes = 7;
-} // namespace
 
 std::optional<QString> setNameError(const QString& name)
 {
@@ -26,8 +17,11 @@ std::optional<QString> setNameError(const QString& name)
         if (c.category() == QChar::Other_Control)
             return QStringLiteral("The set name contains a control character.");
     }
-    if (QFile::encodeName(name + LongestSuffix).size() + TemporarySuffixBytes > MaxFileNameBytes)
-        return QStringLiteral("The set name \"%1\" is too long for a file name.").arg(name);
+    if (QFile::encodeName(name).size() > MaxSetNameBytes)
+        return QStringLiteral("The set name \"%1\" is too long for a file name: it takes %2 bytes, and at most %3 fit.")
+            .arg(name)
+            .arg(QFile::encodeName(name).size())
+            .arg(MaxSetNameBytes);
     return std::nullopt;
 }
 

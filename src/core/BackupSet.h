@@ -146,6 +146,11 @@ struct BackupSetInfo
     int CurrentDestination = 0;
 };
 
+// The most bytes a set name can take: it becomes a file name in data/ with up to "RESTORE.lst"
+// appended, and files are replaced through a temporary name seven bytes longer, all within the 255
+// bytes the file systems we run on allow.
+inline constexpr qsizetype MaxSetNameBytes = 255 - 11 - 7;
+
 // Why a set name cannot name a document, or nothing when it can. The name becomes a file name in
 // data/, with ".sbd", ".bak", ".lst" or "RESTORE.lst" appended.
 std::optional<QString> setNameError(const QString& name);

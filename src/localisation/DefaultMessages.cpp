@@ -19,7 +19,7 @@ struct DefaultMessage
 constexpr std::array<DefaultMessage, 56> Messages {{
     {"MSG_INVALID_NAME",
      "Please specify a non-empty, unique backup set name.\r\n"
-     "The name can not contain < > / \\ ? : * \" | or more than 250 characters."},
+     "The name can not contain < > / \\ ? : * \" | or more than 237 bytes."},
     {"MSG_SPECIFY_FILES", "Please specify the files to be processed."},
     {"MSG_INVALID_LOCATION", "An empty, nonexistent or invalid location was specified."},
     {"MSG_ENTER_PASSWORD", "Please enter your password."},

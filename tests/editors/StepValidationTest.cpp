@@ -18,7 +18,7 @@ using editors::EditorKind;
 namespace
 {
 const QString InvalidName = "Please specify a non-empty, unique backup set name.\r\n"
-                            "The name can not contain < > / \\ ? : * \" | or more than 250 characters.";
+                            "The name can not contain < > / \\ ? : * \" | or more than 237 bytes.";
 
 class StepValidationTest : public test::OptionPagesTest
 {
@@ -98,46 +98,54 @@ TEST_F(StepValidationTest, ListPagesNeedAnEntryOthersPassAndUnknownPagesFailSile
     }
 }
 
-TEST_F(StepValidationTest, TheWizardsFirstPageNeedsAUsableNewName)
+TEST_F(StepValidationTest, TheWizardsFirstPageNeedsAUsableNewNameAndSaysWhy)
 {
     ASSERT_TRUE(test::writeFile(programFile("data/New Item.sbd"), "<STATS>\r\n</STATS>\r\n"));
     auto* host = test::OptionPagesHost::open(EditorKind::Wizard);
     host->lblStep->setText("1");
-    const std::pair<QString, bool> names[] = {
-        {"new item", true},
-        {"New Item", false},
-        {"Documents 2026", true},
-        {" padded ", true},
-        {"", false},
-        {"a<b", false},
-        {"a>b", false},
-        {"a\\b", false},
-        {"a/b", false},
-        {"a:b", false},
-        {"a\"b", false},
-        {"a*b", false},
-        {"a?b", false},
-        {"a|b", false},
+    // 237 bytes is the longest name whose files (up to "RESTORE.lst", written through a temporary
+    // name) the file system still takes.
+    const QString tooLong = "The name is too long: a set name can take at most 237 bytes, and this one takes %1 "
+                            "(letters outside A to Z take two to four bytes each).";
+    const QString hidden = "The name can not begin with \".\": files so named are hidden, and the set would not "
+                           "show in the list.";
+    const std::pair<QString, QString> names[] = {
+        {"new item", ""},
+        {"New Item", InvalidName},
+        {"Documents 2026", ""},
+        {" padded ", ""},
+        {"", InvalidName},
+        {"a<b", InvalidName},
+        {"a>b", InvalidName},
+        {"a\\b", InvalidName},
+        {"a/b", InvalidName},
+        {"a:b", InvalidName},
+        {"a\"b", InvalidName},
+        {"a*b", InvalidName},
+        {"a?b", InvalidName},
+        {"a|b", InvalidName},
         // The store's own rule: "." and "..", control characters and its length in bytes.
-        {".", false},
-        {"..", false},
-        {"tab\there", false},
-        {QString(237, 'x'), true},
-        {QString(238, 'x'), false},
-        {QString(250, 'x'), false},
+        {".", hidden},
+        {"..", hidden},
+        {"tab\there", InvalidName},
+        {QString(237, 'x'), ""},
+        {QString(238, 'x'), tooLong.arg(238)},
+        {QString(251, 'x'), tooLong.arg(251)},
+        // Two bytes a letter: 118 fit, 119 do not, far below 250 letters.
+        {QString(118, QChar(0x00E9)), ""},
+        {QString(119, QChar(0x00E9)), tooLong.arg(238)},
         // The set list leaves hidden files out, so such a set would never show.
-        {".hidden", false},
+        {".hidden", hidden},
     };
-    for (const auto& [name, passes] : names) {
+    for (const auto& [name, message] : names) {
         host->txtItemName->setText(name);
-        EXPECT_EQ(check(host), std::make_pair(passes, passes ? QString() : InvalidName)) << qPrintable(name);
+        EXPECT_EQ(check(host), std::make_pair(message.isEmpty(), message)) << qPrintable(name);
         EXPECT_EQ(host->txtItemName->text(), name);
-        EXPECT_EQ(editors::ValidateFileName(name), passes) << qPrintable(name);
+        EXPECT_EQ(editors::ValidateFileName(name), message.isEmpty()) << qPrintable(name);
     }
-    EXPECT_FALSE(editors::ValidateFileName(QString(251, 'x')));
 }
 
-TEST_F(StepValidationTest, ThePackingPageNeedsAnArchiveNameAndAConfirmedPassword)
+TEST_F(StepValidationTest, ThePackingPageNeedsAnArchiveNameForOneArchiveAndAConfirmedPassword)
 {
     const QString archiveMessage = "Please specify compressed archive name.";
     const QString mismatch = "Password and confirmation do not match.";

@@ -20,7 +20,7 @@ struct Expected
 const Expected Texts[] = {
     {"MSG_INVALID_NAME",
      "Please specify a non-empty, unique backup set name.\r\nThe name can not contain "
-     "< > / \\ ? : * \" | or more than 250 characters."},
+     "< > / \\ ? : * \" | or more than 237 bytes."},
     {"MSG_SPECIFY_FILES", "Please specify the files to be processed."},
     {"MSG_INVALID_LOCATION", "An empty, nonexistent or invalid location was specified."},
     {"MSG_ENTER_PASSWORD", "Please enter your password."},
