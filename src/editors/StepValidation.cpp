@@ -114,18 +114,21 @@ bool checkDestinations(QWidget* host, EditorKind kind)
     return page->lvDestinations->topLevelItemCount() > 0 || refuse(host, kind, NoDestinations);
 }
 
-// The archive name is needed in every mode; protection needs a password typed twice. Names and
-// passwords that the run could not write or record are refused here rather than at the run.
+// The single archive needs a name; the other modes leave its box disabled and need none. Protection
+// needs a password typed twice. Names and passwords that the run could not write or record are
+// refused here rather than at the run.
 bool checkCompression(QWidget* host, EditorKind kind)
 {
     const auto* page = host->findChild<CompressionPage*>();
     if (!page)
         return false;
     const QString archive = page->txtZIPName->text();
-    if (archive.trimmed().isEmpty())
-        return refuse(host, kind, NoArchiveName);
-    if (const auto error = core::archiveNameError(archive))
+    if (archive.trimmed().isEmpty()) {
+        if (page->optCompressionType[1]->isChecked())
+            return refuse(host, kind, NoArchiveName);
+    } else if (const auto error = core::archiveNameError(archive)) {
         return refuse(host, *error);
+    }
     if (page->cmbProtection->currentIndex() == 0)
         return true;
     const QString password = page->txtBFPassword->text();

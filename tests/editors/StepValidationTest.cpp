@@ -161,8 +161,13 @@ TEST_F(StepValidationTest, ThePackingPageNeedsAnArchiveNameForOneArchiveAndAConf
         QString message; // "" passes; "~..." a refusal of our own that names the fault
     };
     const Case cases[] = {
-        {"no archive name, no compression", 0, "", 0, "", "", archiveMessage},
-        {"blanks only", 1, "   ", 0, "", "", archiveMessage},
+        // Only the single archive is named; the other modes leave the box disabled.
+        {"no archive name, one archive", 1, "", 0, "", "", archiveMessage},
+        {"blanks only, one archive", 1, "   ", 0, "", "", archiveMessage},
+        {"no archive name, no compression", 0, "", 0, "", "", ""},
+        {"no archive name, an archive per file", 2, "", 0, "", "", ""},
+        {"no archive name, no compression, protected", 0, "", 1, "s3cret", "s3cret", ""},
+        {"a stored path for a name, no compression", 0, "sub/docs.zip", 0, "", "", "~not a plain file name"},
         {"a name, no protection", 0, "docs.zip", 0, "", "", ""},
         {"a name, no protection, stale boxes", 2, "docs.zip", 0, "x", "y", ""},
         {"a path for a name", 1, "sub/docs.zip", 0, "", "", "~not a plain file name"},
@@ -219,6 +224,7 @@ TEST_F(StepValidationTest, TheWizardSpeaksTheLanguageAndThePropertiesWindowEngli
     for (const EditorKind kind : {EditorKind::Wizard, EditorKind::Properties}) {
         auto* host = test::OptionPagesHost::open(kind);
         host->lblStep->setText("5");
+        host->compression->optCompressionType[1]->click();
         EXPECT_EQ(check(host).second,
                   kind == EditorKind::Wizard ? "Bitte einen Archivnamen angeben."
                                              : "Please specify compressed archive name.");
