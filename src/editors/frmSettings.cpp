@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -202,17 +203,20 @@ void frmSettings::fill()
 
 void frmSettings::TSMenu_Click(int index)
 {
-    if (m_switchingBack)
+    if (m_switching)
         return;
-    // The page being left must pass its check first; lblStep still names it.
-    if (!ValidateStep()) {
-        m_switchingBack = true;
+    // The tab strip switches before it tells; the page being left comes back before anything is drawn,
+    // so that a failed check warns over the page it is about. lblStep still names that page.
+    {
+        const QScopedValueRollback switching(m_switching, true);
         TSMenu->setCurrentIndex(m_shownTab);
-        m_switchingBack = false;
-        return;
     }
+    if (!ValidateStep())
+        return;
     m_shownTab = index;
     lblStep->setText(QString::number(index + FirstPage));
+    const QScopedValueRollback switching(m_switching, true);
+    TSMenu->setCurrentIndex(index);
 }
 
 SettingsPages frmSettings::pagesValues() const

@@ -68,7 +68,8 @@ private:
     // The set the pages were filled from.
     QString m_setName;
     int m_shownTab = 0;
-    bool m_switchingBack = false;
+    // The window itself is changing the tab.
+    bool m_switching = false;
 };
 
 } // namespace editors

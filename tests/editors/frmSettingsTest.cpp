@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
@@ -28,6 +28,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmSettings.h"
+#include "support/FakeMainWindow.h"
 #include "support/Fakes.h"
 #include "support/Screenshot.h"
 #include "support/SetDocumentFixtures.h"
@@ -275,11 +276,23 @@ TEST_F(frmSettingsTest, AStepCheckKeepsTheTabAndTheWindow)
     editors::frmSettings* window = open();
     window->TSMenu->setCurrentIndex(1);
     window->destinationPage->lvDestinations->clear();
+    // The warning is about the page being left, so that page is the one under it.
+    QStringList underWarning;
+    prompt.whileShown = [&](const platform::Message&) {
+        for (QWidget* page : window->TSMenu->findChildren<QWidget*>(QRegularExpression("^pctStep")))
+            if (page->isVisible())
+                underWarning << page->objectName();
+        underWarning << QString::number(window->TSMenu->currentIndex());
+    };
     window->TSMenu->setCurrentIndex(2);
+    EXPECT_EQ(underWarning, (QStringList {"pctStep3", "1"}));
     EXPECT_EQ(window->TSMenu->currentIndex(), 1);
+    EXPECT_TRUE(window->destinationPage->isVisible());
+    EXPECT_FALSE(window->timestampPage->isVisible());
     EXPECT_EQ(window->lblStep->text(), "3");
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown.back().text, "Please add at least one destination.");
+    prompt.whileShown = nullptr;
     window->cmdOK->click();
     EXPECT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(Form<editors::frmSettings>::loaded(), window);
