@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,25 @@ TEST_F(PreferencesWindowTest, AnEmptyStoreShowsTheDefaultsAndWritesNothing)
     EXPECT_TRUE(machineStore().isEmpty());
     EXPECT_TRUE(QDir(platform::autostartFolder()).isEmpty());
     EXPECT_FALSE(test::saveScreenshot(window, QStringLiteral("frmPrefs2")).isEmpty());
+}
+
+TEST_F(PreferencesWindowTest, FitsAScreen800PixelsHighWithItsTextsWhole)
+{
+    frmPrefs2* window = Form<frmPrefs2>::load();
+    window->show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->screen()->availableGeometry().height(), 800);
+    // A title bar and a desktop panel take some 70 pixels of such a screen.
+    EXPECT_LE(window->frameGeometry().height(), 730);
+    EXPECT_LE(window->minimumSizeHint().height(), 730);
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        if (box->isVisible())
+            EXPECT_GE(box->width(), box->sizeHint().width()) << box->objectName().toStdString();
+    }
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        EXPECT_GT(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()))
+            << edit->objectName().toStdString();
+    EXPECT_FALSE(test::saveScreenshot(window, QStringLiteral("frmPrefs2_fits")).isEmpty());
 }
 
 TEST_F(PreferencesWindowTest, EachShowingReadsTheStoreAgainAndWritesNothingBack)
