@@ -1,6 +1,9 @@
 #include "core/BackupSet.h"
 
+#include <algorithm>
+
 #include <QFile>
+#include <QStringList>
 
 namespace core
 {
@@ -51,6 +54,27 @@ std::optional<QString> setPasswordError(const QString& password)
         return QStringLiteral("The password must not hold \"|\": the set's versions are recorded in "
                               "\"|\"-separated lines.");
     return std::nullopt;
+}
+
+QString nextLocation(const BackupSetInfo& set)
+{
+    if (set.RotationType == RotationMode::EveryDestination) {
+        // Every destination receives each run: list the kinds in the order they first appear.
+        static const QString kinds[] = {QStringLiteral("LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+        QStringList listed;
+        for (int j = 1; j <= std::min(set.DestCount, MaxDestinations); ++j) {
+            const int type = storedCode(set.Dest.at(static_cast<size_t>(j)).Type);
+            if (type >= 1 && type <= 3 && !listed.contains(kinds[type - 1]))
+                listed << kinds[type - 1];
+        }
+        return QStringLiteral("All (") + listed.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
+    static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+    const int n = set.CurrentDestination;
+    if (n < 1 || n > set.DestCount || n > MaxDestinations)
+        return QString();
+    const int type = storedCode(set.Dest.at(static_cast<size_t>(n)).Type);
+    return type >= 1 && type <= 3 ? kinds[type - 1] : QString();
 }
 
 } // namespace core

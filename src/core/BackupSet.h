@@ -163,4 +163,10 @@ std::optional<QString> archiveNameError(const QString& name);
 // Why `password` cannot protect a set, or nothing when it can: version lines carry it too.
 std::optional<QString> setPasswordError(const QString& password);
 
+// Where the set's next run delivers, as the set list's "Next location" column shows it: the kind of
+// the current destination ("Local/LAN", "FTP", "Email"), or for a set that delivers to every
+// destination "All (" and their kinds in order of first appearance, such as "All (LAN, FTP)". Empty
+// when the current destination names no slot of a known kind.
+QString nextLocation(const BackupSetInfo& set);
+
 } // namespace core
