@@ -144,6 +144,9 @@ SourceListPage::SourceListPage(QWidget* parent)
     cmdRemove = new QPushButton(QStringLiteral("Remove"), this);
     cmdRemove->setObjectName(QStringLiteral("cmdRemove"));
     cmdRemove->setEnabled(false);
+    // The wizard puts the focus on Add; Enter still belongs to the host's Next or OK.
+    cmdAdd->setAutoDefault(false);
+    cmdRemove->setAutoDefault(false);
     mnuSelectSource = new QMenu(this);
     mnuSelectSource->setObjectName(QStringLiteral("mnuSelectSource"));
     mnuFolder = mnuSelectSource->addAction(QStringLiteral("Fol&der..."));
