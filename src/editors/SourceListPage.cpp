@@ -164,7 +164,7 @@ SourceListPage::SourceListPage(QWidget* parent)
     txtIncludeMasks = new QLineEdit(QStringLiteral("*.*"), this);
     txtIncludeMasks->setObjectName(QStringLiteral("txtIncludeMasks"));
     txtIncludeMasks->setToolTip(QStringLiteral("This pattern defines files to be included."));
-    auto* lblMaskHint = new QLabel(QStringLiteral("Separate multiple masks with a coma (i.e. *.bak, *.old)"), this);
+    auto* lblMaskHint = new QLabel(QStringLiteral("Separate multiple masks with a comma (i.e. *.bak, *.old)"), this);
     lblMaskHint->setObjectName(QStringLiteral("lblMaskHint"));
     lblExclude->setBuddy(txtExcludeMasks);
     lblInclude->setBuddy(txtIncludeMasks);
@@ -373,8 +373,7 @@ QStringList SourceListPage::checkedPaths() const
 
 QString SourceListPage::excludeMasks() const
 {
-    QString masks = txtExcludeMasks->text();
-    return masks.replace(QLatin1Char(','), QLatin1Char(';'));
+    return txtExcludeMasks->text();
 }
 
 QString SourceListPage::includeMasks() const

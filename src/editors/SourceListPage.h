@@ -55,7 +55,7 @@ public:
 
     // What the page yields to its host: the checked paths in node order, the masks and the switch.
     QStringList checkedPaths() const;
-    // Masks separated by "," or ";", given with ";" between them: the run splits them only there.
+    // Masks separated by "," or ";", as typed: the run takes both.
     QString excludeMasks() const;
     QString includeMasks() const;
     bool includeSubfolders() const;

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -194,7 +195,7 @@ TEST_P(SourceListPageTest, RemoveTakesTheSelectedNodeAndNothingWithoutOne)
     EXPECT_TRUE(page->cmdRemove->isEnabled());
 }
 
-TEST_P(SourceListPageTest, YieldsMasksWithSemicolonsBetweenThemAndTheSwitch)
+TEST_P(SourceListPageTest, YieldsMasksAsTypedAndTheSwitch)
 {
     EXPECT_EQ(page->includeMasks(), "*.*");
     EXPECT_EQ(page->excludeMasks(), "");
@@ -209,7 +210,11 @@ TEST_P(SourceListPageTest, YieldsMasksWithSemicolonsBetweenThemAndTheSwitch)
     page->txtExcludeMasks->setText("*.bak, *.old;*.tmp");
     page->txtIncludeMasks->setText("*.doc");
     page->chkToFolders->setChecked(false);
-    EXPECT_EQ(page->excludeMasks(), "*.bak; *.old;*.tmp");
+    // The run takes "," and ";" alike, so the masks are stored as the user wrote them.
+    EXPECT_EQ(page->excludeMasks(), "*.bak, *.old;*.tmp");
+    const auto* hint = page->findChild<QLabel*>("lblMaskHint");
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->text(), "Separate multiple masks with a comma (i.e. *.bak, *.old)");
     EXPECT_EQ(page->includeMasks(), "*.doc");
     EXPECT_FALSE(page->includeSubfolders());
 }
