@@ -229,6 +229,10 @@ void frmPrefs2::Form_Load()
     localisation::translateAndSkin(this);
     platform::fitWindowToContent(this);
     loadValues();
+    // The entry is written again for the program as it is now: its path or its program folder may
+    // have changed since, and an entry of an older version may lack the folder.
+    if (chkRunAtStart->isChecked())
+        ApplyRunAtStart();
 }
 
 void frmPrefs2::showEvent(QShowEvent* event)

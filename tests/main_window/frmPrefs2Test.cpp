@@ -209,6 +209,28 @@ TEST_F(PreferencesWindowTest, RunAtStartWritesAndRemovesTheAutostartEntry)
     EXPECT_EQ(core::ReadSetting(name0, "Settings", "chkRunAtStart", "<missing>"), "0");
 }
 
+TEST_F(PreferencesWindowTest, OpeningRewritesAnEntryLeftByAnOlderStart)
+{
+    const QString name0 = localisation::BrandProgramName() + "0";
+    const QString name1 = localisation::BrandProgramName() + "1";
+    core::WriteSetting(name0, "Settings", "chkRunAtStart", "1");
+    // Written for another program folder, and a second entry of old.
+    ASSERT_TRUE(test::writeFile(platform::autostartEntryPath(name0),
+                                "[Desktop Entry]\nType=Application\nName=Quillback0\nExec=\"/old/quillback\"\n"));
+    ASSERT_TRUE(platform::writeAutostartEntry(name1, "/old/quillback"));
+
+    frmPrefs2* window = Form<frmPrefs2>::load();
+    EXPECT_TRUE(window->chkRunAtStart->isChecked());
+    const QString entry = QString::fromUtf8(test::readFile(platform::autostartEntryPath(name0)));
+    EXPECT_TRUE(entry.contains(
+        "\nExec="
+        + platform::desktopExecLine({"env", "QUILLBACK_HOME=" + home.path(), QCoreApplication::applicationFilePath()})
+        + "\n"))
+        << entry.toStdString();
+    EXPECT_FALSE(QFile::exists(platform::autostartEntryPath(name1)));
+    EXPECT_EQ(core::ReadSetting(name0, "Settings", "chkRunAtStart", "<missing>"), "1");
+}
+
 TEST_F(PreferencesWindowTest, BrowseStoresTheChosenFolderAndACancelChangesNothing)
 {
     frmPrefs2* window = Form<frmPrefs2>::load();
