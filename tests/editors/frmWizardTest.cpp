@@ -118,7 +118,7 @@ protected:
 
 core::BackupSetInfo storedSet(const QString& name)
 {
-    const QString text = core::DecodeProjectText(QString::fromUtf8(test::readFile(core::setDocumentPath(name))));
+    const QString text = core::DecodeProjectText(test::readFile(core::setDocumentPath(name)));
     const core::ParseResult result = core::parseSetDocument(text);
     EXPECT_TRUE(result.parsed.has_value()) << result.reason.toStdString();
     return result.parsed ? result.parsed->set : core::BackupSetInfo {};
