@@ -145,12 +145,9 @@ platform::Result RefreshBackupSetRow(const BackupSetInfo& set, const QString& sS
     if (!mainWindow->setSetRowCell(set.ItemName, 2, nowText()))
         return fail(err::General, QStringLiteral("The set list shows no set named \"%1\".").arg(set.ItemName));
     mainWindow->setSetRowCell(set.ItemName, 5, sStatus);
-    if (set.CurrentDestination >= 1 && set.CurrentDestination <= set.DestCount) {
-        static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
-        const int type = storedCode(set.Dest.at(set.CurrentDestination).Type);
-        if (type >= 1 && type <= 3)
-            mainWindow->setSetRowCell(set.ItemName, 4, kinds[type - 1]);
-    }
+    // The same text as the rebuilt list's, so the column does not change at the next refresh.
+    if (const QString location = nextLocation(set); !location.isEmpty())
+        mainWindow->setSetRowCell(set.ItemName, 4, location);
     if (!sDuration.isEmpty())
         mainWindow->setSetRowCell(set.ItemName, 7, sDuration);
 

@@ -285,6 +285,12 @@ TEST_F(RefreshBackupSetRowTest, ShowsTheOutcomeInTheSetsRowAndFileList)
     EXPECT_EQ(mainWindow.rows["Docs"], expected);
     EXPECT_EQ(mainWindow.shownLines, QStringList({"/a/x.txt\t1\t2", "/a/y.tmp", "/a/cache/z"}));
     EXPECT_EQ(mainWindow.shownExcluded, QList<bool>({false, true, true}));
+
+    // A set that delivers to every destination shows them all, as the rebuilt list does.
+    set.RotationType = core::RotationMode::EveryDestination;
+    ASSERT_TRUE(core::RefreshBackupSetRow(set, "Success", "00:00:07"));
+    EXPECT_EQ(mainWindow.rows["Docs"][4], "All (LAN, FTP)");
+    EXPECT_EQ(mainWindow.rows["Docs"][4], core::nextLocation(set));
 }
 
 TEST_F(RefreshBackupSetRowTest, LeavesWhatItHasNoNewsFor)
