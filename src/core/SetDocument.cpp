@@ -242,7 +242,7 @@ platform::Result WriteProject(const QStringList& checkedPaths)
     if (platform::Result folder = ensureDataFolder(); !folder)
         return folder;
 
-    const QByteArray bytes = EncodeProjectText(projectText(set, checkedPaths) + CrLf).toUtf8();
+    const QByteArray bytes = EncodeProjectText(projectText(set, checkedPaths) + CrLf);
     QString reason;
     if (!fileWriter().replaceFile(path, bytes, reason))
         return fail(err::PathFileAccess, reason);
@@ -283,7 +283,7 @@ platform::Result SaveProject(const QString& ProjectName, const QString& strData)
             return fail(err::PathFileAccess, reason);
     }
 
-    if (!fileWriter().replaceFile(path, EncodeProjectText(text).toUtf8(), reason))
+    if (!fileWriter().replaceFile(path, EncodeProjectText(text), reason))
         return fail(err::PathFileAccess, reason);
     return platform::Result::success();
 }

@@ -6,12 +6,41 @@
 #include "core/ErrorReport.h"
 #include "core/FileSystemHelpers.h"
 #include "core/ProjectTextCoding.h"
+#include "core/VersionLine.h"
 
 namespace core
 {
 namespace
 {
 const QString CrLf = QStringLiteral("\r\n");
+
+// A document text or version line as an error report may show it: passwords hidden, for reports
+// end up in logs.
+QString reportable(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        const bool cr = line.endsWith(QLatin1Char('\r'));
+        if (cr)
+            line.chop(1);
+        for (const QLatin1String key : {QLatin1String("BFPassword="), QLatin1String("FTPPass=")}) {
+            if (line.startsWith(key))
+                line = key + QStringLiteral("***");
+        }
+        line = VersionLine::withoutPasswords(line);
+        if (cr)
+            line += QLatin1Char('\r');
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList reportable(const QStringList& lines)
+{
+    QStringList shown;
+    for (const QString& line : lines)
+        shown << VersionLine::withoutPasswords(line);
+    return shown;
+}
 
 // One line of a text: its content runs from `start` to `end` (without the line break); the next
 // line starts at `next`, which is the text's length for a last line without a line break.
@@ -57,28 +86,20 @@ bool isTagLine(const QString& text, const Line& line, const QString& tag)
     return content(text, line).trimmed() == tag;
 }
 
-// The span of a section's lines: from the start of the line after its tag line to the start of its
-// closing tag line.
-struct Section
-{
-    qsizetype bodyStart = 0;
-    qsizetype bodyEnd = 0;
-};
-
-std::optional<Section> findSection(const QString& text, const QString& name)
+std::optional<SectionSpan> findSection(const QString& text, const QString& name)
 {
     const QString open = QLatin1Char('<') + name + QLatin1Char('>');
     const QString close = QStringLiteral("</") + name + QLatin1Char('>');
-    std::optional<qsizetype> bodyStart;
-    std::optional<Section> found;
+    std::optional<Line> tag;
+    std::optional<SectionSpan> found;
     forEachLine(text, 0, [&](const Line& line) {
-        if (!bodyStart) {
+        if (!tag) {
             if (isTagLine(text, line, open))
-                bodyStart = line.next;
+                tag = line;
             return true;
         }
         if (isTagLine(text, line, close)) {
-            found = Section {*bodyStart, line.start};
+            found = SectionSpan {tag->start, tag->next, line.start, line.next};
             return false;
         }
         return true;
@@ -137,7 +158,7 @@ QString ReplaceValue(const QString& sText, const QString& sTag, const QString& s
 {
     const QString location = QStringLiteral("modGeneral.ReplaceValue(sText,sTag,sValue)");
     if (sTag.isEmpty() || sTag.contains(QLatin1Char('=')) || hasLineBreak(sTag)) {
-        reportFailure(location, {sText, sTag, sValue}, err::InvalidArgument,
+        reportFailure(location, {reportable(sText), sTag, sValue}, err::InvalidArgument,
                       QStringLiteral("\"%1\" is not a key of a set document.").arg(sTag));
         setOk(ok, false);
         return sText;
@@ -178,7 +199,7 @@ QString ReplaceValue(const QString& sText, const QString& sTag, const QString& s
 
 QString rewriteFileLines(const QString& text, const std::function<std::optional<QString>(const QString&)>& rewrite)
 {
-    const std::optional<Section> files = findSection(text, QStringLiteral("FILES"));
+    const std::optional<SectionSpan> files = findSection(text, QStringLiteral("FILES"));
     if (!files)
         return text;
     QString result;
@@ -210,7 +231,7 @@ QString ReplaceFileValue(const QString& sText, const QString& sFile, double lDat
 {
     if (sFile.isEmpty() || sFile.contains(QLatin1Char('\t')) || hasLineBreak(sFile)) {
         reportFailure(QStringLiteral("modGeneral.ReplaceFileValue(sText,sFile,lDate,lSize)"),
-                      {sText, sFile, lDate, lSize}, err::InvalidArgument,
+                      {reportable(sText), sFile, lDate, lSize}, err::InvalidArgument,
                       QStringLiteral("\"%1\" cannot be a line of a set's file list.").arg(sFile));
         setOk(ok, false);
         return sText;
@@ -231,8 +252,8 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
     const QString location = QStringLiteral("modGeneral.AddVersion(sText,sVersion,arrVersions)");
     const QString version = oneLine(sVersion);
     if (version.isEmpty()) {
-        reportFailure(location, {sText, sVersion, arrVersions}, err::InvalidArgument,
-                      QStringLiteral("The version line is empty."));
+        reportFailure(location, {reportable(sText), reportable(sVersion), reportable(arrVersions)},
+                      err::InvalidArgument, QStringLiteral("The version line is empty."));
         setOk(ok, false);
         return sText;
     }
@@ -253,10 +274,10 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
 
     // The reader lists only the lines of a whole section: a version put anywhere else could never
     // be chosen to restore.
-    const std::optional<Section> section = findSection(text, QStringLiteral("VERSIONS"));
+    const std::optional<SectionSpan> section = findSection(text, QStringLiteral("VERSIONS"));
     if (!section) {
-        reportFailure(location, {sText, sVersion, arrVersions}, err::InvalidArgument,
-                      QStringLiteral("The set document has no whole VERSIONS section."));
+        reportFailure(location, {reportable(sText), reportable(sVersion), reportable(arrVersions)},
+                      err::InvalidArgument, QStringLiteral("The set document has no whole VERSIONS section."));
         setOk(ok, false);
         return sText;
     }
@@ -270,7 +291,7 @@ QString DeleteVersion(const QString& sText, const QString& sVersion, bool* ok)
     setOk(ok, true);
     if (sVersion.isEmpty())
         return sText;
-    const std::optional<Section> versions = findSection(sText, QStringLiteral("VERSIONS"));
+    const std::optional<SectionSpan> versions = findSection(sText, QStringLiteral("VERSIONS"));
     if (!versions)
         return sText;
     QString result;
@@ -295,12 +316,12 @@ QString ReadVersionsBlock(const QString& path)
     QFile file(path);
     if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         return QString();
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = DecodeProjectText(file.readAll());
 
     QString result;
     bool inBlock = false;
     forEachLine(text, 0, [&](const Line& line) {
-        const QString lineText = DecodeProjectText(content(text, line).toString());
+        const QString lineText = content(text, line).toString();
         if (lineText.contains(QLatin1String("<VERSIONS>"), Qt::CaseInsensitive))
             inBlock = true;
         if (lineText.contains(QLatin1String("</VERSIONS>"), Qt::CaseInsensitive)) {
@@ -317,7 +338,7 @@ QString ReadVersionsBlock(const QString& path)
 
 QStringList sectionLines(const QString& text, const QString& section)
 {
-    const std::optional<Section> found = findSection(text, section);
+    const std::optional<SectionSpan> found = findSection(text, section);
     if (!found)
         return {};
     QStringList lines;
@@ -333,6 +354,11 @@ QStringList sectionLines(const QString& text, const QString& section)
 bool hasSection(const QString& text, const QString& section)
 {
     return findSection(text, section).has_value();
+}
+
+std::optional<SectionSpan> sectionSpan(const QString& text, const QString& section)
+{
+    return findSection(text, section);
 }
 
 QString fileLine(const QString& path, double date, double size)

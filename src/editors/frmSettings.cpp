@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -146,12 +148,14 @@ void frmSettings::LoadFiles()
     const core::MainWindowServices* services = core::mainWindowServices();
     if (!services)
         return;
+    QStringList paths;
     for (const QString& line : services->globalfiles()) {
         if (line.isEmpty())
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        sourcePage->showStoredPath(tab < 0 ? line : line.left(tab));
+        paths << (tab < 0 ? line : line.left(tab));
     }
+    sourcePage->showStoredPaths(paths);
 }
 
 void frmSettings::fill()
@@ -170,6 +174,14 @@ void frmSettings::fill()
     sourcePage->scrollToLeft();
 
     destinationPage->showDestinations(set);
+    // The rows come in slot order, one for each slot of a known kind.
+    m_storedSlots.clear();
+    const QList<quint64> keys = destinationPage->rowKeys();
+    qsizetype row = 0;
+    for (int slot = 1; slot <= std::min(set.DestCount, core::MaxDestinations) && row < keys.size(); ++slot) {
+        if (core::rowFromDestination(set.Dest.at(slot)))
+            m_storedSlots.insert(keys.at(row++), slot);
+    }
     if (set.RotationType != core::RotationMode::OneAtATime && set.RotationType != core::RotationMode::EveryDestination)
         clearOptions(destinationPage->optRotation);
 
@@ -185,14 +197,16 @@ void frmSettings::fill()
     schedulePage->fillDayTrees();
     schedulePage->showSchedule(set.Schedule, now);
     const core::ScheduleInfo& schedule = set.Schedule;
-    if (schedule.Scheduler && schedule.Repeat && (schedule.SAccurancy < 0 || schedule.SAccurancy > 2))
+    if (schedule.Repeat && (schedule.SAccurancy < 0 || schedule.SAccurancy > 2))
         clearOptions(schedulePage->optRepeat);
+    // OK writes only what differs from this.
+    m_shown = pagesValues();
 
-    const QStringList unshown = unshowableValues(set);
+    const QStringList unshown = unshowableValues(set, core::state().strSetText);
     if (!unshown.isEmpty()) {
         core::ask(this,
-                  QStringLiteral("Some values of the set \"%1\" cannot be shown here:\n\n%2\n\nA choice shown without "
-                                 "a selection keeps its stored value; a start date or time shows the current one.")
+                  QStringLiteral("Some values of the set \"%1\" cannot be shown here:\n\n%2\n\nThey keep their stored "
+                                 "values unless you change them here.")
                       .arg(m_setName, unshown.join(QLatin1Char('\n'))),
                   platform::Icon::Information);
     }
@@ -200,17 +214,20 @@ void frmSettings::fill()
 
 void frmSettings::TSMenu_Click(int index)
 {
-    if (m_switchingBack)
+    if (m_switching)
         return;
-    // The page being left must pass its check first; lblStep still names it.
-    if (!ValidateStep()) {
-        m_switchingBack = true;
+    // The tab strip switches before it tells; the page being left comes back before anything is drawn,
+    // so that a failed check warns over the page it is about. lblStep still names that page.
+    {
+        const QScopedValueRollback switching(m_switching, true);
         TSMenu->setCurrentIndex(m_shownTab);
-        m_switchingBack = false;
-        return;
     }
+    if (!ValidateStep())
+        return;
     m_shownTab = index;
     lblStep->setText(QString::number(index + FirstPage));
+    const QScopedValueRollback switching(m_switching, true);
+    TSMenu->setCurrentIndex(index);
 }
 
 SettingsPages frmSettings::pagesValues() const
@@ -221,6 +238,8 @@ SettingsPages frmSettings::pagesValues() const
     pages.ExcludeFolders = sourcePage->includeSubfolders();
     pages.checkedPaths = sourcePage->checkedPaths();
     pages.destinations = destinationPage->rows();
+    for (const quint64 key : destinationPage->rowKeys())
+        pages.destinationSlots << m_storedSlots.value(key, 0);
     if (const auto rotation = chosenOption(destinationPage->optRotation))
         pages.RotationType = *rotation + 1;
     pages.BackupType = chosenOption(backupType->optBackupType);
@@ -260,7 +279,12 @@ platform::Result frmSettings::Apply()
     };
     core::ProgramState& state = core::state();
     core::MainWindowServices* services = core::mainWindowServices();
-    // The main window may have loaded another set, or started a run of this one, since the fill.
+    // The set may have been deleted, or the main window may have loaded another set or started a run
+    // of this one, since the fill.
+    if (!QFileInfo::exists(core::setDocumentPath(m_setName)))
+        return refuse(QStringLiteral("The set \"%1\" has been deleted since this window was opened; the changes are "
+                                     "not saved.")
+                          .arg(m_setName));
     if (state.CurrentSet.ItemName != m_setName)
         return refuse(QStringLiteral("The main window has loaded the set \"%1\" since this window was opened for "
                                      "\"%2\"; the changes are not saved. Close this window and open it again for "
@@ -273,7 +297,7 @@ platform::Result frmSettings::Apply()
 
     const QStringList recorded = services ? services->globalfiles() : QStringList();
     const QStringList versions = services ? services->globalVersions() : QStringList();
-    const RebuiltDocument rebuilt = rebuildSetDocument(state.strSetText, pagesValues(), recorded, versions);
+    const RebuiltDocument rebuilt = rebuildSetDocument(state.strSetText, pagesValues(), m_shown, recorded, versions);
     if (!rebuilt.text)
         return refuse(rebuilt.reason);
     const platform::Result saved = core::SaveProject(m_setName, *rebuilt.text);
@@ -282,7 +306,7 @@ platform::Result frmSettings::Apply()
     state.strSetText = *rebuilt.text;
     if (services) {
         services->setModified(true);
-        services->LoadBackupSets(-1);
+        services->listSetsSelecting(m_setName);
     }
     return platform::Result::success();
 }

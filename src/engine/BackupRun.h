@@ -54,8 +54,13 @@ private:
     // The single archive of a set that packs everything into one (Compression 1).
     QString m_archivePath;
     QString m_timestampFolder;
+    // The set's version lines as the run began: what the deliveries must leave in place.
+    QStringList m_versionLines;
     // Entries of the files that did not arrive or were left out of the archive.
     QString m_copyErrors;
+    // How many of those every destination lacks: paths not found or not read by the collection,
+    // files left out of the single archive.
+    qint64 m_missingEverywhere = 0;
 };
 
 } // namespace engine

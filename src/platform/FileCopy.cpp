@@ -342,6 +342,20 @@ QByteArray temporaryStem(const QByteArray& name)
     return name.left(cut);
 }
 
+bool isTemporaryCopyName(const QString& fileName)
+{
+    constexpr qsizetype kRandomPart = 6; // mkostemp's "XXXXXX"
+    if (fileName.size() < kRandomPart + 3 || !fileName.startsWith(QLatin1Char('.'))
+        || fileName.at(fileName.size() - kRandomPart - 1) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = fileName.size() - kRandomPart; i < fileName.size(); ++i) {
+        const char c = fileName.at(i).toLatin1();
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
 CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run)
 {
     const QByteArray sourcePath = QFile::encodeName(source);

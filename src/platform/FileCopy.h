@@ -38,6 +38,10 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, RunCo
 // a character starts.
 QByteArray temporaryStem(const QByteArray& name);
 
+// Whether a file name has the form of the hidden temporary names above (".", a stem, "." and six
+// letters or digits), as an interrupted copy leaves them.
+bool isTemporaryCopyName(const QString& fileName);
+
 // Sets a written file's modification time and, when given, its permission bits (rwx for owner,
 // group and others; set-id bits are dropped). False when either could not be set.
 bool setFileDateAndMode(const QString& path, const QDateTime& modified, std::optional<quint32> mode = std::nullopt);

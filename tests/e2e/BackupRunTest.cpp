@@ -18,8 +18,11 @@
 #include "RunFixture.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
+#include "core/ScramblePassword.h"
 #include "core/SetDocument.h"
+#include "core/SetDocumentParser.h"
 #include "core/SetText.h"
+#include "crypto/BackupFileCipher.h"
 #include "main_window/BackupSetList.h"
 #include "platform/DateText.h"
 #include "support/ZipFixtures.h"
@@ -359,6 +362,9 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
         options.zipName = name;
         return options;
     };
+    SetOptions protectedWithoutPassword;
+    protectedWithoutPassword.protect = true;
+    protectedWithoutPassword.adjust = [](core::BackupSetInfo& set) { set.BFPassword.clear(); };
     const Case cases[] = {
         {none, "The set has no destination."},
         {unknownRotation, "The set's rotation 3 is neither 1 (one destination a run) nor 2 (every destination)."},
@@ -369,6 +375,8 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
          "The archive name \"..\" is not a plain file name: it must not hold \"/\" or \"\\\" or "
          "be \".\" or \"..\"."},
         {archiveNamed(""), "The set names no file for its archive."},
+        {protectedWithoutPassword,
+         "The set is to be protected, but it has no password. Enter one in the set's properties."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
@@ -385,6 +393,38 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
         EXPECT_FALSE(QFileInfo::exists(backup(1)));
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, ADocumentInTheOriginalsCodePageRunsWithItsPasswordsWhole)
+{
+    const QString password = QString::fromUtf8("pässwort");
+    makeSet({.compression = 1, .protect = true, .types = {1, 2}, .adjust = [&](core::BackupSetInfo& set) {
+                 set.BFPassword = password;
+                 set.Dest[2].FTPUser = "anna";
+                 set.Dest[2].FTPPass = QString::fromUtf8("kennwört");
+             }});
+    // The same document as the original wrote it, one byte a character.
+    const QByteArray latin1 = document().toLatin1();
+    ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), latin1));
+    loadSet();
+
+    runAndClose();
+
+    EXPECT_EQ(saved("Status"), "Success");
+    const QString text = document();
+    EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(core::ExtractItem(text, "BFPassword"), password);
+    EXPECT_EQ(core::ScramblePassword(core::ExtractItem(core::sectionText(text, "DEST2"), "FTPPass")),
+              QString::fromUtf8("kennwört"));
+    EXPECT_EQ(savedSection("VERSIONS").value(0).section('|', -1), password);
+    EXPECT_EQ(test::readFile(core::setDocumentPath("Docs") + ".bak"), latin1);
+    // The archive is keyed by the password as typed.
+    const QString plain = scratch.filePath("plain");
+    // The closed run window leaves its stop request set; the reader heeds it like any run.
+    core::state().bStopBackup = false;
+    const crypto::CipherResult opened = crypto::DecryptBackupFile(backup(1) + "/Docs_Backup.zip.bf", plain, password);
+    EXPECT_TRUE(opened.succeeded()) << opened.reason().toStdString();
+    expectArchiveOfListed(plain, listed);
 }
 
 TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
@@ -416,7 +456,11 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
 
         EXPECT_TRUE(test::readFile(core::setFileListPath("Docs")).contains(gone.toUtf8()));
         EXPECT_EQ(lines(finalStatus), "Backup Successful\nError 53 File not found\nFile: " + gone + "\n\n");
-        EXPECT_EQ(saved("Status"), "Success");
+        // The version lacks the file: the set and its row say so, and what arrived is on record.
+        EXPECT_EQ(saved("Status"), "Success (incomplete: 1 file missing)");
+        EXPECT_EQ(setRowCell(main_window::StatusColumn), "Success (incomplete: 1 file missing)");
+        EXPECT_TRUE(logLines().contains("The version is incomplete: 1 file missing"));
+        EXPECT_EQ(savedSection("VERSIONS").size(), 1);
         QStringList arrived = listed;
         arrived.removeOne(gone);
         if (c.compression == 1) {
@@ -432,6 +476,36 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
         }
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, ADocumentWhoseVersionsAreNotClosedRecordsAFailure)
+{
+    makeSet({.destinations = 1});
+    // Cut short by an editor: the version list has lost its closing line.
+    QString text = document();
+    ASSERT_TRUE(text.contains("</VERSIONS>\r\n"));
+    ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.remove("</VERSIONS>\r\n").toUtf8()));
+    loadSet();
+
+    runAndClose();
+
+    // The files arrived, but no version can be found to restore them: the set says what the log says.
+    expectListedFilesBelow(backup(1));
+    const QString reason = "(Destination1) The outcome could not be recorded in full: The version line could not be "
+                           "added: the set document has no whole VERSIONS section.";
+    EXPECT_EQ(saved("Status"), "FAILURE " + reason);
+    EXPECT_FALSE(document().contains("LAN|"));
+    EXPECT_EQ(headline, Failed);
+    EXPECT_EQ(lines(finalStatus), reason);
+    QString missing;
+    EXPECT_TRUE(logHasInOrder({"Backup Complete: FAILURE " + reason, "Overall Status: FAILURE"}, &missing))
+        << missing.toStdString();
+    EXPECT_FALSE(logLines().contains("Backup Complete: Success!"));
+    // The main window shows the failure, in red.
+    EXPECT_EQ(setRowCell(main_window::StatusColumn), "FAILURE " + reason);
+    QTreeWidgetItem* row = main->setRow("Docs");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->foreground(main_window::StatusColumn).color(), QColor(Qt::red));
 }
 
 TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
@@ -478,7 +552,7 @@ TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
         runAndClose();
 
         EXPECT_EQ(lines(finalStatus), "Backup Successful\nError 53 File not found\nFile: " + single + "\n\n");
-        EXPECT_EQ(saved("Status"), "Success");
+        EXPECT_EQ(saved("Status"), "Success (incomplete: 1 file missing)");
         EXPECT_EQ(savedSection("VERSIONS").size(), 1);
         EXPECT_FALSE(test::filesBelow(backup(1)).isEmpty());
         EXPECT_TRUE(logLines().contains("Not found: " + single));

@@ -1,8 +1,11 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/SetDocument.h"
@@ -22,6 +24,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmWizard.h"
+#include "support/FakeMainWindow.h"
 #include "support/Fakes.h"
 #include "support/Screenshot.h"
 
@@ -115,7 +118,7 @@ protected:
 
 core::BackupSetInfo storedSet(const QString& name)
 {
-    const QString text = core::DecodeProjectText(QString::fromUtf8(test::readFile(core::setDocumentPath(name))));
+    const QString text = core::DecodeProjectText(test::readFile(core::setDocumentPath(name)));
     const core::ParseResult result = core::parseSetDocument(text);
     EXPECT_TRUE(result.parsed.has_value()) << result.reason.toStdString();
     return result.parsed ? result.parsed->set : core::BackupSetInfo {};
@@ -251,4 +254,20 @@ TEST_F(frmWizardTest, KeepsATypedArchiveNameAndChecksEachStep)
     wizard->cmdBack->click();
     wizard->cmdNext->click();
     EXPECT_EQ(wizard->compressionPage->txtZIPName->text(), "typed.zip");
+}
+
+TEST_F(frmWizardTest, EnterOnTheSourcesStepGoesToTheNextStep)
+{
+    editors::frmWizard* wizard = open();
+    wizard->cmdNext->click();
+    ASSERT_EQ(wizard->lblStep->text(), "2");
+    // The step gives the focus to Add; Enter is still the wizard's Next.
+    ASSERT_EQ(wizard->focusWidget(), wizard->sourcePage->cmdAdd);
+    ASSERT_TRUE(wizard->sourcePage->StickIconOntoListView(tree + "/single.txt"));
+    wizard->sourcePage->cmdAdd->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(wizard->sourcePage->cmdAdd, &enter);
+    EXPECT_EQ(wizard->lblStep->text(), "3");
+    EXPECT_FALSE(wizard->sourcePage->mnuSelectSource->isVisible());
+    EXPECT_TRUE(wizard->cmdNext->isDefault());
 }
