@@ -311,7 +311,7 @@ TEST_F(frmFTPBrowseTest, AServerThatEndsLinesWithLfAndListsDotsShowsOnlyItsFolde
                                      else if (word == "LIST") {
                                          socket.write("150 here\n");
                                          if (!data.hasPendingConnections())
-                                             data.waitForNewConnection(3000);
+                                             data.waitForNewConnection(test::EventLimitMs);
                                          QTcpSocket* listing = data.nextPendingConnection();
                                          ASSERT_NE(listing, nullptr);
                                          listing->write("drwxr-xr-x 2 u g 4096 Jan 02  2024 .\n"

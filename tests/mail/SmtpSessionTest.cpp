@@ -237,7 +237,7 @@ TEST_F(SmtpSessionTest, OnlyAReplyAfterTheWholeMessageCountsAsItsAcceptance)
         SCOPED_TRACE(c.mode.toStdString() + " " + std::to_string(c.attachmentBytes));
         startScriptedPeer(c.mode);
         mail::SmtpSession session;
-        session.setLimits(shortLimits(5000));
+        session.setLimits(test::generousLimits());
         const Conversation talk
             = converse(session, request(c.attachmentBytes ? QStringList {programFile("big.bin")} : QStringList {}));
         EXPECT_NE(talk.result.end, mail::SmtpResult::End::Sent);
