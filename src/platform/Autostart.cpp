@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtDebug>
+
+#include "platform/FileWriter.h"
 
 namespace platform
 {
@@ -85,10 +86,9 @@ bool writeAutostartEntry(const QString& name, const QString& program)
     }
     const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + escapeString(name)
         + QStringLiteral("\nExec=") + desktopExecCommand(program) + QStringLiteral("\nTerminal=false\n");
-    const QByteArray bytes = text.toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qWarning().noquote() << QStringLiteral("%1 cannot be written (%2)").arg(path, file.errorString());
+    QString reason;
+    if (!fileWriter().replaceFile(path, text.toUtf8(), reason)) {
+        qWarning().noquote() << reason;
         return false;
     }
     return true;

@@ -1,8 +1,5 @@
 #include <cerrno>
 
-#include <sched.h>
-#include <sys/mount.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -22,6 +19,7 @@
 #include "core/SetText.h"
 #include "main_window/BackupSetList.h"
 #include "platform/DateText.h"
+#include "support/SmallDisk.h"
 #include "support/ZipFixtures.h"
 
 using platform::Form;
@@ -38,39 +36,6 @@ QString lines(QString text)
 {
     return text.replace("\r\n", "\n");
 }
-
-// A small tmpfs on `folder` for the test's life, in a mount namespace of the process's own, so that
-// it goes with the process whatever happens. Needs the right to mount, which a test may not have.
-class SmallDisk
-{
-public:
-    SmallDisk(const QString& folder, const QByteArray& size)
-        : m_folder(QFile::encodeName(folder))
-    {
-        QDir().mkpath(folder);
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, QByteArray("size=" + size).constData()) != 0) {
-            m_error = qt_error_string(errno);
-            return;
-        }
-        m_mounted = true;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
-    bool mounted() const { return m_mounted; }
-    QString error() const { return m_error; }
-
-private:
-    QByteArray m_folder;
-    bool m_mounted = false;
-    QString m_error;
-};
 
 class BackupRunTest : public test::RunFixture
 {
@@ -437,7 +402,7 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
 TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
 {
     // Room for the small files in front of the big one, not for the big one.
-    SmallDisk disk(backup(1), "256k");
+    test::SmallDisk disk(backup(1), "256k");
     if (!disk.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.error().toStdString()
                      << "); FolderDeliveryTest injects the write failure instead";
@@ -462,6 +427,34 @@ TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
         EXPECT_FALSE(QFileInfo::exists(backup(1) + source + "/single.log"));
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, AFullProgramFolderKeepsTheDocumentAndItsBackupByteForByte)
+{
+    // The disk of the set store fills up while the set waits for its scheduled run.
+    test::SmallDisk disk(programFile("data"), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    makeSet({.destinations = 1});
+    ASSERT_TRUE(core::SaveProject("Docs", originalDocument));
+    const QByteArray stored = test::readFile(core::setDocumentPath("Docs"));
+    const QByteArray backupCopy = test::readFile(core::setDocumentPath("Docs") + ".bak");
+    ASSERT_FALSE(stored.isEmpty());
+    const QStringList kept = QDir(programFile("data")).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_TRUE(disk.fill());
+
+    runAndClose();
+
+    EXPECT_EQ(headline, Failed);
+    EXPECT_TRUE(test::holds(core::setDocumentPath("Docs"), stored));
+    EXPECT_TRUE(test::holds(core::setDocumentPath("Docs") + ".bak", backupCopy));
+    EXPECT_EQ(QDir(programFile("data")).entryList(QDir::Files | QDir::Hidden), QStringList(kept) << "filler");
+    // Why, where the user looks: the run's status and the log.
+    const QString noSpace = "Cannot write \"" + core::setFileListPath("Docs") + "\": " + qt_error_string(ENOSPC);
+    EXPECT_TRUE(finalStatus.contains(noSpace)) << finalStatus.toStdString();
+    EXPECT_TRUE(logLines().contains("The set could not be saved: Cannot write \"" + core::setDocumentPath("Docs")
+                                    + ".bak\": " + qt_error_string(ENOSPC)))
+        << log().toStdString();
 }
 
 TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)

@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/FileWriter.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "engine/FolderDelivery.h"
+#include "platform/FileWriter.h"
 #include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
@@ -232,10 +232,10 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
         ASSERT_TRUE(recorder.beginRun());
         recorder.beginDestination();
         if (c.diskFull)
-            core::setFileWriter(&fullDisk);
+            platform::setFileWriter(&fullDisk);
         // The files arrived.
         EXPECT_EQ(recorder.recordDestination(true, 100), "Success");
-        core::setFileWriter(nullptr);
+        platform::setFileWriter(nullptr);
 
         EXPECT_EQ(saved("Status"), c.savedStatus);
         EXPECT_TRUE(savedVersions().isEmpty());
