@@ -429,6 +429,47 @@ TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
     }
 }
 
+TEST_F(BackupRunTest, AFullWorkFolderFailsTheRunAtOnceWithTheReason)
+{
+    // Room for the small files' work copies, not for the big one's.
+    test::SmallDisk disk(programFile("tmp"), "512k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    const QString big = source + "/Docs/big.bin";
+    struct Case
+    {
+        int compression;
+        bool protect;
+        // The work copy that does not fit, below the run's work folder.
+        QString workCopy;
+    };
+    const Case cases[] = {
+        {0, true, "files/big.bin.bf"}, {2, false, "files/big.bin.zip"}, {2, true, "files/big.bin.zip"},
+        {1, false, "Docs_Backup.zip"}, {1, true, "Docs_Backup.zip"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.compression << (c.protect ? " protected" : ""));
+        QDir(backup(1)).removeRecursively();
+        makeSet({.compression = c.compression, .protect = c.protect, .destinations = 1});
+
+        runAndClose();
+
+        EXPECT_EQ(headline, Failed);
+        const QString status = saved("Status");
+        // The work folder's own name ends in a random part.
+        EXPECT_TRUE(status.startsWith("FAILURE The work folder " + programFile("tmp")
+                                      + " takes no more files: cannot write " + programFile("tmp/work-")))
+            << status.toStdString();
+        EXPECT_TRUE(status.endsWith("/" + c.workCopy + ": " + qt_error_string(ENOSPC))) << status.toStdString();
+        EXPECT_TRUE(lines(finalStatus).startsWith(status.mid(8))) << finalStatus.toStdString();
+        EXPECT_EQ(savedSection("VERSIONS"), QStringList());
+        // Nothing after the full work folder was tried.
+        EXPECT_FALSE(QFileInfo::exists(mirrored(backup(1), big)));
+        EXPECT_FALSE(QFileInfo::exists(mirrored(backup(1), source + "/single.log")));
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
 TEST_F(BackupRunTest, AFullProgramFolderKeepsTheDocumentAndItsBackupByteForByte)
 {
     // The disk of the set store fills up while the set waits for its scheduled run.
