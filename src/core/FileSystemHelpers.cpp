@@ -358,6 +358,58 @@ bool DeleteFolderTree(const QString& folder)
     return ::lstat(native.constData(), &st) != 0 && errno == ENOENT;
 }
 
+FolderBelow DeleteFolderBelow(const QString& base, const QStringList& parts)
+{
+    if (parts.isEmpty())
+        return FolderBelow::Failed;
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..")
+            || part.contains(QLatin1Char('/')))
+            return FolderBelow::Failed;
+    }
+    if (isProtectedFolder(withoutTrailingSlash(base) + QLatin1Char('/') + parts.join(QLatin1Char('/'))))
+        return FolderBelow::Failed;
+    // The base is the user's own choice and may be reached through a link; nothing below it is.
+    int parentFd = ::open(QFile::encodeName(base).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0)
+        return FolderBelow::Failed;
+    const auto endWith = [&parentFd](FolderBelow how) {
+        ::close(parentFd);
+        return how;
+    };
+    const auto afterOpenFailed = [](int error) {
+        if (error == ENOENT)
+            return FolderBelow::Gone;
+        return error == ELOOP || error == ENOTDIR ? FolderBelow::NotAFolder : FolderBelow::Failed;
+    };
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        const int childFd = openFolderAt(parentFd, QFile::encodeName(parts.at(i)));
+        if (childFd < 0)
+            return endWith(afterOpenFailed(errno));
+        ::close(parentFd);
+        parentFd = childFd;
+    }
+    const QByteArray name = QFile::encodeName(parts.last());
+    struct stat st = {};
+    if (::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return endWith(errno == ENOENT ? FolderBelow::Gone : FolderBelow::Failed);
+    if (!S_ISDIR(st.st_mode))
+        return endWith(FolderBelow::NotAFolder);
+    // A folder that cannot leave its parent is not emptied either.
+    if (::faccessat(parentFd, ".", W_OK | X_OK, 0) != 0)
+        return endWith(FolderBelow::Failed);
+    if ((st.st_mode & S_IRWXU) != S_IRWXU)
+        ::fchmodat(parentFd, name.constData(), (st.st_mode | S_IRWXU) & 07777, 0);
+    const int folderFd = openFolderAt(parentFd, name);
+    if (folderFd < 0)
+        return endWith(afterOpenFailed(errno));
+    removeContents(folderFd);
+    ::close(folderFd);
+    ::unlinkat(parentFd, name.constData(), AT_REMOVEDIR);
+    const bool gone = ::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+    return endWith(gone ? FolderBelow::Gone : FolderBelow::Failed);
+}
+
 qint64 FolderSize(const QString& folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

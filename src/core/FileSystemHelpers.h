@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 namespace core
@@ -25,6 +26,21 @@ bool MakePath(const QString& path);
 bool DeleteFolderTree(const QString& folder);
 // False for the folders DeleteFolderTree refuses.
 bool mayDeleteFolderTree(const QString& folder);
+
+// How DeleteFolderBelow ended.
+enum class FolderBelow
+{
+    // The folder is gone, or was never there.
+    Gone,
+    // A part of the path is a symbolic link or no folder: nothing was deleted.
+    NotAFolder,
+    // The folder could not be deleted, wholly or in part, or `base` cannot be opened.
+    Failed,
+};
+// Deletes the folder `parts` (names, none empty, "." or "..") below the folder `base`, with
+// everything in it. No part below `base` is followed when it is a symbolic link, so nothing outside
+// `base` can be reached. Refuses (Failed) the folders DeleteFolderTree refuses.
+FolderBelow DeleteFolderBelow(const QString& base, const QStringList& parts);
 
 // The total size in bytes of the regular files below the folder (symbolic links not followed).
 // -1 when the folder is missing or any part of it cannot be read; the failure goes to ErrorIn.

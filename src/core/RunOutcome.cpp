@@ -168,7 +168,7 @@ platform::Result RefreshBackupSetRow(const BackupSetInfo& set, const QString& sS
     const QByteArray bytes = file.readAll();
     if (bytes.isEmpty())
         return platform::Result::success();
-    const QString text = DecodeProjectText(QString::fromUtf8(bytes));
+    const QString text = DecodeProjectText(bytes);
 
     const QStringList masks = excludeMasks(set.Exclude);
     QStringList lines;

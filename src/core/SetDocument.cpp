@@ -242,7 +242,7 @@ platform::Result WriteProject(const QStringList& checkedPaths)
     if (platform::Result folder = ensureDataFolder(); !folder)
         return folder;
 
-    const QByteArray bytes = EncodeProjectText(projectText(set, checkedPaths) + CrLf).toUtf8();
+    const QByteArray bytes = EncodeProjectText(projectText(set, checkedPaths) + CrLf);
     QString reason;
     if (!platform::fileWriter().replaceFile(path, bytes, reason))
         return fail(err::PathFileAccess, reason);
@@ -281,7 +281,7 @@ platform::Result SaveProject(const QString& ProjectName, const QString& strData)
                         QStringLiteral("Cannot read \"%1\": %2").arg(path, previous.errorString()));
         files << platform::FileContent {path + QStringLiteral(".bak"), previousBytes};
     }
-    files << platform::FileContent {path, EncodeProjectText(text).toUtf8()};
+    files << platform::FileContent {path, EncodeProjectText(text)};
 
     // The backup copy and the document change together or not at all: a write that fails part-way
     // (a full disk) leaves both as they were.

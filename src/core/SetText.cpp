@@ -57,28 +57,20 @@ bool isTagLine(const QString& text, const Line& line, const QString& tag)
     return content(text, line).trimmed() == tag;
 }
 
-// The span of a section's lines: from the start of the line after its tag line to the start of its
-// closing tag line.
-struct Section
-{
-    qsizetype bodyStart = 0;
-    qsizetype bodyEnd = 0;
-};
-
-std::optional<Section> findSection(const QString& text, const QString& name)
+std::optional<SectionSpan> findSection(const QString& text, const QString& name)
 {
     const QString open = QLatin1Char('<') + name + QLatin1Char('>');
     const QString close = QStringLiteral("</") + name + QLatin1Char('>');
-    std::optional<qsizetype> bodyStart;
-    std::optional<Section> found;
+    std::optional<Line> tag;
+    std::optional<SectionSpan> found;
     forEachLine(text, 0, [&](const Line& line) {
-        if (!bodyStart) {
+        if (!tag) {
             if (isTagLine(text, line, open))
-                bodyStart = line.next;
+                tag = line;
             return true;
         }
         if (isTagLine(text, line, close)) {
-            found = Section {*bodyStart, line.start};
+            found = SectionSpan {tag->start, tag->next, line.start, line.next};
             return false;
         }
         return true;
@@ -178,7 +170,7 @@ QString ReplaceValue(const QString& sText, const QString& sTag, const QString& s
 
 QString rewriteFileLines(const QString& text, const std::function<std::optional<QString>(const QString&)>& rewrite)
 {
-    const std::optional<Section> files = findSection(text, QStringLiteral("FILES"));
+    const std::optional<SectionSpan> files = findSection(text, QStringLiteral("FILES"));
     if (!files)
         return text;
     QString result;
@@ -253,7 +245,7 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
 
     // The reader lists only the lines of a whole section: a version put anywhere else could never
     // be chosen to restore.
-    const std::optional<Section> section = findSection(text, QStringLiteral("VERSIONS"));
+    const std::optional<SectionSpan> section = findSection(text, QStringLiteral("VERSIONS"));
     if (!section) {
         reportFailure(location, {sText, sVersion, arrVersions}, err::InvalidArgument,
                       QStringLiteral("The set document has no whole VERSIONS section."));
@@ -270,7 +262,7 @@ QString DeleteVersion(const QString& sText, const QString& sVersion, bool* ok)
     setOk(ok, true);
     if (sVersion.isEmpty())
         return sText;
-    const std::optional<Section> versions = findSection(sText, QStringLiteral("VERSIONS"));
+    const std::optional<SectionSpan> versions = findSection(sText, QStringLiteral("VERSIONS"));
     if (!versions)
         return sText;
     QString result;
@@ -295,12 +287,12 @@ QString ReadVersionsBlock(const QString& path)
     QFile file(path);
     if (!FileExists(path) || !file.open(QIODevice::ReadOnly))
         return QString();
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = DecodeProjectText(file.readAll());
 
     QString result;
     bool inBlock = false;
     forEachLine(text, 0, [&](const Line& line) {
-        const QString lineText = DecodeProjectText(content(text, line).toString());
+        const QString lineText = content(text, line).toString();
         if (lineText.contains(QLatin1String("<VERSIONS>"), Qt::CaseInsensitive))
             inBlock = true;
         if (lineText.contains(QLatin1String("</VERSIONS>"), Qt::CaseInsensitive)) {
@@ -317,7 +309,7 @@ QString ReadVersionsBlock(const QString& path)
 
 QStringList sectionLines(const QString& text, const QString& section)
 {
-    const std::optional<Section> found = findSection(text, section);
+    const std::optional<SectionSpan> found = findSection(text, section);
     if (!found)
         return {};
     QStringList lines;
@@ -333,6 +325,11 @@ QStringList sectionLines(const QString& text, const QString& section)
 bool hasSection(const QString& text, const QString& section)
 {
     return findSection(text, section).has_value();
+}
+
+std::optional<SectionSpan> sectionSpan(const QString& text, const QString& section)
+{
+    return findSection(text, section);
 }
 
 QString fileLine(const QString& path, double date, double size)

@@ -46,6 +46,19 @@ QStringList sectionLines(const QString& text, const QString& section);
 // Whether the document holds the section whole: its tag line and, after it, its closing tag line.
 bool hasSection(const QString& text, const QString& section);
 
+// Where a section stands in a document: its tag line begins at `start`, its lines run from
+// `bodyStart` to `bodyEnd` (where its closing tag line begins), and the closing tag line ends, line
+// break included, at `end`. As for every reader, the first tag line and the first closing tag line
+// after it make the section.
+struct SectionSpan
+{
+    qsizetype start = 0;
+    qsizetype bodyStart = 0;
+    qsizetype bodyEnd = 0;
+    qsizetype end = 0;
+};
+std::optional<SectionSpan> sectionSpan(const QString& text, const QString& section);
+
 // Rewrites the FILES section in one pass: `rewrite` gets the path of each line (the text before its
 // first TAB) and returns the new line, or nothing to keep the line as it is.
 QString rewriteFileLines(const QString& text, const std::function<std::optional<QString>(const QString&)>& rewrite);

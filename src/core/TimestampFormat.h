@@ -28,4 +28,9 @@ QString timestampText(int accuracy, const QString& pattern, const QDateTime& whe
 // reason, when the pattern gives a name with a ".." part, which would climb out of the destination.
 std::optional<QString> timestampFolderName(const BackupSetInfo& set, const QDateTime& now, QString* reason = nullptr);
 
+// Whether `name` is a time-stamp folder name that a run of `set` makes at some moment: a time stamp in
+// the set's pattern and accuracy, a blank and the set name. With `slashesDropped` the stamp is read
+// without the pattern's "/" characters, as FTP deliveries write it.
+bool isTimestampFolderName(const QString& name, const BackupSetInfo& set, bool slashesDropped = false);
+
 } // namespace core

@@ -261,6 +261,14 @@ QList<core::DestinationRow> DestinationListPage::rows() const
     return list;
 }
 
+QList<quint64> DestinationListPage::rowKeys() const
+{
+    QList<quint64> keys;
+    for (int i = 0; i < lvDestinations->topLevelItemCount(); ++i)
+        keys << lvDestinations->topLevelItem(i)->data(0, KeyRole).toULongLong();
+    return keys;
+}
+
 int DestinationListPage::RotationType() const
 {
     return optRotation[0]->isChecked() ? 1 : 2;

@@ -50,6 +50,8 @@ public:
     void storeDestinations(core::BackupSetInfo& set) const;
     // The rows in list order, as their dialogs wrote them.
     QList<core::DestinationRow> rows() const;
+    // The keys that name the rows to the dialogs, in list order; a row keeps its key while listed.
+    QList<quint64> rowKeys() const;
     // 1 when runs rotate through the destinations, 2 when each run delivers to all of them.
     int RotationType() const;
 

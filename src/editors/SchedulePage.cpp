@@ -251,14 +251,12 @@ core::ScheduleInfo SchedulePage::scheduleInfo() const
 void SchedulePage::showSchedule(const core::ScheduleInfo& schedule, const QDateTime& now)
 {
     chkScheduler->setChecked(schedule.Scheduler);
-    if (!schedule.Scheduler) {
-        dtDate->setDate(now.date());
-        dtTime->setTime(QTime(now.time().hour(), dtTime->time().minute(), dtTime->time().second()));
-        chkScheduler_Click();
-        return;
-    }
+    // A schedule that is off still shows what it holds, so that switching it on again resumes it.
     dtDate->setDate(platform::DateText::parseDate(schedule.StartDate).value_or(now.date()));
-    dtTime->setTime(platform::DateText::parseTime(schedule.StartTime).value_or(now.time()));
+    const QTime time = dtTime->time();
+    dtTime->setTime(
+        platform::DateText::parseTime(schedule.StartTime)
+            .value_or(schedule.Scheduler ? now.time() : QTime(now.time().hour(), time.minute(), time.second())));
     chkRepeat->setChecked(schedule.Repeat);
     if (schedule.Repeat && schedule.SAccurancy >= 0 && schedule.SAccurancy < 3) {
         optRepeat[schedule.SAccurancy]->setChecked(true);

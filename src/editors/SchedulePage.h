@@ -42,8 +42,8 @@ public:
 
     // The schedule the page shows; a scheduler that is off yields empty values.
     core::ScheduleInfo scheduleInfo() const;
-    // Shows a stored schedule; Period items that name no day are passed over. `now` stands in for a
-    // missing start.
+    // Shows a stored schedule, one that is off too; Period items that name no day are passed over.
+    // `now` stands in for a missing start.
     void showSchedule(const core::ScheduleInfo& schedule, const QDateTime& now);
 
     QCheckBox* chkScheduler = nullptr;

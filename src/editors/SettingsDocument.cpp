@@ -1,5 +1,13 @@
 #include "editors/SettingsDocument.h"
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include <QSet>
+
+#include "core/DocumentValues.h"
+#include "core/SetDocumentParser.h"
 #include "core/SetText.h"
 
 namespace editors
@@ -7,30 +15,29 @@ namespace editors
 namespace
 {
 const QString CrLf = QStringLiteral("\r\n");
-const QString SchedulerEnd = QStringLiteral("</SCHEDULER>");
-
-// The length of the head: the text up to the end of its "</SCHEDULER>" line, without the line
-// break. Nothing when there is no such line.
-std::optional<qsizetype> headLength(const QString& text)
-{
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        if (end < 0)
-            end = text.size();
-        qsizetype contentEnd = end;
-        if (contentEnd > start && text.at(contentEnd - 1) == QLatin1Char('\r'))
-            --contentEnd;
-        if (QStringView(text).mid(start, contentEnd - start).trimmed() == SchedulerEnd)
-            return contentEnd;
-        start = end + 1;
-    }
-    return std::nullopt;
-}
+// The sections the store writes before the destinations, in its order.
+const QStringList StoreOrder = {QStringLiteral("STATS"),     QStringLiteral("GENERAL"), QStringLiteral("TIMESTAMP"),
+                                QStringLiteral("SCHEDULER"), QStringLiteral("FILES"),   QStringLiteral("VERSIONS")};
 
 QString flag(bool value)
 {
     return value ? QStringLiteral("-1") : QStringLiteral("0");
+}
+
+QString truth(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+QString destTag(int n)
+{
+    return QStringLiteral("DEST") + QString::number(n);
+}
+
+// A value as the loader reads it: by its key, inside its section.
+QString storedValue(const QString& text, const QString& section, const QString& key)
+{
+    return core::ExtractItem(core::sectionText(text, section), key);
 }
 
 QString pathOf(const QString& fileLine)
@@ -39,7 +46,7 @@ QString pathOf(const QString& fileLine)
     return tab < 0 ? fileLine : fileLine.left(tab);
 }
 
-QString filesSection(const QStringList& checkedPaths, const QStringList& recordedFiles)
+QStringList filesLines(const QStringList& checkedPaths, const QStringList& recordedFiles)
 {
     QStringList lines = checkedPaths;
     // A path the set had already keeps what its runs recorded for it.
@@ -52,20 +59,19 @@ QString filesSection(const QStringList& checkedPaths, const QStringList& recorde
                 line = recorded;
         }
     }
-    QString section = QStringLiteral("<FILES>") + CrLf;
-    for (const QString& line : lines)
-        section += core::oneLine(line) + CrLf;
-    return section + QStringLiteral("</FILES>") + CrLf;
+    for (QString& line : lines)
+        line = core::oneLine(line);
+    return lines;
 }
 
-QString versionsSection(const QStringList& versions)
+QStringList versionLines(const QStringList& versions)
 {
-    QString section = QStringLiteral("<VERSIONS>") + CrLf;
+    QStringList lines;
     for (const QString& version : versions) {
         if (!version.isEmpty())
-            section += core::oneLine(version) + CrLf;
+            lines << core::oneLine(version);
     }
-    return section + QStringLiteral("</VERSIONS>") + CrLf;
+    return lines;
 }
 
 QString passiveText(const QString& field)
@@ -77,95 +83,405 @@ QString passiveText(const QString& field)
     return field;
 }
 
-QString destinationSection(int number, const core::DestinationRow& row)
+QString bodyText(const QStringList& lines)
+{
+    QString body;
+    for (const QString& line : lines)
+        body += line + CrLf;
+    return body;
+}
+
+QString sectionText(const QString& name, const QStringList& lines)
+{
+    return QLatin1Char('<') + name + QLatin1Char('>') + CrLf + bodyText(lines) + QStringLiteral("</") + name
+        + QLatin1Char('>') + CrLf;
+}
+
+struct KeyValue
+{
+    QString key;
+    QString value;
+};
+
+// Sets `key` in a section's lines where the loader reads it, the first line that begins with "key=";
+// `same` tells a stored value that already means the new one. A key the lines lack is added, unless
+// it is to be empty, which is what the loader makes of a missing key.
+void setKey(QStringList& lines, const KeyValue& entry,
+            const std::function<bool(const QString&, const QString&)>& same = {})
+{
+    const QString prefix = entry.key + QLatin1Char('=');
+    const QString value = core::oneLine(entry.value);
+    for (QString& line : lines) {
+        if (!line.startsWith(prefix))
+            continue;
+        const QString stored = line.mid(prefix.size());
+        if (stored != value && !(same && same(stored, value)))
+            line = prefix + value;
+        return;
+    }
+    if (!value.isEmpty())
+        lines << prefix + value;
+}
+
+bool sameTruth(const QString& stored, const QString& value)
+{
+    const std::optional<bool> a = core::truthValue(stored);
+    return a && a == core::truthValue(value);
+}
+
+// The keys a destination row writes, in the order the store writes them.
+QList<KeyValue> rowValues(const core::DestinationRow& row)
 {
     const QStringList fields = row.tag.fields();
     const auto field = [&fields](qsizetype i) { return i < fields.size() ? fields.at(i) : QString(); };
-    QString body;
-    const auto value = [&body](const char* key, const QString& text) {
-        body += CrLf + QLatin1String(key) + QLatin1Char('=') + core::oneLine(text);
-    };
     switch (core::destinationRowType(row.text)) {
     case core::DestinationType::Folder:
-        value("Type", QStringLiteral("1"));
-        value("LocalFolder", row.tag.text());
-        break;
+        return {{QStringLiteral("Type"), QStringLiteral("1")}, {QStringLiteral("LocalFolder"), row.tag.text()}};
     case core::DestinationType::Ftp:
-        value("Type", QStringLiteral("2"));
-        value("FTPHost", field(0));
-        value("FTPPort", field(1));
-        value("FTPUser", field(2));
         // The row carries the password in the scrambled form the document keeps.
-        value("FTPPass", field(3));
-        value("FTPFolder", field(4));
-        value("FTPPassive", passiveText(field(5)));
-        break;
+        return {{QStringLiteral("Type"), QStringLiteral("2")},
+                {QStringLiteral("FTPHost"), field(0)},
+                {QStringLiteral("FTPPort"), field(1)},
+                {QStringLiteral("FTPUser"), field(2)},
+                {QStringLiteral("FTPPass"), field(3)},
+                {QStringLiteral("FTPFolder"), field(4)},
+                {QStringLiteral("FTPPassive"), passiveText(field(5))}};
     case core::DestinationType::Email:
-        value("Type", QStringLiteral("3"));
-        value("EmailID", field(0));
-        value("Subject", field(1));
-        value("Body", field(2));
-        break;
+        return {{QStringLiteral("Type"), QStringLiteral("3")},
+                {QStringLiteral("EmailID"), field(0)},
+                {QStringLiteral("Subject"), field(1)},
+                {QStringLiteral("Body"), field(2)}};
     case core::DestinationType::Unused:
         break;
     }
-    const QString tag = QStringLiteral("DEST") + QString::number(number);
-    return CrLf + QLatin1Char('<') + tag + QLatin1Char('>') + body + CrLf + QStringLiteral("</") + tag
-        + QLatin1Char('>') + CrLf;
+    return {};
+}
+
+bool knownKind(const QString& text, int n)
+{
+    const QString type = storedValue(text, destTag(n), QStringLiteral("Type"));
+    return type == QLatin1String("1") || type == QLatin1String("2") || type == QLatin1String("3");
+}
+
+// One destination of the new document: a row, or a stored section of no known kind kept as it is.
+struct Slot
+{
+    // The stored DEST section it comes from; 0 for a row added in the window.
+    int stored = 0;
+    std::optional<core::DestinationRow> row;
+    QStringList lines;
+};
+
+// The rows in list order, each stored destination of no known kind kept after the stored one that
+// came before it.
+QList<Slot> destinationSlots(const QString& text, int storedCount, const SettingsPages& pages)
+{
+    QList<Slot> newSlots;
+    int next = 1;
+    const auto keepUnknownBefore = [&](int limit) {
+        for (; next < limit && next <= storedCount; ++next) {
+            if (!knownKind(text, next))
+                newSlots.append(Slot {next, std::nullopt, core::sectionLines(text, destTag(next))});
+        }
+    };
+    QSet<int> taken;
+    for (qsizetype i = 0; i < pages.destinations.size(); ++i) {
+        const core::DestinationRow& row = pages.destinations.at(i);
+        int stored = pages.destinationSlots.value(i, 0);
+        if (stored < 1 || stored > storedCount || taken.contains(stored) || !knownKind(text, stored))
+            stored = 0;
+        taken.insert(stored);
+        keepUnknownBefore(stored > 0 ? stored : storedCount + 1);
+        Slot slot {stored, row, {}};
+        if (stored > 0) {
+            // The section keeps the keys the row does not know.
+            slot.lines = core::sectionLines(text, destTag(stored));
+            for (const KeyValue& entry : rowValues(row))
+                setKey(slot.lines, entry, entry.key == QLatin1String("FTPPassive") ? &sameTruth : nullptr);
+        } else {
+            for (const KeyValue& entry : rowValues(row))
+                slot.lines << entry.key + QLatin1Char('=') + core::oneLine(entry.value);
+        }
+        newSlots.append(slot);
+    }
+    keepUnknownBefore(storedCount + 1);
+    return newSlots;
+}
+
+// The slot the next run starts with: the destination that was current, or the one that would have
+// followed it when it is gone. Nothing when the stored number names no stored destination.
+std::optional<int> currentSlot(const QList<Slot>& newSlots, int current, int storedCount)
+{
+    if (current < 1 || current > storedCount)
+        return std::nullopt;
+    for (int step = 0; step < storedCount; ++step) {
+        const int wanted = (current - 1 + step) % storedCount + 1;
+        for (qsizetype i = 0; i < newSlots.size(); ++i) {
+            if (newSlots.at(i).stored == wanted)
+                return static_cast<int>(i + 1);
+        }
+    }
+    return 1;
+}
+
+// The start of the empty line right before `start`, or `start` when the line before is not empty.
+qsizetype withEmptyLineBefore(const QString& text, qsizetype start)
+{
+    qsizetype end = start;
+    if (end > 0 && text.at(end - 1) == QLatin1Char('\n')) {
+        --end;
+        if (end > 0 && text.at(end - 1) == QLatin1Char('\r'))
+            --end;
+    } else {
+        return start;
+    }
+    return end == 0 || text.at(end - 1) == QLatin1Char('\n') ? end : start;
+}
+
+// Changes to the document, each a span of the original text and what takes its place. Spans do not
+// overlap; what is put at one place keeps the order it was given in.
+class Edits
+{
+public:
+    explicit Edits(const QString& text)
+        : m_text(text)
+    { }
+
+    void replace(qsizetype start, qsizetype end, const QString& text) { m_edits.push_back({start, end, text}); }
+    void insert(qsizetype at, const QString& text) { replace(at, at, text); }
+
+    // Puts a missing section after the stored section that comes before it in the store's order, or
+    // first; gives the place.
+    qsizetype insertSection(const QString& name, const QStringList& lines)
+    {
+        for (qsizetype i = StoreOrder.indexOf(name) - 1; i >= 0; --i) {
+            if (const auto earlier = core::sectionSpan(m_text, StoreOrder.at(i))) {
+                insert(earlier->end, CrLf + sectionText(name, lines));
+                return earlier->end;
+            }
+        }
+        insert(0, sectionText(name, lines) + CrLf);
+        return 0;
+    }
+
+    QString result() const
+    {
+        std::vector<Edit> edits = m_edits;
+        std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.start < b.start; });
+        QString text;
+        qsizetype copied = 0;
+        for (const Edit& edit : edits) {
+            if (edit.start > copied)
+                text += QStringView(m_text).mid(copied, edit.start - copied);
+            text += edit.text;
+            copied = std::max(copied, edit.end);
+        }
+        text += QStringView(m_text).mid(copied);
+        return text;
+    }
+
+private:
+    struct Edit
+    {
+        qsizetype start;
+        qsizetype end;
+        QString text;
+    };
+    const QString& m_text;
+    std::vector<Edit> m_edits;
+};
+
+// The first two sections to be written into that lie inside one another, or nothing.
+std::optional<QString> nestedSections(const QString& text, int storedCount)
+{
+    QStringList names = StoreOrder;
+    for (int n = 1; n <= storedCount; ++n)
+        names << destTag(n);
+    std::vector<std::pair<core::SectionSpan, QString>> spans;
+    for (const QString& name : names) {
+        if (const auto span = core::sectionSpan(text, name))
+            spans.emplace_back(*span, name);
+    }
+    std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.first.start < b.first.start; });
+    for (size_t i = 1; i < spans.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (spans[i].first.start < spans[j].first.end)
+                return QStringLiteral("%1 and %2").arg(spans[j].second, spans[i].second);
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether the loader reads the time-stamp values it needs from the document.
+bool timestampsReadable(const QString& text)
+{
+    for (const char* key : {"Accurancy", "FormatIndex", "DeleteBackups", "KeepVersions"}) {
+        if (!core::wholeNumber(storedValue(text, QStringLiteral("TIMESTAMP"), QLatin1String(key))))
+            return false;
+    }
+    return true;
+}
+
+struct SectionValue
+{
+    QString section;
+    KeyValue entry;
+};
+
+// The values of the pages that differ from what they showed, by the section the loader reads them in.
+QList<SectionValue> changedValues(const QString& text, const SettingsPages& pages, const SettingsPages& shown)
+{
+    QList<SectionValue> values;
+    const auto add = [&values](const char* section, const char* key, const QString& value) {
+        values.append({QLatin1String(section), {QLatin1String(key), value}});
+    };
+    const auto plain = [&add](const char* section, const char* key, const QString& now, const QString& before) {
+        if (now != before)
+            add(section, key, now);
+    };
+    const auto choice = [&add](const char* section, const char* key, const std::optional<int>& now,
+                               const std::optional<int>& before) {
+        if (now && now != before)
+            add(section, key, QString::number(*now));
+    };
+    plain("GENERAL", "Exclude", pages.Exclude, shown.Exclude);
+    plain("GENERAL", "Include", pages.Include, shown.Include);
+    plain("GENERAL", "ExcludeFolders", flag(pages.ExcludeFolders), flag(shown.ExcludeFolders));
+    choice("GENERAL", "BackupType", pages.BackupType, shown.BackupType);
+    choice("GENERAL", "Compression", pages.Compression, shown.Compression);
+    choice("GENERAL", "RotationType", pages.RotationType, shown.RotationType);
+    plain("GENERAL", "UseTimeStamp", flag(pages.UseTimeStamp), flag(shown.UseTimeStamp));
+    // A set that takes up time stamps needs their values, whether or not the dialog changed them.
+    const bool timestampsNeeded = pages.UseTimeStamp && !timestampsReadable(text);
+    const auto stamp = [&](const char* key, const QString& now, const QString& before) {
+        if (timestampsNeeded)
+            add("TIMESTAMP", key, now);
+        else
+            plain("TIMESTAMP", key, now, before);
+    };
+    stamp("Accurancy", pages.Accurancy, shown.Accurancy);
+    stamp("TimeStampFormat", pages.TimeStampFormat, shown.TimeStampFormat);
+    stamp("FormatIndex", pages.FormatIndex, shown.FormatIndex);
+    stamp("DeleteBackups", pages.DeleteBackups, shown.DeleteBackups);
+    stamp("KeepVersions", pages.KeepVersions, shown.KeepVersions);
+    plain("TIMESTAMP", "KeepQuantity", pages.KeepQuantity, shown.KeepQuantity);
+    plain("TIMESTAMP", "KeepPeriodAccurancy", pages.KeepPeriodAccurancy, shown.KeepPeriodAccurancy);
+    plain("GENERAL", "Incremental", truth(pages.Incremental), truth(shown.Incremental));
+    choice("GENERAL", "ProtectData", pages.ProtectData, shown.ProtectData);
+    plain("GENERAL", "BFPassword", pages.BFPassword, shown.BFPassword);
+    plain("GENERAL", "ZIPName", pages.ZIPName, shown.ZIPName);
+    plain("GENERAL", "Scheduler", flag(pages.Scheduler), flag(shown.Scheduler));
+    plain("SCHEDULER", "StartDate", pages.StartDate, shown.StartDate);
+    plain("SCHEDULER", "StartTime", pages.StartTime, shown.StartTime);
+    plain("SCHEDULER", "Repeat", flag(pages.Repeat), flag(shown.Repeat));
+    choice("SCHEDULER", "SAccurancy", pages.SAccurancy, shown.SAccurancy);
+    plain("SCHEDULER", "Period", pages.Period, shown.Period);
+    return values;
 }
 } // namespace
 
-RebuiltDocument rebuildSetDocument(const QString& text, const SettingsPages& pages, const QStringList& recordedFiles,
-                                   const QStringList& versions)
+RebuiltDocument rebuildSetDocument(const QString& text, const SettingsPages& pages, const SettingsPages& shown,
+                                   const QStringList& recordedFiles, const QStringList& versions)
 {
-    const std::optional<qsizetype> head = headLength(text);
-    if (!head)
-        return {std::nullopt, QStringLiteral("The set's document has no SCHEDULER section; it is left as it is.")};
+    const auto refuse = [](const QString& reason) { return RebuiltDocument {std::nullopt, reason}; };
+    const int storedCount = std::clamp(
+        core::wholeNumber(storedValue(text, QStringLiteral("GENERAL"), QStringLiteral("DestCount"))).value_or(0), 0,
+        core::MaxDestinations);
+    // Sections inside one another cannot be written one by one without breaking the other.
+    if (const auto nested = nestedSections(text, storedCount))
+        return refuse(QStringLiteral("The sections %1 of the set's document lie inside one another; the changes are "
+                                     "not saved.")
+                          .arg(*nested));
 
-    QString document = text.left(*head);
-    const auto replace = [&document](const char* key, const QString& value) {
-        document = core::ReplaceValue(document, QLatin1String(key), value);
-    };
-    const auto replaceChoice = [&replace](const char* key, const std::optional<int>& value) {
-        if (value)
-            replace(key, QString::number(*value));
-    };
-    replace("Exclude", pages.Exclude);
-    replace("Include", pages.Include);
-    replace("ExcludeFolders", flag(pages.ExcludeFolders));
-    replace("DestCount", QString::number(pages.destinations.size()));
-    replaceChoice("BackupType", pages.BackupType);
-    replaceChoice("Compression", pages.Compression);
-    replaceChoice("RotationType", pages.RotationType);
-    replace("UseTimeStamp", flag(pages.UseTimeStamp));
-    replace("Accurancy", pages.Accurancy);
-    replace("TimeStampFormat", pages.TimeStampFormat);
-    replace("FormatIndex", pages.FormatIndex);
-    replace("DeleteBackups", pages.DeleteBackups);
-    replace("KeepVersions", pages.KeepVersions);
-    replace("KeepQuantity", pages.KeepQuantity);
-    replace("KeepPeriodAccurancy", pages.KeepPeriodAccurancy);
-    replace("Incremental", pages.Incremental ? QStringLiteral("True") : QStringLiteral("False"));
-    replaceChoice("ProtectData", pages.ProtectData);
-    replace("BFPassword", pages.BFPassword);
-    replace("ZIPName", pages.ZIPName);
-    replace("Quality", QStringLiteral("5"));
-    replace("Scheduler", flag(pages.Scheduler));
-    replace("StartDate", pages.StartDate);
-    replace("StartTime", pages.StartTime);
-    replace("Repeat", flag(pages.Repeat));
-    replaceChoice("SAccurancy", pages.SAccurancy);
-    // The period belongs to the repetition: a repetition kept as stored keeps its days too.
-    if (pages.SAccurancy)
-        replace("Period", pages.Period);
-    replace("RunOnStart", QStringLiteral("0"));
-    replace("RunOnEnd", QStringLiteral("0"));
+    const QList<Slot> newSlots = destinationSlots(text, storedCount, pages);
+    QList<SectionValue> values = changedValues(text, pages, shown);
+    values.append({QStringLiteral("GENERAL"), {QStringLiteral("DestCount"), QString::number(newSlots.size())}});
+    const std::optional<int> current
+        = core::wholeNumber(storedValue(text, QStringLiteral("STATS"), QStringLiteral("CurrentDestination")));
+    if (const std::optional<int> slot = currentSlot(newSlots, current.value_or(0), storedCount);
+        slot && slot != current)
+        values.append({QStringLiteral("STATS"), {QStringLiteral("CurrentDestination"), QString::number(*slot)}});
 
-    document += CrLf + CrLf + filesSection(pages.checkedPaths, recordedFiles);
-    document += CrLf + versionsSection(versions);
-    for (qsizetype i = 0; i < pages.destinations.size(); ++i)
-        document += destinationSection(static_cast<int>(i + 1), pages.destinations.at(i));
-    return {document, {}};
+    Edits edits(text);
+    QStringList sections;
+    for (const SectionValue& value : values) {
+        if (!sections.contains(value.section))
+            sections << value.section;
+    }
+    for (const QString& section : sections) {
+        const auto span = core::sectionSpan(text, section);
+        const QStringList stored = span ? core::sectionLines(text, section) : QStringList();
+        QStringList lines = stored;
+        for (const SectionValue& value : values) {
+            if (value.section != section)
+                continue;
+            if (span)
+                setKey(lines, value.entry);
+            else
+                lines << value.entry.key + QLatin1Char('=') + core::oneLine(value.entry.value);
+        }
+        if (!span)
+            edits.insertSection(section, lines);
+        else if (lines != stored)
+            edits.replace(span->bodyStart, span->bodyEnd, bodyText(lines));
+    }
+
+    const QStringList files = filesLines(pages.checkedPaths, recordedFiles);
+    const QStringList versionsLines = versionLines(versions);
+    // Where the destinations go when the document has none: after the versions.
+    qsizetype afterVersions = text.size();
+    for (const auto& [section, lines] :
+         {std::pair {QStringLiteral("FILES"), files}, std::pair {QStringLiteral("VERSIONS"), versionsLines}}) {
+        if (const auto span = core::sectionSpan(text, section)) {
+            if (core::sectionLines(text, section) != lines)
+                edits.replace(span->bodyStart, span->bodyEnd, bodyText(lines));
+            afterVersions = span->end;
+        } else {
+            afterVersions = edits.insertSection(section, lines);
+        }
+    }
+
+    // The stored destinations make way for the new ones, which take the place of the first.
+    std::optional<qsizetype> destinationsAt;
+    for (int n = 1; n <= storedCount; ++n) {
+        if (const auto span = core::sectionSpan(text, destTag(n))) {
+            const qsizetype start = withEmptyLineBefore(text, span->start);
+            edits.replace(start, span->end, QString());
+            destinationsAt = std::min(destinationsAt.value_or(start), start);
+        }
+    }
+    QString destinations;
+    for (qsizetype i = 0; i < newSlots.size(); ++i)
+        destinations += CrLf + sectionText(destTag(static_cast<int>(i + 1)), newSlots.at(i).lines);
+    edits.insert(destinationsAt.value_or(afterVersions), destinations);
+
+    const QString result = edits.result();
+
+    // What the loader will make of it: the whole set, and every value where it was written.
+    const core::ParseResult parsed = core::parseSetDocument(result);
+    if (!parsed.parsed)
+        return refuse(QStringLiteral("With these changes the set's document would no longer load, so they are not "
+                                     "saved. %1")
+                          .arg(parsed.reason));
+    QStringList unread;
+    for (const SectionValue& value : values) {
+        if (storedValue(result, value.section, value.entry.key) != core::oneLine(value.entry.value))
+            unread << value.entry.key;
+    }
+    if (core::sectionLines(result, QStringLiteral("FILES")) != files)
+        unread << QStringLiteral("FILES");
+    if (core::sectionLines(result, QStringLiteral("VERSIONS")) != versionsLines)
+        unread << QStringLiteral("VERSIONS");
+    for (qsizetype i = 0; i < newSlots.size(); ++i) {
+        const QString tag = destTag(static_cast<int>(i + 1));
+        if (core::sectionLines(result, tag) != newSlots.at(i).lines)
+            unread << tag;
+    }
+    if (!unread.isEmpty())
+        return refuse(QStringLiteral("The set's document cannot hold %1 where the program reads it; the changes are "
+                                     "not saved.")
+                          .arg(unread.join(QStringLiteral(", "))));
+    return {result, {}};
 }
 
 } // namespace editors

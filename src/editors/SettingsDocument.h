@@ -46,21 +46,33 @@ struct SettingsPages
     // The checked sources in list order, and the destination rows in list order.
     QStringList checkedPaths;
     QList<core::DestinationRow> destinations;
+    // For each destination row, the document's DEST section it was filled from; 0, or no entry, for a
+    // row added in the window.
+    QList<int> destinationSlots;
 };
 
 struct RebuiltDocument
 {
-    // The new document text; nothing when the text cannot be rebuilt.
+    // The new document text; nothing when the pages cannot be written into it.
     std::optional<QString> text;
     QString reason;
 };
 
-// The loaded document with the pages written into it: the text up to and including the line
-// "</SCHEDULER>" keeps its lines with the page keys rewritten (a key the text lacks is not added), and
-// everything after it is rebuilt: FILES from the checked paths, each taking back the values recorded
-// for it in `recordedFiles`, VERSIONS from `versions`, one DEST section per destination row. Every
-// value stays on one line. A text without a "</SCHEDULER>" line is refused.
-RebuiltDocument rebuildSetDocument(const QString& text, const SettingsPages& pages, const QStringList& recordedFiles,
-                                   const QStringList& versions);
+// The loaded document `text` with the pages written into it. The text is edited in place, so that
+// what the pages do not hold stays as it stands: other sections and lines, destinations of no known
+// kind (in their place among the others), keys of a destination section that its row does not know.
+//
+// A value is written only when it differs from what the pages showed once filled (`shown`): a value
+// the pages could not show, or a schedule kept while the scheduler is off, keeps its stored text
+// until the user changes it. A value is written where the loader reads it, its key and its section
+// added when the document lacks them; with time stamps on, time-stamp values the document lacks are
+// written too. FILES holds the checked paths, each with the values recorded for it in
+// `recordedFiles`; VERSIONS holds `versions`; the DEST sections follow the rows, and
+// CurrentDestination follows the destination it named.
+//
+// Refused, with the reason, when sections of the document lie inside one another, or when the new
+// text would not load or would not give back every value written into it.
+RebuiltDocument rebuildSetDocument(const QString& text, const SettingsPages& pages, const SettingsPages& shown,
+                                   const QStringList& recordedFiles, const QStringList& versions);
 
 } // namespace editors

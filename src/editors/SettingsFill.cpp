@@ -1,5 +1,7 @@
 #include "editors/SettingsFill.h"
 
+#include "core/SetDocumentParser.h"
+#include "core/SetText.h"
 #include "platform/DateText.h"
 
 namespace editors
@@ -18,14 +20,21 @@ void checkChoice(QStringList& found, const char* key, int value, int first, int 
 }
 } // namespace
 
-QStringList unshowableValues(const core::BackupSetInfo& set)
+QStringList unshowableValues(const core::BackupSetInfo& set, const QString& document)
 {
     QStringList found;
     checkChoice(found, "RotationType", core::storedCode(set.RotationType), 1, 2);
     checkChoice(found, "Compression", core::storedCode(set.Compression), 0, 2);
     checkChoice(found, "ProtectData", core::storedCode(set.ProtectData), 0, 1);
+    for (int slot = 1; slot <= std::min(set.DestCount, core::MaxDestinations); ++slot) {
+        if (set.Dest.at(slot).Type != core::DestinationType::Unused)
+            continue;
+        const QString tag = QStringLiteral("DEST") + QString::number(slot);
+        found << tag + QStringLiteral(" Type = ")
+                + core::ExtractItem(core::sectionText(document, tag), QStringLiteral("Type"));
+    }
     const core::ScheduleInfo& schedule = set.Schedule;
-    // The pickers show the stored start only while the scheduler is on.
+    // A schedule that is off is kept as stored; what it holds matters once it is on.
     if (!schedule.Scheduler)
         return found;
     if (!platform::DateText::parseDate(schedule.StartDate))

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -171,6 +172,14 @@ void frmSettings::fill()
     sourcePage->scrollToLeft();
 
     destinationPage->showDestinations(set);
+    // The rows come in slot order, one for each slot of a known kind.
+    m_storedSlots.clear();
+    const QList<quint64> keys = destinationPage->rowKeys();
+    qsizetype row = 0;
+    for (int slot = 1; slot <= std::min(set.DestCount, core::MaxDestinations) && row < keys.size(); ++slot) {
+        if (core::rowFromDestination(set.Dest.at(slot)))
+            m_storedSlots.insert(keys.at(row++), slot);
+    }
     if (set.RotationType != core::RotationMode::OneAtATime && set.RotationType != core::RotationMode::EveryDestination)
         clearOptions(destinationPage->optRotation);
 
@@ -186,14 +195,16 @@ void frmSettings::fill()
     schedulePage->fillDayTrees();
     schedulePage->showSchedule(set.Schedule, now);
     const core::ScheduleInfo& schedule = set.Schedule;
-    if (schedule.Scheduler && schedule.Repeat && (schedule.SAccurancy < 0 || schedule.SAccurancy > 2))
+    if (schedule.Repeat && (schedule.SAccurancy < 0 || schedule.SAccurancy > 2))
         clearOptions(schedulePage->optRepeat);
+    // OK writes only what differs from this.
+    m_shown = pagesValues();
 
-    const QStringList unshown = unshowableValues(set);
+    const QStringList unshown = unshowableValues(set, core::state().strSetText);
     if (!unshown.isEmpty()) {
         core::ask(this,
-                  QStringLiteral("Some values of the set \"%1\" cannot be shown here:\n\n%2\n\nA choice shown without "
-                                 "a selection keeps its stored value; a start date or time shows the current one.")
+                  QStringLiteral("Some values of the set \"%1\" cannot be shown here:\n\n%2\n\nThey keep their stored "
+                                 "values unless you change them here.")
                       .arg(m_setName, unshown.join(QLatin1Char('\n'))),
                   platform::Icon::Information);
     }
@@ -222,6 +233,8 @@ SettingsPages frmSettings::pagesValues() const
     pages.ExcludeFolders = sourcePage->includeSubfolders();
     pages.checkedPaths = sourcePage->checkedPaths();
     pages.destinations = destinationPage->rows();
+    for (const quint64 key : destinationPage->rowKeys())
+        pages.destinationSlots << m_storedSlots.value(key, 0);
     if (const auto rotation = chosenOption(destinationPage->optRotation))
         pages.RotationType = *rotation + 1;
     pages.BackupType = chosenOption(backupType->optBackupType);
@@ -261,7 +274,12 @@ platform::Result frmSettings::Apply()
     };
     core::ProgramState& state = core::state();
     core::MainWindowServices* services = core::mainWindowServices();
-    // The main window may have loaded another set, or started a run of this one, since the fill.
+    // The set may have been deleted, or the main window may have loaded another set or started a run
+    // of this one, since the fill.
+    if (!QFileInfo::exists(core::setDocumentPath(m_setName)))
+        return refuse(QStringLiteral("The set \"%1\" has been deleted since this window was opened; the changes are "
+                                     "not saved.")
+                          .arg(m_setName));
     if (state.CurrentSet.ItemName != m_setName)
         return refuse(QStringLiteral("The main window has loaded the set \"%1\" since this window was opened for "
                                      "\"%2\"; the changes are not saved. Close this window and open it again for "
@@ -274,7 +292,7 @@ platform::Result frmSettings::Apply()
 
     const QStringList recorded = services ? services->globalfiles() : QStringList();
     const QStringList versions = services ? services->globalVersions() : QStringList();
-    const RebuiltDocument rebuilt = rebuildSetDocument(state.strSetText, pagesValues(), recorded, versions);
+    const RebuiltDocument rebuilt = rebuildSetDocument(state.strSetText, pagesValues(), m_shown, recorded, versions);
     if (!rebuilt.text)
         return refuse(rebuilt.reason);
     const platform::Result saved = core::SaveProject(m_setName, *rebuilt.text);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 
+#include "editors/SettingsDocument.h"
 #include "platform/Result.h"
 
 class QLabel;
@@ -17,7 +19,6 @@ class DestinationListPage;
 class SchedulePage;
 class SourceListPage;
 class TimestampPage;
-struct SettingsPages;
 
 // The properties of the set loaded in the main window: its pages under tabs, filled once from the set
 // when the window is first shown, and written back into the set's document by OK.
@@ -35,8 +36,8 @@ public:
     // Checks the page shown (lblStep) before the window leaves it.
     bool ValidateStep();
     // Writes the pages into the document of the set the window was filled from and saves it. Only
-    // while that set is still the loaded one and no run of it is under way; the reason otherwise is
-    // shown and the window keeps its edits.
+    // while that set still exists, is the loaded one and no run of it is under way, and only when the
+    // document can take the changes; the reason otherwise is shown and the window keeps its edits.
     platform::Result Apply();
 
     // The number of the page shown, "2" to "6".
@@ -65,8 +66,11 @@ private:
     SettingsPages pagesValues() const;
 
     bool m_filled = false;
-    // The set the pages were filled from.
+    // The set the pages were filled from, and what they showed of it.
     QString m_setName;
+    SettingsPages m_shown;
+    // The DEST section each filled destination row came from, by the row's key.
+    QHash<quint64, int> m_storedSlots;
     int m_shownTab = 0;
     bool m_switchingBack = false;
 };

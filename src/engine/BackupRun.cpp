@@ -104,6 +104,7 @@ RunResult BackupRun::run()
     // set while this one runs, and the outcome belongs to the set that ran.
     core::BackupSetInfo set = program.CurrentSet;
     QString setText = program.strSetText;
+    m_versionLines = core::sectionLines(setText, QStringLiteral("VERSIONS"));
     RunRecorder recorder(set, setText, platform::clock().now());
     core::LogEvent(QStringLiteral("======================Running Backup======================"));
     core::LogEvent(QStringLiteral("Name: ") + set.ItemName);
@@ -126,6 +127,12 @@ RunResult BackupRun::run()
 
 RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLines, RunRecorder& recorder)
 {
+    // A key made from nothing would protect the backup in name only.
+    if (set.ProtectData == core::ProtectionMode::Blowfish && set.BFPassword.isEmpty()) {
+        failWith(QStringLiteral("The set is to be protected, but it has no password. Enter one in the set's "
+                                "properties."));
+        return cancelled(set, recorder);
+    }
     {
         FileCollector collector(m_run);
         const CollectionResult collected = collector.collect(set, filesLines);
@@ -165,6 +172,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
             qint64 deliveredBytes = 0;
             const auto deliverWith = [&](auto& delivery) {
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
+                delivery.versionLines = m_versionLines;
                 const FolderDeliveryResult result = delivery.deliver(set, d, m_timestampFolder, m_archivePath);
                 m_copyErrors += result.copyErrors;
                 delivered = result.succeeded();

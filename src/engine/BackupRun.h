@@ -54,6 +54,8 @@ private:
     // The single archive of a set that packs everything into one (Compression 1).
     QString m_archivePath;
     QString m_timestampFolder;
+    // The set's version lines as the run began: what the deliveries must leave in place.
+    QStringList m_versionLines;
     // Entries of the files that did not arrive or were left out of the archive.
     QString m_copyErrors;
 };

@@ -12,6 +12,7 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "engine/Leftovers.h"
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
 
@@ -214,6 +215,8 @@ FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int desti
             if (!isFolder(root))
                 return deliveryFailure(QStringLiteral("Could not create folder: ") + root);
         }
+        if (root != folder && !timestampFolder.contains(QLatin1Char('/')))
+            removeFolderLeftovers(folder, set, timestampFolder, versionLines);
         if (m_run.stopRequested())
             return deliveryStopped();
 

@@ -89,6 +89,8 @@ FolderDeliveryResult deliveryFailure(const QString& reason, const FolderDelivery
 // copied under a temporary name and takes its place only when complete, with its modification
 // time kept, so a failed copy leaves the previous version whole. A file that cannot be read is a
 // copy error; a destination that fills up, turns read-only or goes away fails the delivery at once.
+// With time stamps, a delivery first removes the time-stamp folders that interrupted runs of the set
+// left holding nothing of use (see removeFolderLeftovers).
 class FolderDelivery
 {
 public:
@@ -110,6 +112,8 @@ public:
     // Copies one file to the destination; platform::copyFileReplacing when not set.
     std::function<platform::CopyResult(const QString& source, const QString& target, platform::RunContext& run)>
         copyFile;
+    // The set's version lines: a time-stamp folder one of them names is never taken for a leftover.
+    QStringList versionLines;
 
 private:
     FolderDeliveryResult deliverEachFile(const core::BackupSetInfo& set, const QString& root);

@@ -11,6 +11,7 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "engine/Leftovers.h"
 #include "ftp/FtpDestinationFields.h"
 #include "ftp/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
@@ -28,8 +29,9 @@ const QString CrLf = QStringLiteral("\r\n");
 // The runtime's "Bad file name or number".
 constexpr qint32 BadFileName = 52;
 constexpr int TimeOutSeconds = 60;
-// A name the old copy keeps until the new one is whole.
-const QString PartialSuffix = QStringLiteral(".partial");
+// Folder levels and entries beyond any tree an interrupted run leaves.
+constexpr int DeepestLevel = 64;
+constexpr int MostEntries = 10000;
 
 // Digits only, 1 to 65535.
 std::optional<int> portNumber(const QString& text)
@@ -113,6 +115,8 @@ FolderDeliveryResult FtpDelivery::deliver(core::BackupSetInfo& set, int destinat
 
     FolderDeliveryResult result = run();
     close();
+    if (result.succeeded() && !m_stampLevels.isEmpty() && !m_run.stopRequested())
+        removeLeftovers(set, m_stampLevels.constFirst());
     if (!result.succeeded() && !result.stopped())
         core::state().strFailureReason = result.reason();
     return result;
@@ -131,8 +135,13 @@ platform::Result FtpDelivery::open()
     m_client->setPassword(m_dest->FTPUser.isEmpty() ? QString() : m_dest->FTPPass);
     m_client->setPassiveMode(m_dest->FTPPassive);
     (void)m_client->setTimeOut(TimeOutSeconds);
-    QObject::connect(m_client.get(), &ftp::clsFtpClient::OnDataTransferProgress, m_client.get(),
-                     [this](qint64 sent) { m_run.showStatus(progressText(sent, m_fileSize)); });
+    QObject::connect(m_client.get(), &ftp::clsFtpClient::OnDataTransferProgress, m_client.get(), [this](qint64 sent) {
+        // Listings report their progress too; only an upload's is shown.
+        if (!m_uploading)
+            return;
+        m_bytesSent = sent;
+        m_run.showStatus(progressText(sent, m_fileSize));
+    });
 
     const FtpStep step = m_steps->connect(m_run, watchConnect);
     if (step.succeeded() || step.stopped())
@@ -177,37 +186,175 @@ platform::Result FtpDelivery::enterLevels(const QStringList& levels)
     return platform::Result::success();
 }
 
+// Sends the file as `remoteName` and asks the server what it kept: a server that answers SIZE must
+// hold every byte that left.
+FtpDelivery::Sent FtpDelivery::store(const QString& localPath, const QString& remoteName)
+{
+    Sent stored;
+    m_bytesSent = 0;
+    m_uploading = true;
+    const FtpStep upload = m_steps->run([&] { return m_client->UploadFile(localPath, remoteName, 0); });
+    m_uploading = false;
+    if (!upload.succeeded()) {
+        stored.setOutcome(m_run.stopRequested() ? platform::Result::stop(upload.reason()) : platform::Result(upload));
+        return stored;
+    }
+    stored.bytes = m_bytesSent;
+    const FtpStep size = m_steps->run([&] { return m_client->GetFileSize(remoteName); });
+    if (m_run.stopRequested()) {
+        stored.setOutcome(platform::Result::stop());
+        return stored;
+    }
+    if (size.succeeded()) {
+        if (m_client->RemoteFileSize() != stored.bytes) {
+            stored.setOutcome(platform::Result::failure(QStringLiteral("the server kept %1 of the %2 bytes sent as %3")
+                                                            .arg(m_client->RemoteFileSize())
+                                                            .arg(stored.bytes)
+                                                            .arg(remoteName)));
+            return stored;
+        }
+        stored.confirmed = true;
+    } else if (size.ended != FtpStep::Ended::Refused) {
+        // The session is gone with the answer: what the server kept cannot be known.
+        stored.setOutcome(platform::Result::failure(
+            QStringLiteral("the server did not say what it kept of %1: %2").arg(remoteName, size.reason())));
+        return stored;
+    }
+    stored.setOutcome(platform::Result::success());
+    return stored;
+}
+
+FtpStep FtpDelivery::rename(const QString& from, const QString& to)
+{
+    return m_steps->run([&] { return m_client->RenameFile(from, to); });
+}
+
+// The new copy goes to a name of its own first, so that the earlier one stays whole until the new one
+// can take its place.
 FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& remoteName)
 {
-    Sent sent;
     m_fileSize = QFileInfo(localPath).size();
     m_run.showStatus(QStringLiteral("FTP: Uploading ") + localPath + QStringLiteral("..."));
     core::LogEvent(QStringLiteral("FTP: Uploading ") + localPath);
-    const QString partial = remoteName + PartialSuffix;
-    const FtpStep upload = m_steps->run([&] { return m_client->UploadFile(localPath, partial, 0); });
-    if (!upload.succeeded()) {
-        if (m_run.stopRequested()) {
-            sent.setOutcome(platform::Result::stop(upload.reason()));
-            return sent;
-        }
-        sent.setOutcome(upload);
+    if (m_storeDirectly)
+        return store(localPath, remoteName);
+
+    const QString partial = partialName(remoteName);
+    Sent sent = store(localPath, partial);
+    if (sent.stopped())
+        return sent;
+    if (!sent.succeeded()) {
         m_steps->run([&] { return m_client->DeleteFile(partial); });
         return sent;
     }
-    FtpStep placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
-    // Some servers will not rename over a file: the old copy goes only now that the new one is whole.
-    if (!placed.succeeded() && !m_run.stopRequested()) {
+    FtpStep placed = rename(partial, remoteName);
+    // A server that renames, but not over a file, takes the new copy once the earlier one made way.
+    if (!placed.succeeded() && placed.refusedCommand == QLatin1String("RNTO") && !m_run.stopRequested()) {
+        core::LogEvent(QStringLiteral("FTP: The server would not put %1 in the place of %2 (%3); the earlier copy "
+                                      "is removed first.")
+                           .arg(partial, remoteName, placed.reason()));
         m_steps->run([&] { return m_client->DeleteFile(remoteName); });
-        placed = m_steps->run([&] { return m_client->RenameFile(partial, remoteName); });
+        placed = rename(partial, remoteName);
     }
-    if (!placed.succeeded()) {
-        const QString reason = QStringLiteral("the sent copy could not take its name: ") + placed.reason();
-        sent.setOutcome(m_run.stopRequested() ? platform::Result::stop(reason) : platform::Result::failure(reason));
+    if (placed.succeeded())
+        return sent;
+    if (m_run.stopRequested()) {
+        sent.setOutcome(platform::Result::stop(placed.reason()));
         return sent;
     }
-    sent.setOutcome(platform::Result::success());
-    sent.bytes = m_fileSize;
-    return sent;
+    if (!sent.confirmed) {
+        // Nothing shows that the server kept the sent copy: the earlier one is all there is.
+        m_steps->run([&] { return m_client->DeleteFile(partial); });
+        sent.setOutcome(
+            platform::Result::failure(QStringLiteral("the sent copy could not take its name: ") + placed.reason()));
+        return sent;
+    }
+
+    // The server keeps what it is sent but will not rename it: the file goes under its own name.
+    core::LogEvent(QStringLiteral("FTP: The server refused to rename %1 (%2); %3 is sent again under its own name.")
+                       .arg(partial, placed.reason(), remoteName));
+    m_run.showStatus(QStringLiteral("FTP: Uploading ") + localPath + QStringLiteral("..."));
+    m_storeDirectly = true;
+    Sent direct = store(localPath, remoteName);
+    if (!direct.succeeded()) {
+        if (!direct.stopped())
+            direct.setOutcome(platform::Result::failure(
+                direct.reason() + QStringLiteral("; the whole copy sent before stays as ") + partial));
+        return direct;
+    }
+    m_steps->run([&] { return m_client->DeleteFile(partial); });
+    return direct;
+}
+
+// Time-stamp folders of this set that no version names and that hold nothing but folders and files
+// cut off in their upload are what interrupted runs left; they go. Nothing else is touched, and a
+// server that cannot be reached now is left for the next delivery.
+void FtpDelivery::removeLeftovers(const core::BackupSetInfo& set, const QString& stamp)
+{
+    if (!openAt().succeeded())
+        return;
+    if (!m_steps->run([this] { return m_client->GetCurrentDirectory(); }).succeeded()
+        || !m_steps->run([this] { return m_client->EnumFiles(); }).succeeded() || !m_client->CurrentDirectoryFiles()) {
+        close();
+        return;
+    }
+    const QString base = m_client->CurrentDirectory();
+    QStringList candidates;
+    for (const ftp::clsFtpFile& entry : *m_client->CurrentDirectoryFiles()) {
+        if (entry.IsDirectory && !entry.Permissions.startsWith(QLatin1Char('l'))
+            && !entry.Filename.contains(QLatin1Char('/'))
+            && isStaleTimestampFolder(entry.Filename, set, stamp, versionLines, true))
+            candidates << ftp::joinRemotePath(base, entry.Filename);
+    }
+    for (const QString& folder : std::as_const(candidates)) {
+        if (m_run.stopRequested())
+            break;
+        QStringList files;
+        QStringList folders;
+        if (!onlyPartials(folder, 0, files, folders))
+            continue;
+        core::LogEvent(QStringLiteral("FTP: Removing what an interrupted backup left: ") + folder);
+        bool removed = true;
+        for (const QString& file : std::as_const(files))
+            removed = removed && m_steps->run([&] { return m_client->DeleteFile(file); }).succeeded();
+        for (const QString& emptied : std::as_const(folders))
+            removed = removed && m_steps->run([&] { return m_client->RemoveDirectory(emptied); }).succeeded();
+        if (!removed)
+            core::LogEvent(QStringLiteral("FTP: Could not remove all of ") + folder);
+    }
+    close();
+}
+
+// Gathers the tree below the remote `folder`, deepest first, when it holds only folders and files
+// whose upload was cut off. Link entries are never followed: they keep the folder.
+bool FtpDelivery::onlyPartials(const QString& folder, int depth, QStringList& files, QStringList& folders)
+{
+    if (depth > DeepestLevel || !m_steps->run([&] { return m_client->SetCurrentDirectory(folder); }).succeeded()
+        || !m_steps->run([this] { return m_client->EnumFiles(); }).succeeded())
+        return false;
+    const std::shared_ptr<const ftp::clsFtpFiles> entries = m_client->CurrentDirectoryFiles();
+    if (!entries)
+        return false;
+    for (const ftp::clsFtpFile& entry : *entries) {
+        const QString& name = entry.Filename;
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || entry.Permissions.startsWith(QLatin1Char('l')))
+            return false;
+        const QString path = ftp::joinRemotePath(folder, name);
+        if (entry.IsDirectory) {
+            if (!onlyPartials(path, depth + 1, files, folders))
+                return false;
+        } else if (isPartialName(name)) {
+            files << path;
+        } else {
+            return false;
+        }
+        if (files.size() + folders.size() > MostEntries)
+            return false;
+    }
+    folders << folder;
+    return true;
 }
 
 void FtpDelivery::close()

@@ -78,7 +78,7 @@ Reread rereadDocument(const QString& setName, QString& text)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Reread::Damaged;
-    text = core::DecodeProjectText(QString::fromUtf8(bytes));
+    text = core::DecodeProjectText(bytes);
     for (const QString& section : {QStringLiteral("STATS"), QStringLiteral("SCHEDULER")}) {
         if (!core::hasSection(text, section))
             return Reread::Damaged;

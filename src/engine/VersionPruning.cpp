@@ -1,16 +1,13 @@
 #include "engine/VersionPruning.h"
 
-#include <sys/stat.h>
-
-#include <QDir>
-#include <QFile>
+#include <algorithm>
 
 #include "core/ErrorReport.h"
 #include "core/FileSystemHelpers.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "core/SetText.h"
-#include "engine/FtpDelivery.h"
 #include "ftp/FtpDestinationFields.h"
 #include "ftp/FtpSteps.h"
 #include "ftp/clsFtpClient.h"
@@ -34,53 +31,77 @@ QString tagOf(const QString& line)
     return line.section(QLatin1Char('|'), 0, 0);
 }
 
-// A local path without "." and ".." parts and without a trailing "/"; empty for one that is not full.
-QString cleanFolder(const QString& path)
+// A path as the pruning compares it: no empty or "." parts, and every ".." has taken the part before
+// it away. An absolute path stays at "/" as a ".." there would; a relative one keeps the ".." parts it
+// starts with.
+struct CleanPath
 {
-    if (!path.startsWith(QLatin1Char('/')))
-        return {};
-    return QDir::cleanPath(path);
+    bool absolute = false;
+    QStringList parts;
+
+    bool operator==(const CleanPath&) const = default;
+    QString text() const
+    {
+        const QString joined = parts.join(QLatin1Char('/'));
+        return absolute ? QLatin1Char('/') + joined : joined;
+    }
+};
+
+CleanPath cleaned(const QString& path)
+{
+    CleanPath clean;
+    clean.absolute = path.startsWith(QLatin1Char('/'));
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..") && !clean.parts.isEmpty() && clean.parts.last() != QLatin1String(".."))
+            clean.parts.removeLast();
+        else if (part != QLatin1String("..") || !clean.absolute)
+            clean.parts << part;
+    }
+    return clean;
 }
 
-bool strictlyBelow(const QString& path, const QString& folder)
+// Whether `path` is `folder` or lies below it, without climbing back out.
+bool within(const CleanPath& path, const CleanPath& folder)
 {
-    if (path.isEmpty() || folder.isEmpty())
+    if (path.absolute != folder.absolute || path.parts.size() < folder.parts.size()
+        || path.parts.first(folder.parts.size()) != folder.parts)
         return false;
-    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    return path.size() > prefix.size() && path.startsWith(prefix);
+    // A relative folder may start with "..", what lies below it may not.
+    return !path.parts.sliced(folder.parts.size()).contains(QStringLiteral(".."));
 }
 
-// Whether anything is at the path, a link included.
-bool present(const QString& path)
+// The parts of `path` below `folder` when it lies strictly below it.
+std::optional<QStringList> partsBelow(const CleanPath& path, const CleanPath& folder)
 {
-    struct stat st = {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
-QString withoutTrailingSlash(QString folder)
-{
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return folder;
-}
-
-// Below the remote `base` by at least one level; "" stands for the login folder.
-bool remoteStrictlyBelow(const QString& folder, const QString& base)
-{
-    const QString path = withoutTrailingSlash(folder);
-    if (base.isEmpty())
-        return !path.isEmpty() && !path.startsWith(QLatin1Char('/'));
-    const QString prefix = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
-    return path.size() > prefix.size() && path.startsWith(prefix);
-}
-
-std::optional<int> portOf(const QString& text)
-{
-    bool ok = false;
-    const int port = text.trimmed().toInt(&ok);
-    if (!ok || port < 1 || port > 65535)
+    if (path.parts.size() <= folder.parts.size() || !within(path, folder))
         return std::nullopt;
-    return port;
+    return path.parts.sliced(folder.parts.size());
+}
+
+// The delivered archive's name when the line records it directly in the version's folder; "" for a
+// line without one, nullopt for one that points elsewhere.
+std::optional<QString> archiveNameIn(const core::VersionLine& version, const CleanPath& folder)
+{
+    if (version.archivePath().isEmpty())
+        return QString();
+    const CleanPath archive = cleaned(version.deliveredArchivePath());
+    if (archive.parts.isEmpty() || archive.parts.constLast() == QLatin1String("..")
+        || archive.absolute != folder.absolute || archive.parts.first(archive.parts.size() - 1) != folder.parts)
+        return std::nullopt;
+    return archive.parts.constLast();
+}
+
+int portOrDefault(int port)
+{
+    return port > 0 ? port : 21;
+}
+
+bool sameServer(const core::VersionLine& a, const core::VersionLine& b)
+{
+    return a.ftpHost().trimmed().compare(b.ftpHost().trimmed(), Qt::CaseInsensitive) == 0
+        && portOrDefault(a.ftpPortNumber()) == portOrDefault(b.ftpPortNumber()) && a.ftpUser() == b.ftpUser();
 }
 } // namespace
 
@@ -157,7 +178,10 @@ void VersionPruning::rotateOne(int keep, int& quantity, QString& text)
             report(QStringLiteral("The version line \"%1\" cannot be read (%2); it is kept.").arg(line, reason));
             return;
         }
-        if (meetsStopRule(*version) || deleteVersion(*version) != Gone::Yes)
+        if (meetsStopRule(*version))
+            return;
+        const Gone gone = deleteVersion(*version);
+        if (gone != Gone::Yes && gone != Gone::NotOurs)
             return;
         removeLine(line, quantity, text);
     }
@@ -195,24 +219,56 @@ void VersionPruning::acrossAll(int keep, int& quantity, QString& text)
         }
         if (meetsStopRule(*version))
             return;
-        if (deleteVersion(*version) == Gone::Yes)
+        const Gone gone = deleteVersion(*version);
+        if (gone == Gone::Yes || gone == Gone::NotOurs)
             removeLine(line, quantity, text);
     }
 }
 
-// The version the set delivered last, at its current destination, is never deleted.
+// The version the set delivered last, at its current destination, is never deleted, however its
+// line spells the folder.
 bool VersionPruning::meetsStopRule(const core::VersionLine& version) const
 {
     const int current = m_set.CurrentDestination;
     if (current < 1 || current > m_set.DestCount || current > core::MaxDestinations)
         return false;
     const core::DestinationInfo& dest = m_set.Dest.at(current);
+    const CleanPath folder = cleaned(version.folder());
     if (version.kind() == core::VersionLine::Kind::Folder) {
-        const QString latest = cleanFolder(dest.LocalFolder + QLatin1Char('/') + m_set.LastFolder);
-        return !latest.isEmpty() && cleanFolder(version.folder()) == latest;
+        const CleanPath latest = cleaned(dest.LocalFolder + QLatin1Char('/') + m_set.LastFolder);
+        return !latest.parts.isEmpty() && folder == latest;
     }
-    return withoutTrailingSlash(version.folder())
-        == withoutTrailingSlash(joinFtpFolder(dest.FTPFolder, m_set.LastFolder));
+    return folder == cleaned(joinFtpFolder(dest.FTPFolder, m_set.LastFolder));
+}
+
+// Whether deleting the version's folder would take what another line records: a folder at or below
+// it, or one below the destination's folder that holds it.
+bool VersionPruning::heldByAnotherLine(const core::VersionLine& version, const QString& destinationFolder) const
+{
+    const CleanPath folder = cleaned(version.folder());
+    const CleanPath destination = cleaned(destinationFolder);
+    for (const QString& line : m_lines) {
+        const std::optional<core::VersionLine> other = core::VersionLine::parse(line);
+        if (!other || other->kind() != version.kind() || other->fields() == version.fields())
+            continue;
+        if (version.kind() == core::VersionLine::Kind::Ftp && !sameServer(*other, version))
+            continue;
+        const CleanPath otherFolder = cleaned(other->folder());
+        if (within(otherFolder, folder) || (within(folder, otherFolder) && partsBelow(otherFolder, destination)))
+            return true;
+    }
+    return false;
+}
+
+VersionPruning::Gone VersionPruning::passOver(const core::VersionLine& version, const QString& why) const
+{
+    const QString where = version.kind() == core::VersionLine::Kind::Ftp
+        ? QStringLiteral("\"%1\" on %2 port %3").arg(version.folder(), version.ftpHost()).arg(version.ftpPort())
+        : QStringLiteral("\"%1\"").arg(version.folder());
+    core::LogEvent(QStringLiteral("Pruning of the set \"%1\" removes the line of the version at %2 and deletes "
+                                  "nothing: %3.")
+                       .arg(m_set.ItemName, where, why));
+    return Gone::NotOurs;
 }
 
 void VersionPruning::removeLine(const QString& line, int& quantity, QString& text)
@@ -227,89 +283,138 @@ VersionPruning::Gone VersionPruning::deleteVersion(const core::VersionLine& vers
 {
     if (version.kind() == core::VersionLine::Kind::Folder)
         return deleteFolderVersion(version);
-    if (m_ftpStopped)
-        return Gone::ServerDown;
     return deleteFtpVersion(version);
 }
 
-// The version's folder goes when it lies strictly below one of the set's folder destinations; its
-// archive when that does. A line elsewhere deletes nothing.
+// The version's folder goes, with everything in it, when it lies strictly below one of the set's
+// folder destinations and no part of it below that destination is a link.
 VersionPruning::Gone VersionPruning::deleteFolderVersion(const core::VersionLine& version) const
 {
-    QStringList destinations;
-    for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations; ++d) {
-        if (m_set.Dest.at(d).Type == core::DestinationType::Folder) {
-            const QString folder = cleanFolder(m_set.Dest.at(d).LocalFolder);
-            if (!folder.isEmpty())
-                destinations << folder;
+    const CleanPath folder = cleaned(version.folder());
+    QString destination;
+    std::optional<QStringList> below;
+    for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations && !below; ++d) {
+        const core::DestinationInfo& dest = m_set.Dest.at(d);
+        if (dest.Type == core::DestinationType::Folder && cleaned(dest.LocalFolder).absolute) {
+            below = partsBelow(folder, cleaned(dest.LocalFolder));
+            destination = dest.LocalFolder;
         }
     }
-    const auto insideADestination = [&destinations](const QString& path) {
-        for (const QString& folder : destinations) {
-            if (strictlyBelow(path, folder))
-                return true;
-        }
-        return false;
-    };
-    const QString folder = cleanFolder(version.folder());
-    const QString archive = cleanFolder(version.deliveredArchivePath());
-    const bool folderIsADestination = destinations.contains(folder);
+    if (!below)
+        return passOver(version, QStringLiteral("the folder does not lie inside a folder destination of the set"));
+    if (!archiveNameIn(version, folder))
+        return passOver(version,
+                        QStringLiteral("its archive \"%1\" does not lie in that folder").arg(version.archivePath()));
+    if (heldByAnotherLine(version, destination))
+        return passOver(version, QStringLiteral("another version line records what lies there"));
 
-    if (!folder.isEmpty() && !folderIsADestination && insideADestination(folder) && QFileInfo(folder).isDir())
-        core::DeleteFolderTree(folder);
-    if (!archive.isEmpty() && insideADestination(archive) && !QFileInfo(archive).isDir())
-        QFile::remove(archive);
-
-    const bool folderGone = folder.isEmpty() || folderIsADestination || !present(folder);
-    const bool archiveGone = archive.isEmpty() || QFileInfo(archive).isDir() || !present(archive);
-    return folderGone && archiveGone ? Gone::Yes : Gone::No;
+    switch (core::DeleteFolderBelow(destination, *below)) {
+    case core::FolderBelow::Gone:
+        return Gone::Yes;
+    case core::FolderBelow::NotAFolder:
+        return passOver(version, QStringLiteral("a part of it is a symbolic link or no folder"));
+    case core::FolderBelow::Failed:
+        break;
+    }
+    return Gone::No;
 }
 
-// Logs in as the delivery did: the line's user (anonymous when empty), passive as the destination at
-// that host and port is, else passive.
+// Acts only for a server, port and user that are an FTP destination of the set, on a folder strictly
+// below that destination's folder. Logs in as the line's user, passive as the destination is.
 VersionPruning::Gone VersionPruning::deleteFtpVersion(const core::VersionLine& version)
 {
-    const QString host = version.ftpHost();
-    const int port = version.ftpPortNumber() > 0 ? version.ftpPortNumber() : 21;
-    const bool passive = ftp::passiveForServer(m_set, host, port);
-    bool stampLevel = false;
-    for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations; ++d) {
+    const CleanPath folder = cleaned(version.folder());
+    const core::DestinationInfo* destination = nullptr;
+    std::optional<QStringList> below;
+    bool serverIsADestination = false;
+    for (int d = 1; d <= m_set.DestCount && d <= core::MaxDestinations && !below; ++d) {
         const core::DestinationInfo& dest = m_set.Dest.at(d);
-        if (dest.Type == core::DestinationType::Ftp && dest.FTPHost.trimmed().compare(host, Qt::CaseInsensitive) == 0
-            && portOf(dest.FTPPort).value_or(21) == port && remoteStrictlyBelow(version.folder(), dest.FTPFolder))
-            stampLevel = true;
+        if (dest.Type != core::DestinationType::Ftp
+            || dest.FTPHost.trimmed().compare(version.ftpHost().trimmed(), Qt::CaseInsensitive) != 0
+            || ftp::portNumber(dest.FTPPort).value_or(21) != portOrDefault(version.ftpPortNumber())
+            || dest.FTPUser != version.ftpUser())
+            continue;
+        serverIsADestination = true;
+        below = partsBelow(folder, cleaned(dest.FTPFolder));
+        destination = &dest;
     }
+    if (!serverIsADestination)
+        return passOver(version,
+                        QStringLiteral("that server, port and user \"%1\" are no FTP destination of the set")
+                            .arg(version.ftpUser()));
+    if (!below)
+        return passOver(version, QStringLiteral("the folder does not lie inside an FTP destination's folder"));
+    const std::optional<QString> archive = archiveNameIn(version, folder);
+    if (!archive)
+        return passOver(version,
+                        QStringLiteral("its archive \"%1\" does not lie in that folder").arg(version.archivePath()));
+    if (heldByAnotherLine(version, destination->FTPFolder))
+        return passOver(version, QStringLiteral("another version line records what lies there"));
+    if (m_ftpStopped)
+        return Gone::ServerDown;
 
     m_steps.reset();
     m_client = std::make_unique<ftp::clsFtpClient>();
     m_steps = std::make_unique<FtpSteps>(*m_client);
-    m_client->setFtpServer(host);
-    (void)m_client->setRemotePort(port);
+    m_client->setFtpServer(version.ftpHost());
+    (void)m_client->setRemotePort(portOrDefault(version.ftpPortNumber()));
     m_client->setUsername(version.ftpUser());
     m_client->setPassword(version.ftpUser().isEmpty() ? QString() : version.ftpPassword());
-    m_client->setPassiveMode(passive);
+    m_client->setPassiveMode(destination->FTPPassive);
     (void)m_client->setTimeOut(TimeOutSeconds);
     if (!m_steps->run([this] { return m_client->Connect(); }).succeeded()) {
         m_ftpStopped = true;
         return Gone::ServerDown;
     }
-
-    const QString folder = withoutTrailingSlash(version.folder());
-    const QString archive = version.deliveredArchivePath();
-    const auto deleted = [](const FtpStep& step) { return step.succeeded() || step.replyCode == 550; };
-    bool gone = false;
-    if (!stampLevel) {
-        // The destination's own folder holds every other version: only this one's archive goes.
-        gone = deleted(m_steps->run([&] { return m_client->DeleteFile(archive); }));
-    } else if (version.compression() == 1) {
-        gone = deleted(m_steps->run([&] { return m_client->DeleteFile(archive); }));
-        if (gone && !m_steps->run([&] { return m_client->RemoveDirectory(folder); }).succeeded())
-            gone = m_steps->run([&] { return m_client->SetCurrentDirectory(folder); }).replyCode == 550;
+    // A relative destination folder starts at the login folder; from here on every path is full, as
+    // the session changes folders on the way.
+    const CleanPath base = cleaned(destination->FTPFolder);
+    const QString login = m_client->CurrentDirectory();
+    Gone gone = Gone::No;
+    if (base.absolute || login.startsWith(QLatin1Char('/'))) {
+        const QString top = base.absolute ? base.text() : cleaned(login + QLatin1Char('/') + base.text()).text();
+        gone = deleteFtpFolder(version, top, *below, *archive);
     } else {
-        gone = removeRemoteTree(folder, 0);
+        report(QStringLiteral("The login folder \"%1\" of %2 is no full path; the version at \"%3\" is kept.")
+                   .arg(login, version.ftpHost(), version.folder()));
     }
     m_steps->quit();
-    return gone ? Gone::Yes : Gone::No;
+    return gone;
+}
+
+// Goes down from the destination's folder `top` to the version's folder, making sure at each level
+// that the next part is a folder and no link, then deletes the version.
+VersionPruning::Gone VersionPruning::deleteFtpFolder(const core::VersionLine& version, const QString& top,
+                                                     const QStringList& parts, const QString& archiveName)
+{
+    QString folder = top;
+    for (const QString& part : parts) {
+        if (!m_steps->run([&] { return m_client->SetCurrentDirectory(folder); }).succeeded()
+            || !m_steps->run([this] { return m_client->EnumFiles(); }).succeeded())
+            return Gone::No;
+        const std::shared_ptr<const ftp::clsFtpFiles> files = m_client->CurrentDirectoryFiles();
+        if (!files)
+            return Gone::No;
+        const auto entry = std::find_if(files->begin(), files->end(),
+                                        [&part](const ftp::clsFtpFile& file) { return file.Filename == part; });
+        if (entry == files->end())
+            return Gone::Yes;
+        if (!entry->IsDirectory || entry->Permissions.startsWith(QLatin1Char('l')))
+            return passOver(version,
+                            QStringLiteral("\"%1\" is a symbolic link or no folder on the server")
+                                .arg(ftp::joinRemotePath(folder, part)));
+        folder = ftp::joinRemotePath(folder, part);
+    }
+
+    if (version.compression() != 1)
+        return removeRemoteTree(folder, 0) ? Gone::Yes : Gone::No;
+    if (!archiveName.isEmpty()) {
+        const QString archive = ftp::joinRemotePath(folder, archiveName);
+        const FtpStep deleted = m_steps->run([&] { return m_client->DeleteFile(archive); });
+        if (!deleted.succeeded() && deleted.replyCode != 550)
+            return Gone::No;
+    }
+    return m_steps->run([&] { return m_client->RemoveDirectory(folder); }).succeeded() ? Gone::Yes : Gone::No;
 }
 
 // Files are deleted, folders entered and removed after their content, link entries deleted as
@@ -331,7 +436,7 @@ bool VersionPruning::removeRemoteTree(const QString& folder, int depth)
                 || name.contains(QLatin1Char('/'))) {
                 continue;
             }
-            const QString path = folder + QLatin1Char('/') + name;
+            const QString path = ftp::joinRemotePath(folder, name);
             const bool link = file.Permissions.startsWith(QLatin1Char('l'));
             if (file.IsDirectory && !link)
                 emptied = removeRemoteTree(path, depth + 1) && emptied;

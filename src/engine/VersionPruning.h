@@ -23,9 +23,11 @@ namespace engine
 // first; it is only read.
 void SyncVersions(QStringList& arrVersions, int& iKeep, int& iQuantity, QString& prjData);
 
-// One pruning of one set. A line goes only once what it recorded is gone. Nothing outside the set's
-// destinations is deleted, and never a destination's own folder. A server that cannot be reached,
-// or will not let the line's user in, ends the FTP part of the pruning and keeps its lines.
+// One pruning of one set. A line goes only once what it recorded is gone. Only a folder strictly below
+// one of the set's current destinations is deleted, never through a symbolic link, never one that
+// another line still records, and never a destination's own folder; a line that names anything else
+// deletes nothing and is removed, with the reason in the log. A server that cannot be reached, or
+// will not let the line's user in, ends the FTP part of the pruning and keeps its lines.
 class VersionPruning
 {
 public:
@@ -43,6 +45,8 @@ private:
         Yes,
         No,
         ServerDown,
+        // The line names nothing the pruning may delete: it goes, and nothing is deleted.
+        NotOurs,
     };
 
     void rotateOne(int keep, int& quantity, QString& text);
@@ -50,8 +54,12 @@ private:
     Gone deleteVersion(const core::VersionLine& version);
     Gone deleteFolderVersion(const core::VersionLine& version) const;
     Gone deleteFtpVersion(const core::VersionLine& version);
+    Gone deleteFtpFolder(const core::VersionLine& version, const QString& top, const QStringList& parts,
+                         const QString& archiveName);
     bool removeRemoteTree(const QString& folder, int depth);
     bool meetsStopRule(const core::VersionLine& version) const;
+    bool heldByAnotherLine(const core::VersionLine& version, const QString& destinationFolder) const;
+    Gone passOver(const core::VersionLine& version, const QString& why) const;
     void removeLine(const QString& line, int& quantity, QString& text);
     void report(const QString& reason) const;
 

@@ -16,6 +16,7 @@ enum FtpErrorNumber
     kNoDirectory = 16001,
     kUnknownListing = 16002,
     kBusy = 16007,
+    kBadSizeReply = 16213,
     kBadPassiveReply = 16227,
 };
 

@@ -36,11 +36,13 @@ std::optional<FtpReply> FtpReplyReader::next()
     for (;;) {
         if (m_replySize > kLongestReply)
             return std::nullopt;
-        const qsizetype end = m_pending.indexOf("\r\n");
+        // Some servers end their lines with a bare LF.
+        const qsizetype end = m_pending.indexOf('\n');
         if (end < 0)
             return std::nullopt;
-        const QString line = decodeControlText(m_pending.left(end));
-        m_pending.remove(0, end + 2);
+        const qsizetype length = end > 0 && m_pending.at(end - 1) == '\r' ? end - 1 : end;
+        const QString line = decodeControlText(m_pending.left(length));
+        m_pending.remove(0, end + 1);
         if (m_lines.isEmpty() && !startsWithCode(line))
             continue; // text outside any reply
         m_lines.append(line);

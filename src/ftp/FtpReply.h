@@ -17,8 +17,9 @@ struct FtpReply
     QString continuation; // the texts of its "nnn-" lines from the fifth character on, joined by CR LF
 };
 
-// Assembles control-connection bytes, in whatever pieces they come, into CR LF lines and the lines
-// into replies. Each reply comes out once, when its final line is complete.
+// Assembles control-connection bytes, in whatever pieces they come, into lines and the lines into
+// replies. A line ends with CR LF or, from servers that write it so, a bare LF. Each reply comes out
+// once, when its final line is complete.
 class FtpReplyReader
 {
 public:

@@ -33,19 +33,32 @@ FtpSteps::FtpSteps(clsFtpClient& client)
     QObject::connect(&client, &clsFtpClient::OnUploadFile, &client, ended);
     QObject::connect(&client, &clsFtpClient::OnEnumFiles, &client, ended);
     QObject::connect(&client, &clsFtpClient::OnQuitSession, &client, ended);
+    QObject::connect(&client, &clsFtpClient::OnGetFileSize, &client, ended);
+    const auto alive = [this] { m_quiet.restart(); };
+    QObject::connect(&client, &clsFtpClient::OnDataTransferProgress, &client, alive);
+    QObject::connect(&client, &clsFtpClient::OnStateChange, &client, alive);
+    QObject::connect(&client, &clsFtpClient::SessionProtocolMessage, &client, [this](const QString& message, int type) {
+        m_quiet.restart();
+        if (type == 0)
+            m_lastCommand = message.section(QLatin1Char(' '), 0, 0);
+    });
 }
 
 FtpStep FtpSteps::run(const std::function<bool()>& start)
 {
     FtpStep step;
     m_result.reset();
+    m_lastCommand.clear();
     if (!start()) {
         step.setOutcome(platform::Result::failure(m_client.LastFtpError().Description));
         return step;
     }
     const auto givingUp = [this] { return m_giveUp && m_giveUp(); };
     const int limitMs = (m_client.TimeOut() + MarginSeconds) * 1000;
-    platform::waitWhile([&] { return !m_result && !givingUp(); }, limitMs);
+    m_quiet.start();
+    const auto waiting = [&] { return !m_result && !givingUp() && m_quiet.elapsed() < limitMs; };
+    while (waiting())
+        platform::waitWhile(waiting, limitMs);
     if (!m_result || (givingUp() && *m_result != rsSuccess)) {
         step.ended = m_result || givingUp() ? FtpStep::Ended::GaveUp : FtpStep::Ended::TimedOut;
         if (step.ended == FtpStep::Ended::TimedOut)
@@ -70,6 +83,7 @@ FtpStep FtpSteps::run(const std::function<bool()>& start)
         if (error.Number > ReplyBase + 99 && error.Number < ReplyBase + 600) {
             step.ended = FtpStep::Ended::Refused;
             step.replyCode = error.Number - ReplyBase;
+            step.refusedCommand = m_lastCommand;
         }
         break;
     }
@@ -95,10 +109,15 @@ FtpStep FtpSteps::connect(platform::RunContext& run, const std::function<void(bo
         m_giveUp = [&run, &program] { return run.stopRequested() || program.bConnectTimedOut; };
         if (watchConnect)
             watchConnect(true);
+        QElapsedTimer waited;
+        waited.start();
         FtpStep step = this->run([this] { return m_client.Connect(); });
         if (watchConnect)
             watchConnect(false);
         const bool outOfTime = program.bConnectTimedOut || step.ended == FtpStep::Ended::TimedOut;
+        if (outOfTime && step.reason().isEmpty())
+            step.setOutcome(platform::Result::failure(
+                QStringLiteral("The server did not answer within %1 seconds.").arg((waited.elapsed() + 999) / 1000)));
         program.bConnectTimedOut = false;
         m_giveUp = [&run] { return run.stopRequested(); };
         if (step.succeeded())

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include "platform/Result.h"
@@ -33,11 +34,14 @@ struct FtpStep : platform::Result
     };
     Ended ended = Ended::Failed;
     int replyCode = 0;
+    // The command the refusal answered ("RNFR", "RNTO", ...).
+    QString refusedCommand;
 };
 
 // Runs the operations of one FTP session one at a time: starts each and waits, pumping events, for
-// its completion, never longer than the session's own time-out and a margin, so that a server that
-// stops answering cannot hold the caller.
+// its completion. A transfer may take as long as its bytes keep moving; once nothing has moved for
+// the session's own time-out and a margin the wait ends, so that a server that stops answering
+// cannot hold the caller.
 class FtpSteps
 {
 public:
@@ -63,6 +67,9 @@ private:
     clsFtpClient& m_client;
     std::function<bool()> m_giveUp;
     std::optional<int> m_result;
+    // Restarted by every sign of life of the session: a command, a reply, bytes moving.
+    QElapsedTimer m_quiet;
+    QString m_lastCommand;
 };
 
 } // namespace ftp

@@ -74,8 +74,13 @@ clsFtpClient::clsFtpClient(QObject* parent)
     , m_objControlSocket(new clsFtpSocket(this))
     , m_objDataSocket(new clsFtpSocket(this))
     , m_objTimeOut(new clsFtpTimeout(this))
+    , m_drainCheck(new QTimer(this))
 {
     m_objTimeOut->setTimeOutValue(60);
+    // The system takes megabytes of an upload at once and sends them at the link's pace; this looks at
+    // how much of it is still queued.
+    m_drainCheck->setInterval(200);
+    connect(m_drainCheck, &QTimer::timeout, this, &clsFtpClient::noteBytesLeft);
     connect(m_objControlSocket, &clsFtpSocket::OnConnect, this, &clsFtpClient::m_objControlSocket_OnConnect);
     connect(m_objControlSocket, &clsFtpSocket::OnDataArrival, this, &clsFtpClient::m_objControlSocket_OnDataArrival);
     connect(m_objControlSocket, &clsFtpSocket::OnClose, this, &clsFtpClient::m_objControlSocket_OnClose);
@@ -87,6 +92,7 @@ clsFtpClient::clsFtpClient(QObject* parent)
             &clsFtpClient::m_objDataSocket_OnConnectionRequest);
     connect(m_objDataSocket, &clsFtpSocket::OnDataArrival, this, &clsFtpClient::m_objDataSocket_OnDataArrival);
     connect(m_objDataSocket, &clsFtpSocket::OnSendComplete, this, &clsFtpClient::m_objDataSocket_OnSendComplete);
+    connect(m_objDataSocket, &clsFtpSocket::OnSendProgress, this, &clsFtpClient::noteBytesLeft);
     connect(m_objDataSocket, &clsFtpSocket::OnClose, this, &clsFtpClient::m_objDataSocket_OnClose);
     connect(m_objDataSocket, &clsFtpSocket::OnError, this,
             [this](int number, const QString& description) { m_objDataSocket_OnError(number, description); });
@@ -192,6 +198,14 @@ bool clsFtpClient::RenameFile(const QString& strOldFileName, const QString& strN
         return false;
     m_strNewFileName = strNewFileName;
     return beginCommand(MethodRenameFile, QStringLiteral("RNFR"), strOldFileName);
+}
+
+bool clsFtpClient::GetFileSize(const QString& strFilePath)
+{
+    const QString method = QStringLiteral("GetFileSize");
+    m_remoteFileSize = -1;
+    return beginPathCommand(MethodGetFileSize, method, QStringLiteral("SIZE"), strFilePath, waitingText(method),
+                            kInvalidCall);
 }
 
 bool clsFtpClient::QuitSession()
@@ -378,6 +392,9 @@ void clsFtpClient::raiseCompletion(int id, int result)
         break;
     case MethodQuitSession:
         emit OnQuitSession(result);
+        break;
+    case MethodGetFileSize:
+        emit OnGetFileSize(result);
         break;
     default:
         break;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include "ftp/FtpReply.h"
 #include "ftp/clsFtpError.h"
@@ -52,6 +53,7 @@ public:
         MethodUploadFile = 9,
         MethodEnumFiles = 10,
         MethodQuitSession = 11,
+        MethodGetFileSize = 12,
     };
 
     // Values of FtpSessionState.
@@ -86,6 +88,10 @@ public:
     bool RemoveDirectory(const QString& strDirectoryPath);
     bool DeleteFile(const QString& strFilePath);
     bool RenameFile(const QString& strOldFileName, const QString& strNewFileName);
+    // Asks the server for the size of a remote file (SIZE); RemoteFileSize holds it afterwards. Servers
+    // answer in image mode only, as after a transfer.
+    bool GetFileSize(const QString& strFilePath);
+    qint64 RemoteFileSize() const { return m_remoteFileSize; }
     // Fetches a remote file. With OverWrite the file arrives under a temporary name beside the local
     // path and replaces it only when complete; without, an existing local file is resumed.
     bool DownloadFile(const QString& strRemoteFilePath, const QString& strLocalFilePath, bool OverWrite);
@@ -148,6 +154,7 @@ signals:
     void SessionProtocolMessage(const QString& strMessage, int MessageType);
     void OnStateChange(int SessionState);
     void OnQuitSession(int AsyncResultStatus);
+    void OnGetFileSize(int AsyncResultStatus);
 
 private:
     bool beginCommand(int id, const QString& word, const QString& argument);
@@ -204,6 +211,9 @@ private:
     void m_objDataSocket_OnConnectionRequest(qintptr requestID);
     void m_objDataSocket_OnDataArrival();
     void m_objDataSocket_OnSendComplete();
+    // Counts the bytes of an upload that have left, from the socket's reports and from the system's
+    // queue: only bytes moving keep the watchdog quiet, and the progress counts those.
+    void noteBytesLeft();
     void m_objDataSocket_OnClose();
     void m_objDataSocket_OnError(int Number, const QString& Description);
 
@@ -227,6 +237,7 @@ private:
     int m_lngPendingMethod = NoMethod;
     QString m_strLastCommand;
     QString m_strNewFileName;
+    qint64 m_remoteFileSize = -1;
 
     QString m_strRemoteFile;
     QString m_strLocalFile;
@@ -235,6 +246,9 @@ private:
     qint64 m_lngBytesSent = 0;
     qint64 m_lngStartPosition = 0;
     qint64 m_lngUploadSize = 0;
+    // Bytes of the upload the server has taken, as last reported.
+    qint64 m_bytesLeft = 0;
+    QTimer* m_drainCheck = nullptr;
     int m_lngLastDataPort = 0;
     std::unique_ptr<QFileDevice> m_localFile;
     QByteArray m_listingBytes;

@@ -103,6 +103,8 @@ void clsFtpClient::resetTransfer()
     m_lngBytesSent = 0;
     m_lngStartPosition = 0;
     m_lngUploadSize = 0;
+    m_bytesLeft = 0;
+    m_drainCheck->stop();
 }
 
 void clsFtpClient::actOnTransferReply(int code, const QString& reply)
@@ -266,6 +268,7 @@ bool clsFtpClient::OpenLocalFileForUpload()
     }
     m_lngUploadSize = file->size();
     m_lngBytesSent = m_lngStartPosition;
+    m_bytesLeft = m_lngStartPosition;
     if (m_lngStartPosition > 0)
         file->seek(std::min(m_lngStartPosition, m_lngUploadSize));
     m_localFile = std::move(file);
@@ -282,6 +285,7 @@ void clsFtpClient::startUploadWhenReady()
         || m_transfer.sending)
         return;
     m_transfer.sending = true;
+    m_drainCheck->start();
     UploadData();
 }
 
@@ -307,10 +311,11 @@ void clsFtpClient::UploadData()
                          sent.error().Source);
         return;
     }
-    // Closing the data connection tells the server the file is complete; its reply ends the upload.
+    // The end of the data tells the server the file is complete; its reply ends the upload. The
+    // connection stays open until the server closes it, so the bytes still queued can be watched.
     m_transfer.allSent = true;
     CloseLocalFile(true);
-    m_objDataSocket->CloseSocket();
+    m_objDataSocket->ShutdownSend();
     completeWhenDone();
 }
 
@@ -343,8 +348,13 @@ void clsFtpClient::completeWhenDone()
                          clientSource(QStringLiteral("m_objControlSocket_OnDataArrival")));
             return;
         }
+        const qint64 size = m_lngUploadSize;
+        const bool reportAll = m_bytesLeft < size;
+        CloseDataConnection();
         EndAsyncMethod();
         resetTransfer();
+        if (reportAll)
+            emit OnDataTransferProgress(size);
         emit OnUploadFile(rsSuccess);
         return;
     }
@@ -444,9 +454,21 @@ void clsFtpClient::m_objDataSocket_OnSendComplete()
 {
     if (m_lngPendingMethod != MethodUploadFile || !m_transfer.sending)
         return;
-    m_objTimeOut->Reset();
-    emit OnDataTransferProgress(m_lngBytesSent);
     UploadData();
+}
+
+void clsFtpClient::noteBytesLeft()
+{
+    if (m_lngPendingMethod != MethodUploadFile || !m_transfer.sending) {
+        m_drainCheck->stop();
+        return;
+    }
+    const qint64 left = std::max<qint64>(m_lngBytesSent - m_objDataSocket->UnsentBytes(), 0);
+    if (left <= m_bytesLeft)
+        return;
+    m_bytesLeft = left;
+    m_objTimeOut->Reset();
+    emit OnDataTransferProgress(left);
 }
 
 void clsFtpClient::m_objDataSocket_OnClose()

@@ -149,6 +149,25 @@ void clsFtpClient::actOnReply(int code, const QString& reply)
                 RaiseFtpError(code);
         }
         return;
+    case MethodGetFileSize: {
+        if (code != 213) {
+            RaiseFtpError(code);
+            return;
+        }
+        // "213 <bytes>": the number alone after the code.
+        bool ok = false;
+        const qint64 size = reply.mid(4).trimmed().toLongLong(&ok);
+        EndAsyncMethod();
+        if (!ok || size < 0) {
+            m_lastFtpError = {kBadSizeReply, QStringLiteral("The server's reply to SIZE holds no size."),
+                              clientSource(QStringLiteral("GetFileSize"))};
+            emit OnGetFileSize(rsError);
+            return;
+        }
+        m_remoteFileSize = size;
+        emit OnGetFileSize(rsSuccess);
+        return;
+    }
     case MethodQuitSession:
         if (last != QLatin1String("QUIT"))
             return;

@@ -2,6 +2,11 @@
 
 #include <utility>
 
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <linux/sockios.h>
+
 #include <QHash>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -316,6 +321,10 @@ void clsFtpSocket::written(QTcpSocket* socket, qint64 bytes)
     if (!socket || socket != m_socket)
         return;
     const qint64 remaining = socket->bytesToWrite();
+    if (remaining == 0 && m_shutdownWhenWritten) {
+        m_shutdownWhenWritten = false;
+        ::shutdown(static_cast<int>(socket->socketDescriptor()), SHUT_WR);
+    }
     emit OnSendProgress(bytes, remaining);
     if (socket == m_socket && remaining == 0 && m_sending) {
         m_sending = false;
@@ -373,6 +382,27 @@ void clsFtpSocket::CloseSocket()
     m_state = StateClosed;
 }
 
+void clsFtpSocket::ShutdownSend()
+{
+    if (!m_socket || m_state != StateConnected)
+        return;
+    if (m_socket->bytesToWrite() > 0)
+        m_shutdownWhenWritten = true;
+    else
+        ::shutdown(static_cast<int>(m_socket->socketDescriptor()), SHUT_WR);
+}
+
+qint64 clsFtpSocket::UnsentBytes() const
+{
+    if (!m_socket)
+        return 0;
+    int queued = 0;
+    const qintptr handle = m_socket->socketDescriptor();
+    if (handle < 0 || ::ioctl(static_cast<int>(handle), SIOCOUTQ, &queued) != 0)
+        queued = 0;
+    return m_socket->bytesToWrite() + queued;
+}
+
 void clsFtpSocket::destroySocket()
 {
     if (m_lookupId >= 0) {
@@ -394,6 +424,7 @@ void clsFtpSocket::destroySocket()
         server->deleteLater();
     }
     m_bound = false;
+    m_shutdownWhenWritten = false;
 }
 
 void clsFtpSocket::Abort()

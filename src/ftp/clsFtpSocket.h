@@ -58,6 +58,12 @@ public:
     void GetData(QByteArray& data, qint64 maxLen = 0);
     FtpResult Connect(const QString& remoteHost = {}, int remotePort = -1);
     void CloseSocket();
+    // Ends the sending side once every byte handed over is written, and keeps the connection open for
+    // the peer's close: the bytes still on their way can be watched (UnsentBytes) until then.
+    void ShutdownSend();
+    // Bytes handed over that the peer has not acknowledged yet: those still buffered here and those
+    // the system holds for the connection.
+    qint64 UnsentBytes() const;
     FtpResult Bind(int localPort, const QString& localIP);
     // Takes over a connection that a listening socket announced through OnConnectionRequest.
     FtpResult Accept(qintptr requestID);
@@ -120,6 +126,8 @@ private:
     QByteArray m_receiveBuffer;
     bool m_sending = false;
     bool m_bound = false;
+    // ShutdownSend waits for the buffered bytes to be written.
+    bool m_shutdownWhenWritten = false;
 };
 
 } // namespace ftp

@@ -218,7 +218,8 @@ void frmFTPBrowse::mFTP_OnEnumFiles(int result)
     if (!files)
         return;
     for (const clsFtpFile& file : *files) {
-        if (file.IsDirectory)
+        // Some servers list the folder itself and its parent; the parent row already leads up.
+        if (file.IsDirectory && file.Filename != QLatin1String(".") && file.Filename != QLatin1String(".."))
             addRow(FolderIcon, file.Filename, groupedSize(file.FileSize), modifiedText(file.LastWriteTime));
     }
     for (const clsFtpFile& file : *files) {

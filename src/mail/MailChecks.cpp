@@ -7,28 +7,26 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QUrl>
 
 namespace mail
 {
 namespace
 {
-const char* const DomainList
-    = "AERO BIZ COM COOP EDU GOV INFO INT MIL MUSEUM NAME NET ORG PRO AC AD AE AF AG AI AL AM AN AO AQ AR AS AT AU "
-      "AW AZ BA BB BD BE BF BG BH BI BJ BM BN BO BR BS BT BV BW BY BZ CA CC CD CF CG CH CI CK CL CM CN CO CR CU CV CX "
-      "CY CZ DE DJ DK DM DO DZ EC EE EG EH ER ES ET FI FJ FK FM FO FR GA GD GE GF GG GH GI GL GM GN GP GQ GR GS GT GU "
-      "GW GY HK HM HN HR HT HU ID IE IL IM IN IO IQ IR IS IT JE JM JO JP KE KG KH KI KM KN KP KR KW KY KZ LA LB LC LI "
-      "LK LR LS LT LU LV LY MA MC MD MG MH MK ML MM MN MO MP MQ MR MS MT MU MV MW MX MY MZ NA NC NE NF NG NI NL NO NP "
-      "NR NU NZ OM PA PE PF PG PH PK PL PM PN PR PS PT PW PY QA RE RO RU RW SA SB SC SD SE SG SH SI SJ SK SL SM SN SO "
-      "SR ST SV SY SZ TC TD TF TG TH TJ TK TM TN TO TP TR TT TV TW TZ UA UG UK UM US UY UZ VA VC VE VG VI VN VU WF WS "
-      "YE YT YU ZA ZM ZW";
-
 constexpr int PingLimitMs = 255;
 constexpr int PingDataBytes = 32;
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 quint16 checksum(const QByteArray& bytes)
 {
@@ -52,14 +50,28 @@ bool IsValidEmailAddress(const QString& AddressString)
 
 bool IsValidDomain(const QString& text)
 {
-    const QString domain = text.trimmed().toUpper();
+    const QString domain = text.trimmed();
     if (domain.isEmpty())
         return false;
     if (IsIPAddress(domain))
         return true;
-    const QStringList labels = domain.split(QLatin1Char('.'));
-    static const QStringList codes = QString::fromLatin1(DomainList).split(QLatin1Char(' '));
-    return labels.size() >= 2 && codes.contains(labels.last());
+    // New top-level domains come every year, so no list of them can decide: the name's form does.
+    // International names are judged in their ASCII form.
+    const QByteArray ascii = QUrl::toAce(domain);
+    if (ascii.isEmpty() || ascii.size() > 253)
+        return false;
+    const QList<QByteArray> labels = ascii.split('.');
+    if (labels.size() < 2)
+        return false;
+    for (const QByteArray& label : labels) {
+        if (label.isEmpty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        for (const char c : label)
+            if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '-')
+                return false;
+    }
+    const QByteArray& top = labels.last();
+    return top.startsWith("xn--") || (top.size() >= 2 && std::all_of(top.begin(), top.end(), isAsciiLetter));
 }
 
 bool IsIPAddress(const QString& text)

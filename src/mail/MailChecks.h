@@ -7,7 +7,8 @@ namespace mail
 
 // True for exactly one "@" followed by a valid domain; the part before it is not examined.
 bool IsValidEmailAddress(const QString& AddressString);
-// An IPv4 address, or at least two labels whose last is a whole code of the top-level domain list.
+// An IPv4 address, or a name of two labels or more, each of letters, digits and inner hyphens, the
+// last of letters only (or an international name's ASCII form).
 bool IsValidDomain(const QString& text);
 // Four dotted decimal numbers, the first at most 239, the others at most 255.
 bool IsIPAddress(const QString& text);

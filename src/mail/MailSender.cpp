@@ -236,6 +236,7 @@ void MailSender::starting(bool test)
     text.subject = slot >= 1 && slot <= core::MaxDestinations ? set.Dest.at(slot).Subject : QString();
     text.isTest = test;
     text.when = platform::clock().now();
+    text.attachments = attachments;
 
     SmtpRequest request;
     request.server = values.MailServer;

@@ -1,6 +1,9 @@
 #include "mail/MailText.h"
 
+#include <algorithm>
+
 #include "localisation/Brand.h"
+#include "mail/UUEncode.h"
 #include "platform/DateText.h"
 
 namespace mail
@@ -14,17 +17,77 @@ QByteArray line(const QString& text)
     return text.toUtf8() + CrLf;
 }
 
-bool isPlainAscii(const QString& text)
+// "=?UTF-8?B?" and "?=" leave 63 characters of a 75-character word: 15 groups, 45 bytes.
+constexpr qsizetype MaxWordBytes = 45;
+constexpr qsizetype FoldWidth = 78;
+// A run this long still fits a line after the longest header name this program writes and a quote.
+constexpr qsizetype MaxPlainRun = 900;
+
+bool isBlank(char c)
 {
-    for (const QChar c : text)
-        if (c.unicode() < 32 || c.unicode() > 126)
+    return c == ' ' || c == '\t';
+}
+
+QByteArray foldLine(const QByteArray& line)
+{
+    qsizetype lastText = line.size() - 1;
+    while (lastText >= 0 && isBlank(line.at(lastText)))
+        --lastText;
+    // Not before the first word of the value: a header's first line keeps its name and some text.
+    qsizetype firstWordEnd = 0;
+    while (firstWordEnd < line.size() && !isBlank(line.at(firstWordEnd)))
+        ++firstWordEnd;
+    while (firstWordEnd < line.size() && isBlank(line.at(firstWordEnd)))
+        ++firstWordEnd;
+    while (firstWordEnd < line.size() && !isBlank(line.at(firstWordEnd)))
+        ++firstWordEnd;
+    // A fold goes before a blank that follows text and has text after it, so no line is blank.
+    auto foldsAt = [&](qsizetype i) {
+        return i >= firstWordEnd && i < lastText && isBlank(line.at(i)) && !isBlank(line.at(i - 1));
+    };
+    QByteArray out;
+    qsizetype start = 0;
+    while (line.size() - start > FoldWidth) {
+        qsizetype cut = -1;
+        for (qsizetype i = start + FoldWidth; i > start && cut < 0; --i)
+            if (foldsAt(i))
+                cut = i;
+        for (qsizetype i = start + FoldWidth + 1; i < line.size() && cut < 0; ++i)
+            if (foldsAt(i))
+                cut = i;
+        if (cut < 0)
+            break;
+        out += line.mid(start, cut - start) + CrLf;
+        start = cut;
+    }
+    return out + line.mid(start);
+}
+} // namespace
+
+bool fitsHeaderAsIs(const QString& text)
+{
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            run = 0;
+            continue;
+        }
+        if (c.unicode() < 32 || c.unicode() > 126 || ++run > MaxPlainRun)
             return false;
+    }
     return true;
 }
 
-// "=?UTF-8?B?" and "?=" leave 63 characters of a 75-character word: 15 groups, 45 bytes.
-constexpr qsizetype MaxWordBytes = 45;
-} // namespace
+QByteArray foldHeader(const QByteArray& header)
+{
+    QByteArray out;
+    qsizetype start = 0;
+    for (qsizetype end = header.indexOf(CrLf); end >= 0; end = header.indexOf(CrLf, start)) {
+        out += foldLine(header.mid(start, end - start)) + CrLf;
+        start = end + 2;
+    }
+    return out + foldLine(header.mid(start));
+}
 
 QByteArray encodedWords(const QString& text, const QByteArray& fold)
 {
@@ -55,7 +118,7 @@ QByteArray encodeSubject(const QString& subject)
 {
     QString text = subject;
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (isPlainAscii(text))
+    if (fitsHeaderAsIs(text))
         return text.toLatin1();
     return encodedWords(text, "\r\n ");
 }
@@ -75,10 +138,21 @@ QByteArray composeMailText(const MailTextValues& values)
     QByteArray text;
     text += line(QStringLiteral("From: <") + values.from + QLatin1Char('>'));
     text += line(QStringLiteral("To: ") + values.to);
-    text += "Subject: " + encodeSubject(values.subject) + CrLf;
+    text += foldHeader("Subject: " + encodeSubject(values.subject)) + CrLf;
     text += line(QStringLiteral("X-Mailer: ") + program);
     text += line(QStringLiteral("Mime-Version: 1.0"));
-    text += line(QStringLiteral("Content-Type: text/plain;charset=us-ascii"));
+    // The begin lines carry the files' names as they are.
+    bool eightBit = false;
+    for (const QString& path : values.attachments) {
+        const QByteArray begin = UUEncode::beginLine(path);
+        eightBit = eightBit || std::any_of(begin.begin(), begin.end(), [](char c) { return quint8(c) > 127; });
+    }
+    if (eightBit) {
+        text += line(QStringLiteral("Content-Type: text/plain;charset=utf-8"));
+        text += line(QStringLiteral("Content-Transfer-Encoding: 8bit"));
+    } else {
+        text += line(QStringLiteral("Content-Type: text/plain;charset=us-ascii"));
+    }
     text += CrLf;
 
     text += line(values.isTest

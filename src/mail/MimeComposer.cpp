@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTimeZone>
 
 #include "mail/MailText.h"
@@ -34,6 +35,18 @@ QString hex8(quint64 value)
     return QString::number(value, 16).toUpper().rightJustified(8, QLatin1Char('0')).right(8);
 }
 
+// A MIME parameter value or a URL as a quoted string: a '"' or '\\' in it must not end it early.
+QByteArray quotedString(const QString& value)
+{
+    QByteArray out = "\"";
+    for (const char c : value.toUtf8()) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
 QByteArray addressList(const QStringList& addresses, const QStringList& names)
 {
     QByteArray out;
@@ -53,13 +66,10 @@ QString PrepareMessageText(const QString& text)
 {
     if (text.isEmpty())
         return text;
-    const QString separator = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n")
-        : text.contains(QLatin1Char('\r'))                         ? QStringLiteral("\r")
-                                                                   : QString();
-    const QString joiner = separator.isEmpty() ? QStringLiteral("\r\n") : separator;
-    const QStringList lines = separator.isEmpty() ? QStringList {text} : text.split(separator);
+    // SMTP allows CR and LF only as a pair: a text with other line ends gets CR LF throughout.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QStringList prepared;
-    for (const QString& line : lines) {
+    for (const QString& line : text.split(lineEnd)) {
         QByteArray rest = line.toUtf8();
         QByteArray done;
         while (rest.size() > MaxLineBytes) {
@@ -68,12 +78,12 @@ QString PrepareMessageText(const QString& text)
             // Never inside a character.
             while (blank < 0 && take > 1 && (quint8(rest.at(take)) & 0xC0) == 0x80)
                 --take;
-            done += rest.left(take) + joiner.toUtf8();
+            done += rest.left(take) + CrLf;
             rest.remove(0, take);
         }
         prepared << QString::fromUtf8(done + rest);
     }
-    return prepared.join(joiner);
+    return prepared.join(QLatin1String("\r\n"));
 }
 
 bool hasEightBitText(const QString& text)
@@ -152,8 +162,8 @@ QString MakeMessageID(const QDateTime& now, const QString& host)
 
 QByteArray EncodeHeaderText(const QString& text, bool quoted)
 {
-    if (isPlainText(text))
-        return quoted ? '"' + text.toLatin1() + '"' : text.toLatin1();
+    if (fitsHeaderAsIs(text))
+        return quoted ? quotedString(text) : text.toLatin1();
     return encodedWords(text, "\r\n\t");
 }
 
@@ -209,7 +219,7 @@ QByteArray MimeBodyStream::header() const
         = (m.fromName.trimmed().isEmpty() ? '"' + m.from.toUtf8() + '"' : EncodeHeaderText(m.fromName, true)) + " <"
         + m.from.toUtf8() + '>';
     QByteArray out;
-    auto line = [&out](const QByteArray& text) { out += text + CrLf; };
+    auto line = [&out](const QByteArray& text) { out += foldHeader(text) + CrLf; };
     line("Message-ID: <" + m_messageId.toUtf8() + '>');
     line("From: " + sender);
     line("To: " + addressList(m.to, m.toNames));
@@ -239,12 +249,11 @@ QByteArray MimeBodyStream::header() const
         line("\tcharset=\"utf-8\"");
         line(hasEightBitText(m.text) ? "Content-Transfer-Encoding: 8bit" : "Content-Transfer-Encoding: 7bit");
         if (m.asHtml && !m.contentBase.isEmpty())
-            line("Content-Base: \"" + m.contentBase.toUtf8() + '"');
+            line("Content-Base: " + quotedString(m.contentBase));
     }
-    line("");
-    line(m.text.toUtf8());
+    out += CrLf + m.text.toUtf8() + CrLf;
     if (!m.attachments.isEmpty())
-        line("");
+        out += CrLf;
     return out;
 }
 
@@ -269,10 +278,10 @@ QByteArray MimeBodyStream::attachmentStart()
     QByteArray out = "--" + m_boundary.toLatin1() + CrLf;
     out += "Content-Type: " + GetContentType(attachment.name, QStringLiteral("application/octet-stream")).toLatin1()
         + ';' + CrLf;
-    out += "\tname=\"" + name + '"' + CrLf;
+    out += "\tname=" + quotedString(attachment.name) + CrLf;
     out += "Content-Transfer-Encoding: base64" + CrLf;
     out += "Content-Disposition: attachment;" + CrLf;
-    out += "\tfilename=\"" + name + '"' + CrLf;
+    out += "\tfilename=" + quotedString(attachment.name) + CrLf;
     if (attachment.embedded && m_related)
         out += "Content-ID: <" + name + '>' + CrLf;
     return out + CrLf;

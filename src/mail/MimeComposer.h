@@ -44,8 +44,8 @@ struct MimeMessage
     QList<MimeAttachment> attachments;
 };
 
-// The message text as it is kept: lines of more than 998 bytes wrapped at their last blank (or at
-// 998 bytes, between characters), joined by the text's own separator (CR LF when it has none).
+// The message text as it is kept: lines (ended by CR LF, CR or LF alone) of more than 998 bytes
+// wrapped at their last blank (or at 998 bytes, between characters), joined by CR LF.
 // Leading dots are doubled on the wire, once for every line, not here.
 QString PrepareMessageText(const QString& text);
 // A byte of the text's UTF-8 form is above 126.
@@ -62,8 +62,8 @@ QString FormatMailDate(const QDateTime& local);
 QString TimeZoneText(int offsetFromUtcSeconds);
 // The UTC time to the millisecond, ".", 20 random characters, "@" and the host.
 QString MakeMessageID(const QDateTime& now, const QString& host);
-// Plain text, quoted when asked; text with other characters as UTF-8 encoded words folded with
-// CR LF and TAB.
+// Text that fits a header as it is, quoted when asked; any other text as UTF-8 encoded words folded
+// with CR LF and TAB.
 QByteArray EncodeHeaderText(const QString& text, bool quoted);
 // The content type of a file name's extension, `strDefault` when it has none or an unknown one.
 QString GetContentType(const QString& fileName, const QString& strDefault);

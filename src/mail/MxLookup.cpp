@@ -121,7 +121,7 @@ std::optional<QList<MXRecord>> ParseMXAnswers(const QByteArray& reply, quint16 i
             if (!readDnsName(reply, at, host) || at > end)
                 return std::nullopt;
             if (!host.trimmed().isEmpty())
-                records.append(MXRecord {host, qint16(read16(reply, data))});
+                records.append(MXRecord {host, read16(reply, data)});
         }
         pos = end;
     }
@@ -222,7 +222,7 @@ MxAnswer MxLookup::QueryMX(const QString& domain)
             return QueryMX(queried.mid(queried.indexOf(QLatin1Char('.')) + 1));
         return {};
     }
-    qint16 best = 0;
+    quint16 best = 0;
     for (const MXRecord& record : *records) {
         if (BestMXHost.isEmpty() || record.Preference < best) {
             BestMXHost = record.Host;

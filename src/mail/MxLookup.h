@@ -13,7 +13,7 @@ namespace mail
 struct MXRecord
 {
     QString Host;
-    qint16 Preference = 0;
+    quint16 Preference = 0;
 };
 
 // What a query gives: the best exchange host (empty when there is none), or the reason it could not

@@ -128,32 +128,21 @@ void SmtpSession::onReadyRead()
 
 void SmtpSession::handleReply(const SmtpReply& reply)
 {
-    int expected = 250;
-    switch (m_step) {
-    case Step::Greeting:
-        expected = 220;
-        break;
-    case Step::AuthLogin:
-    case Step::AuthUser:
-        expected = 334;
-        break;
-    case Step::AuthPassword:
-        expected = 235;
-        break;
-    case Step::Data:
-        expected = 354;
-        break;
-    case Step::Message:
-        // A reply before the final "." is the server giving up on the message.
-        if (!m_dotQueued)
-            expected = -1;
-        break;
-    default:
-        break;
+    if (m_step == Step::Message && !messageLeft()) {
+        // Whatever the server says before it has the final "." cannot be its verdict on the message.
+        const QString said = oneLine(reply.text);
+        fail(QStringLiteral("%1 answered before the whole message was sent: %2")
+                 .arg(m_request.server, said.isEmpty() ? QStringLiteral("an empty line") : said));
+        return;
     }
-    if (m_step == Step::Connecting || reply.code != expected) {
+    if (!accepts(reply.code)) {
         emit status(QStringLiteral("Error: ") + replyText(reply.text), m_step != Step::Greeting);
-        finish(SmtpResult::End::Refused, oneLine(reply.text));
+        QString reason = oneLine(reply.text);
+        if (reason.isEmpty())
+            reason = m_step == Step::Greeting
+                ? QStringLiteral("%1 sent an empty line instead of its greeting").arg(m_request.server)
+                : QStringLiteral("%1 answered %2 with an empty line").arg(m_request.server, stepName());
+        finish(SmtpResult::End::Refused, reason);
         return;
     }
 
@@ -205,6 +194,37 @@ void SmtpSession::handleReply(const SmtpReply& reply)
     default:
         break;
     }
+}
+
+bool SmtpSession::accepts(int code) const
+{
+    switch (m_step) {
+    case Step::Greeting:
+        return code == 220;
+    case Step::AuthLogin:
+    case Step::AuthUser:
+        return code == 334;
+    case Step::AuthPassword:
+        return code == 235;
+    case Step::RcptTo:
+        // 251: the server will forward the mail.
+        return code == 250 || code == 251;
+    case Step::Data:
+        return code == 354;
+    case Step::Hello:
+    case Step::MailFrom:
+    case Step::Message:
+        return code == 250;
+    case Step::Idle:
+    case Step::Connecting:
+        break;
+    }
+    return false;
+}
+
+bool SmtpSession::messageLeft() const
+{
+    return m_dotQueued && m_socket->bytesToWrite() == 0;
 }
 
 void SmtpSession::send(const QByteArray& command, Step next, int limitMs)
@@ -307,9 +327,9 @@ void SmtpSession::onSocketError()
         fail(QStringLiteral("Could not connect to %1: %2").arg(m_request.server, m_socket->errorString()), false);
         return;
     }
-    const QString where = m_step == Step::Greeting ? QStringLiteral("before its greeting")
-        : m_step == Step::Message && !m_dotQueued  ? QStringLiteral("while the message was being sent")
-                                                   : QStringLiteral("while waiting for the reply to ") + stepName();
+    const QString where = m_step == Step::Greeting  ? QStringLiteral("before its greeting")
+        : m_step == Step::Message && !messageLeft() ? QStringLiteral("while the message was being sent")
+                                                    : QStringLiteral("while waiting for the reply to ") + stepName();
     if (m_socket->error() == QAbstractSocket::RemoteHostClosedError
         || m_socket->state() == QAbstractSocket::UnconnectedState)
         fail(QStringLiteral("The connection to %1 closed %2").arg(m_request.server, where));
@@ -330,7 +350,7 @@ void SmtpSession::onDeadline()
         fail(QStringLiteral("No greeting from %1 within %2").arg(m_request.server, durationText(m_deadlineMs)));
         break;
     case Step::Message:
-        if (m_dotQueued && m_socket->bytesToWrite() == 0) {
+        if (messageLeft()) {
             fail(QStringLiteral("No reply from %1 to the message within %2")
                      .arg(m_request.server, durationText(m_deadlineMs)));
         } else {

@@ -120,6 +120,10 @@ private:
     void onTick();
 
     void handleReply(const SmtpReply& reply);
+    // The reply codes that let the current step go on.
+    bool accepts(int code) const;
+    // The final "." is queued and nothing of the message waits in the socket any more.
+    bool messageLeft() const;
     void send(const QByteArray& command, Step next, int limitMs);
     void sendMailFrom();
     void fillSocket();

@@ -44,8 +44,8 @@ clsSendMail::clsSendMail(QObject* parent)
     connect(&m_socket, &QTcpSocket::readyRead, this, &clsSendMail::onReadyRead);
     connect(&m_socket, &QTcpSocket::bytesWritten, this, &clsSendMail::onBytesWritten);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // The peer's goodbye after QUIT, ours or the POP3 server's, is no failure.
-        if (error == QAbstractSocket::RemoteHostClosedError && (m_closing || (m_inPop && m_popDone)))
+        // Nothing while closing after QUIT changes an outcome, nor the POP3 server's goodbye.
+        if (m_closing || (error == QAbstractSocket::RemoteHostClosedError && m_inPop && m_popDone))
             return;
         AddError(m_socket.errorString());
         FailSend();
@@ -94,7 +94,8 @@ QStringList clsSendMail::cleanList(const QString& value) const
 void clsSendMail::checkAddresses(const QString& value, const QString& text)
 {
     RemoveError(text);
-    if (m_addressValidation != 1)
+    // An empty value clears the list; send() reports a mail with no sender or recipient at all.
+    if (m_addressValidation != 1 || value.isEmpty())
         return;
     const QStringList entries = m_delimiter.isEmpty() ? QStringList {value} : value.split(m_delimiter);
     for (const QString& entry : entries) {

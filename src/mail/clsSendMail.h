@@ -149,6 +149,8 @@ private:
     bool isSet(Flag flag) const;
     void sendLine(const QByteArray& line);
     bool sendMessageText(MimeMessage message);
+    // Waits while more than `limit` bytes wait in the socket; false when they stop moving.
+    bool drainTo(qint64 limit);
     qint64 EstimateMessageSize() const;
     void onReadyRead();
     void judge(const SmtpReply& reply);
@@ -182,6 +184,11 @@ private:
     bool m_inPop = false;
     bool m_closing = false;
     bool m_outcomeGiven = false;
+    // From the 354 until the server has had every byte up to the final ".": a reply meanwhile fails.
+    bool m_messageGoingOut = false;
+    bool m_dotSent = false;
+    // The verb of the last command, to name it when the server answers with nothing.
+    QString m_lastCommand;
     int m_popStep = 0;
     bool m_popDone = false;
     int m_authPrompts = 0;

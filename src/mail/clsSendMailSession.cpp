@@ -26,6 +26,7 @@ bool hasBreakOrNul(const QString& text)
 void clsSendMail::send()
 {
     m_outcomeGiven = false;
+    m_messageGoingOut = false;
     if (m_from.isEmpty())
         AddError(QStringLiteral("Missing or Invalid Sender E-mail Address"));
     if (m_asHtml && m_encodeType == 1)
@@ -36,12 +37,16 @@ void clsSendMail::send()
     if (recipients > m_maxRecipients)
         AddError(QStringLiteral("Too many recipients"));
     // A line break would end a command or a header early.
+    QStringList attachmentNames;
+    for (const MimeAttachment& attachment : m_attachments)
+        attachmentNames << attachment.name;
     const QList<QPair<QString, QStringList>> fields = {
         {QStringLiteral("sender"), {m_from, m_fromName, m_replyTo}},
         {QStringLiteral("recipients"), m_to + m_toNames + m_cc + m_ccNames + m_bcc},
         {QStringLiteral("subject"), {m_subject}},
+        {QStringLiteral("content base"), {m_contentBase}},
+        {QStringLiteral("name of an attachment"), attachmentNames},
         {QStringLiteral("host names"), {m_smtpHost, m_popHost}},
-        {QStringLiteral("user name"), {m_username}},
     };
     for (const auto& [what, values] : fields)
         for (const QString& value : values)
@@ -104,8 +109,11 @@ void clsSendMail::send()
         message.attachments = attachments;
         if (!sendMessageText(message))
             return false;
-        m_replyReceived = false;
         sendLine(".");
+        m_dotSent = true;
+        // A reply counts as the verdict only once all of this has left (judge).
+        if (!drainTo(0))
+            return false;
         return WaitForFlag(Flag::ReplyReceived, m_messageTimeout, true) && !m_sessionFailed;
     }();
     if (!sent) {
@@ -118,9 +126,10 @@ void clsSendMail::send()
     }
     emit Progress(100);
     emit Status(QStringLiteral("Transmission Complete..."));
+    // Given before QUIT: nothing the server says while closing changes it.
+    m_outcomeGiven = true;
     if (!m_keepConnection)
         CloseSession();
-    m_outcomeGiven = true;
     emit SendSuccesful();
 }
 
@@ -164,6 +173,8 @@ bool clsSendMail::WaitForFlag(Flag flag, int seconds, bool reportTimeout)
 
 void clsSendMail::sendLine(const QByteArray& line)
 {
+    const qsizetype blank = line.indexOf(' ');
+    m_lastCommand = QString::fromUtf8(blank < 0 ? line : line.left(blank));
     m_socket.write(line + "\r\n");
 }
 
@@ -187,6 +198,12 @@ bool clsSendMail::OpenSession()
 {
     if (m_socket.state() == QAbstractSocket::ConnectedState)
         return true;
+    // The POP3 login sends them as they are: a line break would add commands of its own.
+    if (hasBreakOrNul(m_username) || hasBreakOrNul(m_password)) {
+        AddError(QStringLiteral("A line break or NUL character in the user name or password"));
+        FailSend();
+        return false;
+    }
     if (m_socket.state() != QAbstractSocket::UnconnectedState) {
         m_socket.abort();
         platform::doEvents();
@@ -227,6 +244,8 @@ bool clsSendMail::OpenSession()
     }
 
     m_replyReceived = m_dataReady = m_authOffered = m_authAccepted = m_sessionFailed = false;
+    m_messageGoingOut = false;
+    m_lastCommand.clear();
     m_authPrompts = 0;
     m_reader.clear();
     emit Status(QStringLiteral("Connecting to SMTP Server (") + m_smtpHost + QStringLiteral(")..."));
@@ -297,28 +316,34 @@ bool clsSendMail::sendMessageText(MimeMessage message)
             return false;
         }
         m_socket.write(stuffer.apply(piece));
-        // Hold back while the socket has much to send; pending bytes that stop moving time out.
-        qint64 pending = m_socket.bytesToWrite();
-        QElapsedTimer still;
-        still.start();
-        while (m_socket.bytesToWrite() > PendingLimit && !m_sessionFailed) {
-            platform::waitWhile([&] { return m_socket.bytesToWrite() == pending && !m_sessionFailed; }, 50);
-            if (m_socket.bytesToWrite() != pending) {
-                pending = m_socket.bytesToWrite();
-                still.restart();
-            } else if (still.elapsed() >= qint64(m_messageTimeout) * 1000) {
-                AddError(TimeoutText);
-                FailSend();
-                return false;
-            }
-        }
-        if (m_sessionFailed)
+        // Hold back while the socket has much to send.
+        if (!drainTo(PendingLimit))
             return false;
     }
     if (!stream.error().isEmpty()) {
         AddError(stream.error());
         FailSend();
         return false;
+    }
+    return !m_sessionFailed;
+}
+
+bool clsSendMail::drainTo(qint64 limit)
+{
+    // Pending bytes that stop moving for the message time-out end the send.
+    qint64 pending = m_socket.bytesToWrite();
+    QElapsedTimer still;
+    still.start();
+    while (m_socket.bytesToWrite() > limit && !m_sessionFailed) {
+        platform::waitWhile([&] { return m_socket.bytesToWrite() == pending && !m_sessionFailed; }, 50);
+        if (m_socket.bytesToWrite() != pending) {
+            pending = m_socket.bytesToWrite();
+            still.restart();
+        } else if (still.elapsed() >= qint64(m_messageTimeout) * 1000) {
+            AddError(TimeoutText);
+            FailSend();
+            return false;
+        }
     }
     return !m_sessionFailed;
 }
@@ -341,6 +366,11 @@ void clsSendMail::onReadyRead()
 void clsSendMail::judge(const SmtpReply& reply)
 {
     const QString text = QString::fromUtf8(reply.text).trimmed();
+    if (m_closing) {
+        // Whatever answers QUIT ends the wait; the send's outcome was given before it.
+        m_replyReceived = true;
+        return;
+    }
     if (m_inPop) {
         if (text.startsWith(QLatin1String("+OK"), Qt::CaseInsensitive)) {
             switch (m_popStep++) {
@@ -362,7 +392,26 @@ void clsSendMail::judge(const SmtpReply& reply)
         }
         m_popDone = false;
         m_popStep = 0;
-        AddError(text);
+        AddError(text.isEmpty() ? QStringLiteral("The POP3 Host answered with an empty line") : text);
+        FailSend();
+        return;
+    }
+    if (m_messageGoingOut) {
+        if (!m_dotSent || m_socket.bytesToWrite() > 0) {
+            // Said before the server had the final ".": it cannot be its verdict on the message.
+            AddError(QStringLiteral("The SMTP Host answered before the whole message was sent: ")
+                     + (text.isEmpty() ? QStringLiteral("an empty line") : text));
+            FailSend();
+            return;
+        }
+        m_messageGoingOut = false;
+    }
+    if (text.isEmpty()) {
+        AddError(m_lastCommand.isEmpty()
+                     ? QStringLiteral("The SMTP Host sent an empty line instead of its greeting")
+                     : QStringLiteral("The SMTP Host answered %1 with an empty line")
+                           .arg(m_lastCommand == QLatin1String(".") ? QStringLiteral("the end of the message")
+                                                                    : m_lastCommand));
         FailSend();
         return;
     }
@@ -395,6 +444,8 @@ void clsSendMail::judge(const SmtpReply& reply)
     }
     case 354:
         m_dataReady = true;
+        m_messageGoingOut = true;
+        m_dotSent = false;
         break;
     case 211:
     case 214:

@@ -48,7 +48,7 @@ std::optional<QString> readDocument(const QString& path, QString& problem)
     if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();
         if (file.error() == QFileDevice::NoError)
-            return core::DecodeProjectText(QString::fromUtf8(bytes));
+            return core::DecodeProjectText(bytes);
     }
     problem = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
     return std::nullopt;

@@ -62,7 +62,7 @@ SetLoader::Result SetLoader::LoadBackup(const QString& strBackupname)
     if (file.error() != QFileDevice::NoError)
         return fail(strBackupname, core::err::PathFileAccess,
                     QStringLiteral("Cannot read \"%1\": %2").arg(file.fileName(), file.errorString()));
-    const QString text = bytes.isEmpty() ? QString() : core::DecodeProjectText(QString::fromUtf8(bytes));
+    const QString text = bytes.isEmpty() ? QString() : core::DecodeProjectText(bytes);
     if (text.isEmpty())
         return fail(strBackupname, core::err::InvalidArgument,
                     QStringLiteral("The document of the set \"%1\" is empty.").arg(strBackupname));

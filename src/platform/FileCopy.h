@@ -6,13 +6,12 @@
 #include <QDateTime>
 #include <QString>
 
+#include "platform/PendingFile.h"
 #include "platform/Result.h"
 #include "platform/RunContext.h"
 
 namespace platform
 {
-
-class TemporaryNames;
 
 // How a copy ended (a stop changed nothing at the target), and what it wrote.
 struct CopyResult : Result

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 namespace platform
 {
@@ -32,6 +31,7 @@ QByteArray temporaryStem(const QByteArray& name)
     return name.left(cut);
 }
 
+// Six letters or digits, as mkostemp makes them and isTemporaryCopyName knows them.
 QByteArray randomPart()
 {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -51,6 +51,20 @@ std::atomic<bool> unnamedFilesOffered {true};
 // Set once the kernel has refused to link a file by its descriptor alone.
 std::atomic<bool> linkByDescriptorRefused {false};
 } // namespace
+
+bool isTemporaryCopyName(const QString& fileName)
+{
+    constexpr qsizetype kRandomPart = 6;
+    if (fileName.size() < kRandomPart + 3 || !fileName.startsWith(QLatin1Char('.'))
+        || fileName.at(fileName.size() - kRandomPart - 1) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = fileName.size() - kRandomPart; i < fileName.size(); ++i) {
+        const char c = fileName.at(i).toLatin1();
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
 
 TemporaryNames::TemporaryNames(QString listFile)
     : m_listFile(std::move(listFile))
@@ -75,7 +89,6 @@ bool TemporaryNames::add(const QByteArray& path)
 
 void TemporaryNames::removeListed(const QString& listFile)
 {
-    static const QRegularExpression hidden(QStringLiteral("^\\..+\\.[A-Za-z0-9]{6}$"));
     QFile list(listFile);
     if (!list.open(QIODevice::ReadOnly))
         return;
@@ -85,7 +98,7 @@ void TemporaryNames::removeListed(const QString& listFile)
         struct stat info = {};
         if (!path.startsWith('/') || ::lstat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
-        if (hidden.match(QFileInfo(QFile::decodeName(path)).fileName()).hasMatch())
+        if (isTemporaryCopyName(QFileInfo(QFile::decodeName(path)).fileName()))
             ::unlink(path.constData());
     }
     list.remove();

@@ -11,6 +11,10 @@
 namespace platform
 {
 
+// Whether a file name has the form of a pending file's hidden name (".", a stem, "." and six letters
+// or digits), as an interrupted write leaves it.
+bool isTemporaryCopyName(const QString& fileName);
+
 // A list, kept in a file, of the names that pending files took before their content was complete.
 // A process that dies leaves those names behind; the next start removes them by the list.
 class TemporaryNames

@@ -1,5 +1,8 @@
 #include "restore/VersionFetch.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "core/FileSystemHelpers.h"
 #include "core/PathHelpers.h"
 #include "core/RunLog.h"
@@ -96,6 +99,27 @@ platform::Result VersionFetch::connect()
     return platform::Result::failure(m_noServer);
 }
 
+// A server that answers SIZE must have sent every byte of the file; one that does not answer it is
+// taken at its word that the transfer is complete.
+platform::Result VersionFetch::checkSize(const QString& remote, const QString& local)
+{
+    const ftp::FtpStep size = m_steps->run([&] { return m_client->GetFileSize(remote); });
+    if (m_run.stopRequested()) {
+        QFile::remove(local);
+        return platform::Result::stop();
+    }
+    const qint64 received = QFileInfo(local).size();
+    if (!size.succeeded() || m_client->RemoteFileSize() == received)
+        return platform::Result::success();
+    QFile::remove(local);
+    const QString reason = QStringLiteral("The server sent %1 of the %2 bytes of %3.")
+                               .arg(received)
+                               .arg(m_client->RemoteFileSize())
+                               .arg(remote);
+    core::LogEvent(QStringLiteral("Download Failed - ") + reason);
+    return platform::Result::failure(reason);
+}
+
 Fetched VersionFetch::download(const QString& remote, const QString& local)
 {
     Fetched fetched;
@@ -117,7 +141,7 @@ Fetched VersionFetch::download(const QString& remote, const QString& local)
     core::LogEvent(QStringLiteral("Downloading File: ") + remote + QStringLiteral(" > ") + local);
     const ftp::FtpStep step = m_steps->run([&] { return m_client->DownloadFile(remote, local, true); });
     if (step.succeeded()) {
-        fetched.setOutcome(step);
+        fetched.setOutcome(checkSize(remote, local));
         return fetched;
     }
     if (m_run.stopRequested()) {

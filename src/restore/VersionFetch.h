@@ -40,8 +40,9 @@ struct Fetched : platform::Result
 // downloads them from its FTP server. One FTP session serves the whole restore: it logs in with the
 // version's host, port, user and password at the first download, and again only when the server
 // has dropped it; it is passive or active as the set's destination at that host and port is,
-// passive when the set has none there. Every wait ends with the session's time-out or the run's
-// stop; a stop closes the session.
+// passive when the set has none there. A download is complete only when it holds as many bytes as
+// the server says the file has (where it answers SIZE). Every wait ends once nothing has moved for the
+// session's time-out, or with the run's stop; a stop closes the session.
 class VersionFetch
 {
 public:
@@ -62,6 +63,7 @@ public:
 private:
     Fetched copy(const QString& source, const QString& workFile);
     Fetched download(const QString& remote, const QString& local);
+    platform::Result checkSize(const QString& remote, const QString& local);
     platform::Result connect();
     void quit();
 

@@ -144,6 +144,60 @@ TEST_F(FileSystemHelpersTest, DeleteFolderTreeOfWhatIsNoFolder)
     EXPECT_TRUE(QFileInfo::exists(path("plain.txt")));
 }
 
+TEST_F(FileSystemHelpersTest, DeleteFolderBelowNeverGoesThroughALink)
+{
+    struct Case
+    {
+        QStringList parts;
+        FolderBelow ended;
+        // The folder that is gone afterwards; everything else is still there.
+        QString gone;
+    };
+    const Case cases[] = {
+        {{"v1"}, FolderBelow::Gone, "dest/v1/"},
+        {{"deep", "v2"}, FolderBelow::Gone, "dest/deep/v2/"},
+        {{"missing"}, FolderBelow::Gone, {}},
+        {{"missing", "v1"}, FolderBelow::Gone, {}},
+        {{"link"}, FolderBelow::NotAFolder, {}},
+        {{"link", "v1"}, FolderBelow::NotAFolder, {}},
+        {{"deep", "link", "v1"}, FolderBelow::NotAFolder, {}},
+        {{"file.txt"}, FolderBelow::NotAFolder, {}},
+        {{"file.txt", "v1"}, FolderBelow::NotAFolder, {}},
+        {{".."}, FolderBelow::Failed, {}},
+        {{"v1", "..", "v1"}, FolderBelow::Failed, {}},
+        {{}, FolderBelow::Failed, {}},
+    };
+    const QString files[]
+        = {"dest/v1/a/f.txt", "dest/v1/b.txt", "dest/deep/v2/g.txt", "dest/file.txt", "elsewhere/v1/precious.txt"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parts.join("/").toStdString());
+        QDir(path("dest")).removeRecursively();
+        QDir(path("elsewhere")).removeRecursively();
+        for (const QString& name : files)
+            file(name);
+        link(path("elsewhere"), "dest/link");
+        link(path("elsewhere"), "dest/deep/link");
+
+        EXPECT_EQ(DeleteFolderBelow(path("dest"), c.parts), c.ended);
+        for (const QString& name : files)
+            EXPECT_EQ(QFileInfo::exists(path(name)), c.gone.isEmpty() || !name.startsWith(c.gone)) << qPrintable(name);
+        EXPECT_TRUE(QFileInfo(path("dest/link")).isSymLink());
+    }
+    // A base that is not there is no sign that the folder went.
+    EXPECT_EQ(DeleteFolderBelow(path("unplugged"), {"v1"}), FolderBelow::Failed);
+}
+
+TEST_F(FileSystemHelpersTest, DeleteFolderBelowLeavesAFolderItCannotRemove)
+{
+    if (runsAsRoot())
+        GTEST_SKIP() << "root may write anywhere";
+    file("dest/locked/v1/f.txt");
+    ASSERT_TRUE(QFile::setPermissions(path("dest/locked"), QFile::ReadOwner | QFile::ExeOwner));
+    EXPECT_EQ(DeleteFolderBelow(path("dest"), {"locked", "v1"}), FolderBelow::Failed);
+    EXPECT_TRUE(QFileInfo::exists(path("dest/locked/v1/f.txt")));
+    QFile::setPermissions(path("dest/locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 TEST_F(FileSystemHelpersTest, FolderSizeSumsFilesWithoutFollowingLinks)
 {
     file("big-outside", 100000);

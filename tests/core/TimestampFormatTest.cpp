@@ -94,3 +94,38 @@ TEST(TimestampFolder, TheStampAloneIsTheFolderNameWithoutTheSetName)
     EXPECT_EQ(core::timestampText(7, "dd", when), "");
 }
 } // namespace
+
+namespace
+{
+TEST(TimestampFolder, TellsTheFolderNamesOfItsOwnRunsFromOthers)
+{
+    const QDateTime moments[] = {QDateTime(QDate(2026, 12, 8), QTime(14, 5)), QDateTime(QDate(2027, 1, 1), QTime(0, 0)),
+                                 QDateTime(QDate(2024, 5, 19), QTime(9, 30))};
+    for (const auto& [accuracy, pattern] :
+         std::initializer_list<std::pair<int, QString>> {{0, "-yyyy_mm-"},
+                                                         {1, "dd mmmm yyyy"},
+                                                         {3, "mmmm dd, yyyy# (hh.mm)"},
+                                                         {2, "ddd d.m.yy#-h-"},
+                                                         {3, "yyyy/mm/dd# hh.mm"}}) {
+        SCOPED_TRACE(pattern.toStdString());
+        const core::BackupSetInfo set = stampedSet(accuracy, pattern);
+        for (const QDateTime& when : moments) {
+            const QString name = *core::timestampFolderName(set, when);
+            // Deliveries to servers write the stamp without its slashes.
+            const QString flat = QString(name).remove('/');
+            if (!name.contains('/'))
+                EXPECT_TRUE(core::isTimestampFolderName(name, set)) << name.toStdString();
+            EXPECT_TRUE(core::isTimestampFolderName(flat, set, true)) << flat.toStdString();
+        }
+    }
+
+    const core::BackupSetInfo set = stampedSet(3, "mmmm dd, yyyy# (hh.mm)");
+    for (const QString& other : {QString("December 08, 2026 (14.05) Docs old"),
+                                 QString("December 08, 2026 (14.05) My Docs"), QString("Holiday photos Docs"),
+                                 QString("December 08, 2026 (14.5) Docs"), QString("Docember 08, 2026 (14.05) Docs"),
+                                 QString("December 08, 2026 (14.05)Docs"), QString(" Docs"), QString("Docs")}) {
+        EXPECT_FALSE(core::isTimestampFolderName(other, set)) << other.toStdString();
+    }
+    EXPECT_FALSE(core::isTimestampFolderName("December 08, 2026 (14.05) Docs", stampedSet(1, "dd mmmm yyyy")));
+}
+} // namespace

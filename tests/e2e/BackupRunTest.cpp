@@ -15,8 +15,11 @@
 #include "RunFixture.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
+#include "core/ScramblePassword.h"
 #include "core/SetDocument.h"
+#include "core/SetDocumentParser.h"
 #include "core/SetText.h"
+#include "crypto/BackupFileCipher.h"
 #include "main_window/BackupSetList.h"
 #include "platform/DateText.h"
 #include "support/SmallDisk.h"
@@ -324,6 +327,9 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
         options.zipName = name;
         return options;
     };
+    SetOptions protectedWithoutPassword;
+    protectedWithoutPassword.protect = true;
+    protectedWithoutPassword.adjust = [](core::BackupSetInfo& set) { set.BFPassword.clear(); };
     const Case cases[] = {
         {none, "The set has no destination."},
         {unknownRotation, "The set's rotation 3 is neither 1 (one destination a run) nor 2 (every destination)."},
@@ -334,6 +340,8 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
          "The archive name \"..\" is not a plain file name: it must not hold \"/\" or \"\\\" or "
          "be \".\" or \"..\"."},
         {archiveNamed(""), "The set names no file for its archive."},
+        {protectedWithoutPassword,
+         "The set is to be protected, but it has no password. Enter one in the set's properties."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
@@ -350,6 +358,38 @@ TEST_F(BackupRunTest, ASetThatCannotBeDeliveredFailsWithItsReasonAndWritesNothin
         EXPECT_FALSE(QFileInfo::exists(backup(1)));
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, ADocumentInTheOriginalsCodePageRunsWithItsPasswordsWhole)
+{
+    const QString password = QString::fromUtf8("pässwort");
+    makeSet({.compression = 1, .protect = true, .types = {1, 2}, .adjust = [&](core::BackupSetInfo& set) {
+                 set.BFPassword = password;
+                 set.Dest[2].FTPUser = "anna";
+                 set.Dest[2].FTPPass = QString::fromUtf8("kennwört");
+             }});
+    // The same document as the original wrote it, one byte a character.
+    const QByteArray latin1 = document().toLatin1();
+    ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), latin1));
+    loadSet();
+
+    runAndClose();
+
+    EXPECT_EQ(saved("Status"), "Success");
+    const QString text = document();
+    EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(core::ExtractItem(text, "BFPassword"), password);
+    EXPECT_EQ(core::ScramblePassword(core::ExtractItem(core::sectionText(text, "DEST2"), "FTPPass")),
+              QString::fromUtf8("kennwört"));
+    EXPECT_EQ(savedSection("VERSIONS").value(0).section('|', -1), password);
+    EXPECT_EQ(test::readFile(core::setDocumentPath("Docs") + ".bak"), latin1);
+    // The archive is keyed by the password as typed.
+    const QString plain = scratch.filePath("plain");
+    // The closed run window leaves its stop request set; the reader heeds it like any run.
+    core::state().bStopBackup = false;
+    const crypto::CipherResult opened = crypto::DecryptBackupFile(backup(1) + "/Docs_Backup.zip.bf", plain, password);
+    EXPECT_TRUE(opened.succeeded()) << opened.reason().toStdString();
+    expectArchiveOfListed(plain, listed);
 }
 
 TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)

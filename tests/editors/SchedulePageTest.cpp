@@ -183,6 +183,15 @@ TEST_F(SchedulePageTest, StoredSchedulesAreShownAndReadBackAlike)
     off.showSchedule(core::ScheduleInfo(), now);
     EXPECT_EQ(off.dtDate->date(), now.date());
     EXPECT_EQ(off.dtTime->time().hour(), 12);
+
+    // A schedule that is off shows what it holds, and switching it on resumes it.
+    editors::SchedulePage paused(EditorKind::Properties);
+    paused.fillDayTrees();
+    paused.showSchedule({false, "05/03/2024", "07:05:00", true, 2, "1,15", false, false}, now);
+    EXPECT_EQ(values(paused.scheduleInfo()), "0|||0|0||0|0");
+    EXPECT_FALSE(paused.optRepeat[2]->isEnabled());
+    paused.chkScheduler->click();
+    EXPECT_EQ(values(paused.scheduleInfo()), "1|05/03/2024|07:05:00|1|2|1,15|0|0");
 }
 
 TEST_F(SchedulePageTest, TheWizardStartsAtTheNextHour)

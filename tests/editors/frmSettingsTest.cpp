@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
@@ -28,6 +28,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmSettings.h"
+#include "support/FakeMainWindow.h"
 #include "support/Fakes.h"
 #include "support/Screenshot.h"
 #include "support/SetDocumentFixtures.h"
@@ -73,10 +74,13 @@ class frmSettingsTest : public test::EditorsTest
 {
 protected:
     // Stores the document as set "Docs" and loads it the way the main window does.
-    void load(const QString& text)
+    void load(const QString& text) { load(text.toUtf8()); }
+    // Stores the document's bytes as they are, in whatever coding.
+    void load(const QByteArray& bytes)
     {
+        const QString text = core::DecodeProjectText(bytes);
         stored = text;
-        ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.toUtf8()));
+        ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), bytes));
         const core::ParsedSet set = parsed(text);
         core::state().CurrentSet = set.set;
         core::state().strSetText = text;
@@ -91,10 +95,7 @@ protected:
         return window;
     }
 
-    QString document() const
-    {
-        return core::DecodeProjectText(QString::fromUtf8(test::readFile(core::setDocumentPath("Docs"))));
-    }
+    QString document() const { return core::DecodeProjectText(test::readFile(core::setDocumentPath("Docs"))); }
 
     QString stored;
     test::FakeMainWindow mainWindow;
@@ -156,8 +157,8 @@ TEST_F(frmSettingsTest, ShowsTheSetAndOkOnAnUnchangedWindowChangesNoField)
                        a.Schedule.SAccurancy),
               std::tie(b.Schedule.Scheduler, b.Schedule.StartDate, b.Schedule.StartTime, b.Schedule.Repeat,
                        b.Schedule.SAccurancy));
-    // The day a period names no day of is dropped; the days keep the week's order.
-    EXPECT_EQ(a.Schedule.Period, "mon,fri");
+    // What the pages cannot show stays as stored: the day the period names no day of, the order.
+    EXPECT_EQ(a.Schedule.Period, "fri,mon,xyz");
     for (int slot = 1; slot <= 2; ++slot) {
         EXPECT_EQ(a.Dest[slot].Type, b.Dest[slot].Type);
         EXPECT_EQ(a.Dest[slot].LocalFolder, b.Dest[slot].LocalFolder);
@@ -165,6 +166,7 @@ TEST_F(frmSettingsTest, ShowsTheSetAndOkOnAnUnchangedWindowChangesNoField)
         EXPECT_EQ(a.Dest[slot].FTPPassive, b.Dest[slot].FTPPassive);
     }
     EXPECT_EQ(QString::fromUtf8(test::readFile(core::setDocumentPath("Docs") + ".bak")), stored);
+    EXPECT_EQ(document(), stored);
 }
 
 TEST_F(frmSettingsTest, EditsReachTheDocumentAndVersionsRecordedMeanwhileStay)
@@ -196,15 +198,18 @@ TEST_F(frmSettingsTest, EditsReachTheDocumentAndVersionsRecordedMeanwhileStay)
     EXPECT_EQ(after.set.Schedule.Period, "1,15");
 }
 
-TEST_F(frmSettingsTest, ApplyRefusesAnotherSetARunningSetAndAFailedSave)
+TEST_F(frmSettingsTest, ApplyRefusesADeletedSetAnotherSetARunningSetAndAFailedSave)
 {
     struct Case
     {
         const char* name;
         std::function<void(test::FakeMainWindow&)> arrange;
         const char* reason;
+        bool deleted = false;
     };
     const Case cases[] = {
+        // Still the loaded set, as when it was the only set.
+        {"set deleted", [](test::FakeMainWindow&) { QFile::remove(core::setDocumentPath("Docs")); }, "deleted", true},
         {"another set loaded", [](test::FakeMainWindow&) { core::state().CurrentSet.ItemName = "Other"; }, "Other"},
         {"run under way", [](test::FakeMainWindow& mainWindow) { mainWindow.running = "Docs"; }, "being backed up"},
         {"save fails",
@@ -229,12 +234,114 @@ TEST_F(frmSettingsTest, ApplyRefusesAnotherSetARunningSetAndAFailedSave)
         EXPECT_TRUE(prompt.shown.back().text.contains(c.reason)) << prompt.shown.back().text.toStdString();
         EXPECT_EQ(Form<editors::frmSettings>::loaded(), window);
         EXPECT_EQ(window->compressionPage->txtZIPName->text(), "edited.zip");
-        EXPECT_EQ(document(), stored);
+        if (c.deleted)
+            EXPECT_FALSE(QFileInfo::exists(core::setDocumentPath("Docs")));
+        else
+            EXPECT_EQ(document(), stored);
         EXPECT_EQ(mainWindow.reloads, 0);
         Form<editors::frmSettings>::unload();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QDir(core::setDocumentPath("Docs") + ".bak").removeRecursively();
     }
+}
+
+TEST_F(frmSettingsTest, OkWritesValuesTheDocumentHasNoLineFor)
+{
+    // A set whose document never had a password or an exclude line.
+    load(scheduledSet()
+             .set("GENERAL", "ProtectData", "0")
+             .remove("GENERAL", "BFPassword")
+             .remove("GENERAL", "Exclude")
+             .set("GENERAL", "exclude", "*.old")
+             .text());
+    editors::frmSettings* window = open();
+    window->sourcePage->txtExcludeMasks->setText("*.tmp");
+    window->TSMenu->setCurrentIndex(3);
+    editors::CompressionPage* zip = window->compressionPage;
+    zip->cmbProtection->setCurrentIndex(1);
+    zip->cmbProtection_Click();
+    zip->txtBFPassword->setText("geheim");
+    zip->txtBFConfirmation->setText("geheim");
+    window->cmdOK->click();
+    ASSERT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
+
+    const core::BackupSetInfo set = parsed(document()).set;
+    EXPECT_EQ(set.ProtectData, core::ProtectionMode::Blowfish);
+    EXPECT_EQ(set.BFPassword, "geheim");
+    EXPECT_EQ(set.Exclude, "*.tmp");
+}
+
+TEST_F(frmSettingsTest, ADocumentInTheOriginalsCodePageComesThroughOkWhole)
+{
+    const QString text = scheduledSet()
+                             .set("GENERAL", "BFPassword", QString::fromUtf8("pässwort"))
+                             .set("GENERAL", "ZIPName", QString::fromUtf8("Büro.zip"))
+                             .text();
+    const QByteArray latin1 = text.toLatin1();
+    ASSERT_EQ(QString::fromLatin1(latin1), text);
+    load(latin1);
+    editors::frmSettings* window = open();
+    EXPECT_EQ(window->compressionPage->txtBFPassword->text(), QString::fromUtf8("pässwort"));
+    window->cmdOK->click();
+    ASSERT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
+
+    // Stored in UTF-8 from now on, every character as it was; the copy keeps the original bytes.
+    EXPECT_EQ(test::readFile(core::setDocumentPath("Docs")), text.toUtf8());
+    EXPECT_EQ(test::readFile(core::setDocumentPath("Docs") + ".bak"), latin1);
+    EXPECT_EQ(parsed(document()).set.Dest[2].FTPPass, "pw");
+}
+
+TEST_F(frmSettingsTest, AScheduleThatIsOffIsKeptAndCanBeResumed)
+{
+    const struct
+    {
+        const char* what;
+        test::SetDocumentFixture stored;
+    } cases[] = {
+        {"as the wizard stores no schedule",
+         scheduledSet()
+             .set("GENERAL", "Scheduler", "0")
+             .set("SCHEDULER", "StartDate", "")
+             .set("SCHEDULER", "StartTime", "")
+             .set("SCHEDULER", "Repeat", "0")
+             .set("SCHEDULER", "SAccurancy", "0")
+             .set("SCHEDULER", "Period", "")},
+        {"a paused monthly schedule",
+         scheduledSet()
+             .set("GENERAL", "Scheduler", "0")
+             .set("SCHEDULER", "StartDate", "05/03/2024")
+             .set("SCHEDULER", "StartTime", "07:05:00")
+             .set("SCHEDULER", "SAccurancy", "2")
+             .set("SCHEDULER", "Period", "1,15")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        load(c.stored.text());
+        open()->cmdOK->click();
+        ASSERT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(document(), stored);
+    }
+
+    // The paused schedule shows on the switched-off page, and switching it on resumes it.
+    editors::frmSettings* window = open();
+    editors::SchedulePage* schedule = window->schedulePage;
+    EXPECT_FALSE(schedule->dtDate->isEnabled());
+    EXPECT_EQ(schedule->dtDate->date(), QDate(2024, 3, 5));
+    EXPECT_TRUE(schedule->optRepeat[2]->isChecked());
+    EXPECT_EQ(treeTexts(schedule->tvScheduleMonth, true), QStringList({"1", "15"}));
+    window->TSMenu->setCurrentIndex(4);
+    EXPECT_FALSE(test::saveScreenshot(window, "editors_frmSettings_paused_schedule").isEmpty());
+    schedule->chkScheduler->click();
+    window->cmdOK->click();
+    ASSERT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
+    const core::ScheduleInfo resumed = parsed(document()).set.Schedule;
+    EXPECT_TRUE(resumed.Scheduler);
+    EXPECT_EQ(resumed.StartDate, "05/03/2024");
+    EXPECT_EQ(resumed.StartTime, "07:05:00");
+    EXPECT_TRUE(resumed.Repeat);
+    EXPECT_EQ(resumed.SAccurancy, 2);
+    EXPECT_EQ(resumed.Period, "1,15");
 }
 
 TEST_F(frmSettingsTest, NamesValuesItCannotShowAndKeepsThem)
@@ -263,8 +370,8 @@ TEST_F(frmSettingsTest, NamesValuesItCannotShowAndKeepsThem)
     const QString text = document();
     EXPECT_EQ(core::ExtractItem(text, "RotationType"), "7");
     EXPECT_EQ(core::ExtractItem(text, "Compression"), "9");
-    EXPECT_EQ(core::ExtractItem(text, "StartDate"), "10/12/2026");
-    EXPECT_EQ(core::ExtractItem(text, "Period"), "1");
+    EXPECT_EQ(core::ExtractItem(text, "StartDate"), "31/02/2026");
+    EXPECT_EQ(core::ExtractItem(text, "Period"), "1,40");
     EXPECT_EQ(core::sectionLines(text, "FILES"), QStringList({"/home/u", "/home/u/data\t1\t2"}));
 }
 

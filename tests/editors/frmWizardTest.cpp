@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
-#include "support/FakeMainWindow.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/SetDocument.h"
@@ -22,6 +21,7 @@
 #include "editors/SourceListPage.h"
 #include "editors/TimestampPage.h"
 #include "editors/frmWizard.h"
+#include "support/FakeMainWindow.h"
 #include "support/Fakes.h"
 #include "support/Screenshot.h"
 
@@ -115,7 +115,7 @@ protected:
 
 core::BackupSetInfo storedSet(const QString& name)
 {
-    const QString text = core::DecodeProjectText(QString::fromUtf8(test::readFile(core::setDocumentPath(name))));
+    const QString text = core::DecodeProjectText(test::readFile(core::setDocumentPath(name)));
     const core::ParseResult result = core::parseSetDocument(text);
     EXPECT_TRUE(result.parsed.has_value()) << result.reason.toStdString();
     return result.parsed ? result.parsed->set : core::BackupSetInfo {};

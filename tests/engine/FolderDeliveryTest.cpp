@@ -371,4 +371,32 @@ TEST_F(FolderDeliveryTest, AStopRequestEndsTheDeliveryAndLeavesNoWorkFile)
     EXPECT_EQ(run.statuses, QStringList {"[Moving files to the backup location] \r\n" + work + "/a.txt.bf"});
 }
 
+TEST_F(FolderDeliveryTest, TheNextDeliveryClearsWhatAnInterruptedOneLeft)
+{
+    set.UseTimeStamp = true;
+    set.Accurancy = 3;
+    set.TimeStampFormat = "mmmm dd, yyyy# (hh.mm)";
+    const QString interrupted = "December 09, 2026 (12.00) Docs";
+    const QString named = "December 08, 2026 (12.00) Docs";
+    const QString next = "December 10, 2026 (12.00) Docs";
+    // Cut off in its first copy, on a file system without unnamed files: a hidden temporary copy stays.
+    delivery.copyFile = [](const QString&, const QString& to, platform::RunContext&) {
+        const QFileInfo target(to);
+        EXPECT_TRUE(test::writeFile(target.absolutePath() + "/." + target.fileName() + ".Ab12Cd", "half"));
+        return platform::CopyResult {platform::Result::stop()};
+    };
+    ASSERT_EQ(test::outcomeOf(delivery.deliver(set, 1, interrupted, QString())), Outcome::Stopped);
+    ASSERT_FALSE(QDir(dest + "/" + interrupted).isEmpty());
+    // A folder a version line names stays, whatever it holds.
+    ASSERT_TRUE(QDir().mkpath(dest + "/" + named + "/home"));
+    delivery.versionLines = {"LAN|" + dest + "/" + named + "|" + dest + "/" + named + "/Docs_Backup.zip|x|1|1|0|pw"};
+    delivery.copyFile = {};
+
+    ASSERT_EQ(test::outcomeOf(delivery.deliver(set, 1, next, QString())), Outcome::Succeeded);
+
+    EXPECT_EQ(QDir(dest).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList({named, next}));
+    EXPECT_TRUE(log().contains("Removing what an interrupted backup left: " + dest + "/" + interrupted + "\r\n"));
+    EXPECT_EQ(test::readFile(mirrored(dest + "/" + next, files.at(0))), contents.at(0));
+}
+
 } // namespace

@@ -9,8 +9,10 @@
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "core/ScramblePassword.h"
 #include "core/SetText.h"
+#include "ftp/FtpDestinationFields.h"
 #include "peers/PeerProcess.h"
 #include "support/FakeMainWindow.h"
 #include "support/ProgramFolderTest.h"
@@ -22,6 +24,11 @@ using engine::VersionPruning;
 QString folderLine(const QString& folder, int compression = 1)
 {
     return QStringLiteral("LAN|%1|%1/Docs Backup.zip|10/12/2026 12:00:00|1|%2|0|").arg(folder).arg(compression);
+}
+
+QString folderLine(const QString& folder, const QString& archive)
+{
+    return QStringLiteral("LAN|%1|%2|10/12/2026 12:00:00|1|1|0|").arg(folder, archive);
 }
 
 QString textWith(const QStringList& lines)
@@ -63,6 +70,16 @@ protected:
         set.LastFolder = "latest";
         set.Dest[1].Type = core::DestinationType::Folder;
         set.Dest[1].LocalFolder = dest;
+        core::state().LoggingEnabled = true;
+    }
+
+    // What the pruning wrote to the log since the last call.
+    QString logged()
+    {
+        const QString text = QString::fromUtf8(test::readFile(core::RunLogPath()));
+        const QString added = text.mid(m_logRead);
+        m_logRead = text.size();
+        return added;
     }
 
     // Prunes `lines` down to `keep`; the lines left in the text.
@@ -92,9 +109,17 @@ protected:
         file.write(bytes);
     }
 
+    void link(const QString& target, const QString& relative)
+    {
+        ASSERT_TRUE(QFile::link(target, root.path() + "/" + relative)) << relative.toStdString();
+    }
+
     QTemporaryDir root;
     QString dest;
     core::BackupSetInfo set;
+
+private:
+    qsizetype m_logRead = 0;
 };
 
 TEST_F(VersionPruningTest, FolderLinesDeleteOnlyWhatLiesBelowADestination)
@@ -132,16 +157,16 @@ TEST_F(VersionPruningTest, FolderLinesDeleteOnlyWhatLiesBelowADestination)
          1,
          {folderLine(s3)},
          QStringList(everything).filter(QRegularExpression("^(?!dest/May [12])"))},
-        {"a line outside every destination deletes nothing and stays",
+        {"a line outside every destination deletes nothing and goes",
          {folderLine(s3), folderLine(s2), folderLine(outside)},
          2,
-         {folderLine(s3), folderLine(s2), folderLine(outside)},
+         {folderLine(s3), folderLine(s2)},
          everything},
-        {"a line of the destination itself takes only its archive",
+        {"a line of the destination itself deletes nothing and goes",
          {folderLine(s3), folderLine(dest + "/")},
          1,
          {folderLine(s3)},
-         QStringList(everything).filter(QRegularExpression("^(?!dest/Docs_Backup)"))},
+         everything},
         {"a version already gone loses its line",
          {folderLine(s3), folderLine(dest + "/May 9")},
          1,
@@ -173,6 +198,65 @@ TEST_F(VersionPruningTest, FolderLinesDeleteOnlyWhatLiesBelowADestination)
     }
 }
 
+TEST_F(VersionPruningTest, HostileFolderLinesDeleteNothing)
+{
+    struct Case
+    {
+        QString line;
+        // Kept when it names the version just delivered, removed otherwise.
+        bool kept;
+    };
+    const QString r = root.path();
+    const QString newest = folderLine(dest + "/May 3");
+    set.LastFolder = "May 3";
+    QStringList tree = {"dest/",
+                        "dest/May 1/",
+                        "dest/May 1/Docs_Backup.zip",
+                        "dest/May 3/",
+                        "dest/May 3/Docs_Backup.zip",
+                        "dest/May 3/sub/",
+                        "dest/May 3/sub/s.txt",
+                        "dest/link",
+                        "dest/notes.txt",
+                        "elsewhere/",
+                        "elsewhere/May 1/",
+                        "elsewhere/May 1/precious.txt",
+                        "elsewhere/e.txt",
+                        "important.zip",
+                        "other/",
+                        "other/x.txt"};
+    tree.sort();
+    const Case cases[] = {
+        {folderLine(dest + "/.."), false},
+        {folderLine(dest + "/."), false},
+        {folderLine(dest + "/May 1/../.."), false},
+        {folderLine("/"), false},
+        {folderLine(dest + "/May 1", r + "/important.zip"), false},
+        {folderLine(dest + "/May 1", r + "/other/x.txt"), false},
+        {folderLine(dest + "/May 1", dest + "/May 1/../../important.zip"), false},
+        {folderLine(dest + "/link"), false},
+        {folderLine(dest + "/link/May 1"), false},
+        {folderLine(dest + "/May 3/sub"), false},
+        {folderLine(dest + "/May 3/."), true},
+        {folderLine(dest + "/x/../May 3"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        QDir(dest).removeRecursively();
+        QDir(r + "/elsewhere").removeRecursively();
+        for (const QString& entry : tree)
+            if (!entry.endsWith('/') && entry != "dest/link")
+                make(entry);
+        link("../elsewhere", "dest/link");
+        logged();
+
+        const QStringList expected = c.kept ? QStringList {newest, c.line} : QStringList {newest};
+        EXPECT_EQ(prune({newest, c.line}, 1), expected);
+        EXPECT_EQ(entriesBelow(r), tree);
+        EXPECT_EQ(logged().contains("deletes nothing"), !c.kept);
+    }
+}
+
 class FtpPruningTest : public VersionPruningTest
 {
 protected:
@@ -180,26 +264,61 @@ protected:
     {
         VersionPruningTest::SetUp();
         ASSERT_TRUE(
-            peer.start("ftp_peer.py", {"--root", root.path(), "--user", "user", "--password", "secret", "--anonymous"}))
+            peer.start("ftp_peer.py",
+                       QStringList {"--root", root.path(), "--user", "user", "--password", "secret", "--anonymous"}
+                           + extraPeerArguments()))
             << peer.error().toStdString();
-        set.Dest[1].Type = core::DestinationType::Ftp;
-        set.Dest[1].FTPHost = "127.0.0.1";
-        set.Dest[1].FTPPort = QString::number(peer.port());
-        set.Dest[1].FTPFolder = "/backup";
-        set.Dest[1].FTPPassive = true;
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closedPort = probe.serverPort();
+        probe.close();
+        // The server for its user and for anonymous logins, and a server that is down.
+        set.DestCount = 3;
+        setFtpDestination(1, peer.port(), "user", "secret");
+        setFtpDestination(2, peer.port(), "", "");
+        setFtpDestination(3, closedPort, "user", "secret");
     }
 
-    QString ftpLine(const QString& folder, int compression, const QString& user = "user",
-                    const QString& password = "secret", quint16 port = 0) const
+    virtual QStringList extraPeerArguments() const { return {}; }
+
+    void setFtpDestination(int d, quint16 port, const QString& user, const QString& password)
     {
-        return QStringLiteral("FTP|%1|%2|127.0.0.1|%3|%4|%4/Docs Backup.zip|10/12/2026 12:00:00|1|%5|0|")
+        set.Dest[d].Type = core::DestinationType::Ftp;
+        set.Dest[d].FTPHost = "127.0.0.1";
+        set.Dest[d].FTPPort = QString::number(port);
+        set.Dest[d].FTPUser = user;
+        set.Dest[d].FTPPass = password;
+        set.Dest[d].FTPFolder = "/backup";
+        set.Dest[d].FTPPassive = true;
+    }
+
+    // A line as a delivery records it; `archive` replaces the archive path it records.
+    QString ftpLine(const QString& folder, int compression, const QString& user = "user",
+                    const QString& password = "secret", quint16 port = 0, const QString& archive = {}) const
+    {
+        return QStringLiteral("FTP|%1|%2|127.0.0.1|%3|%4|%5|10/12/2026 12:00:00|1|%6|0|")
             .arg(user, core::ScramblePassword(password))
             .arg(port ? port : peer.port())
-            .arg(folder)
+            .arg(folder, archive.isEmpty() ? ftp::joinFtpFolder(folder, "Docs Backup.zip") : archive)
             .arg(compression);
     }
 
+    // Writes the files of `tree` below the served folder afresh; entries ending in "/" are folders.
+    void makeTree(const QStringList& tree, const QStringList& links = {})
+    {
+        for (const QString& top : QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            if (!QDir(root.path() + "/" + top).removeRecursively())
+                QFile::remove(root.path() + "/" + top);
+        for (const QString& entry : tree) {
+            if (entry.endsWith('/'))
+                QDir().mkpath(root.path() + "/" + entry);
+            else if (!links.contains(entry))
+                make(entry);
+        }
+    }
+
     test::PeerProcess peer;
+    quint16 closedPort = 0;
 };
 
 TEST_F(FtpPruningTest, ServerVersionsGoWholeAndLinksAreNeverFollowed)
@@ -234,10 +353,7 @@ TEST_F(FtpPruningTest, ServerVersionsGoWholeAndLinksAreNeverFollowed)
                 left << entry;
         return left;
     };
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 closed = probe.serverPort();
-    probe.close();
+    const quint16 closed = closedPort;
     const Case cases[] = {
         {"a per-file version goes file by file; its link goes, not what it points to",
          {newest, ftpLine("/backup/May 1", 0)},
@@ -252,10 +368,10 @@ TEST_F(FtpPruningTest, ServerVersionsGoWholeAndLinksAreNeverFollowed)
          {newest},
          without("backup/May 2")},
         {"an archive already gone loses its line", {newest, ftpLine("/backup/May 0", 1)}, {newest}, tree},
-        {"a line of the remote folder itself takes only its archive",
+        {"a line of the remote folder itself deletes nothing and goes",
          {newest, ftpLine("/backup", 1)},
          {newest},
-         without("backup/Docs_Backup.zip")},
+         tree},
         {"a refused login keeps the line",
          {newest, ftpLine("/backup/May 2", 1, "user", "wrong")},
          {newest, ftpLine("/backup/May 2", 1, "user", "wrong")},
@@ -267,15 +383,135 @@ TEST_F(FtpPruningTest, ServerVersionsGoWholeAndLinksAreNeverFollowed)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what.toStdString());
-        QDir(root.path() + "/backup").removeRecursively();
-        QDir(root.path() + "/keep").removeRecursively();
-        for (const QString& entry : tree)
-            if (!entry.endsWith('/') && !entry.endsWith("link"))
-                make(entry);
-        ASSERT_TRUE(QFile::link("../../../keep", root.path() + "/backup/May 1/home/link"));
+        makeTree(tree, {"backup/May 1/home/link"});
+        link("../../../keep", "backup/May 1/home/link");
 
         EXPECT_EQ(prune(c.lines, 1), c.linesLeft);
         EXPECT_EQ(entriesBelow(root.path()), c.entriesLeft);
+    }
+}
+
+TEST_F(FtpPruningTest, HostileServerLinesDeleteNothing)
+{
+    // The same files behind another port: a line naming it is no destination of the set.
+    test::PeerProcess other;
+    ASSERT_TRUE(other.start("ftp_peer.py", {"--root", root.path(), "--user", "user", "--password", "secret"}))
+        << other.error().toStdString();
+    struct Case
+    {
+        QString line;
+        // Kept when it names the version just delivered, removed otherwise.
+        bool kept;
+    };
+    set.LastFolder = "May 3";
+    const QString newest = ftpLine("/backup/May 3", 0);
+    QStringList tree = {"backup/",
+                        "backup/May 1/",
+                        "backup/May 1/Docs_Backup.zip",
+                        "backup/May 1/home/",
+                        "backup/May 1/home/a.txt",
+                        "backup/May 3/",
+                        "backup/May 3/home/",
+                        "backup/May 3/home/b.txt",
+                        "backup/lnk",
+                        "backup/notes.txt",
+                        "important.zip",
+                        "keep/",
+                        "keep/May 1/",
+                        "keep/May 1/k.txt",
+                        "other/",
+                        "other/x.txt"};
+    tree.sort();
+    const Case cases[] = {
+        {ftpLine("/backup/..", 0), false},
+        {ftpLine("/backup/.", 0), false},
+        {ftpLine("/backup/.", 1), false},
+        {ftpLine("/backup/May 1/../..", 0), false},
+        {ftpLine("/backup/May 1", 1, "user", "secret", 0, "/important.zip"), false},
+        {ftpLine("/backup/May 1", 1, "user", "secret", 0, "/other/x.txt"), false},
+        {ftpLine("/backup/May 1", 0, "user", "secret", other.port()), false},
+        {ftpLine("/backup/lnk", 0), false},
+        {ftpLine("/backup/lnk/May 1", 0), false},
+        {ftpLine("/backup/lnk/May 1", 1), false},
+        {ftpLine("/backup/May 3/home", 0), false},
+        {ftpLine("/backup/May 3/.", 0), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        makeTree(tree, {"backup/lnk"});
+        link("../keep", "backup/lnk");
+        logged();
+
+        const QStringList expected = c.kept ? QStringList {newest, c.line} : QStringList {newest};
+        EXPECT_EQ(prune({newest, c.line}, 1), expected);
+        EXPECT_EQ(entriesBelow(root.path()), tree);
+        EXPECT_EQ(logged().contains("deletes nothing"), !c.kept);
+    }
+}
+
+class RelativeFtpPruningTest : public FtpPruningTest
+{
+protected:
+    QStringList extraPeerArguments() const override { return {"--login-folder", "/home/user"}; }
+};
+
+TEST_F(RelativeFtpPruningTest, RelativeFoldersPruneBelowTheLoginFolder)
+{
+    struct Case
+    {
+        QString what;
+        QString ftpFolder;
+        QString folder;
+        int compression;
+        // The folder that is gone afterwards; none when the line deletes nothing and goes.
+        QString gone;
+    };
+    set.LastFolder = "May 3";
+    QStringList tree = {"home/",
+                        "home/other.txt",
+                        "home/user/",
+                        "home/user/May 1/",
+                        "home/user/May 1/home/",
+                        "home/user/May 1/home/a.txt",
+                        "home/user/May 2/",
+                        "home/user/May 2/Docs_Backup.zip",
+                        "home/user/May 3/",
+                        "home/user/May 3/Docs_Backup.zip",
+                        "home/user/backup/",
+                        "home/user/backup/May 1/",
+                        "home/user/backup/May 1/home/",
+                        "home/user/backup/May 1/home/a.txt",
+                        "home/user/backup/May 2/",
+                        "home/user/backup/May 2/Docs_Backup.zip",
+                        "home/user/notes.txt",
+                        "important.zip"};
+    tree.sort();
+    const Case cases[] = {
+        {"the login folder: a version of single files goes", "", "May 1", 0, "home/user/May 1/"},
+        {"the login folder: an archive version goes", "", "May 2", 1, "home/user/May 2/"},
+        {"a folder without \"/\": a version of single files goes", "backup", "backup/May 1", 0,
+         "home/user/backup/May 1/"},
+        {"a folder without \"/\": an archive version goes", "backup", "backup/May 2", 1, "home/user/backup/May 2/"},
+        {"a \"..\" line at the login folder", "", "..", 0, {}},
+        {"a line that climbs above the login folder", "", "May 1/../..", 0, {}},
+        {"a line that climbs out of the destination", "backup", "backup/../May 1", 0, {}},
+        {"a full path for a relative destination", "", "/home/user/May 1", 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what.toStdString());
+        for (int d = 1; d <= set.DestCount; ++d)
+            set.Dest[d].FTPFolder = c.ftpFolder;
+        const QString newest = ftpLine(ftp::joinFtpFolder(c.ftpFolder, "May 3"), 1);
+        makeTree(tree);
+        logged();
+
+        const QStringList expected = {newest};
+        EXPECT_EQ(prune({newest, ftpLine(c.folder, c.compression)}, 1), expected);
+        QStringList left = tree;
+        if (!c.gone.isEmpty())
+            left.removeIf([&c](const QString& entry) { return entry.startsWith(c.gone); });
+        EXPECT_EQ(entriesBelow(root.path()), left);
+        EXPECT_EQ(logged().contains("deletes nothing"), c.gone.isEmpty());
     }
 }
 

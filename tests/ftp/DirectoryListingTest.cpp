@@ -95,6 +95,40 @@ TEST(DirectoryListingTest, ListingsOfBothFormsGiveTheirEntriesInOrder)
     }
 }
 
+TEST(DirectoryListingTest, LinesOfAMegabyteAreReadInOnePass)
+{
+    // Runs of blanks and months that once made the reading take minutes per line.
+    const QString blanks(1024 * 1024, QLatin1Char(' '));
+    const QString good = "-rw-r--r--   1 u g 9 Jan 02  2024 good\r\n";
+    QString months;
+    for (int i = 0; i < 100000; ++i)
+        months += QStringLiteral("1 jan ");
+    const struct
+    {
+        const char* name;
+        QString listing;
+        QList<Entry> entries;
+    } cases[] = {
+        {"a line of blanks", blanks + "\r\n" + good, {{"good", false, 9, at(2024, 1, 2)}}},
+        {"a DOS line with blanks before its size",
+         "03-15-21  09:30" + blanks + "<DIR>" + blanks + "far away\r\n",
+         {{"far away", true, 0, at(2021, 3, 15, 9, 30)}}},
+        {"a DOS date followed by blanks and nothing of an entry",
+         "03-15-21  09:30" + blanks + "?\r\n" + good,
+         {{"good", false, 9, at(2024, 1, 2)}}},
+        {"a Unix line with blanks inside its date",
+         "-rw-r--r-- 1 u g 5 Jan" + blanks + "5" + blanks + "2020 far away\r\n",
+         {{"far away", false, 5, at(2020, 1, 5)}}},
+        {"a line of month names without a date", good + months + "\r\n", {{"good", false, 9, at(2024, 1, 2)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<clsFtpFiles> files = ParseDirectoryListing(c.listing, kNow);
+        ASSERT_TRUE(files.has_value());
+        EXPECT_EQ(entriesOf(*files), c.entries);
+    }
+}
+
 TEST(DirectoryListingTest, UnixLinesGiveOwnerGroupPermissionsAndLinkTarget)
 {
     const std::optional<clsFtpFiles> files

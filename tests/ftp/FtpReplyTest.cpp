@@ -38,6 +38,9 @@ TEST(FtpReplyTest, RepliesComeOutOnceAtTheirFinalLineHoweverTheBytesArePieced)
         {"a bare code", "200\r\n", {"200|200|"}},
         {"text outside a reply", "noise\r\n250 ok\r\n", {"250|250 ok|"}},
         {"no line end yet", "220 rea", {}},
+        {"lines ended by a bare LF",
+         "220-Welcome\n220 ready\n331 password\r\n",
+         {"220|220-Welcome\r\n220 ready|Welcome", "331|331 password|"}},
         {"UTF-8 and Latin-1",
          "257 \"/Gr\xc3\xbc\xc3\x9f"
          "e\"\r\n257 \"/caf\xe9\"\r\n",

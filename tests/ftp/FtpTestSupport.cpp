@@ -42,6 +42,7 @@ SessionLog::SessionLog(ftp::clsFtpClient& client)
     QObject::connect(&client, &clsFtpClient::OnUploadFile, completion("OnUploadFile"));
     QObject::connect(&client, &clsFtpClient::OnEnumFiles, completion("OnEnumFiles"));
     QObject::connect(&client, &clsFtpClient::OnQuitSession, completion("OnQuitSession"));
+    QObject::connect(&client, &clsFtpClient::OnGetFileSize, completion("OnGetFileSize"));
     QObject::connect(&client, &clsFtpClient::OnStateChange,
                      [this](int state) { entries.append(QStringLiteral("state %1").arg(state)); });
     QObject::connect(&client, &clsFtpClient::SessionProtocolMessage, [this](const QString& message, int type) {

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,25 @@ TEST_F(clsFtpClientCommandsTest, RefusedCommandsEndWithTheReplyCodeAndKeepTheSes
     // The connection stays open after a refusal.
     EXPECT_EQ(run([&] { return client.GetCurrentDirectory(); }), "OnGetCurrentDirectory 0");
     EXPECT_EQ(client.LastFtpError().Number, 0);
+}
+
+TEST_F(clsFtpClientCommandsTest, SizeTellsWhatTheServerHoldsAfterATransfer)
+{
+    QTemporaryDir local;
+    QFile file(local.filePath("up.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(1234, 'u'));
+    file.close();
+    // The transfer leaves the session in image mode, where servers answer SIZE.
+    EXPECT_EQ(run([&] { return client.UploadFile(file.fileName(), "up.bin", 0); }), "OnUploadFile 0");
+
+    EXPECT_EQ(run([&] { return client.GetFileSize("up.bin"); }), "OnGetFileSize 0");
+    EXPECT_EQ(log.commands(), QStringList {"SIZE up.bin"});
+    EXPECT_EQ(client.RemoteFileSize(), 1234);
+
+    EXPECT_EQ(run([&] { return client.GetFileSize("missing.bin"); }), "OnGetFileSize 1");
+    EXPECT_EQ(client.LastFtpError().Number, 16550);
+    EXPECT_EQ(client.RemoteFileSize(), -1);
 }
 
 TEST_F(clsFtpClientCommandsTest, ASecondOperationWhileOneRunsIsRefusedWithoutDisturbingIt)

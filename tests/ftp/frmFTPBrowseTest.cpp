@@ -282,6 +282,50 @@ TEST_F(frmFTPBrowseTest, FailedLoginsShowTheirReasonInsteadOfAnEmptyList)
     }
 }
 
+TEST_F(frmFTPBrowseTest, AServerThatEndsLinesWithLfAndListsDotsShowsOnlyItsFolders)
+{
+    // Some small servers end their replies with a bare LF and list the folder and its parent.
+    QTcpServer data;
+    ASSERT_TRUE(data.listen(QHostAddress::LocalHost, 0));
+    const quint16 dataPort = data.serverPort();
+    test::ScriptedServer server {"220 ready\n", [&](QTcpSocket& socket, const QByteArray& line) {
+                                     const QByteArray word = line.split(' ').value(0);
+                                     if (word == "USER")
+                                         socket.write("331 password\n");
+                                     else if (word == "PASS")
+                                         socket.write("230 in\n");
+                                     else if (word == "PWD")
+                                         socket.write("257 \"/\"\n");
+                                     else if (word == "CWD")
+                                         socket.write("250 ok\n");
+                                     else if (word == "TYPE")
+                                         socket.write("200 ok\n");
+                                     else if (word == "PASV")
+                                         socket.write(QStringLiteral("227 Passive (127,0,0,1,%1,%2)\n")
+                                                          .arg(dataPort / 256)
+                                                          .arg(dataPort % 256)
+                                                          .toLatin1());
+                                     else if (word == "LIST") {
+                                         socket.write("150 here\n");
+                                         if (!data.hasPendingConnections())
+                                             data.waitForNewConnection(3000);
+                                         QTcpSocket* listing = data.nextPendingConnection();
+                                         ASSERT_NE(listing, nullptr);
+                                         listing->write("drwxr-xr-x 2 u g 4096 Jan 02  2024 .\n"
+                                                        "drwxr-xr-x 9 u g 4096 Jan 02  2024 ..\n"
+                                                        "drwxr-xr-x 2 u g 4096 Jan 02  2024 backup\n"
+                                                        "-rw-r--r-- 1 u g 5 Jan 02  2024 notes.txt\n");
+                                         listing->disconnectFromHost();
+                                         socket.write("226 done\n");
+                                     }
+                                 }};
+    frmFTPBrowse* browser = openBrowser("/", true, test::FtpPeer::password(), server.port());
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(rows(browser), (QStringList {"2 backup", "3 notes.txt"}));
+    EXPECT_EQ(status(browser), "Connected!");
+    browser->cmdCancel->click();
+}
+
 TEST_F(frmFTPBrowseTest, ClosingWhileTheServerIsSilentEndsTheWaitAndTheSession)
 {
     test::ScriptedServer silent {QByteArray()};

@@ -247,3 +247,66 @@ TEST_F(MailSenderTest, WhatCannotBeSentFailsBeforeConnecting)
         EXPECT_EQ(statusBar.texts.last(), "Error: " + core::state().strFailureReason);
     }
 }
+
+TEST_F(MailSenderTest, ALongSubjectArrivesWholeFoldedOrEncoded)
+{
+    startPeer();
+    usePeer();
+    makeFile("a.zip", 10);
+    struct Case
+    {
+        QString subject;
+        QByteArray headerStart;
+    };
+    // Over the 998-octet line limit, with blanks to fold at and without any.
+    const Case cases[] = {
+        {QString("Nightly backup of the project folder ").repeated(40).left(1200), "Subject: Nightly backup of"},
+        {QString(1200, 'x'), "Subject: =?UTF-8?B?"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.headerStart.toStdString());
+        setDestination("set@example.org", c.subject);
+        startRunMail({programFile("a.zip")});
+        ASSERT_TRUE(waitForEnd());
+        EXPECT_TRUE(core::state().bMailSuccess) << core::state().strFailureReason.toStdString();
+        const QByteArray data = message(++n);
+        const QByteArray header = data.left(data.indexOf("\r\n\r\n"));
+        EXPECT_TRUE(header.contains("\r\n" + c.headerStart)) << header.left(200).constData();
+        for (const QByteArray& line : header.split('\n'))
+            EXPECT_LE(line.size(), 998);
+        EXPECT_EQ(parsedMessage(n)["headers"].toObject()["Subject"].toString(), c.subject);
+    }
+}
+
+TEST_F(MailSenderTest, AFileNameOutsideAsciiMakesTheTextUtf8)
+{
+    startPeer();
+    usePeer();
+    setDestination("set@example.org", "s");
+    const QString name = QString::fromUtf8("Pr\xC3\xBC"
+                                           "fung.zip");
+    const QByteArray bytes = makeFile(name, 50);
+    startRunMail({programFile(name)});
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_TRUE(core::state().bMailSuccess) << core::state().strFailureReason.toStdString();
+    const QJsonArray parts = parsedMessage()["parts"].toArray();
+    ASSERT_EQ(parts.size(), 1);
+    EXPECT_TRUE(parts[0].toObject()["text"].toString().contains("begin 664 " + name + "\r\n"));
+    EXPECT_EQ(test::uudecode(test::uuBlocks(message()).value(0)), bytes);
+}
+
+TEST_F(MailSenderTest, AMailRefusedAtTheFinalDotIsNotSentHoweverEarlyTheServerSpoke)
+{
+    // This server says 250 right after 354 and refuses the message at its real end.
+    startScriptedPeer("early-250");
+    usePeer();
+    setDestination("set@example.org", "s");
+    makeFile("a.zip", 100);
+    startRunMail({programFile("a.zip")});
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_TRUE(core::state().bMailDone);
+    EXPECT_FALSE(core::state().bMailSuccess);
+    EXPECT_EQ(core::state().strFailureReason, "127.0.0.1 answered before the whole message was sent: 250 OK");
+    EXPECT_EQ(runTexts.last(), "Error: " + core::state().strFailureReason);
+}

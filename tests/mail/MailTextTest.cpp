@@ -67,6 +67,48 @@ TEST(MailTextTest, SubjectsStayOneHeaderAndNonAsciiGoesAsUtf8Words)
     EXPECT_EQ(encoded.count('\n'), encoded.count("\r\n ")) << "words are folded onto continuation lines";
 }
 
+TEST(MailTextTest, LongHeadersFoldAtBlanksAndUnfoldToTheSameText)
+{
+    const auto unfold = [](QByteArray header) { return header.replace("\r\n", ""); };
+    const QByteArray words = "Subject: " + QByteArray("Nightly backup of the project folder ").repeated(40) + "end";
+    const QByteArray folded = mail::foldHeader(words);
+    EXPECT_EQ(unfold(folded), words);
+    const QList<QByteArray> lines = folded.split('\n');
+    EXPECT_GT(lines.size(), 15);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(lines.at(i).size(), 78) << lines.at(i).constData();
+        EXPECT_FALSE(lines.at(i).trimmed().isEmpty());
+        EXPECT_EQ(lines.at(i).startsWith(' '), i > 0) << "a fold goes before a blank";
+    }
+
+    // Lines that are short, or have no blank after their text, stay as they are.
+    for (const QByteArray& kept : {QByteArray("Subject: short"), QByteArray("To: a,\r\n\tb"),
+                                   "X: " + QByteArray(200, 'x'), "X: " + QByteArray(100, 'x') + "    "})
+        EXPECT_EQ(mail::foldHeader(kept), kept);
+
+    // A subject too long for a line without a blank goes as encoded words instead.
+    EXPECT_EQ(mail::encodeSubject(QString(900, 'x')), QByteArray(900, 'x'));
+    const QByteArray encoded = mail::encodeSubject(QString(1200, 'x'));
+    EXPECT_TRUE(encoded.startsWith("=?UTF-8?B?"));
+    QByteArray decoded;
+    for (const QByteArray& word : encoded.split('\n'))
+        decoded += QByteArray::fromBase64(word.trimmed().mid(10).chopped(2));
+    EXPECT_EQ(decoded, QByteArray(1200, 'x'));
+}
+
+TEST(MailTextTest, AFileNameOutsideAsciiDeclaresTheTextUtf8)
+{
+    mail::MailTextValues values;
+    values.from = "me@example.org";
+    values.to = "you@example.org";
+    values.attachments = {"/data/plain.zip"};
+    EXPECT_TRUE(mail::composeMailText(values).contains("\r\nContent-Type: text/plain;charset=us-ascii\r\n\r\n"));
+    values.attachments << QString::fromUtf8("/data/Pr\xC3\xBC"
+                                            "fung.zip");
+    EXPECT_TRUE(mail::composeMailText(values).contains(
+        "\r\nContent-Type: text/plain;charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"));
+}
+
 TEST(MailTextTest, AddressesThatCouldEndACommandAreRefused)
 {
     EXPECT_FALSE(mail::addressProblem("recipient", "anna@example.org"));

@@ -69,7 +69,9 @@ TEST(MimeFormatsTest, TextIsPreparedAndHeaderWordsStayShort)
     EXPECT_EQ(mail::PrepareMessageText(QString(2000, 'a')),
               QString(998, 'a') + "\r\n" + QString(998, 'a') + "\r\n" + QString(4, 'a'));
     const QString words = QString(990, 'w') + " tail " + QString(20, 'v');
-    EXPECT_EQ(mail::PrepareMessageText("x\r" + words), "x\r" + QString(990, 'w') + " tail \r" + QString(20, 'v'));
+    EXPECT_EQ(mail::PrepareMessageText("x\r" + words), "x\r\n" + QString(990, 'w') + " tail \r\n" + QString(20, 'v'));
+    // Every line end becomes CR LF: SMTP allows no other.
+    EXPECT_EQ(mail::PrepareMessageText("a\nb\r\nc\rd\n\ne"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
     // Two-byte letters: the cut comes between characters and counts bytes.
     const QStringList pieces = mail::PrepareMessageText(QString(600, QChar(0x00E9))).split("\r\n");
     ASSERT_EQ(pieces.size(), 2);
@@ -85,6 +87,7 @@ TEST(MimeFormatsTest, TextIsPreparedAndHeaderWordsStayShort)
     EXPECT_EQ(decoded, subject);
     EXPECT_EQ(encoded.count("\r\n\t"), encoded.count('\n'));
     EXPECT_EQ(mail::EncodeHeaderText("Anna", true), "\"Anna\"");
+    EXPECT_EQ(mail::EncodeHeaderText("Anna \"Boss\" M\\", true), "\"Anna \\\"Boss\\\" M\\\\\"");
 }
 
 TEST_F(MimeComposerTest, APlainMessageWithFoldedRecipients)

@@ -79,6 +79,8 @@ TEST_F(MxLookupTest, RepliesGiveTheBestHostAndSortedRecordsOrACleanFailure)
         {"two-mx", "mx1.example.org", {"mx1.example.org:10", "mx2.example.org:20"}, ""},
         {"two-mx-plain", "mx1.example.org", {"mx1.example.org:10", "mx2.example.org:20"}, ""},
         {"equal", "first.example.org", {"first.example.org:10", "second.example.org:10"}, ""},
+        // Preferences are unsigned: 65535 is the least preferred, not -1.
+        {"high-first", "main.example.org", {"main.example.org:10", "backup.example.org:65535"}, ""},
         {"cname-first", "mx.example.org", {"mx.example.org:10"}, ""},
         {"none", "", {}, ""},
         {"nxdomain", "", {}, ""},

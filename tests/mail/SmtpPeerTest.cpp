@@ -13,6 +13,11 @@ void SmtpPeerTest::startPeer(const QStringList& arguments)
         << peer.error().toStdString();
 }
 
+void SmtpPeerTest::startScriptedPeer(const QString& mode)
+{
+    ASSERT_TRUE(peer.start(QStringLiteral("scripted_smtp_peer.py"), {"--mode", mode})) << peer.error().toStdString();
+}
+
 quint16 SmtpPeerTest::closedPort()
 {
     return test::closedPort();

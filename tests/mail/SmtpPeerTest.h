@@ -15,6 +15,8 @@ class SmtpPeerTest : public ProgramFolderTest
 protected:
     // Starts tests/peers/smtp_peer.py with `arguments`; the port is peer.port().
     void startPeer(const QStringList& arguments = {});
+    // Starts tests/peers/scripted_smtp_peer.py in `mode` instead, for misbehaviour aiosmtpd will not show.
+    void startScriptedPeer(const QString& mode);
     // A port on 127.0.0.1 that nothing listens on.
     static quint16 closedPort();
 

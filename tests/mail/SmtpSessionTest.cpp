@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTcpSocket>
@@ -198,6 +200,62 @@ TEST_F(SmtpSessionTest, RefusalsSilenceAndDropsEndTheConversationWithTheirReason
         EXPECT_TRUE(message().isEmpty());
         peer.stop();
     }
+}
+
+TEST_F(SmtpSessionTest, OnlyAReplyAfterTheWholeMessageCountsAsItsAcceptance)
+{
+    struct Case
+    {
+        QString mode;
+        qsizetype attachmentBytes;
+        // Any of these may start the reason.
+        QStringList reasonStarts;
+    };
+    const QString early = "127.0.0.1 answered before the whole message was sent: 250 OK";
+    // Far more than the socket buffers take, so that the server speaks while most is still to go.
+    const qsizetype big = 8 << 20;
+    const Case cases[] = {
+        // 250 in the same piece as the 354, and 554 at the real end.
+        {"early-250", 0, {early}},
+        {"early-250", big, {early}},
+        {"midway-250", big, {early}},
+        // The close may be seen before the 250 is read.
+        {"midway-250-close", big, {early, "The connection to 127.0.0.1 "}},
+        {"blank-GREETING", 0, {"127.0.0.1 sent an empty line instead of its greeting"}},
+        {"blank-HELO", 0, {"127.0.0.1 answered HELO with an empty line"}},
+        {"blank-RCPT", 0, {"127.0.0.1 answered RCPT TO with an empty line"}},
+        {"blank-DOT", 0, {"127.0.0.1 answered the message with an empty line"}},
+    };
+    makeFile("big.bin", big);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode.toStdString() + " " + std::to_string(c.attachmentBytes));
+        startScriptedPeer(c.mode);
+        mail::SmtpSession session;
+        session.setLimits(shortLimits(5000));
+        const Conversation talk
+            = converse(session, request(c.attachmentBytes ? QStringList {programFile("big.bin")} : QStringList {}));
+        EXPECT_NE(talk.result.end, mail::SmtpResult::End::Sent);
+        EXPECT_TRUE(std::any_of(c.reasonStarts.begin(), c.reasonStarts.end(), [&](const QString& start) {
+            return talk.result.reason.startsWith(start);
+        })) << talk.result.reason.toStdString();
+        EXPECT_FALSE(talk.statuses.contains("Message Sent"));
+        peer.stop();
+    }
+
+    // Accepted after the final ".", the same server's message is sent.
+    startScriptedPeer("quit-554");
+    mail::SmtpSession session;
+    const Conversation sent = converse(session, request({programFile("big.bin")}));
+    EXPECT_EQ(sent.result.end, mail::SmtpResult::End::Sent) << sent.result.reason.toStdString();
+}
+
+TEST_F(SmtpSessionTest, ARecipientTheServerForwardsIsAccepted)
+{
+    startPeer({"--forward-rcpt"});
+    mail::SmtpSession session;
+    const Conversation c = converse(session, request());
+    EXPECT_EQ(c.result.end, mail::SmtpResult::End::Sent) << c.result.reason.toStdString();
+    EXPECT_EQ(envelope()["rcpt_tos"].toArray().first().toString(), "you@example.org");
 }
 
 TEST_F(SmtpSessionTest, AClosedPortFailsAtOnceNamingTheServer)

@@ -10,6 +10,7 @@
 #include "core/Settings.h"
 #include "mail/SmtpPeerTest.h"
 #include "mail/UUDecoders.h"
+#include "platform/EventLoop.h"
 
 namespace
 {
@@ -199,8 +200,9 @@ TEST_F(clsSendMailTest, PopBeforeSmtpPassesOnlyWhenThePop3ExchangeFinished)
         EXPECT_EQ(outcome.ends(), 1);
         EXPECT_EQ(outcome.successes == 1, passes) << outcome.failures.join("|").toStdString();
         EXPECT_EQ(outcome.statuses.contains("POP3 Authentication Successful..."), passes);
-        if (mode == "err")
+        if (mode == "err") {
             EXPECT_TRUE(outcome.failures.value(0).startsWith("-ERR invalid password"));
+        }
         outcome = Outcome();
     }
 }
@@ -211,10 +213,29 @@ TEST_F(clsSendMailTest, WhatCannotGoOutFailsBeforeConnecting)
     {
         std::function<void(mail::clsSendMail&)> change;
         QString explanationStart;
+        bool connects = false;
     };
+    // File names may hold line breaks; one in a header would start a header of its own.
+    const QString injected = "a\r\nBcc: x@example.org.txt";
+    makeFile(injected, 10);
     const Case cases[] = {
         {[](mail::clsSendMail& m) { m.setSubject("Hi\r\nBcc: x@example.org"); },
          "A line break or NUL character in the subject"},
+        {[](mail::clsSendMail& m) {
+             m.setAsHTML(true);
+             m.setContentBase("www.example.org\r\nBcc: x@example.org");
+         },
+         "A line break or NUL character in the content base"},
+        {[&](mail::clsSendMail& m) { m.setAttachment(programFile(injected)); },
+         "A line break or NUL character in the name of an attachment"},
+        // The POP3 login sends the password as it is.
+        {[](mail::clsSendMail& m) {
+             m.setUsePopAuthentication(true);
+             m.setPOP3Host("127.0.0.1");
+             m.setUsername("anna");
+             m.setPassword("secret\r\nDELE 1\r\nDELE 2");
+         },
+         "A line break or NUL character in the user name or password"},
         {[](mail::clsSendMail& m) { m.setRecipient("bob@example.org;"); },
          "Missing or Invalid Recipient E-mail Address"},
         {[](mail::clsSendMail& m) {
@@ -229,7 +250,7 @@ TEST_F(clsSendMailTest, WhatCannotGoOutFailsBeforeConnecting)
          "Sending HTML requires MIME encoding"},
         {[](mail::clsSendMail& m) { m.setSMTPPort(0); }, "Invalid Remote Port"},
         {[](mail::clsSendMail& m) { m.setMessageTimeout(0); },
-         "Timeout occurred: The SMTP Host did not respond to the request"},
+         "Timeout occurred: The SMTP Host did not respond to the request", true},
     };
     startPeer();
     for (const Case& c : cases) {
@@ -242,6 +263,9 @@ TEST_F(clsSendMailTest, WhatCannotGoOutFailsBeforeConnecting)
         EXPECT_EQ(outcome.ends(), 1);
         ASSERT_EQ(outcome.failures.size(), 1);
         EXPECT_TRUE(outcome.failures.first().startsWith(c.explanationStart)) << outcome.failures.first().toStdString();
+        EXPECT_EQ(std::any_of(outcome.statuses.begin(), outcome.statuses.end(),
+                              [](const QString& status) { return status.startsWith("Connecting to"); }),
+                  c.connects);
         outcome = Outcome();
     }
     EXPECT_TRUE(message().isEmpty());
@@ -321,4 +345,113 @@ TEST_F(clsSendMailTest, AnHtmlMessageWithAnEmbeddedImageReadsBackWhole)
     EXPECT_EQ(parts[2].toObject()["type"].toString(), "application/pdf");
     EXPECT_EQ(parts[2].toObject()["sha256"].toString(),
               QCryptographicHash::hash(report, QCryptographicHash::Sha256).toHex());
+}
+
+TEST_F(clsSendMailTest, EverySendEndsInOneOutcomeAndOnlyAReplyAfterTheWholeMessageAcceptsIt)
+{
+    struct Case
+    {
+        QString mode;
+        qsizetype attachmentBytes;
+        // Empty for a send that succeeds.
+        QString explanationStart;
+    };
+    const QString early = "The SMTP Host answered before the whole message was sent: 250 OK";
+    const qsizetype big = 8 << 20;
+    const Case cases[] = {
+        // 250 right after 354, 554 at the real end.
+        {"early-250", 0, early},
+        {"midway-250", big, early},
+        {"midway-250-close", big, ""},
+        // Accepted; the 554 to QUIT comes after the outcome.
+        {"quit-554", 0, ""},
+        {"blank-GREETING", 0, "The SMTP Host sent an empty line instead of its greeting"},
+        {"blank-MAIL", 0, "The SMTP Host answered MAIL with an empty line"},
+        {"blank-DOT", 0, "The SMTP Host answered the end of the message with an empty line"},
+    };
+    makeFile("big.bin", big);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode.toStdString());
+        startScriptedPeer(c.mode);
+        mail::clsSendMail mail;
+        watch(mail);
+        address(mail);
+        if (c.attachmentBytes)
+            mail.setAttachment(programFile("big.bin"));
+        mail.send();
+        // Nothing that comes later adds a second outcome.
+        platform::waitWhile([] { return true; }, 300);
+        EXPECT_EQ(outcome.ends(), 1) << outcome.failures.join("|").toStdString();
+        if (c.mode == "midway-250-close") {
+            EXPECT_EQ(outcome.successes, 0);
+        } else if (c.explanationStart.isEmpty()) {
+            EXPECT_EQ(outcome.successes, 1) << outcome.failures.join("|").toStdString();
+        } else {
+            ASSERT_EQ(outcome.failures.size(), 1);
+            EXPECT_TRUE(outcome.failures.first().startsWith(c.explanationStart))
+                << outcome.failures.first().toStdString();
+        }
+        outcome = Outcome();
+        peer.stop();
+    }
+}
+
+TEST_F(clsSendMailTest, ClearedRecipientListsAreEmptyAndAnyWellFormedDomainPasses)
+{
+    startPeer();
+    mail::clsSendMail mail;
+    watch(mail);
+    address(mail);
+    mail.setRecipient("bob@example.dev");
+    mail.setCcRecipient("dora@example.org");
+    mail.setBccRecipient("hidden@example.org");
+    mail.setCcRecipient("");
+    mail.setBccRecipient("");
+    EXPECT_TRUE(mail.errors().isEmpty()) << mail.errors().join("|").toStdString();
+    mail.send();
+    ASSERT_EQ(outcome.successes, 1) << outcome.failures.join("|").toStdString();
+    EXPECT_EQ(envelope()["rcpt_tos"].toArray(), QJsonArray({"bob@example.dev"}));
+
+    mail.setRecipient("");
+    mail.setCcRecipient("dora@shop.app");
+    mail.send();
+    EXPECT_EQ(outcome.successes, 2) << outcome.failures.join("|").toStdString();
+    EXPECT_EQ(envelope(2)["rcpt_tos"].toArray(), QJsonArray({"dora@shop.app"}));
+}
+
+TEST_F(clsSendMailTest, LineEndsQuotedFileNamesAndLongSubjectsArriveAsWritten)
+{
+    startPeer();
+    const QString name = "say \"hi\" \\ bye.txt";
+    const QByteArray bytes = makeFile(name, 300);
+    // Over the 998-octet line limit, with blanks to fold at and without any.
+    const QStringList subjects
+        = {QString("Weekly report of the accounts ").repeated(40).left(1200), QString(1200, 'x')};
+    int n = 0;
+    for (const QString& subject : subjects) {
+        mail::clsSendMail mail;
+        watch(mail);
+        address(mail);
+        mail.setSubject(subject);
+        mail.setMessage("one\ntwo\rthree\r\nfour");
+        mail.setAttachment(programFile(name));
+        mail.send();
+        ASSERT_EQ(outcome.successes, 1) << outcome.failures.join("|").toStdString();
+        outcome = Outcome();
+
+        const QByteArray data = message(++n);
+        EXPECT_EQ(data.count('\n'), data.count("\r\n")) << "no bare line feed";
+        EXPECT_EQ(data.count('\r'), data.count("\r\n")) << "no bare carriage return";
+        for (const QByteArray& line : data.split('\n'))
+            EXPECT_LE(line.size(), 998);
+        const QJsonObject read = parsedMessage(n);
+        EXPECT_EQ(read["defects"].toInt(), 0);
+        EXPECT_EQ(read["headers"].toObject()["Subject"].toString(), subject);
+        const QJsonArray parts = read["parts"].toArray();
+        ASSERT_EQ(parts.size(), 2);
+        EXPECT_EQ(parts[0].toObject()["text"].toString(), "one\r\ntwo\r\nthree\r\nfour\r\n");
+        EXPECT_EQ(parts[1].toObject()["filename"].toString(), name);
+        EXPECT_EQ(parts[1].toObject()["sha256"].toString(),
+                  QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    }
 }

@@ -6,6 +6,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/ProgramState.h"
+#include "core/ScramblePassword.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "platform/FileWriter.h"
@@ -341,6 +342,36 @@ TEST_F(SetLoaderTest, OldVersionsArePrunedExactlyWhenTheKeepingRuleIsDue)
         EXPECT_EQ(test::readFile(programFile("data/Kept.sbd.bak")), text.toUtf8()) << c.what;
         EXPECT_EQ(loader.globalVersions(), kept) << c.what;
     }
+}
+
+TEST_F(SetLoaderTest, ADocumentInTheOriginalsCodePageIsReadAndPrunedWhole)
+{
+    const QString text = SetDocumentFixture()
+                             .set("GENERAL", "ItemName", "Alt")
+                             .set("GENERAL", "BFPassword", QString::fromUtf8("pässwort"))
+                             .set("GENERAL", "UseTimeStamp", "-1")
+                             .set("GENERAL", "DestCount", "1")
+                             .set("TIMESTAMP", "DeleteBackups", "1")
+                             .set("TIMESTAMP", "KeepVersions", "1")
+                             .files({QString::fromUtf8("/home/u/Müller")})
+                             .versions(versionLines(2))
+                             .dest(1,
+                                   {"Type=2", "FTPHost=h", "FTPPort=21", "FTPUser=anna",
+                                    "FTPPass=" + core::ScramblePassword(QString::fromUtf8("kennwört")), "FTPFolder=/",
+                                    "FTPPassive=False"})
+                             .text();
+    const QByteArray latin1 = text.toLatin1();
+    ASSERT_TRUE(test::writeFile(programFile("data/Alt.sbd"), latin1));
+
+    ASSERT_EQ(loader.LoadBackup("Alt").outcome, Outcome::Loaded);
+    const core::BackupSetInfo& set = state().CurrentSet;
+    EXPECT_EQ(set.BFPassword, QString::fromUtf8("pässwort"));
+    EXPECT_EQ(set.Dest[1].FTPPass, QString::fromUtf8("kennwört"));
+    EXPECT_EQ(loader.globalfiles().value(0), QString::fromUtf8("/home/u/Müller"));
+    // The pruned document is saved in UTF-8 with every other character as it was.
+    EXPECT_EQ(pruning.calls, 1);
+    EXPECT_EQ(stored("Alt"), core::DeleteVersion(text, versionLines(2).at(1)));
+    EXPECT_EQ(test::readFile(programFile("data/Alt.sbd.bak")), latin1);
 }
 
 TEST_F(SetLoaderTest, ALoadWhilePruningIsRefused)

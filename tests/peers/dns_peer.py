@@ -6,6 +6,7 @@ question; each queried name is appended to --log.
   two-mx             MX 20 mx2.<name> and MX 10 mx1.<name>, names compressed
   two-mx-plain       the same without compression
   equal              MX 10 first.<name> and MX 10 second.<name>
+  high-first         MX 65535 backup.<name>, then MX 10 main.<name>
   cname-first        a CNAME answer, then MX 10 mx.<name>
   none               no answer
   nxdomain           the "no such name" error
@@ -61,6 +62,8 @@ def reply(query, mode):
                    record(encode(name), 15, mx(10, encode("mx1." + name)))]
     elif mode == "equal":
         answers = [record(here, 15, mx(10, b"\x05first" + here)), record(here, 15, mx(10, b"\x06second" + here))]
+    elif mode == "high-first":
+        answers = [record(here, 15, mx(65535, b"\x06backup" + here)), record(here, 15, mx(10, b"\x04main" + here))]
     elif mode == "cname-first":
         answers = [record(here, 5, encode("alias." + name)), record(here, 15, mx(10, b"\x02mx" + here))]
     elif mode == "nxdomain":

@@ -8,6 +8,7 @@ SHA-256 digests); each connection adds a line to OUT/connections.log.
   --user U --password P   AUTH LOGIN accepts this pair; any other gets 535
   --greet554              greets with 554 instead of 220
   --refuse-rcpt           answers RCPT TO with 550
+  --forward-rcpt          answers RCPT TO with 251 (the server forwards the mail) and takes the address
   --size-limit N          aiosmtpd's data_size_limit: a larger message gets 552
   --stall POINT           never answers at POINT: GREETING, HELO, EHLO, AUTH, MAIL, RCPT, DATA or DOT
                           (after the final "."); MESSAGE answers DATA and then stops reading
@@ -29,6 +30,7 @@ parser.add_argument("--user")
 parser.add_argument("--password")
 parser.add_argument("--greet554", action="store_true")
 parser.add_argument("--refuse-rcpt", action="store_true")
+parser.add_argument("--forward-rcpt", action="store_true")
 parser.add_argument("--size-limit", type=int, default=0)
 parser.add_argument("--stall", default="")
 parser.add_argument("--drop-data", action="store_true")
@@ -44,6 +46,8 @@ class Handler:
         if args.refuse_rcpt:
             return "550 5.1.1 No such user here"
         envelope.rcpt_tos.append(address)
+        if args.forward_rcpt:
+            return "251 2.1.5 User not local; will forward"
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):

@@ -306,3 +306,36 @@ TEST_F(RestoreRunFtpTest, AStopWhileADownloadWaitsEndsTheSessionAndPlacesNothing
         QDir(disk("new")).removeRecursively();
     }
 }
+
+TEST_F(RestoreRunFtpTest, ADownloadShorterThanTheServersFileFailsThatFile)
+{
+    // The server sends 100000 bytes of any file and calls it complete: only big.bin is longer.
+    ASSERT_TRUE(startServer({"--short-downloads", "100000"}));
+    writeRestoreList(paths);
+    const QString big = source("big.bin");
+    for (const int mode : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        for (const QString& path : std::as_const(paths))
+            ASSERT_TRUE(test::writeFile(path, originals[path]));
+        const QString version = ftpVersion("/backup/Docs", mode, false);
+        for (const QString& path : std::as_const(paths))
+            ASSERT_TRUE(test::writeFile(path, "changed since"));
+        question = test::ScriptedQuestion {restore::OverwriteAnswer::YesToAll};
+
+        RestoreSummary summary;
+        EXPECT_EQ(restore(request(version), &summary), RestoreRun::Outcome::Completed);
+        EXPECT_EQ(test::readFile(big), "changed since");
+        expectNoWorkLeft();
+        ASSERT_EQ(summary.failedList.size(), 1);
+        EXPECT_TRUE(summary.failedList[0].contains("The server sent 100000 of the "))
+            << summary.failedList[0].toStdString();
+        EXPECT_FALSE(summary.statusText().contains("failed: 0")) << summary.statusText().toStdString();
+        if (mode == 1) {
+            EXPECT_EQ(summary.restored, 0);
+        } else {
+            EXPECT_TRUE(summary.failedList[0].startsWith(big));
+            EXPECT_EQ(summary.restored, paths.size() - 1);
+        }
+        ASSERT_TRUE(QDir(onDisk("backup")).removeRecursively());
+    }
+}
