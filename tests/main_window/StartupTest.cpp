@@ -302,9 +302,10 @@ TEST_F(StartupTest, AStopWhileTheStartPrunesEndsTheLoadThere)
             .set("TIMESTAMP", "KeepVersions", "1")
             .set("GENERAL", "DestCount", "1")
             .dest(1,
-                  {"Type=2", "FTPHost=127.0.0.1", "FTPPort=" + QString::number(silent.serverPort()), "FTPPassive=True"})
-            .versions({"FTP|u|p|" + server + "|/v2|/v2/Set.zip|02/12/2026 11:00:00|1|1|0|",
-                       "FTP|u|p|" + server + "|/v1|/v1/Set.zip|01/12/2026 11:00:00|1|1|0|"})
+                  {"Type=2", "FTPHost=127.0.0.1", "FTPPort=" + QString::number(silent.serverPort()), "FTPUser=u",
+                   "FTPFolder=/backups", "FTPPassive=True"})
+            .versions({"FTP|u|p|" + server + "|/backups/v2|/backups/v2/Set.zip|02/12/2026 11:00:00|1|1|0|",
+                       "FTP|u|p|" + server + "|/backups/v1|/backups/v1/Set.zip|01/12/2026 11:00:00|1|1|0|"})
             .text()
             .toUtf8()));
 
