@@ -124,9 +124,9 @@ TEST_F(WorkFolderTest, StartUpRemovesWhatProcessesThatAreGoneLeft)
     const QString restore = "tmp/restore-" + deadPid + "-AbC123/";
     ASSERT_TRUE(test::writeFile(programFile("user/.report.txt.Xy12Ab"), "a restored copy left by a kill"));
     ASSERT_TRUE(test::writeFile(programFile("user/report.txt"), "the user's file"));
-    ASSERT_TRUE(test::writeFile(temporaryNamesList(programFile(restore)),
-                                QFile::encodeName(programFile("user/.report.txt.Xy12Ab") + "\n"
-                                                  + programFile("user/report.txt") + "\n")));
+    ASSERT_TRUE(test::writeFile(
+        temporaryNamesList(programFile(restore)),
+        QFile::encodeName(programFile("user/.report.txt.Xy12Ab") + "\n" + programFile("user/report.txt") + "\n")));
 
     removeAbandonedWorkFiles();
 
