@@ -110,10 +110,13 @@ qint32 indexOnDisk(const QString& path)
     if (path.isEmpty() || !info.exists())
         return 0;
     IconStore& icons = store();
-    if (isVolumeRoot(info))
-        return icons.indexOf(QStringLiteral("drive"), [&] { return icons.provider().icon(info); });
-    if (info.isDir())
+    if (info.isDir()) {
+        // Only a folder can be the root of a volume; reading the mount table for every file made
+        // thousands of paths slow.
+        if (isVolumeRoot(info))
+            return icons.indexOf(QStringLiteral("drive"), [&] { return icons.provider().icon(info); });
         return icons.indexOf(QStringLiteral("folder"), [&] { return icons.provider().icon(info); });
+    }
     const QMimeType type = QMimeDatabase().mimeTypeForFile(info);
     if (type.isDefault())
         return 0;

@@ -1,18 +1,12 @@
 #include "core/BackupSet.h"
 
+#include <algorithm>
+
 #include <QFile>
+#include <QStringList>
 
 namespace core
 {
-namespace
-{
-// The longest file name the file systems we run on accept, in bytes.
-constexpr qsizetype MaxFileNameBytes = 255;
-// The longest suffix a set's files carry.
-const QString LongestSuffix = QStringLiteral("RESTORE.lst");
-// Files are replaced through a temporary name: the file's own name and ".XXXXXX".
-constexpr qsizetype TemporarySuffixBytes = 7;
-} // namespace
 
 std::optional<QString> setNameError(const QString& name)
 {
@@ -26,8 +20,11 @@ std::optional<QString> setNameError(const QString& name)
         if (c.category() == QChar::Other_Control)
             return QStringLiteral("The set name contains a control character.");
     }
-    if (QFile::encodeName(name + LongestSuffix).size() + TemporarySuffixBytes > MaxFileNameBytes)
-        return QStringLiteral("The set name \"%1\" is too long for a file name.").arg(name);
+    if (QFile::encodeName(name).size() > MaxSetNameBytes)
+        return QStringLiteral("The set name \"%1\" is too long for a file name: it takes %2 bytes, and at most %3 fit.")
+            .arg(name)
+            .arg(QFile::encodeName(name).size())
+            .arg(MaxSetNameBytes);
     return std::nullopt;
 }
 
@@ -57,6 +54,27 @@ std::optional<QString> setPasswordError(const QString& password)
         return QStringLiteral("The password must not hold \"|\": the set's versions are recorded in "
                               "\"|\"-separated lines.");
     return std::nullopt;
+}
+
+QString nextLocation(const BackupSetInfo& set)
+{
+    if (set.RotationType == RotationMode::EveryDestination) {
+        // Every destination receives each run: list the kinds in the order they first appear.
+        static const QString kinds[] = {QStringLiteral("LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+        QStringList listed;
+        for (int j = 1; j <= std::min(set.DestCount, MaxDestinations); ++j) {
+            const int type = storedCode(set.Dest.at(static_cast<size_t>(j)).Type);
+            if (type >= 1 && type <= 3 && !listed.contains(kinds[type - 1]))
+                listed << kinds[type - 1];
+        }
+        return QStringLiteral("All (") + listed.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
+    static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
+    const int n = set.CurrentDestination;
+    if (n < 1 || n > set.DestCount || n > MaxDestinations)
+        return QString();
+    const int type = storedCode(set.Dest.at(static_cast<size_t>(n)).Type);
+    return type >= 1 && type <= 3 ? kinds[type - 1] : QString();
 }
 
 } // namespace core

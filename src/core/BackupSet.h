@@ -146,6 +146,11 @@ struct BackupSetInfo
     int CurrentDestination = 0;
 };
 
+// The most bytes a set name can take: it becomes a file name in data/ with up to "RESTORE.lst"
+// appended, and files are replaced through a temporary name seven bytes longer, all within the 255
+// bytes the file systems we run on allow.
+inline constexpr qsizetype MaxSetNameBytes = 255 - 11 - 7;
+
 // Why a set name cannot name a document, or nothing when it can. The name becomes a file name in
 // data/, with ".sbd", ".bak", ".lst" or "RESTORE.lst" appended.
 std::optional<QString> setNameError(const QString& name);
@@ -157,5 +162,11 @@ std::optional<QString> archiveNameError(const QString& name);
 
 // Why `password` cannot protect a set, or nothing when it can: version lines carry it too.
 std::optional<QString> setPasswordError(const QString& password);
+
+// Where the set's next run delivers, as the set list's "Next location" column shows it: the kind of
+// the current destination ("Local/LAN", "FTP", "Email"), or for a set that delivers to every
+// destination "All (" and their kinds in order of first appearance, such as "All (LAN, FTP)". Empty
+// when the current destination names no slot of a known kind.
+QString nextLocation(const BackupSetInfo& set);
 
 } // namespace core

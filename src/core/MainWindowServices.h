@@ -58,8 +58,9 @@ public:
     virtual void setNewItem(bool) { }
     // A set's document was changed by an editor.
     virtual void setModified(bool) { }
-    // Lists the sets again and loads the set of the row the list then selects (-1: keep the row).
-    virtual void LoadBackupSets(int) { }
+    // Lists the sets again and loads `setName`, selected, so that the commands act on the set just
+    // saved; the first set when it is gone.
+    virtual void listSetsSelecting(const QString&) { }
     // The set a run is under way for; empty while none runs.
     virtual QString runningSet() const { return {}; }
 };

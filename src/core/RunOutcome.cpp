@@ -12,6 +12,7 @@
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
 #include "core/SetText.h"
+#include "core/VersionLine.h"
 #include "core/WildcardMatch.h"
 #include "platform/Clock.h"
 #include "platform/DateText.h"
@@ -55,36 +56,34 @@ std::optional<QString> statisticsLine(const QString& path, CFileInfo& info)
     return fileLine(path, info.ModifyTime(), static_cast<double>(info.FileSize()));
 }
 
-// The version line of the delivery the set has just made, or nothing for e-mail deliveries.
-std::optional<QString> versionLine(const BackupSetInfo& set, qint64 deliveredBytes)
+// The fields of the version line of the delivery the set has just made, or nothing for e-mail
+// deliveries.
+std::optional<QStringList> versionFields(const BackupSetInfo& set, qint64 deliveredBytes)
 {
-    const QString bar = QStringLiteral("|");
-    QString line;
+    const QString bf = set.ProtectData == ProtectionMode::Blowfish ? QStringLiteral(".bf") : QString();
+    QStringList fields;
     switch (set.RunDestType) {
     case DestinationType::Folder: {
         const QString folder = oneLine(set.RunLanFolder);
-        line = QStringLiteral("LAN|") + folder + bar + folder + QLatin1Char('/') + oneLine(set.ZIPName);
-        line = reduceSeparatorPairs(line);
+        fields << QStringLiteral("LAN") << reduceSeparatorPairs(folder)
+               << reduceSeparatorPairs(folder + QLatin1Char('/') + oneLine(set.ZIPName)) + bf;
         break;
     }
     case DestinationType::Ftp: {
         const QString folder = oneLine(set.RunFtpFolder);
-        line = QStringLiteral("FTP|") + oneLine(set.RunFtpUser) + bar + oneLine(ScramblePassword(set.RunFtpPassword))
-            + bar + oneLine(set.RunFtpHost) + bar + oneLine(set.RunFtpPort) + bar + folder + bar + folder
-            + QLatin1Char('/') + oneLine(set.ZIPName);
+        fields << QStringLiteral("FTP") << oneLine(set.RunFtpUser) << oneLine(ScramblePassword(set.RunFtpPassword))
+               << oneLine(set.RunFtpHost) << oneLine(set.RunFtpPort) << folder
+               << folder + QLatin1Char('/') + oneLine(set.ZIPName) + bf;
         break;
     }
     default:
         return std::nullopt;
     }
-    if (set.ProtectData == ProtectionMode::Blowfish)
-        line += QStringLiteral(".bf");
-    line += bar + platform::DateText::generalDate(platform::clock().now());
-    line += bar + generalNumberText(static_cast<double>(deliveredBytes) / 1024.0);
-    line += bar + QString::number(storedCode(set.Compression));
-    line += bar + QString::number(storedCode(set.ProtectData));
-    line += bar + oneLine(set.BFPassword);
-    return line;
+    fields << platform::DateText::generalDate(platform::clock().now())
+           << generalNumberText(static_cast<double>(deliveredBytes) / 1024.0)
+           << QString::number(storedCode(set.Compression)) << QString::number(storedCode(set.ProtectData))
+           << oneLine(set.BFPassword);
+    return fields;
 }
 } // namespace
 
@@ -106,24 +105,21 @@ platform::Result ReplaceProjectValues(const BackupSetInfo& set, QString& setText
     CFileInfo info;
     setText = rewriteFileLines(setText, [&info](const QString& path) { return statisticsLine(path, info); });
 
-    const std::optional<QString> line = versionLine(set, deliveredBytes);
-    if (!line)
+    const std::optional<QStringList> fields = versionFields(set, deliveredBytes);
+    if (!fields)
         return platform::Result::success();
-    const qsizetype fields = line->count(QLatin1Char('|')) + 1;
-    const qsizetype expected = set.RunDestType == DestinationType::Folder ? 8 : 12;
-    if (fields != expected) {
-        const QString reason = QStringLiteral("The version line \"%1\" has %2 fields instead of %3: a value holds "
-                                              "\"|\". The version is not recorded.")
-                                   .arg(*line)
-                                   .arg(fields)
-                                   .arg(expected);
+    QString why;
+    const std::optional<QString> line = VersionLine::compose(*fields, &why);
+    if (!line) {
+        const QString reason = QStringLiteral("The version line cannot be recorded: %1.").arg(why);
         reportFailure(QStringLiteral("modGeneral.ReplaceProjectValues(sStatus)"), {sStatus}, err::InvalidArgument,
                       reason);
         return platform::Result::failure(reason);
     }
     bool added = false;
+    QString replaced;
     const QString text
-        = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added, replacedVersion);
+        = AddVersion(setText, *line, sectionLines(setText, QStringLiteral("VERSIONS")), &added, &replaced);
     if (!added) {
         const QString reason = QStringLiteral("The version line could not be added: the set document has no "
                                               "whole VERSIONS section.");
@@ -132,6 +128,8 @@ platform::Result ReplaceProjectValues(const BackupSetInfo& set, QString& setText
         return platform::Result::failure(reason);
     }
     setText = text;
+    if (replacedVersion)
+        *replacedVersion = replaced;
     return platform::Result::success();
 }
 
@@ -147,12 +145,9 @@ platform::Result RefreshBackupSetRow(const BackupSetInfo& set, const QString& sS
     if (!mainWindow->setSetRowCell(set.ItemName, 2, nowText()))
         return fail(err::General, QStringLiteral("The set list shows no set named \"%1\".").arg(set.ItemName));
     mainWindow->setSetRowCell(set.ItemName, 5, sStatus);
-    if (set.CurrentDestination >= 1 && set.CurrentDestination <= set.DestCount) {
-        static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
-        const int type = storedCode(set.Dest.at(set.CurrentDestination).Type);
-        if (type >= 1 && type <= 3)
-            mainWindow->setSetRowCell(set.ItemName, 4, kinds[type - 1]);
-    }
+    // The same text as the rebuilt list's, so the column does not change at the next refresh.
+    if (const QString location = nextLocation(set); !location.isEmpty())
+        mainWindow->setSetRowCell(set.ItemName, 4, location);
     if (!sDuration.isEmpty())
         mainWindow->setSetRowCell(set.ItemName, 7, sDuration);
 

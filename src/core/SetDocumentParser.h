@@ -22,7 +22,7 @@ struct ParsedSet
     core::BackupSetInfo set;
     // The FILES lines as they stand (a path, optionally followed by a TAB and its statistics).
     QStringList files;
-    // The Exclude masks, split at ";" and trimmed; none when Exclude is empty.
+    // The Exclude masks, split at "," and ";" and trimmed; none when Exclude is empty.
     QStringList excludes;
     // The VERSIONS lines, newest first.
     QStringList versions;

@@ -6,12 +6,41 @@
 #include "core/ErrorReport.h"
 #include "core/FileSystemHelpers.h"
 #include "core/ProjectTextCoding.h"
+#include "core/VersionLine.h"
 
 namespace core
 {
 namespace
 {
 const QString CrLf = QStringLiteral("\r\n");
+
+// A document text or version line as an error report may show it: passwords hidden, for reports
+// end up in logs.
+QString reportable(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        const bool cr = line.endsWith(QLatin1Char('\r'));
+        if (cr)
+            line.chop(1);
+        for (const QLatin1String key : {QLatin1String("BFPassword="), QLatin1String("FTPPass=")}) {
+            if (line.startsWith(key))
+                line = key + QStringLiteral("***");
+        }
+        line = VersionLine::withoutPasswords(line);
+        if (cr)
+            line += QLatin1Char('\r');
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList reportable(const QStringList& lines)
+{
+    QStringList shown;
+    for (const QString& line : lines)
+        shown << VersionLine::withoutPasswords(line);
+    return shown;
+}
 
 // One line of a text: its content runs from `start` to `end` (without the line break); the next
 // line starts at `next`, which is the text's length for a last line without a line break.
@@ -129,7 +158,7 @@ QString ReplaceValue(const QString& sText, const QString& sTag, const QString& s
 {
     const QString location = QStringLiteral("modGeneral.ReplaceValue(sText,sTag,sValue)");
     if (sTag.isEmpty() || sTag.contains(QLatin1Char('=')) || hasLineBreak(sTag)) {
-        reportFailure(location, {sText, sTag, sValue}, err::InvalidArgument,
+        reportFailure(location, {reportable(sText), sTag, sValue}, err::InvalidArgument,
                       QStringLiteral("\"%1\" is not a key of a set document.").arg(sTag));
         setOk(ok, false);
         return sText;
@@ -202,7 +231,7 @@ QString ReplaceFileValue(const QString& sText, const QString& sFile, double lDat
 {
     if (sFile.isEmpty() || sFile.contains(QLatin1Char('\t')) || hasLineBreak(sFile)) {
         reportFailure(QStringLiteral("modGeneral.ReplaceFileValue(sText,sFile,lDate,lSize)"),
-                      {sText, sFile, lDate, lSize}, err::InvalidArgument,
+                      {reportable(sText), sFile, lDate, lSize}, err::InvalidArgument,
                       QStringLiteral("\"%1\" cannot be a line of a set's file list.").arg(sFile));
         setOk(ok, false);
         return sText;
@@ -223,8 +252,8 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
     const QString location = QStringLiteral("modGeneral.AddVersion(sText,sVersion,arrVersions)");
     const QString version = oneLine(sVersion);
     if (version.isEmpty()) {
-        reportFailure(location, {sText, sVersion, arrVersions}, err::InvalidArgument,
-                      QStringLiteral("The version line is empty."));
+        reportFailure(location, {reportable(sText), reportable(sVersion), reportable(arrVersions)},
+                      err::InvalidArgument, QStringLiteral("The version line is empty."));
         setOk(ok, false);
         return sText;
     }
@@ -247,8 +276,8 @@ QString AddVersion(const QString& sText, const QString& sVersion, const QStringL
     // be chosen to restore.
     const std::optional<SectionSpan> section = findSection(text, QStringLiteral("VERSIONS"));
     if (!section) {
-        reportFailure(location, {sText, sVersion, arrVersions}, err::InvalidArgument,
-                      QStringLiteral("The set document has no whole VERSIONS section."));
+        reportFailure(location, {reportable(sText), reportable(sVersion), reportable(arrVersions)},
+                      err::InvalidArgument, QStringLiteral("The set document has no whole VERSIONS section."));
         setOk(ok, false);
         return sText;
     }

@@ -7,6 +7,7 @@
 #include "core/RunLog.h"
 #include "platform/Prompt.h"
 #include "platform/Registry.h"
+#include "platform/SettingsFile.h"
 #include "platform/VersionInfo.h"
 
 namespace core
@@ -69,11 +70,12 @@ bool permissionNoticeSilenced()
 
 QString PermissionDeniedText()
 {
-    return productName()
-        + QStringLiteral(" requires read/write access to the system registry and hard drive in order to run properly.  "
-                         "This user account does not have the proper permissions set.  As a result some or all of "
-                         "your settings may not be properly saved.  Please contact your system administrator or "
-                         "change the permission settings for this account.")
+    const QString file = platform::settingsFilePath(platform::SettingsStore::Machine);
+    return productName() + QStringLiteral(" requires read/write access to its settings file \"") + file
+        + QStringLiteral("\" and its folder, and to the hard drive, in order to run properly.  This user account does "
+                         "not have the proper permissions set.  As a result some or all of your settings may not be "
+                         "properly saved.  Please contact your system administrator or change the permissions of "
+                         "that file and folder for this account.")
         + QStringLiteral("\r\n\r\n")
         + QStringLiteral("If you would like to prevent this error message from being displayed again, please press "
                          "'Ignore'.");

@@ -43,7 +43,8 @@ bool WritePreference(const QString& Key, const QString& Value);
 QString GetUserPreference(const QString& Key, const QString& Default);
 bool SaveUserPreference(const QString& Key, const QString& Value);
 
-// The notice shown when the settings cannot be written.
+// The notice shown when the settings cannot be written; it names the file the machine-wide settings
+// are kept in.
 QString PermissionDeniedText();
 
 } // namespace core

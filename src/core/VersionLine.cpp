@@ -24,6 +24,17 @@ std::optional<quint16> portNumber(const QString& text)
     return static_cast<quint16>(value);
 }
 
+// What each field holds, for messages.
+const QStringList& fieldNames(bool ftp)
+{
+    static const QStringList folder
+        = QStringLiteral("kind,folder,archive path,date,size,compression,encryption,password").split(QLatin1Char(','));
+    static const QStringList server = QStringLiteral("kind,FTP user,FTP password,FTP host,FTP port,remote folder,"
+                                                     "remote archive path,date,size,compression,encryption,password")
+                                          .split(QLatin1Char(','));
+    return ftp ? server : folder;
+}
+
 std::optional<VersionLine> refused(QString* reason, const QString& why)
 {
     if (reason)
@@ -72,6 +83,51 @@ std::optional<VersionLine> VersionLine::parse(const QString& line, QString* reas
     if (protection != QLatin1String("0") && protection != QLatin1String("1"))
         return refused(reason, QStringLiteral("the encryption \"%1\" is not 0 or 1").arg(protection));
     return version;
+}
+
+std::optional<QString> VersionLine::compose(const QStringList& fields, QString* reason)
+{
+    if (reason)
+        reason->clear();
+    const bool ftp = fields.value(0) == QLatin1String("FTP");
+    const QStringList& names = fieldNames(ftp);
+    if ((!ftp && fields.value(0) != QLatin1String("LAN")) || fields.size() != names.size()) {
+        if (reason)
+            *reason = QStringLiteral("a version line has %1 fields, not %2").arg(names.size()).arg(fields.size());
+        return std::nullopt;
+    }
+    // The password is read as the rest of the line, so it alone may hold the separator.
+    for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
+        if (fields.at(i).contains(QLatin1Char('|'))) {
+            if (reason)
+                *reason = QStringLiteral("its %1 holds \"|\", which separates the fields of a version line")
+                              .arg(names.at(i));
+            return std::nullopt;
+        }
+    }
+    return fields.join(QLatin1Char('|'));
+}
+
+QString VersionLine::withoutPasswords(const QString& line)
+{
+    QStringList fields = line.split(QLatin1Char('|'));
+    const QString kind = fields.value(0);
+    const QString hidden = QStringLiteral("***");
+    qsizetype passwordAt = 0;
+    if (kind == QLatin1String("LAN")) {
+        passwordAt = FolderFields - 1;
+    } else if (kind == QLatin1String("FTP")) {
+        passwordAt = FtpFields - 1;
+        if (fields.size() > 2)
+            fields[2] = hidden;
+    } else {
+        return line;
+    }
+    if (fields.size() > passwordAt) {
+        fields.erase(fields.begin() + passwordAt, fields.end());
+        fields << hidden;
+    }
+    return fields.join(QLatin1Char('|'));
 }
 
 QString VersionLine::folder() const

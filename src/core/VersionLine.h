@@ -37,6 +37,14 @@ public:
     // repeats a password). `reason` is left empty otherwise.
     static std::optional<VersionLine> parse(const QString& line, QString* reason = nullptr);
 
+    // The line of `fields`, in the order above with the kind's tag first and the set's password
+    // last. Nothing when a field before the password holds "|" or there are not the kind's fields:
+    // such a line would not read back. `reason` then names the field, never its value.
+    static std::optional<QString> compose(const QStringList& fields, QString* reason = nullptr);
+
+    // The line with its passwords replaced by "***", for messages and error reports.
+    static QString withoutPasswords(const QString& line);
+
     Kind kind() const { return m_kind; }
     // The field by its number, as recorded; "" for one the line lacks.
     QString field(int index) const { return m_fields.value(index); }

@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include <QRegularExpression>
+
 namespace core
 {
 namespace
@@ -128,7 +130,9 @@ QStringList excludeMasks(const QString& exclude)
 {
     if (exclude.isEmpty())
         return {};
-    QStringList masks = exclude.split(QLatin1Char(';'));
+    // The sources page asks for commas; older sets and the include masks use semicolons too.
+    static const QRegularExpression separators(QStringLiteral("[,;]"));
+    QStringList masks = exclude.split(separators);
     for (QString& mask : masks)
         mask = mask.trimmed();
     return masks;

@@ -13,7 +13,8 @@ namespace core
 // "[" matches nothing.
 bool likeMatch(QStringView text, QStringView pattern);
 
-// A set's exclude masks: its Exclude text split at ";", each mask trimmed; none when it is empty.
+// A set's exclude masks: its Exclude text split at "," and ";", each mask trimmed; none when it is
+// empty.
 QStringList excludeMasks(const QString& exclude);
 
 // Whether a whole path matches one of the masks; a TAB in it is part of a file name.

@@ -18,6 +18,15 @@ namespace
 const QColor MatchColour(0x00, 0x80, 0x00);
 const QColor MismatchColour(0xC0, 0x00, 0x00);
 
+// A field's label, named so that the language file and the template reach it.
+QLabel* fieldLabel(const char* name, const QString& text, QWidget* field)
+{
+    auto* label = new QLabel(text, field->parentWidget());
+    label->setObjectName(QLatin1String(name));
+    label->setBuddy(field);
+    return label;
+}
+
 void setTextColour(QLabel* label, const QColor& colour)
 {
     QPalette palette = label->palette();
@@ -55,7 +64,7 @@ CompressionPage::CompressionPage(QWidget* parent)
     txtZIPName->setObjectName(QStringLiteral("txtZIPName"));
     txtZIPName->setEnabled(false);
     auto* zipRow = new QFormLayout;
-    zipRow->addRow(QStringLiteral("ZIP File Name:"), txtZIPName);
+    zipRow->addRow(fieldLabel("lblZIPName", QStringLiteral("ZIP File Name:"), txtZIPName), txtZIPName);
     compressionLayout->addLayout(zipRow);
 
     auto* protection = new QGroupBox(QStringLiteral("Encryption"), this);
@@ -76,9 +85,10 @@ CompressionPage::CompressionPage(QWidget* parent)
     setTextColour(lblPasswordMatch, MatchColour);
     lblPasswordMatch->hide();
     auto* protectionLayout = new QFormLayout(protection);
-    protectionLayout->addRow(QStringLiteral("Method:"), cmbProtection);
-    protectionLayout->addRow(QStringLiteral("Password:"), txtBFPassword);
-    protectionLayout->addRow(QStringLiteral("Retype Password:"), txtBFConfirmation);
+    protectionLayout->addRow(fieldLabel("lblMethod", QStringLiteral("Method:"), cmbProtection), cmbProtection);
+    protectionLayout->addRow(fieldLabel("lblBFPassword", QStringLiteral("Password:"), txtBFPassword), txtBFPassword);
+    protectionLayout->addRow(fieldLabel("lblBFConfirmation", QStringLiteral("Retype Password:"), txtBFConfirmation),
+                             txtBFConfirmation);
     protectionLayout->addRow(QString(), lblPasswordMatch);
 
     auto* layout = new QVBoxLayout(this);

@@ -1,6 +1,7 @@
 #include "editors/SourceListPage.h"
 
 #include <functional>
+#include <set>
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -69,17 +70,38 @@ bool isStorableSource(const QString& path)
     return !path.split(QLatin1Char('/')).contains(QStringLiteral(".."));
 }
 
-// Equal, or one lies inside the other: the shorter ends at a folder boundary of the longer.
-bool overlaps(const QString& a, const QString& b)
+// The paths listed in a tree, kept sorted so that an overlap with a new path is found without
+// comparing it with each of them: thousands of paths are added at once.
+class ListedPaths
 {
-    if (a == b)
-        return true;
-    const QString& shorter = a.size() < b.size() ? a : b;
-    const QString& longer = a.size() < b.size() ? b : a;
-    if (!longer.startsWith(shorter))
-        return false;
-    return shorter.endsWith(QLatin1Char('/')) || longer.at(shorter.size()) == QLatin1Char('/');
-}
+public:
+    explicit ListedPaths(const QTreeWidget* tree)
+    {
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            m_paths.insert(tree->topLevelItem(i)->text(0));
+    }
+
+    void insert(const QString& path) { m_paths.insert(path); }
+
+    // Equal to a listed path, or one lies inside the other: the shorter ends at a folder boundary
+    // of the longer.
+    bool overlaps(const QString& path) const
+    {
+        if (m_paths.count(path) > 0)
+            return true;
+        for (qsizetype slash = path.indexOf(QLatin1Char('/')); slash >= 0;
+             slash = path.indexOf(QLatin1Char('/'), slash + 1)) {
+            if ((slash > 0 && m_paths.count(path.left(slash)) > 0) || m_paths.count(path.left(slash + 1)) > 0)
+                return true;
+        }
+        const QString below = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+        const auto next = m_paths.lower_bound(below);
+        return next != m_paths.end() && next->startsWith(below);
+    }
+
+private:
+    std::set<QString> m_paths;
+};
 
 void refuse(QWidget* parent, const QString& text)
 {
@@ -110,7 +132,10 @@ SourceListPage::SourceListPage(QWidget* parent)
     tvBackupList->viewport()->setAcceptDrops(true);
     tvBackupList->setDropIndicatorShown(false);
     tvBackupList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    tvBackupList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The column is fitted to the widest path once a batch of paths is in: fitting it on every
+    // inserted row made thousands of paths take minutes.
+    tvBackupList->header()->setSectionResizeMode(QHeaderView::Fixed);
+    tvBackupList->header()->setResizeContentsPrecision(-1);
     tvBackupList->header()->setStretchLastSection(false);
     tree->dropped = [this](const QMimeData* data) { tvBackupList_OLEDragDrop(data); };
 
@@ -119,6 +144,9 @@ SourceListPage::SourceListPage(QWidget* parent)
     cmdRemove = new QPushButton(QStringLiteral("Remove"), this);
     cmdRemove->setObjectName(QStringLiteral("cmdRemove"));
     cmdRemove->setEnabled(false);
+    // The wizard puts the focus on Add; Enter still belongs to the host's Next or OK.
+    cmdAdd->setAutoDefault(false);
+    cmdRemove->setAutoDefault(false);
     mnuSelectSource = new QMenu(this);
     mnuSelectSource->setObjectName(QStringLiteral("mnuSelectSource"));
     mnuFolder = mnuSelectSource->addAction(QStringLiteral("Fol&der..."));
@@ -136,7 +164,7 @@ SourceListPage::SourceListPage(QWidget* parent)
     txtIncludeMasks = new QLineEdit(QStringLiteral("*.*"), this);
     txtIncludeMasks->setObjectName(QStringLiteral("txtIncludeMasks"));
     txtIncludeMasks->setToolTip(QStringLiteral("This pattern defines files to be included."));
-    auto* lblMaskHint = new QLabel(QStringLiteral("Separate multiple masks with a coma (i.e. *.bak, *.old)"), this);
+    auto* lblMaskHint = new QLabel(QStringLiteral("Separate multiple masks with a comma (i.e. *.bak, *.old)"), this);
     lblMaskHint->setObjectName(QStringLiteral("lblMaskHint"));
     lblExclude->setBuddy(txtExcludeMasks);
     lblInclude->setBuddy(txtIncludeMasks);
@@ -186,41 +214,66 @@ SourceListPage::SourceListPage(QWidget* parent)
 
 bool SourceListPage::StickIconOntoListView(const QString& strFile)
 {
-    if (!isStorableSource(strFile)) {
-        refuse(window(),
-               QStringLiteral("\"%1\" cannot be backed up: a backup item must be a full path without \"..\" "
-                              "parts, tabs or line breaks.")
-                   .arg(strFile));
-        return false;
-    }
-    for (int i = 0; i < tvBackupList->topLevelItemCount(); ++i) {
-        if (overlaps(tvBackupList->topLevelItem(i)->text(0), strFile)) {
+    return addPaths({strFile}) == 1;
+}
+
+int SourceListPage::addPaths(const QStringList& paths)
+{
+    ListedPaths listed(tvBackupList);
+    QStringList accepted;
+    for (const QString& path : paths) {
+        if (!isStorableSource(path)) {
+            refuse(window(),
+                   QStringLiteral("\"%1\" cannot be backed up: a backup item must be a full path without \"..\" "
+                                  "parts, tabs or line breaks.")
+                       .arg(path));
+            continue;
+        }
+        if (listed.overlaps(path)) {
             const localisation::clsLanguages& languages = localisation::Languages();
             refuse(window(),
                    languages.getMessages(QStringLiteral("MSG_DUPE1")) + QStringLiteral("\r\n\r\n")
                        + languages.getMessages(QStringLiteral("MSG_DUPE2")) + QStringLiteral("\r\n\r\n")
                        + languages.getMessages(QStringLiteral("MSG_DUPE3")));
-            return false;
+            continue;
         }
+        listed.insert(path);
+        accepted << path;
     }
-    showStoredPath(strFile);
-    return true;
+    showStoredPaths(accepted);
+    return static_cast<int>(accepted.size());
 }
 
-void SourceListPage::showStoredPath(const QString& path)
+void SourceListPage::showStoredPaths(const QStringList& paths)
 {
-    // A path with no icon of its own (gone, or unreadable) shows the unknown-file icon at index 0.
-    const QIcon icon = controls::cVBALSysImageList::iconAt(m_icons.hIml(), m_icons.ItemIndex(path, true));
-
-    auto* node = new QTreeWidgetItem;
-    node->setText(0, path);
-    node->setIcon(0, icon);
-    node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
-    node->setCheckState(0, Qt::Checked);
-    tvBackupList->addTopLevelItem(node);
-    tvBackupList_NodeCheck(node);
-    tvBackupList->setCurrentItem(node);
+    if (paths.isEmpty())
+        return;
+    QList<QTreeWidgetItem*> nodes;
+    nodes.reserve(paths.size());
+    for (const QString& path : paths) {
+        // A path with no icon of its own (gone, or unreadable) shows the unknown-file icon at index 0.
+        auto* node = new QTreeWidgetItem;
+        node->setText(0, path);
+        node->setIcon(0, controls::cVBALSysImageList::iconAt(m_icons.hIml(), m_icons.ItemIndex(path, true)));
+        node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
+        node->setCheckState(0, Qt::Checked);
+        node->setForeground(0, nodeColour(Qt::Checked));
+        nodes << node;
+    }
+    tvBackupList->addTopLevelItems(nodes);
+    tvBackupList->setCurrentItem(nodes.last());
     cmdRemove->setEnabled(true);
+    fitColumn();
+}
+
+void SourceListPage::fitColumn()
+{
+    tvBackupList->resizeColumnToContents(0);
+}
+
+QBrush SourceListPage::nodeColour(Qt::CheckState state) const
+{
+    return palette().brush(state == Qt::Checked ? QPalette::Active : QPalette::Disabled, QPalette::Text);
 }
 
 void SourceListPage::cmdAdd_Click()
@@ -235,8 +288,7 @@ void SourceListPage::mnuFiles_Click()
         window(), QStringLiteral("Select a file or files to backup..."), QString(), QStringLiteral("All files (*)"));
     if (!files)
         return;
-    for (const QString& file : *files)
-        StickIconOntoListView(file);
+    addPaths(*files);
     scrollToLeft();
 }
 
@@ -256,14 +308,14 @@ void SourceListPage::cmdRemove_Click()
     delete node;
     if (tvBackupList->topLevelItemCount() == 0)
         cmdRemove->setEnabled(false);
+    fitColumn();
 }
 
 void SourceListPage::tvBackupList_NodeCheck(QTreeWidgetItem* Node)
 {
     if (!Node)
         return;
-    const QPalette::ColorGroup group = Node->checkState(0) == Qt::Checked ? QPalette::Active : QPalette::Disabled;
-    const QBrush colour = palette().brush(group, QPalette::Text);
+    const QBrush colour = nodeColour(Node->checkState(0));
     if (Node->foreground(0) != colour)
         Node->setForeground(0, colour);
 }
@@ -272,10 +324,12 @@ void SourceListPage::tvBackupList_OLEDragDrop(const QMimeData* Data)
 {
     if (!Data || !Data->hasUrls())
         return;
+    QStringList paths;
     for (const QUrl& url : Data->urls()) {
         if (url.isLocalFile())
-            StickIconOntoListView(url.toLocalFile());
+            paths << url.toLocalFile();
     }
+    addPaths(paths);
     scrollToLeft();
 }
 
@@ -319,8 +373,7 @@ QStringList SourceListPage::checkedPaths() const
 
 QString SourceListPage::excludeMasks() const
 {
-    QString masks = txtExcludeMasks->text();
-    return masks.replace(QLatin1Char(','), QLatin1Char(';'));
+    return txtExcludeMasks->text();
 }
 
 QString SourceListPage::includeMasks() const

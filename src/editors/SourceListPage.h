@@ -34,9 +34,12 @@ public:
     // Adds one path to the tree, checked and selected, unless a set cannot store it or it overlaps a
     // listed one; a refusal is shown with the reason. True when the path was added.
     bool StickIconOntoListView(const QString& strFile);
-    // Adds a path the set already holds, checked, as it is stored: refusing an overlap here would drop
-    // it from the set on the next save.
-    void showStoredPath(const QString& path);
+    // Adds several paths at once, each as StickIconOntoListView does; the last one added is selected.
+    // The number added.
+    int addPaths(const QStringList& paths);
+    // Adds paths the set already holds, checked, as they are stored: refusing an overlap here would
+    // drop them from the set on the next save.
+    void showStoredPaths(const QStringList& paths);
 
     void cmdAdd_Click();
     void mnuFiles_Click();
@@ -52,7 +55,7 @@ public:
 
     // What the page yields to its host: the checked paths in node order, the masks and the switch.
     QStringList checkedPaths() const;
-    // Masks separated by "," or ";", given with ";" between them: the run splits them only there.
+    // Masks separated by "," or ";", as typed: the run takes both.
     QString excludeMasks() const;
     QString includeMasks() const;
     bool includeSubfolders() const;
@@ -72,6 +75,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Fits the column to the widest path, so that the tree scrolls to the end of every one.
+    void fitColumn();
+    QBrush nodeColour(Qt::CheckState state) const;
+
     controls::cVBALSysImageList m_icons;
 };
 

@@ -1,14 +1,18 @@
 #include "editors/StepValidation.h"
 
+#include <optional>
+
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <QWidget>
 
-#include "core/BackupSet.h"
 #include "core/Ask.h"
+#include "core/BackupSet.h"
 #include "core/ProgramState.h"
 #include "editors/CompressionPage.h"
 #include "editors/DestinationListPage.h"
@@ -21,7 +25,6 @@ namespace editors
 {
 namespace
 {
-constexpr qsizetype MaxNameLength = 250;
 const QString ForbiddenNameCharacters = QStringLiteral("<>\\/:\"*?|");
 
 // The built-in English texts, which the properties window shows whatever the language.
@@ -59,15 +62,39 @@ QString lineText(const QWidget* host, const char* name)
     return box ? box->text() : QString();
 }
 
+// Why a new set cannot take `name`: the general message, or one that names a reason the general
+// message leaves the user to guess. Nothing when it can.
+std::optional<QString> nameRefusal(const QString& name)
+{
+    const QString general = localisation::message("MSG_INVALID_NAME");
+    if (name.isEmpty())
+        return general;
+    for (const QChar c : name) {
+        if (ForbiddenNameCharacters.contains(c))
+            return general;
+    }
+    if (name.startsWith(QLatin1Char('.')))
+        return QStringLiteral("The name can not begin with \".\": files so named are hidden, and the set would not "
+                              "show in the list.");
+    if (const qsizetype bytes = QFile::encodeName(name).size(); bytes > core::MaxSetNameBytes)
+        return QStringLiteral("The name is too long: a set name can take at most %1 bytes, and this one takes %2 "
+                              "(letters outside A to Z take two to four bytes each).")
+            .arg(core::MaxSetNameBytes)
+            .arg(bytes);
+    if (core::setNameError(name))
+        return general;
+    const QString document = platform::ProgramFolder::file(QStringLiteral("data/") + name + QStringLiteral(".sbd"));
+    if (QFileInfo::exists(document))
+        return general;
+    return std::nullopt;
+}
+
 bool checkName(QWidget* host, EditorKind kind)
 {
     if (kind != EditorKind::Wizard)
         return false;
-    const QString name = lineText(host, "txtItemName");
-    if (!name.isEmpty() && ValidateFileName(name))
-        return true;
-    warn(host, localisation::message("MSG_INVALID_NAME"));
-    return false;
+    const std::optional<QString> refusal = nameRefusal(lineText(host, "txtItemName"));
+    return !refusal || refuse(host, *refusal);
 }
 
 // Any listed node will do, checked or not.
@@ -87,18 +114,21 @@ bool checkDestinations(QWidget* host, EditorKind kind)
     return page->lvDestinations->topLevelItemCount() > 0 || refuse(host, kind, NoDestinations);
 }
 
-// The archive name is needed in every mode; protection needs a password typed twice. Names and
-// passwords that the run could not write or record are refused here rather than at the run.
+// The single archive needs a name; the other modes leave its box disabled and need none. Protection
+// needs a password typed twice. Names and passwords that the run could not write or record are
+// refused here rather than at the run.
 bool checkCompression(QWidget* host, EditorKind kind)
 {
     const auto* page = host->findChild<CompressionPage*>();
     if (!page)
         return false;
     const QString archive = page->txtZIPName->text();
-    if (archive.trimmed().isEmpty())
-        return refuse(host, kind, NoArchiveName);
-    if (const auto error = core::archiveNameError(archive))
+    if (archive.trimmed().isEmpty()) {
+        if (page->optCompressionType[1]->isChecked())
+            return refuse(host, kind, NoArchiveName);
+    } else if (const auto error = core::archiveNameError(archive)) {
         return refuse(host, *error);
+    }
     if (page->cmbProtection->currentIndex() == 0)
         return true;
     const QString password = page->txtBFPassword->text();
@@ -131,16 +161,7 @@ bool ValidateStep(QWidget* host, EditorKind kind)
 
 bool ValidateFileName(const QString& strText)
 {
-    if (strText.size() > MaxNameLength)
-        return false;
-    for (const QChar c : strText) {
-        if (ForbiddenNameCharacters.contains(c))
-            return false;
-    }
-    if (core::setNameError(strText) || strText.startsWith(QLatin1Char('.')))
-        return false;
-    const QString document = platform::ProgramFolder::file(QStringLiteral("data/") + strText + QStringLiteral(".sbd"));
-    return !QFileInfo::exists(document);
+    return !strText.isEmpty() && !nameRefusal(strText);
 }
 
 } // namespace editors

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -148,12 +149,14 @@ void frmSettings::LoadFiles()
     const core::MainWindowServices* services = core::mainWindowServices();
     if (!services)
         return;
+    QStringList paths;
     for (const QString& line : services->globalfiles()) {
         if (line.isEmpty())
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        sourcePage->showStoredPath(tab < 0 ? line : line.left(tab));
+        paths << (tab < 0 ? line : line.left(tab));
     }
+    sourcePage->showStoredPaths(paths);
 }
 
 void frmSettings::fill()
@@ -212,17 +215,20 @@ void frmSettings::fill()
 
 void frmSettings::TSMenu_Click(int index)
 {
-    if (m_switchingBack)
+    if (m_switching)
         return;
-    // The page being left must pass its check first; lblStep still names it.
-    if (!ValidateStep()) {
-        m_switchingBack = true;
+    // The tab strip switches before it tells; the page being left comes back before anything is drawn,
+    // so that a failed check warns over the page it is about. lblStep still names that page.
+    {
+        const QScopedValueRollback switching(m_switching, true);
         TSMenu->setCurrentIndex(m_shownTab);
-        m_switchingBack = false;
-        return;
     }
+    if (!ValidateStep())
+        return;
     m_shownTab = index;
     lblStep->setText(QString::number(index + FirstPage));
+    const QScopedValueRollback switching(m_switching, true);
+    TSMenu->setCurrentIndex(index);
 }
 
 SettingsPages frmSettings::pagesValues() const
@@ -303,7 +309,7 @@ platform::Result frmSettings::Apply()
     state.strSetText = *rebuilt.text;
     if (services) {
         services->setModified(true);
-        services->LoadBackupSets(-1);
+        services->listSetsSelecting(m_setName);
     }
     return platform::Result::success();
 }

@@ -72,7 +72,8 @@ private:
     // The DEST section each filled destination row came from, by the row's key.
     QHash<quint64, int> m_storedSlots;
     int m_shownTab = 0;
-    bool m_switchingBack = false;
+    // The window itself is changing the tab.
+    bool m_switching = false;
 };
 
 } // namespace editors

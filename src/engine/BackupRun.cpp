@@ -99,6 +99,7 @@ RunResult BackupRun::run()
     m_archivePath.clear();
     m_timestampFolder.clear();
     m_copyErrors.clear();
+    m_missingEverywhere = 0;
 
     // The run keeps its own copy of the set and its document text: the main window may load another
     // set while this one runs, and the outcome belongs to the set that ran.
@@ -144,6 +145,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
             m_copyErrors += copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not found"), path);
         for (const QString& path : collected.unreadable)
             m_copyErrors += copyErrorEntry(core::err::PermissionDenied, QStringLiteral("Permission denied"), path);
+        m_missingEverywhere = collected.missing.size() + collected.unreadable.size();
     }
 
     if (set.Compression == core::CompressionMode::OneArchive && !(buildArchive(set) && protectArchive(set)))
@@ -170,6 +172,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 return cancelled(set, recorder);
             bool delivered = false;
             qint64 deliveredBytes = 0;
+            qint64 missing = m_missingEverywhere;
             const auto deliverWith = [&](auto& delivery) {
                 delivery.prepareFile = [this, &set](const QString& source) { return prepareFile(set, source); };
                 delivery.versionLines = m_versionLines;
@@ -177,6 +180,7 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 m_copyErrors += result.copyErrors;
                 delivered = result.succeeded();
                 deliveredBytes = result.deliveredBytes;
+                missing += result.failedFiles.size();
                 return !result.stopped();
             };
             switch (set.Dest.at(d).Type) {
@@ -201,12 +205,13 @@ RunResult BackupRun::road(core::BackupSetInfo& set, const QStringList& filesLine
                 if (result.stopped())
                     return cancelled(set, recorder);
                 delivered = result.succeeded();
+                missing += result.failedFiles.size();
                 break;
             }
             default:
                 break;
             }
-            recorder.recordDestination(delivered, deliveredBytes);
+            recorder.recordDestination(delivered, deliveredBytes, missing);
         }
     }
     RunResult result;
@@ -273,6 +278,7 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
     for (const platform::ZipSkippedEntry& skipped : zip.SkippedFiles()) {
         core::LogEvent(QStringLiteral("Could not pack ") + skipped.sourcePath + QStringLiteral(": ") + skipped.reason);
         m_copyErrors += skippedEntry(skipped);
+        ++m_missingEverywhere;
     }
     return true;
 }

@@ -58,6 +58,9 @@ private:
     QStringList m_versionLines;
     // Entries of the files that did not arrive or were left out of the archive.
     QString m_copyErrors;
+    // How many of those every destination lacks: paths not found or not read by the collection,
+    // files left out of the single archive.
+    qint64 m_missingEverywhere = 0;
 };
 
 } // namespace engine

@@ -53,7 +53,7 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
         break;
     case core::CompressionMode::EachFile:
     case core::CompressionMode::ArchivePerFile:
-        if (!collectEachFile(set, attachments, result.copyErrors)) {
+        if (!collectEachFile(set, attachments, result)) {
             if (m_run.stopRequested())
                 result.setOutcome(platform::Result::stop());
             else
@@ -104,14 +104,16 @@ MailDeliveryResult MailDelivery::deliver(core::BackupSetInfo& set, const QString
         return result;
     }
 
-    for (const QString& path : sender.lastOutcome().notAttached)
+    for (const QString& path : sender.lastOutcome().notAttached) {
         result.copyErrors += copyErrorEntry(core::err::FileNotFound, QStringLiteral("File not attached"), path);
+        result.failedFiles << path;
+    }
     result.setOutcome(program.bMailSuccess ? platform::Result::success()
                                            : platform::Result::failure(program.strFailureReason));
     return result;
 }
 
-bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& attachments, QString& copyErrors)
+bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& attachments, MailDeliveryResult& result)
 {
     QString unreadable;
     const std::optional<QStringList> sources = core::readSetFileList(set.ItemName, unreadable);
@@ -133,7 +135,8 @@ bool MailDelivery::collectEachFile(const core::BackupSetInfo& set, QStringList& 
             return false;
         if (!prepared.error.isEmpty()) {
             core::LogEvent(QStringLiteral("Could not prepare ") + source + QStringLiteral(": ") + prepared.error);
-            copyErrors += copyErrorEntry(core::err::PathFileAccess, prepared.error, source);
+            result.copyErrors += copyErrorEntry(core::err::PathFileAccess, prepared.error, source);
+            result.failedFiles << source;
             continue;
         }
         QString path = prepared.path;

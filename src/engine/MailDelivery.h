@@ -20,6 +20,8 @@ struct MailDeliveryResult : platform::Result
     // Entries of the listed files that could not be prepared or attached, as folder delivery
     // names the files that did not arrive.
     QString copyErrors;
+    // Those files.
+    QStringList failedFiles;
 };
 
 // Mails one run of a set to the recipient of its current destination: the single archive, or each
@@ -41,7 +43,7 @@ public:
     std::function<PreparedFile(const QString& source)> prepareFile;
 
 private:
-    bool collectEachFile(const core::BackupSetInfo& set, QStringList& attachments, QString& copyErrors);
+    bool collectEachFile(const core::BackupSetInfo& set, QStringList& attachments, MailDeliveryResult& result);
 
     platform::RunContext& m_run;
     QStringList m_workFiles;

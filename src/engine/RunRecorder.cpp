@@ -27,8 +27,8 @@ enum class Situation
 };
 
 // The text after "(Destination<n>" for a destination of `type`; empty for a type that is no kind of
-// destination.
-QString destinationText(core::DestinationType type, Situation situation)
+// destination. `note` follows an earlier success.
+QString destinationText(core::DestinationType type, Situation situation, const QString& note = {})
 {
     static const QString lan = QStringLiteral(" LAN = ");
     static const QString ftp = QStringLiteral(" FTP = ");
@@ -52,7 +52,7 @@ QString destinationText(core::DestinationType type, Situation situation)
     case Situation::Failed:
         return kind + QStringLiteral("FAILURE)");
     case Situation::EarlierSuccess:
-        return kind + QStringLiteral("Success) ");
+        return kind + QStringLiteral("Success") + note + QStringLiteral(") ");
     case Situation::EarlierFailure:
         return kind + QStringLiteral("FAILURE) ");
     }
@@ -90,6 +90,17 @@ QString destinationTag(int destination)
 {
     return QStringLiteral("(Destination") + QString::number(destination);
 }
+
+QString filesMissing(qint64 count)
+{
+    return count == 1 ? QStringLiteral("1 file missing") : QStringLiteral("%1 files missing").arg(count);
+}
+
+// How an earlier delivery that lacks files reads in a failure's list of outcomes.
+QString missingNote(qint64 count)
+{
+    return count > 0 ? QStringLiteral(", ") + filesMissing(count) : QString();
+}
 } // namespace
 
 QString durationText(const QDateTime& start, const QDateTime& end)
@@ -113,14 +124,15 @@ core::DestinationType RunRecorder::typeOf(int destination) const
     return m_set.Dest.at(destination).Type;
 }
 
-QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool delivered, bool rotated)
+QString RunRecorder::record(QString status, qint64 deliveredBytes, bool delivered, bool rotated,
+                            const std::function<QString(const QString& why)>& failed)
 {
     QString text;
     switch (rereadDocument(m_set.ItemName, text)) {
     case Reread::Deleted:
         core::LogEvent(QStringLiteral("The set \"%1\" was deleted while it ran; its outcome is not recorded: %2")
                            .arg(m_set.ItemName, status));
-        return {};
+        return status;
     case Reread::Damaged:
         // Saving over it keeps the damaged text in the .bak file.
         core::LogEvent(QStringLiteral("The document of the set \"%1\" can no longer be read; the outcome is "
@@ -136,7 +148,15 @@ QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool d
         break;
     }
 
-    QString unrecorded;
+    bool toldFailure = false;
+    const auto problem = [&](const QString& why) {
+        if (failed && !toldFailure) {
+            toldFailure = true;
+            status = failed(why);
+        } else {
+            core::LogEvent(why);
+        }
+    };
     const QString duration = durationText(m_start, platform::clock().now());
     // A delivery that arrived keeps its version on record even when the status tells of an earlier
     // failure of the same run.
@@ -145,20 +165,18 @@ QString RunRecorder::record(const QString& status, qint64 deliveredBytes, bool d
     const platform::Result recorded
         = core::ReplaceProjectValues(m_set, text, recordedAs, duration, deliveredBytes, &replaced);
     core::forgetShownVersion(replaced);
-    if (!recorded) {
-        unrecorded = QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason();
-        core::LogEvent(unrecorded);
-    }
+    if (!recorded)
+        problem(QStringLiteral("The outcome could not be recorded in full: ") + recorded.reason());
     if (recordedAs != status)
         text = core::ReplaceValue(text, QStringLiteral("Status"), status);
     // The row is refreshed from the saved document, so the save comes first.
     if (const platform::Result saved = core::SaveProject(m_set.ItemName, text); !saved) {
-        unrecorded = QStringLiteral("The set could not be saved: ") + saved.reason();
-        core::LogEvent(unrecorded);
+        problem(QStringLiteral("The set could not be saved: ") + saved.reason());
+        text = core::ReplaceValue(text, QStringLiteral("Status"), status);
     }
     m_setText = text;
     core::RefreshBackupSetRow(m_set, status, duration);
-    return unrecorded;
+    return status;
 }
 
 bool RunRecorder::beginRun()
@@ -232,23 +250,44 @@ QString RunRecorder::withSummary(int destination, const QString& reason) const
         return reason;
     QString summary;
     for (int k = 1; k < destination; ++k) {
-        bool delivered = true;
+        Outcome earlier {k, true, 0};
         for (const Outcome& outcome : m_outcomes)
             if (outcome.destination == k)
-                delivered = outcome.delivered;
+                earlier = outcome;
         const QString text
-            = destinationText(typeOf(k), delivered ? Situation::EarlierSuccess : Situation::EarlierFailure);
+            = destinationText(typeOf(k), earlier.delivered ? Situation::EarlierSuccess : Situation::EarlierFailure,
+                              missingNote(earlier.missing));
         if (!text.isEmpty())
             summary += destinationTag(k) + text;
     }
     return summary + reason;
 }
 
-QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
+// "Success", and what the run's versions lack so far: "Success (incomplete: 1 file missing)", by
+// destination when the run delivers to several.
+QString RunRecorder::successStatus(qint64 missing) const
+{
+    QStringList lacking;
+    if (m_set.DestCount > 1 && m_set.RotationType == core::RotationMode::EveryDestination) {
+        for (const Outcome& outcome : m_outcomes) {
+            if (outcome.delivered && outcome.missing > 0)
+                lacking << filesMissing(outcome.missing) + QStringLiteral(" at destination ")
+                        + QString::number(outcome.destination);
+        }
+    } else if (missing > 0) {
+        lacking << filesMissing(missing);
+    }
+    if (lacking.isEmpty())
+        return QStringLiteral("Success");
+    return QStringLiteral("Success (incomplete: ") + lacking.join(QStringLiteral("; ")) + QLatin1Char(')');
+}
+
+QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes, qint64 missingFiles)
 {
     const int d = m_current ? m_current : m_set.CurrentDestination;
     const core::DestinationType type = typeOf(d);
     const bool ok = delivered && !destinationText(type, Situation::EarlierSuccess).isEmpty();
+    const qint64 missing = ok ? qMax<qint64>(0, missingFiles) : 0;
 
     if (m_set.RotationType == core::RotationMode::OneAtATime)
         core::LogEvent(QStringLiteral("Finished - No Rotation"));
@@ -263,19 +302,33 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
     m_setText = core::ReplaceValue(m_setText, QStringLiteral("CurrentDestination"),
                                    QString::number(m_set.CurrentDestination));
 
+    m_outcomes << Outcome {d, ok, missing};
     QString status;
     if (ok) {
-        core::LogEvent(QStringLiteral("Backup Complete: Success!"));
         // The set's status is the run's: after a failed destination it stays a failure, with this
         // destination's success in the list of outcomes.
-        status = m_overallOK ? QStringLiteral("Success")
+        status = m_overallOK ? successStatus(missing)
                              : QStringLiteral("FAILURE ")
-                + withSummary(d, (destinationTag(d) + destinationText(type, Situation::EarlierSuccess)).trimmed());
+                + withSummary(d,
+                              (destinationTag(d)
+                               + destinationText(type, Situation::EarlierSuccess, missingNote(missing)))
+                                  .trimmed());
         // A delivery whose version is not on record cannot be found to restore: the run has not
-        // succeeded.
-        if (const QString unrecorded = record(status, deliveredBytes, true, true); !unrecorded.isEmpty()) {
+        // succeeded, and the set says so.
+        bool recorded = true;
+        status = record(status, deliveredBytes, true, true, [&](const QString& why) {
+            recorded = false;
+            m_outcomes.last().delivered = false;
             m_overallOK = false;
-            m_failures << destinationTag(d) + QStringLiteral(") ") + unrecorded;
+            const QString reason = withSummary(d, destinationTag(d) + QStringLiteral(") ") + why);
+            m_failures << reason;
+            core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
+            return QStringLiteral("FAILURE ") + reason;
+        });
+        if (recorded) {
+            core::LogEvent(QStringLiteral("Backup Complete: Success!"));
+            if (missing > 0)
+                core::LogEvent(QStringLiteral("The version is incomplete: ") + filesMissing(missing));
         }
     } else {
         QString reason = core::state().strFailureReason;
@@ -286,10 +339,8 @@ QString RunRecorder::recordDestination(bool delivered, qint64 deliveredBytes)
         core::LogEvent(QStringLiteral("Backup Complete: FAILURE ") + reason);
         m_overallOK = false;
         m_failures << reason;
-        status = QStringLiteral("FAILURE ") + reason;
-        record(status, 0, false, true);
+        status = record(QStringLiteral("FAILURE ") + reason, 0, false, true);
     }
-    m_outcomes << Outcome {d, ok};
     m_current = 0;
     if (m_set.RotationType == core::RotationMode::EveryDestination)
         core::LogEvent(QStringLiteral("Moving to next backup"));

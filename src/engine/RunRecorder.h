@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -58,13 +60,14 @@ public:
     int beginDestination();
 
     // Records the destination begun last: `delivered` is the delivery's outcome, `deliveredBytes`
-    // what arrived (the version line's size). A failed destination records "FAILURE " and the
-    // reason the delivery left in strFailureReason, or a "(Destination<n> ... = FAILURE)" text when
-    // it left none. After a failed destination the run's later successes record "FAILURE " and every
-    // outcome so far, so the set never reads "Success" for a run that failed somewhere. A delivery
-    // whose outcome cannot be recorded or saved fails the run all the same. Returns the status
-    // recorded.
-    QString recordDestination(bool delivered, qint64 deliveredBytes);
+    // what arrived (the version line's size), `missingFiles` how many of the set's files the
+    // version lacks. A delivery records "Success", or "Success (incomplete: 3 files missing)" when
+    // files are missing. A failed destination records "FAILURE " and the reason the delivery left
+    // in strFailureReason, or a "(Destination<n> ... = FAILURE)" text when it left none. After a failed destination the
+    // run's later successes record "FAILURE " and every outcome so far, so the set never reads "Success" for a run that
+    // failed somewhere. A delivery whose version cannot be recorded or saved fails the run and records that failure.
+    // Returns the status recorded.
+    QString recordDestination(bool delivered, qint64 deliveredBytes, qint64 missingFiles = 0);
 
     // The end of a run that went through its destinations: logs the overall status and gives the
     // texts for the window. `copyErrors` are the entries of the files that could not be copied.
@@ -82,16 +85,21 @@ private:
     {
         int destination = 0;
         bool delivered = false;
+        qint64 missing = 0;
     };
 
     core::DestinationType typeOf(int destination) const;
     QString failureText(int destination) const;
     QString withSummary(int destination, const QString& reason) const;
+    QString successStatus(qint64 missing) const;
     // Records the status (and, for a delivery that arrived, its version) in the document as it is now
     // (the run's copy only when it no longer reads as a set document; nothing when the set was
-    // deleted) and saves it; why either could not be done, or "". `rotated`: the run moved
-    // CurrentDestination on.
-    QString record(const QString& status, qint64 deliveredBytes, bool delivered, bool rotated);
+    // deleted), saves it and shows it. When the version cannot be recorded or the document cannot
+    // be saved, `failed` is told why and gives the status to record and show instead; without it
+    // the reason is logged. `rotated`: the run moved CurrentDestination on. Returns the status
+    // recorded.
+    QString record(QString status, qint64 deliveredBytes, bool delivered, bool rotated,
+                   const std::function<QString(const QString& why)>& failed = {});
 
     core::BackupSetInfo& m_set;
     QString& m_setText;

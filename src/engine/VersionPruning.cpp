@@ -175,7 +175,8 @@ void VersionPruning::rotateOne(int keep, int& quantity, QString& text)
         QString reason;
         const std::optional<core::VersionLine> version = core::VersionLine::parse(line, &reason);
         if (!version) {
-            report(QStringLiteral("The version line \"%1\" cannot be read (%2); it is kept.").arg(line, reason));
+            report(QStringLiteral("The version line \"%1\" cannot be read (%2); it is kept.")
+                       .arg(core::VersionLine::withoutPasswords(line), reason));
             return;
         }
         if (meetsStopRule(*version))
@@ -214,7 +215,8 @@ void VersionPruning::acrossAll(int keep, int& quantity, QString& text)
         QString reason;
         const std::optional<core::VersionLine> version = core::VersionLine::parse(line, &reason);
         if (!version) {
-            report(QStringLiteral("The version line \"%1\" cannot be read (%2); it is kept.").arg(line, reason));
+            report(QStringLiteral("The version line \"%1\" cannot be read (%2); it is kept.")
+                       .arg(core::VersionLine::withoutPasswords(line), reason));
             continue;
         }
         if (meetsStopRule(*version))

@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -35,9 +36,15 @@ frmEmailAdd::frmEmailAdd()
 
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Email To:"), txtEmail);
-    form->addRow(QStringLiteral("Subject:"), txtSub);
-    form->addRow(QStringLiteral("Body:"), txtBody);
+    // Named, so that the language file and the template reach them.
+    const auto addRow = [this, form](const char* name, const QString& text, QWidget* field) {
+        auto* label = platform::named<QLabel>(name, text, this);
+        label->setBuddy(field);
+        form->addRow(label, field);
+    };
+    addRow("lblEmail", QStringLiteral("Email To:"), txtEmail);
+    addRow("lblSub", QStringLiteral("Subject:"), txtSub);
+    addRow("lblBody", QStringLiteral("Body:"), txtBody);
     layout->addLayout(form);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdSend);

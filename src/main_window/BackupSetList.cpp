@@ -21,27 +21,6 @@ namespace main_window
 {
 namespace
 {
-QString nextLocation(const core::BackupSetInfo& set)
-{
-    if (set.RotationType == core::RotationMode::EveryDestination) {
-        // Every destination receives each run: list the kinds in the order they first appear.
-        static const QString kinds[] = {QStringLiteral("LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
-        QStringList listed;
-        for (int j = 1; j <= set.DestCount; ++j) {
-            const int type = core::storedCode(set.Dest.at(static_cast<size_t>(j)).Type);
-            if (type >= 1 && type <= 3 && !listed.contains(kinds[type - 1]))
-                listed << kinds[type - 1];
-        }
-        return QStringLiteral("All (") + listed.join(QStringLiteral(", ")) + QLatin1Char(')');
-    }
-    static const QString kinds[] = {QStringLiteral("Local/LAN"), QStringLiteral("FTP"), QStringLiteral("Email")};
-    const int n = set.CurrentDestination;
-    if (n < 1 || n > set.DestCount)
-        return QString();
-    const int type = core::storedCode(set.Dest.at(static_cast<size_t>(n)).Type);
-    return type >= 1 && type <= 3 ? kinds[type - 1] : QString();
-}
-
 std::optional<QString> readDocument(const QString& path, QString& problem)
 {
     QFile file(path);
@@ -79,7 +58,7 @@ SetListRow setListRow(const QString& name, const QString& text, const QDateTime&
                                                                                            : QStringLiteral("Backup"));
         setCell(LastRunTimeColumn, core::ExtractItem(stats, QStringLiteral("LastRunTime")));
         setCell(DurationColumn, core::ExtractItem(stats, QStringLiteral("Duration")));
-        setCell(NextLocationColumn, nextLocation(set));
+        setCell(NextLocationColumn, core::nextLocation(set));
         setCell(StatusColumn, orUnknown(core::ExtractItem(stats, QStringLiteral("Status"))));
         setCell(CreationTimeColumn, orUnknown(core::ExtractItem(stats, QStringLiteral("CreationTime"))));
     } else {

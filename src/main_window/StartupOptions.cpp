@@ -38,8 +38,9 @@ ServiceDecision decideService(bool serviceCapable, const QString& active, const 
 QString serviceNoticeText(const QString& programName)
 {
     return QStringLiteral("You are running ") + programName
-        + QStringLiteral(" as a service. To run or stop the application, please go to the \"Service Control Manager\" "
-                         "under \"Administrative Tools\" on the \"Control Panel\".");
+        + QStringLiteral(" as a service. To run or stop the application, please use its systemd user unit "
+                         "\"quillback.service\": \"systemctl --user start quillback\" or \"systemctl --user stop "
+                         "quillback\".");
 }
 
 int columnWidthTwips(const QString& stored)

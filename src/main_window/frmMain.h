@@ -76,7 +76,10 @@ public:
     // Lists the set documents, selects row `Id` (from 1; -1 or a row that does not exist: the first)
     // and loads it. A damaged document shows as a red row whose tool tip says why; when it is the
     // selected row, the status bar says so too.
-    void LoadBackupSets(int Id) override;
+    void LoadBackupSets(int Id);
+    // Lists the set documents again and loads `setName`, selected wherever the rebuilt list puts it;
+    // the first set when it is gone.
+    void listSetsSelecting(const QString& setName) override;
     // Makes a set the loaded set: `strBackupname`, or the selected row's set when it is empty. Shows
     // its files, writes its "Next run time" cell and its file-list cache and enables the set commands.
     // False when the document is missing, empty or damaged (the set's row turns red and only Delete

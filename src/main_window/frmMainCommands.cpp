@@ -38,6 +38,16 @@ namespace
 {
 using localisation::message;
 using platform::Form;
+
+// The question names the set it would delete, also in a language whose text has no place for it.
+QString deletionQuestion(const QString& setName)
+{
+    const QString placeholder = QStringLiteral("<filename>");
+    QString text = message("MSG_CONFIRM_DELETION");
+    if (!text.contains(placeholder))
+        return text + QStringLiteral("\r\n\r\n\"") + setName + QLatin1Char('"');
+    return text.replace(placeholder, setName);
+}
 } // namespace
 
 // ---- Buttons, menus and toolbar ----
@@ -103,7 +113,8 @@ void frmMain::mnuFileNewItem_Click()
     wizard->exec();
     if (newItem) {
         newItem = false;
-        LoadBackupSets(-1);
+        // The commands then act on the set just made.
+        listSetsSelecting(core::state().NewBackupSet.ItemName);
     }
 }
 
@@ -121,8 +132,8 @@ void frmMain::mnuFileDelete_Click()
     // A run would write the document again, and a queued set would find it gone.
     if (setIsBusy(name))
         return;
-    if (core::ask(this, message("MSG_CONFIRM_DELETION").replace(QStringLiteral("<filename>"), name),
-                  platform::Icon::Exclamation, platform::Buttons::YesNo, platform::Answer::No)
+    if (core::ask(this, deletionQuestion(name), platform::Icon::Exclamation, platform::Buttons::YesNo,
+                  platform::Answer::No)
         != platform::Answer::Yes)
         return;
     // The question let the clock run: the set may have been queued meanwhile.
@@ -183,14 +194,8 @@ void frmMain::mnuViewStatusBar_Click()
 void frmMain::mnuViewRefresh_Click()
 {
     // The set the user works on stays selected, wherever the rebuilt list puts it.
-    SetListing listing = main_window::LoadBackupSets(-1);
-    if (const QTreeWidgetItem* selected = selectedSetRow()) {
-        for (qsizetype i = 0; i < listing.rows.size(); ++i) {
-            if (listing.rows.at(i).name == selected->text(0))
-                listing.selectedRow = static_cast<int>(i);
-        }
-    }
-    showSetListing(listing);
+    const QTreeWidgetItem* selected = selectedSetRow();
+    listSetsSelecting(selected ? selected->text(0) : QString());
 }
 
 void frmMain::mnuRunItem_Click(int) { }

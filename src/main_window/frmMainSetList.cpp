@@ -46,6 +46,16 @@ void frmMain::LoadBackupSets(int Id)
     showSetListing(main_window::LoadBackupSets(Id));
 }
 
+void frmMain::listSetsSelecting(const QString& setName)
+{
+    SetListing listing = main_window::LoadBackupSets(-1);
+    for (qsizetype i = 0; i < listing.rows.size(); ++i) {
+        if (listing.rows.at(i).name == setName)
+            listing.selectedRow = static_cast<int>(i);
+    }
+    showSetListing(listing);
+}
+
 void frmMain::showSetListing(const SetListing& listing)
 {
     lstBackupSet->clear();

@@ -20,6 +20,7 @@
 #include "mail/MailSender.h"
 #include "platform/FileDialogs.h"
 #include "platform/Named.h"
+#include "platform/WindowSize.h"
 
 namespace main_window
 {
@@ -175,10 +176,14 @@ frmPrefs2::frmPrefs2()
     for (QCheckBox* b : {chkNoShow, chkAlwaysExit, chkLog})
         misc->addWidget(b);
 
-    auto* layout = new QVBoxLayout(this);
-    for (QGroupBox* frame : {Frame4, Frame3, Frame5, Frame2, Frame1})
-        layout->addWidget(frame);
-    resize(640, sizeHint().height());
+    // The two option frames stand side by side, so that the window fits a screen 800 pixels high.
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Frame4, 0, 0, 1, 2);
+    layout->addWidget(Frame3, 1, 0, 1, 2);
+    layout->addWidget(Frame5, 2, 0, 1, 2);
+    layout->addWidget(Frame2, 3, 0);
+    layout->addWidget(Frame1, 3, 1);
+    layout->setColumnStretch(1, 1);
 
     // Texts are stored as they are; the two names written in another case are the stored names.
     const auto storeText = [this](QLineEdit* edit, const QString& name) {
@@ -222,7 +227,12 @@ frmPrefs2::frmPrefs2()
 void frmPrefs2::Form_Load()
 {
     localisation::translateAndSkin(this);
+    platform::fitWindowToContent(this);
     loadValues();
+    // The entry is written again for the program as it is now: its path or its program folder may
+    // have changed since, and an entry of an older version may lack the folder.
+    if (chkRunAtStart->isChecked())
+        ApplyRunAtStart();
 }
 
 void frmPrefs2::showEvent(QShowEvent* event)

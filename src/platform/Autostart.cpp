@@ -6,6 +6,8 @@
 #include <QtDebug>
 
 #include "platform/FileWriter.h"
+#include "platform/ProgramFolder.h"
+#include "platform/VersionInfo.h"
 
 namespace platform
 {
@@ -57,20 +59,31 @@ QString autostartEntryPath(const QString& name)
     return autostartFolder() + QLatin1Char('/') + name + QStringLiteral(".desktop");
 }
 
-QString desktopExecCommand(const QString& program)
+QString desktopExecLine(const QStringList& arguments)
 {
     // Inside double quotes the characters " ` $ \ take a backslash; a literal % is written %%.
     // The string escapes apply on top of that quoting.
-    QString quoted = QStringLiteral("\"");
-    for (const QChar c : program) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-            quoted += QLatin1Char('\\');
-        quoted += c;
-        if (c == QLatin1Char('%'))
-            quoted += QLatin1Char('%');
+    QStringList quotedArguments;
+    for (const QString& argument : arguments) {
+        QString quoted = QStringLiteral("\"");
+        for (const QChar c : argument) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+                quoted += QLatin1Char('\\');
+            quoted += c;
+            if (c == QLatin1Char('%'))
+                quoted += QLatin1Char('%');
+        }
+        quotedArguments << quoted + QLatin1Char('"');
     }
-    quoted += QLatin1Char('"');
-    return escapeString(quoted);
+    return escapeString(quotedArguments.join(QLatin1Char(' ')));
+}
+
+QStringList autostartCommand(const QString& program)
+{
+    const QString folder = ProgramFolder::path();
+    if (folder == ProgramFolder::defaultPath())
+        return {program};
+    return {QStringLiteral("env"), QStringLiteral("QUILLBACK_HOME=") + folder, program};
 }
 
 bool writeAutostartEntry(const QString& name, const QString& program)
@@ -84,8 +97,10 @@ bool writeAutostartEntry(const QString& name, const QString& program)
         qWarning().noquote() << QStringLiteral("The folder of %1 cannot be created").arg(path);
         return false;
     }
-    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + escapeString(name)
-        + QStringLiteral("\nExec=") + desktopExecCommand(program) + QStringLiteral("\nTerminal=false\n");
+    // The desktop's list of startup programs shows the product, not the entry's file name.
+    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=")
+        + escapeString(QString::fromUtf8(version::ProductName)) + QStringLiteral("\nExec=")
+        + desktopExecLine(autostartCommand(program)) + QStringLiteral("\nTerminal=false\n");
     QString reason;
     if (!fileWriter().replaceFile(path, text.toUtf8(), reason)) {
         qWarning().noquote() << reason;

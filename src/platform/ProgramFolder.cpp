@@ -23,7 +23,12 @@ QString locate()
     const QString home = qEnvironmentVariable("QUILLBACK_HOME");
     if (!home.isEmpty())
         return QDir::cleanPath(QDir(home).absolutePath());
+    return ProgramFolder::defaultPath();
+}
+} // namespace
 
+QString ProgramFolder::defaultPath()
+{
     if (QCoreApplication::instance()) {
         const QString exeDir = QCoreApplication::applicationDirPath();
         const QFileInfo info(exeDir);
@@ -36,7 +41,6 @@ QString locate()
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(dataHome + QStringLiteral("/quillback"));
 }
-} // namespace
 
 QString ProgramFolder::path()
 {

@@ -11,6 +11,8 @@ class ProgramFolder
 {
 public:
     static QString path();
+    // The folder the program takes when QUILLBACK_HOME is not set.
+    static QString defaultPath();
     // Joins a relative name below the program folder with "/".
     static QString file(const QString& relative);
     // Forgets the cached folder, so that a changed environment is read again (tests).

@@ -21,6 +21,8 @@ ToolWindow::ToolWindow(const Design& design)
     Text1 = platform::named<QLineEdit>("Text1", this);
     Label1->setBuddy(Text1);
     Command1 = platform::named<QPushButton>("Command1", QStringLiteral("..."), this);
+    // Enter in a box must not open the file browser.
+    Command1->setAutoDefault(false);
     Label2 = platform::named<QLabel>("Label2", design.secondLabel, this);
     m_second = platform::named<QLineEdit>(design.secondBox, this);
     Label2->setBuddy(m_second);

@@ -29,6 +29,8 @@ frmDecrypt::frmDecrypt()
 {
     Text3 = secondBox();
     Text3->setEchoMode(QLineEdit::Password);
+    // Enter after the password decrypts.
+    Command2->setDefault(true);
 }
 
 void frmDecrypt::Command1_Click()
@@ -66,7 +68,8 @@ void frmDecrypt::Command2_Click()
         }
         const QString question
             = QStringLiteral("The file \"%1\" already exists.\n\nDo you want to replace it?").arg(target);
-        if (core::ask(this, question, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes) {
+        if (core::ask(this, question, platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No)
+            != platform::Answer::Yes) {
             showStatus(QStringLiteral("Status: \"%1\" was kept; nothing was decrypted").arg(target));
             return;
         }

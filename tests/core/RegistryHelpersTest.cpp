@@ -144,12 +144,13 @@ TEST_F(RegistryHelpersTest, RunEntryIsCreatedReplacedAndRemoved)
     const QString entry = config + "/autostart/Quillback0.desktop";
     core::AddRemove run;
 
+    // Shown as the product; it carries this test's program folder, which is not the default one.
     ASSERT_TRUE(run.AddToRun2("Quillback0", "/home/u/My Programs/quillback"));
     EXPECT_EQ(test::readFile(entry),
-              QByteArray("[Desktop Entry]\nType=Application\nName=Quillback0\n"
-                         "Exec=\"/home/u/My Programs/quillback\"\nTerminal=false\n"));
+              QByteArray("[Desktop Entry]\nType=Application\nName=Quillback\nExec=\"env\" \"QUILLBACK_HOME=")
+                  + QFile::encodeName(home.path()) + "\" \"/home/u/My Programs/quillback\"\nTerminal=false\n");
     ASSERT_TRUE(run.AddToRun2("Quillback0", "/opt/quillback/quillback"));
-    EXPECT_TRUE(test::readFile(entry).contains("\nExec=\"/opt/quillback/quillback\"\n"));
+    EXPECT_TRUE(test::readFile(entry).contains(" \"/opt/quillback/quillback\"\n"));
 
     EXPECT_TRUE(run.RemoveFromRun2("Quillback1"));
     EXPECT_TRUE(QFileInfo::exists(entry));

@@ -14,6 +14,7 @@
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/SetText.h"
+#include "core/VersionLine.h"
 #include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 
@@ -170,18 +171,59 @@ TEST_F(RunOutcomeTest, AnEmailDeliveryRecordsNoVersion)
     EXPECT_EQ(core::sectionLines(text, "FILES").at(0), file + "\t46357.25\t5");
 }
 
-TEST_F(RunOutcomeTest, AVersionLineThatWouldNotSplitIsRefused)
+TEST_F(RunOutcomeTest, APasswordMayHoldTheSeparatorButNoOtherFieldMay)
 {
+    // The set's password closes the line, so the reader takes the rest of the line as the password.
     set.RunDestType = core::DestinationType::Folder;
     set.RunLanFolder = "/mnt/backup";
-    set.ZIPName = "a|b.zip";
-    const platform::Result result = core::ReplaceProjectValues(set, text, "Success", "", 10);
-    EXPECT_FALSE(result);
-    EXPECT_TRUE(result.reason().contains("9 fields instead of 8")) << qPrintable(result.reason());
-    EXPECT_TRUE(core::Err().Description.contains("modGeneral.ReplaceProjectValues(sStatus='Success')"));
-    EXPECT_EQ(core::ExtractItem(text, "Status"), "Success");
-    EXPECT_EQ(core::sectionLines(text, "VERSIONS"),
-              QStringList {"LAN|/mnt/old|/mnt/old/docs.zip|01/12/2026 08:00:00|1|1|0|"});
+    set.ProtectData = core::ProtectionMode::Blowfish;
+    set.BFPassword = "pa|ss|";
+    ASSERT_TRUE(core::ReplaceProjectValues(set, text, "Success", "", 2048));
+    const std::optional<core::VersionLine> version
+        = core::VersionLine::parse(core::sectionLines(text, "VERSIONS").value(0));
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->password(), "pa|ss|");
+    EXPECT_EQ(version->archivePath(), "/mnt/backup/docs.zip.bf");
+
+    // Any other field holding it would shift the fields after it: the line is refused, and the
+    // reason names the field without repeating a password.
+    const struct
+    {
+        int destType;
+        QString folder;
+        QString zipName;
+        QString ftpPassword;
+        QString field;
+    } cases[] = {
+        {1, "/mnt/back|up", "docs.zip", "", "its folder holds"},
+        {1, "/mnt/backup", "a|b.zip", "", "its archive path holds"},
+        // "|" is the scrambled form of U+00FC.
+        {2, "/backups", "docs.zip", "k\u00fcrbis", "its FTP password holds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field.toStdString());
+        text = original;
+        core::resetErrors();
+        set.RunDestType = core::fromStoredCode<core::DestinationType>(c.destType);
+        set.RunLanFolder = c.folder;
+        set.RunFtpFolder = c.folder;
+        set.RunFtpHost = "ftp.example.org";
+        set.RunFtpUser = "anna";
+        set.RunFtpPort = "21";
+        set.RunFtpPassword = c.ftpPassword;
+        set.ZIPName = c.zipName;
+        const platform::Result result = core::ReplaceProjectValues(set, text, "Success", "", 10);
+        EXPECT_FALSE(result);
+        EXPECT_TRUE(result.reason().contains(c.field)) << qPrintable(result.reason());
+        EXPECT_TRUE(core::Err().Description.contains("modGeneral.ReplaceProjectValues(sStatus='Success')"));
+        for (const QString& shown : {result.reason(), core::Err().Description}) {
+            EXPECT_FALSE(shown.contains("pa|ss")) << qPrintable(shown);
+            EXPECT_FALSE(shown.contains("k\u00fcrbis")) << qPrintable(shown);
+        }
+        EXPECT_EQ(core::ExtractItem(text, "Status"), "Success");
+        EXPECT_EQ(core::sectionLines(text, "VERSIONS"),
+                  QStringList {"LAN|/mnt/old|/mnt/old/docs.zip|01/12/2026 08:00:00|1|1|0|"});
+    }
 }
 
 class FakeMainWindow : public core::MainWindowServices
@@ -243,6 +285,12 @@ TEST_F(RefreshBackupSetRowTest, ShowsTheOutcomeInTheSetsRowAndFileList)
     EXPECT_EQ(mainWindow.rows["Docs"], expected);
     EXPECT_EQ(mainWindow.shownLines, QStringList({"/a/x.txt\t1\t2", "/a/y.tmp", "/a/cache/z"}));
     EXPECT_EQ(mainWindow.shownExcluded, QList<bool>({false, true, true}));
+
+    // A set that delivers to every destination shows them all, as the rebuilt list does.
+    set.RotationType = core::RotationMode::EveryDestination;
+    ASSERT_TRUE(core::RefreshBackupSetRow(set, "Success", "00:00:07"));
+    EXPECT_EQ(mainWindow.rows["Docs"][4], "All (LAN, FTP)");
+    EXPECT_EQ(mainWindow.rows["Docs"][4], core::nextLocation(set));
 }
 
 TEST_F(RefreshBackupSetRowTest, LeavesWhatItHasNoNewsFor)

@@ -238,6 +238,24 @@ TEST(AddVersion, RefusesWhatItCannotAdd)
     EXPECT_TRUE(ok);
 }
 
+TEST(AddVersion, ItsErrorReportShowsNoPassword)
+{
+    // The report of a refused line goes to standard error, and from there into logs.
+    const QString text = "<GENERAL>\r\nBFPassword=set secret\r\n</GENERAL>\r\n<DEST1>\r\nFTPPass=\u00f3\u00e5\r\n"
+                         "</DEST1>\r\n<VERSIONS>\r\nFTP|anna|\u00f3\u00e5|h|21|/f|/f/S.zip|d|1|1|1|old secret\r\n";
+    const QString line = "LAN|/b|/b/S.zip.bf|d|1|1|1|new secret";
+    bool ok = true;
+    core::resetErrors();
+    EXPECT_EQ(core::AddVersion(text, line, {"FTP|anna|\u00f3\u00e5|h|21|/f|/f/S.zip|d|1|1|1|old secret"}, &ok), text);
+    EXPECT_FALSE(ok);
+    const QString report = core::Err().Description;
+    EXPECT_TRUE(report.contains("modGeneral.AddVersion(")) << report.toStdString();
+    EXPECT_TRUE(report.contains("BFPassword=***")) << report.toStdString();
+    EXPECT_TRUE(report.contains("LAN|/b|/b/S.zip.bf|d|1|1|1|***")) << report.toStdString();
+    for (const QString& secret : {"set secret", "new secret", "old secret", "\u00f3\u00e5"})
+        EXPECT_FALSE(report.contains(secret)) << secret.toStdString();
+}
+
 TEST(DeleteVersion, RemovesEveryCopyOfTheLineInTheVersionsSection)
 {
     const QString line = "LAN|/mnt/b|/mnt/b/docs.zip|10/12/2026|1|1|0|";

@@ -153,11 +153,12 @@ TEST_F(SettingsTest, RefusedWriteShowsThePermissionNotice)
     EXPECT_EQ(notice.buttons, platform::Buttons::AbortRetryIgnore);
     EXPECT_EQ(notice.icon, platform::Icon::None);
     EXPECT_EQ(notice.text,
-              "Quillback requires read/write access to the system registry and hard drive in order to run properly.  "
-              "This user account does not have the proper permissions set.  As a result some or all of your settings "
-              "may not be properly saved.  Please contact your system administrator or change the permission settings "
-              "for this account.\r\n\r\nIf you would like to prevent this error message from being displayed again, "
-              "please press 'Ignore'.");
+              "Quillback requires read/write access to its settings file \"" + programFile("settings/machine.ini")
+                  + "\" and its folder, and to the hard drive, in order to run properly.  This user account does not "
+                    "have the proper permissions set.  As a result some or all of your settings may not be properly "
+                    "saved.  Please contact your system administrator or change the permissions of that file and "
+                    "folder for this account.\r\n\r\nIf you would like to prevent this error message from being "
+                    "displayed again, please press 'Ignore'.");
 
     unblockMachineStore();
     EXPECT_EQ(read("chkLog"), "<default>");

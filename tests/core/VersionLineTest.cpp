@@ -142,3 +142,55 @@ TEST(VersionLineTest, TheDeliveredArchiveHasTheBlanksOfItsNameAsTheRunSentIt)
         EXPECT_EQ(v->deliveredArchivePath(), delivered);
     }
 }
+
+TEST(VersionLineTest, ComposesLinesThatReadBackWithAPasswordHoldingTheSeparator)
+{
+    const QStringList folder = {"LAN", "/b", "/b/S.zip.bf", "10/12/2026", "2", "1", "1", "p|a ss|"};
+    const std::optional<QString> line = VersionLine::compose(folder);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line, "LAN|/b|/b/S.zip.bf|10/12/2026|2|1|1|p|a ss|");
+    const std::optional<VersionLine> read = VersionLine::parse(*line);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->password(), "p|a ss|");
+    EXPECT_EQ(read->archivePath(), "/b/S.zip.bf");
+
+    const QStringList ftp = {
+        "FTP", "anna", core::ScramblePassword("pw"), "host", "21", "/f", "/f/S.zip", "10/12/2026", "1", "1", "0", "|"};
+    const std::optional<VersionLine> server = VersionLine::parse(VersionLine::compose(ftp).value_or(""));
+    ASSERT_TRUE(server);
+    EXPECT_EQ(server->password(), "|");
+    EXPECT_EQ(server->ftpPassword(), "pw");
+
+    const struct
+    {
+        QStringList fields;
+        QString reason;
+    } refused[] = {
+        {{"LAN", "/b|c", "/b|c/S.zip", "d", "1", "1", "0", "secret"},
+         "its folder holds \"|\", which separates the fields of a version line"},
+        {{"FTP", "anna", "se|cret", "host", "21", "/f", "/f/S.zip", "d", "1", "1", "0", "secret"},
+         "its FTP password holds \"|\", which separates the fields of a version line"},
+        {{"LAN", "/b", "/b/S.zip", "d", "1", "1", "secret"}, "a version line has 8 fields, not 7"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.reason.toStdString());
+        QString reason;
+        EXPECT_FALSE(VersionLine::compose(c.fields, &reason));
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_FALSE(reason.contains("cret"));
+    }
+}
+
+TEST(VersionLineTest, ShowsLinesWithoutTheirPasswords)
+{
+    const std::pair<QString, QString> cases[] = {
+        {"LAN|/b|/b/S.zip|10/12/2026|1|1|1|pa|ss", "LAN|/b|/b/S.zip|10/12/2026|1|1|1|***"},
+        {"FTP|anna|\u00f0\u00f7|host|21|/f|/f/S.zip|d|1|1|0|key", "FTP|anna|***|host|21|/f|/f/S.zip|d|1|1|0|***"},
+        // A short line still loses what could be a password; other text stays as it is.
+        {"FTP|anna|\u00f0\u00f7|host", "FTP|anna|***|host"},
+        {"LAN|/b|x", "LAN|/b|x"},
+        {"EMAIL|anna@example.org", "EMAIL|anna@example.org"},
+    };
+    for (const auto& [line, shown] : cases)
+        EXPECT_EQ(VersionLine::withoutPasswords(line), shown) << line.toStdString();
+}

@@ -38,7 +38,8 @@ TEST(WildcardMatch, MatchesLikeThePatternOperator)
         {"aaa", "*a*b", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(core::likeMatch(c.text, c.pattern), c.matches) << qPrintable(c.text) << " like " << qPrintable(c.pattern);
+        EXPECT_EQ(core::likeMatch(c.text, c.pattern), c.matches)
+            << qPrintable(c.text) << " like " << qPrintable(c.pattern);
 }
 
 TEST(WildcardMatch, ExcludeMasksAreTrimmedAndMatchThePathBeforeTheTab)
@@ -46,6 +47,10 @@ TEST(WildcardMatch, ExcludeMasksAreTrimmedAndMatchThePathBeforeTheTab)
     EXPECT_TRUE(core::excludeMasks("").isEmpty());
     const QStringList masks = core::excludeMasks(" *.tmp ;*/cache/*;");
     EXPECT_EQ(masks, QStringList({"*.tmp", "*/cache/*", ""}));
+    // Commas separate masks as semicolons do.
+    EXPECT_EQ(core::excludeMasks("*.tmp, *.log"), QStringList({"*.tmp", "*.log"}));
+    EXPECT_EQ(core::excludeMasks("*.bak,*.old; *.tmp"), QStringList({"*.bak", "*.old", "*.tmp"}));
+    EXPECT_TRUE(core::isExcluded(u"/a/b.log\t46000\t12", core::excludeMasks("*.tmp, *.log")));
     EXPECT_TRUE(core::isExcluded(u"/a/b.tmp\t46000\t12", masks));
     EXPECT_FALSE(core::isExcluded(u"/a/b.txt\t46000\t1.tmp", masks));
     EXPECT_FALSE(core::isExcluded(u"/a/b.tmp", {}));

@@ -421,7 +421,11 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
 
         EXPECT_TRUE(test::readFile(core::setFileListPath("Docs")).contains(gone.toUtf8()));
         EXPECT_EQ(lines(finalStatus), "Backup Successful\nError 53 File not found\nFile: " + gone + "\n\n");
-        EXPECT_EQ(saved("Status"), "Success");
+        // The version lacks the file: the set and its row say so, and what arrived is on record.
+        EXPECT_EQ(saved("Status"), "Success (incomplete: 1 file missing)");
+        EXPECT_EQ(setRowCell(main_window::StatusColumn), "Success (incomplete: 1 file missing)");
+        EXPECT_TRUE(logLines().contains("The version is incomplete: 1 file missing"));
+        EXPECT_EQ(savedSection("VERSIONS").size(), 1);
         QStringList arrived = listed;
         arrived.removeOne(gone);
         if (c.compression == 1) {
@@ -437,6 +441,36 @@ TEST_F(BackupRunTest, AFileGoneSinceTheCollectionIsNamedWhileTheRestArrives)
         }
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, ADocumentWhoseVersionsAreNotClosedRecordsAFailure)
+{
+    makeSet({.destinations = 1});
+    // Cut short by an editor: the version list has lost its closing line.
+    QString text = document();
+    ASSERT_TRUE(text.contains("</VERSIONS>\r\n"));
+    ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.remove("</VERSIONS>\r\n").toUtf8()));
+    loadSet();
+
+    runAndClose();
+
+    // The files arrived, but no version can be found to restore them: the set says what the log says.
+    expectListedFilesBelow(backup(1));
+    const QString reason = "(Destination1) The outcome could not be recorded in full: The version line could not be "
+                           "added: the set document has no whole VERSIONS section.";
+    EXPECT_EQ(saved("Status"), "FAILURE " + reason);
+    EXPECT_FALSE(document().contains("LAN|"));
+    EXPECT_EQ(headline, Failed);
+    EXPECT_EQ(lines(finalStatus), reason);
+    QString missing;
+    EXPECT_TRUE(logHasInOrder({"Backup Complete: FAILURE " + reason, "Overall Status: FAILURE"}, &missing))
+        << missing.toStdString();
+    EXPECT_FALSE(logLines().contains("Backup Complete: Success!"));
+    // The main window shows the failure, in red.
+    EXPECT_EQ(setRowCell(main_window::StatusColumn), "FAILURE " + reason);
+    QTreeWidgetItem* row = main->setRow("Docs");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->foreground(main_window::StatusColumn).color(), QColor(Qt::red));
 }
 
 TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
@@ -552,7 +586,7 @@ TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)
         runAndClose();
 
         EXPECT_EQ(lines(finalStatus), "Backup Successful\nError 53 File not found\nFile: " + single + "\n\n");
-        EXPECT_EQ(saved("Status"), "Success");
+        EXPECT_EQ(saved("Status"), "Success (incomplete: 1 file missing)");
         EXPECT_EQ(savedSection("VERSIONS").size(), 1);
         EXPECT_FALSE(test::filesBelow(backup(1)).isEmpty());
         EXPECT_TRUE(logLines().contains("Not found: " + single));

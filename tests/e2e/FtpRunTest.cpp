@@ -17,6 +17,7 @@
 #include "core/ScramblePassword.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "main_window/BackupSetList.h"
 #include "peers/LoopbackServers.h"
 #include "peers/PeerProcess.h"
 #include "support/ZipFixtures.h"
@@ -288,13 +289,51 @@ TEST_F(FtpRunTest, AFileThatCannotBeSentIsListedAndTheNextIsSent)
 
     runAndClose();
 
-    EXPECT_EQ(saved("Status"), "Success");
+    EXPECT_EQ(saved("Status"), "Success (incomplete: 1 file missing)");
     for (const QString& file : listed) {
         if (!file.startsWith(sub))
             EXPECT_EQ(test::readFile(remote() + "/" + entryOf(file)), contents.value(file)) << file.toStdString();
     }
     EXPECT_TRUE(finalStatus.contains("File: " + sub + "/b b.txt")) << finalStatus.toStdString();
     EXPECT_EQ(savedSection("VERSIONS").size(), 1);
+}
+
+TEST_F(FtpRunTest, AFileTheServerRefusesLeavesAVersionThatSaysItIsIncomplete)
+{
+    ASSERT_TRUE(startServer({"--refuse", "a.txt"}));
+    const QString refused = source + "/Docs/a.txt";
+    for (const int compression : {0, 2}) {
+        SCOPED_TRACE(compression);
+        QDir(remote()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(remote()));
+        makeFtpSet(compression, false, peer.port());
+
+        runAndClose();
+
+        // The run window keeps its words and names the file; the set and its row tell the rest.
+        const QString status = "Success (incomplete: 1 file missing)";
+        EXPECT_EQ(saved("Status"), status);
+        EXPECT_EQ(setRowCell(main_window::StatusColumn), status);
+        EXPECT_TRUE(finalStatus.startsWith("Backup Successful")) << finalStatus.toStdString();
+        EXPECT_TRUE(finalStatus.contains("552")) << finalStatus.toStdString();
+        EXPECT_TRUE(finalStatus.contains("File: " + refused)) << finalStatus.toStdString();
+        EXPECT_EQ(headline, "Please wait while processing the backup set...");
+        QString missing;
+        EXPECT_TRUE(logHasInOrder({"Could not send " + refused + "*", "Backup Complete: Success!",
+                                   "The version is incomplete: 1 file missing", "Overall Status: Success"},
+                                  &missing))
+            << missing.toStdString();
+        // What arrived is on record, and nothing of the refused file is left on the server.
+        EXPECT_EQ(savedSection("VERSIONS").size(), 1);
+        const QString ending = compression == 2 ? ".zip" : "";
+        QStringList expected;
+        for (const QString& file : listed) {
+            if (file != refused)
+                expected << entryOf(file) + ending;
+        }
+        expected.sort();
+        EXPECT_EQ(test::filesBelow(remote()), expected);
+    }
 }
 
 TEST_F(FtpRunTest, CancelDuringAConnectStopsWithoutTryingAgain)

@@ -16,6 +16,7 @@
 #include "core/Settings.h"
 #include "mail/MailSender.h"
 #include "mail/UUDecoders.h"
+#include "main_window/BackupSetList.h"
 #include "main_window/frmPrefs2.h"
 #include "peers/PeerProcess.h"
 #include "platform/EventLoop.h"
@@ -193,6 +194,40 @@ TEST_F(MailRunTest, EveryPackingAndProtectionMailsFilesThatDecodeToTheSources)
                 EXPECT_EQ(test::readFile(it.key()), it.value());
             EXPECT_EQ(tmpEntries(), QStringList());
         }
+    }
+}
+
+TEST_F(MailRunTest, AFileThatCannotBeAttachedLeavesAMailThatSaysItIsIncomplete)
+{
+    startPeer();
+    const QString gone = source + "/Docs/a.txt";
+    int sent = 0;
+    for (const int compression : {0, 2}) {
+        SCOPED_TRACE(compression);
+        ASSERT_TRUE(test::writeFile(gone, contents.value(gone)));
+        mailSet({.compression = compression, .destinations = 1, .types = {3}});
+
+        // Gone after the collection, before it is packed or attached.
+        QPointer<engine::frmProcessing> window = run([&](engine::frmProcessing*, const QString& status) {
+            if (status == "[Moving files to the backup location]")
+                QFile::remove(gone);
+        });
+        ASSERT_FALSE(window.isNull());
+        EXPECT_TRUE(closeByCountdown(window));
+
+        const QString status = "Success (incomplete: 1 file missing)";
+        EXPECT_EQ(saved("Status"), status);
+        EXPECT_EQ(setRowCell(main_window::StatusColumn), status);
+        EXPECT_TRUE(finalStatus.startsWith("Backup Successful")) << finalStatus.toStdString();
+        EXPECT_TRUE(finalStatus.contains(gone)) << finalStatus.toStdString();
+        EXPECT_TRUE(logLines().contains("The version is incomplete: 1 file missing"));
+        // The mail carries every other file.
+        QMap<QString, QByteArray> arrived = contents;
+        arrived.remove(gone);
+        QList<QByteArray> expected = arrived.values();
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(attachedContents(message(++sent), false, compression == 2), expected);
+        EXPECT_EQ(tmpEntries(), QStringList());
     }
 }
 

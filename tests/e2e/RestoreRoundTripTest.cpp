@@ -9,7 +9,9 @@
 
 #include "RunFixture.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "core/VersionLine.h"
 #include "platform/EventLoop.h"
 #include "platform/Form.h"
 #include "restore/RestoreList.h"
@@ -113,6 +115,40 @@ TEST_F(RestoreRoundTripTest, EveryPackingAndProtectionRestoresByteForByte)
                     ASSERT_TRUE(test::writeFile(excluded, "left out by the exclude mask"));
                 }
             }
+        }
+    }
+}
+
+TEST_F(RestoreRoundTripTest, APasswordHoldingTheSeparatorRoundTripsAndStaysOutOfTheLog)
+{
+    // Documents of older versions, or edited by hand, may hold such a password.
+    const QString password = "pa|ss w|rd";
+    for (const int compression : {1, 2}) {
+        SCOPED_TRACE(compression);
+        QDir(backup(1)).removeRecursively();
+        QFile::remove(core::RunLogPath());
+        makeSet(
+            {.compression = compression, .protect = true, .timestamps = true, .adjust = [&](core::BackupSetInfo& set) {
+                 set.BFPassword = password;
+             }});
+        runAndClose();
+        ASSERT_EQ(saved("Status"), "Success") << finalStatus.toStdString();
+        const std::optional<core::VersionLine> version = core::VersionLine::parse(savedSection("VERSIONS").value(0));
+        ASSERT_TRUE(version);
+        EXPECT_EQ(version->password(), password);
+
+        const QString target = programFile("restored here");
+        const QString status = restoreLatest(target);
+        EXPECT_TRUE(status.startsWith("Done!\nFiles restored: 7, skipped: 0, missing: 0, failed: 0."))
+            << status.toStdString();
+        expectListedFilesBelow(target);
+        ASSERT_TRUE(QDir(target).removeRecursively());
+
+        const QString log = QString::fromUtf8(test::readFile(core::RunLogPath()));
+        EXPECT_TRUE(log.contains("Backup Complete: Success!"));
+        for (const QString& shown : {log, finalStatus, status}) {
+            EXPECT_FALSE(shown.contains("pa|ss")) << shown.toStdString();
+            EXPECT_FALSE(shown.contains("w|rd")) << shown.toStdString();
         }
     }
 }

@@ -5,9 +5,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -107,6 +109,25 @@ TEST_P(SourceListPageTest, AddsChosenFilesAFolderAndDroppedLocalFiles)
     EXPECT_EQ(page->tvBackupList->topLevelItem(1)->foreground(0), page->tvBackupList->topLevelItem(0)->foreground(0));
 }
 
+TEST_P(SourceListPageTest, APathLongerThanTheTreeCanBeScrolledToItsEnd)
+{
+    const QString longPath = "/" + QString("a very long folder name/").repeated(12) + "file.txt";
+    dialogs.fileListChoices = {QStringList {"/short.txt", longPath}};
+    page->mnuFiles->trigger();
+    QCoreApplication::processEvents();
+    QTreeWidget* tree = page->tvBackupList;
+    ASSERT_EQ(nodeTexts(), (QStringList {"/short.txt", longPath}));
+    EXPECT_GE(tree->columnWidth(0), tree->fontMetrics().horizontalAdvance(longPath));
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tree->horizontalScrollBar()->value(), 0);
+
+    // Removing it leaves no room to scroll into.
+    tree->setCurrentItem(tree->topLevelItem(1));
+    page->cmdRemove->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0);
+}
+
 TEST_P(SourceListPageTest, RefusesOnlyOverlappingPaths)
 {
     struct Case
@@ -174,7 +195,7 @@ TEST_P(SourceListPageTest, RemoveTakesTheSelectedNodeAndNothingWithoutOne)
     EXPECT_TRUE(page->cmdRemove->isEnabled());
 }
 
-TEST_P(SourceListPageTest, YieldsMasksWithSemicolonsBetweenThemAndTheSwitch)
+TEST_P(SourceListPageTest, YieldsMasksAsTypedAndTheSwitch)
 {
     EXPECT_EQ(page->includeMasks(), "*.*");
     EXPECT_EQ(page->excludeMasks(), "");
@@ -189,7 +210,11 @@ TEST_P(SourceListPageTest, YieldsMasksWithSemicolonsBetweenThemAndTheSwitch)
     page->txtExcludeMasks->setText("*.bak, *.old;*.tmp");
     page->txtIncludeMasks->setText("*.doc");
     page->chkToFolders->setChecked(false);
-    EXPECT_EQ(page->excludeMasks(), "*.bak; *.old;*.tmp");
+    // The run takes "," and ";" alike, so the masks are stored as the user wrote them.
+    EXPECT_EQ(page->excludeMasks(), "*.bak, *.old;*.tmp");
+    const auto* hint = page->findChild<QLabel*>("lblMaskHint");
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->text(), "Separate multiple masks with a comma (i.e. *.bak, *.old)");
     EXPECT_EQ(page->includeMasks(), "*.doc");
     EXPECT_FALSE(page->includeSubfolders());
 }

@@ -18,7 +18,7 @@ using editors::EditorKind;
 namespace
 {
 const QString InvalidName = "Please specify a non-empty, unique backup set name.\r\n"
-                            "The name can not contain < > / \\ ? : * \" | or more than 250 characters.";
+                            "The name can not contain < > / \\ ? : * \" | or more than 237 bytes.";
 
 class StepValidationTest : public test::OptionPagesTest
 {
@@ -98,46 +98,54 @@ TEST_F(StepValidationTest, ListPagesNeedAnEntryOthersPassAndUnknownPagesFailSile
     }
 }
 
-TEST_F(StepValidationTest, TheWizardsFirstPageNeedsAUsableNewName)
+TEST_F(StepValidationTest, TheWizardsFirstPageNeedsAUsableNewNameAndSaysWhy)
 {
     ASSERT_TRUE(test::writeFile(programFile("data/New Item.sbd"), "<STATS>\r\n</STATS>\r\n"));
     auto* host = test::OptionPagesHost::open(EditorKind::Wizard);
     host->lblStep->setText("1");
-    const std::pair<QString, bool> names[] = {
-        {"new item", true},
-        {"New Item", false},
-        {"Documents 2026", true},
-        {" padded ", true},
-        {"", false},
-        {"a<b", false},
-        {"a>b", false},
-        {"a\\b", false},
-        {"a/b", false},
-        {"a:b", false},
-        {"a\"b", false},
-        {"a*b", false},
-        {"a?b", false},
-        {"a|b", false},
+    // 237 bytes is the longest name whose files (up to "RESTORE.lst", written through a temporary
+    // name) the file system still takes.
+    const QString tooLong = "The name is too long: a set name can take at most 237 bytes, and this one takes %1 "
+                            "(letters outside A to Z take two to four bytes each).";
+    const QString hidden = "The name can not begin with \".\": files so named are hidden, and the set would not "
+                           "show in the list.";
+    const std::pair<QString, QString> names[] = {
+        {"new item", ""},
+        {"New Item", InvalidName},
+        {"Documents 2026", ""},
+        {" padded ", ""},
+        {"", InvalidName},
+        {"a<b", InvalidName},
+        {"a>b", InvalidName},
+        {"a\\b", InvalidName},
+        {"a/b", InvalidName},
+        {"a:b", InvalidName},
+        {"a\"b", InvalidName},
+        {"a*b", InvalidName},
+        {"a?b", InvalidName},
+        {"a|b", InvalidName},
         // The store's own rule: "." and "..", control characters and its length in bytes.
-        {".", false},
-        {"..", false},
-        {"tab\there", false},
-        {QString(237, 'x'), true},
-        {QString(238, 'x'), false},
-        {QString(250, 'x'), false},
+        {".", hidden},
+        {"..", hidden},
+        {"tab\there", InvalidName},
+        {QString(237, 'x'), ""},
+        {QString(238, 'x'), tooLong.arg(238)},
+        {QString(251, 'x'), tooLong.arg(251)},
+        // Two bytes a letter: 118 fit, 119 do not, far below 250 letters.
+        {QString(118, QChar(0x00E9)), ""},
+        {QString(119, QChar(0x00E9)), tooLong.arg(238)},
         // The set list leaves hidden files out, so such a set would never show.
-        {".hidden", false},
+        {".hidden", hidden},
     };
-    for (const auto& [name, passes] : names) {
+    for (const auto& [name, message] : names) {
         host->txtItemName->setText(name);
-        EXPECT_EQ(check(host), std::make_pair(passes, passes ? QString() : InvalidName)) << qPrintable(name);
+        EXPECT_EQ(check(host), std::make_pair(message.isEmpty(), message)) << qPrintable(name);
         EXPECT_EQ(host->txtItemName->text(), name);
-        EXPECT_EQ(editors::ValidateFileName(name), passes) << qPrintable(name);
+        EXPECT_EQ(editors::ValidateFileName(name), message.isEmpty()) << qPrintable(name);
     }
-    EXPECT_FALSE(editors::ValidateFileName(QString(251, 'x')));
 }
 
-TEST_F(StepValidationTest, ThePackingPageNeedsAnArchiveNameAndAConfirmedPassword)
+TEST_F(StepValidationTest, ThePackingPageNeedsAnArchiveNameForOneArchiveAndAConfirmedPassword)
 {
     const QString archiveMessage = "Please specify compressed archive name.";
     const QString mismatch = "Password and confirmation do not match.";
@@ -153,8 +161,13 @@ TEST_F(StepValidationTest, ThePackingPageNeedsAnArchiveNameAndAConfirmedPassword
         QString message; // "" passes; "~..." a refusal of our own that names the fault
     };
     const Case cases[] = {
-        {"no archive name, no compression", 0, "", 0, "", "", archiveMessage},
-        {"blanks only", 1, "   ", 0, "", "", archiveMessage},
+        // Only the single archive is named; the other modes leave the box disabled.
+        {"no archive name, one archive", 1, "", 0, "", "", archiveMessage},
+        {"blanks only, one archive", 1, "   ", 0, "", "", archiveMessage},
+        {"no archive name, no compression", 0, "", 0, "", "", ""},
+        {"no archive name, an archive per file", 2, "", 0, "", "", ""},
+        {"no archive name, no compression, protected", 0, "", 1, "s3cret", "s3cret", ""},
+        {"a stored path for a name, no compression", 0, "sub/docs.zip", 0, "", "", "~not a plain file name"},
         {"a name, no protection", 0, "docs.zip", 0, "", "", ""},
         {"a name, no protection, stale boxes", 2, "docs.zip", 0, "x", "y", ""},
         {"a path for a name", 1, "sub/docs.zip", 0, "", "", "~not a plain file name"},
@@ -211,6 +224,7 @@ TEST_F(StepValidationTest, TheWizardSpeaksTheLanguageAndThePropertiesWindowEngli
     for (const EditorKind kind : {EditorKind::Wizard, EditorKind::Properties}) {
         auto* host = test::OptionPagesHost::open(kind);
         host->lblStep->setText("5");
+        host->compression->optCompressionType[1]->click();
         EXPECT_EQ(check(host).second,
                   kind == EditorKind::Wizard ? "Bitte einen Archivnamen angeben."
                                              : "Please specify compressed archive name.");

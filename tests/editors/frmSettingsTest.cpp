@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -141,6 +142,7 @@ TEST_F(frmSettingsTest, ShowsTheSetAndOkOnAnUnchangedWindowChangesNoField)
     EXPECT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
     EXPECT_TRUE(mainWindow.modified);
     EXPECT_EQ(mainWindow.reloads, 1);
+    EXPECT_EQ(mainWindow.selectedAfterReload, "Docs");
     const core::ParsedSet before = parsed(stored);
     const core::ParsedSet after = parsed(document());
     EXPECT_EQ(after.files, before.files);
@@ -381,11 +383,23 @@ TEST_F(frmSettingsTest, AStepCheckKeepsTheTabAndTheWindow)
     editors::frmSettings* window = open();
     window->TSMenu->setCurrentIndex(1);
     window->destinationPage->lvDestinations->clear();
+    // The warning is about the page being left, so that page is the one under it.
+    QStringList underWarning;
+    prompt.whileShown = [&](const platform::Message&) {
+        for (QWidget* page : window->TSMenu->findChildren<QWidget*>(QRegularExpression("^pctStep")))
+            if (page->isVisible())
+                underWarning << page->objectName();
+        underWarning << QString::number(window->TSMenu->currentIndex());
+    };
     window->TSMenu->setCurrentIndex(2);
+    EXPECT_EQ(underWarning, (QStringList {"pctStep3", "1"}));
     EXPECT_EQ(window->TSMenu->currentIndex(), 1);
+    EXPECT_TRUE(window->destinationPage->isVisible());
+    EXPECT_FALSE(window->timestampPage->isVisible());
     EXPECT_EQ(window->lblStep->text(), "3");
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown.back().text, "Please add at least one destination.");
+    prompt.whileShown = nullptr;
     window->cmdOK->click();
     EXPECT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(Form<editors::frmSettings>::loaded(), window);

@@ -1,8 +1,11 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -251,4 +254,20 @@ TEST_F(frmWizardTest, KeepsATypedArchiveNameAndChecksEachStep)
     wizard->cmdBack->click();
     wizard->cmdNext->click();
     EXPECT_EQ(wizard->compressionPage->txtZIPName->text(), "typed.zip");
+}
+
+TEST_F(frmWizardTest, EnterOnTheSourcesStepGoesToTheNextStep)
+{
+    editors::frmWizard* wizard = open();
+    wizard->cmdNext->click();
+    ASSERT_EQ(wizard->lblStep->text(), "2");
+    // The step gives the focus to Add; Enter is still the wizard's Next.
+    ASSERT_EQ(wizard->focusWidget(), wizard->sourcePage->cmdAdd);
+    ASSERT_TRUE(wizard->sourcePage->StickIconOntoListView(tree + "/single.txt"));
+    wizard->sourcePage->cmdAdd->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(wizard->sourcePage->cmdAdd, &enter);
+    EXPECT_EQ(wizard->lblStep->text(), "3");
+    EXPECT_FALSE(wizard->sourcePage->mnuSelectSource->isVisible());
+    EXPECT_TRUE(wizard->cmdNext->isDefault());
 }

@@ -128,6 +128,12 @@ TEST_F(FileCollectionTest, WritesTheSetFileListThroughIncludeAndExcludeMasks)
          {"Docs/.hidden.txt", "Docs/A.txt", "Docs/empty.dat", "Docs/Makefile", "Docs/my report.doc",
           "Docs/\u00dcbersicht.txt", "Docs/dirmatch.txt/inner.txt", "Docs/sub/b.TMP", "Docs/sub/b.tmp",
           "Docs/sub/link.txt"}},
+        // Excludes are separated by commas as well, as the sources page tells the user.
+        {"",
+         "*/a.txt, *.TXT ,*/deep/*;*.log",
+         {"Docs/.hidden.txt", "Docs/A.txt", "Docs/empty.dat", "Docs/Makefile", "Docs/my report.doc",
+          "Docs/\u00dcbersicht.txt", "Docs/dirmatch.txt/inner.txt", "Docs/sub/b.TMP", "Docs/sub/b.tmp",
+          "Docs/sub/link.txt"}},
         {"*.none", "", {"single.log", "Docs/sub/deep/z.txt"}},
     };
     for (const Case& c : cases) {

@@ -199,12 +199,76 @@ TEST_F(RunRecorderTest, ASuccessRecordsTheVersionWithTheBytesThatArrivedAndTheDu
     EXPECT_TRUE(log().endsWith("Overall Status: Success\r\n"));
 }
 
+TEST_F(RunRecorderTest, AVersionThatLacksFilesIsRecordedAsIncomplete)
+{
+    const struct
+    {
+        std::vector<int> types;
+        int rotation;
+        // Per destination delivered: whether it arrived, and how many files its version lacks.
+        std::vector<std::pair<bool, int>> deliveries;
+        QStringList statuses;
+    } cases[] = {
+        {{1}, 1, {{true, 1}}, {"Success (incomplete: 1 file missing)"}},
+        {{2, 1}, 1, {{true, 3}}, {"Success (incomplete: 3 files missing)"}},
+        // A failed delivery is a failure, whatever it lacked.
+        {{3}, 1, {{false, 2}}, {"FAILURE (Destination1 EMAIL = FAILURE)"}},
+        // A run over several destinations keeps what each version lacks in the set's status.
+        {{1, 2, 3},
+         2,
+         {{true, 2}, {true, 0}, {true, 1}},
+         {"Success (incomplete: 2 files missing at destination 1)",
+          "Success (incomplete: 2 files missing at destination 1)",
+          "Success (incomplete: 2 files missing at destination 1; 1 file missing at destination 3)"}},
+        {{1, 1, 3},
+         2,
+         {{true, 1}, {false, 0}, {true, 2}},
+         {"Success (incomplete: 1 file missing at destination 1)",
+          "FAILURE (Destination1 LAN = Success, 1 file missing) (Destination2 LAN = FAILURE)",
+          "FAILURE (Destination1 LAN = Success, 1 file missing) (Destination2 LAN = FAILURE) (Destination3 Email = "
+          "Success, 2 files missing)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statuses.join(" / ").toStdString());
+        makeSet(c.types, c.rotation);
+        mainWindow.shownStatuses.clear();
+        QFile::remove(core::RunLogPath());
+        set.RunDestType = core::DestinationType::Folder;
+        set.RunLanFolder = "/mnt/backup1/";
+        engine::RunRecorder recorder(set, text, clock.now());
+        ASSERT_TRUE(recorder.beginRun());
+        QStringList statuses;
+        int versions = 0;
+        for (const auto& [delivered, missing] : c.deliveries) {
+            recorder.beginDestination();
+            statuses << recorder.recordDestination(delivered, 100, missing);
+            EXPECT_EQ(saved("Status"), statuses.last());
+            versions += delivered ? 1 : 0;
+            // An incomplete version is still on record: what arrived can be restored.
+            EXPECT_EQ(savedVersions().size(), std::min(versions, 1));
+            if (delivered && missing > 0)
+                EXPECT_TRUE(log().contains(" The version is incomplete: "
+                                           + QString(missing == 1 ? "1 file missing" : "%1 files missing").arg(missing)
+                                           + "\r\n"));
+        }
+        EXPECT_EQ(statuses, c.statuses);
+        EXPECT_EQ(mainWindow.shownStatuses, c.statuses);
+        const bool failed = c.statuses.last().startsWith("FAILURE");
+        EXPECT_EQ(recorder.overallOK(), !failed);
+        // The run window keeps its words: a success lists the files that did not arrive after them.
+        const QString errors = "Error 53 File not found\r\nFile: /gone.txt\r\n\r\n";
+        const engine::FinalStatus status = recorder.finish(errors);
+        if (!failed)
+            EXPECT_EQ(status.statusText, "Backup Successful\r\n" + errors);
+    }
+}
+
 TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
 {
     test::FullDisk fullDisk;
     const struct
     {
-        QString password;
+        QString folder;
         bool diskFull;
         // The document has lost its closing "</VERSIONS>".
         bool openVersions;
@@ -212,39 +276,49 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
         QString reason;
     } cases[] = {
         // The line would not split into its fields again.
-        {"pa|ss", false, false, "Success",
-         "(Destination1) The outcome could not be recorded in full: The version line"},
-        {"pass", true, false, "Never ran", "(Destination1) The set could not be saved: No space left on device"},
-        {"pass", false, true, "Success",
+        {"/mnt/back|up1/", false, false,
+         "FAILURE (Destination1) The outcome could not be recorded in full: The version line cannot be recorded: its "
+         "folder holds \"|\", which separates the fields of a version line.",
+         "(Destination1) The outcome could not be recorded in full: The version line cannot be recorded"},
+        {"/mnt/backup1/", true, false, "Never ran",
+         "(Destination1) The set could not be saved: No space left on device"},
+        {"/mnt/backup1/", false, true,
+         "FAILURE (Destination1) The outcome could not be recorded in full: The version line could not be added: the "
+         "set document has no whole VERSIONS section.",
          "(Destination1) The outcome could not be recorded in full: The version line could not be added"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
         makeSet({1}, 1);
+        mainWindow.shownStatuses.clear();
+        QFile::remove(core::RunLogPath());
         if (c.openVersions) {
             text.remove("</VERSIONS>");
             ASSERT_TRUE(test::writeFile(core::setDocumentPath("Docs"), text.toUtf8()));
         }
-        set.BFPassword = c.password;
         set.RunDestType = core::DestinationType::Folder;
-        set.RunLanFolder = "/mnt/backup1/";
+        set.RunLanFolder = c.folder;
         engine::RunRecorder recorder(set, text, clock.now());
         ASSERT_TRUE(recorder.beginRun());
         recorder.beginDestination();
         if (c.diskFull)
             platform::setFileWriter(&fullDisk);
-        // The files arrived.
-        EXPECT_EQ(recorder.recordDestination(true, 100), "Success");
+        // The files arrived, but the set cannot say so.
+        const QString status = recorder.recordDestination(true, 100);
         platform::setFileWriter(nullptr);
 
+        EXPECT_TRUE(status.startsWith("FAILURE " + c.reason)) << status.toStdString();
+        EXPECT_EQ(mainWindow.shownStatuses, QStringList {status});
         EXPECT_EQ(saved("Status"), c.savedStatus);
         EXPECT_TRUE(savedVersions().isEmpty());
         EXPECT_FALSE(documentText("Docs").contains("LAN|"));
+        EXPECT_FALSE(log().contains("Backup Complete: Success!"));
+        EXPECT_TRUE(log().contains("Backup Complete: " + status + "\r\n")) << log().toStdString();
         EXPECT_FALSE(recorder.overallOK());
-        const engine::FinalStatus status = recorder.finish(QString());
-        EXPECT_FALSE(status.succeeded());
-        EXPECT_EQ(status.headline, "The backup could not be completed successfully.");
-        EXPECT_TRUE(status.statusText.startsWith(c.reason)) << status.statusText.toStdString();
+        const engine::FinalStatus final = recorder.finish(QString());
+        EXPECT_FALSE(final.succeeded());
+        EXPECT_EQ(final.headline, "The backup could not be completed successfully.");
+        EXPECT_EQ(final.statusText, status.mid(8));
         EXPECT_TRUE(log().endsWith("Overall Status: FAILURE\r\n"));
     }
 }
@@ -416,7 +490,7 @@ protected:
                 engine::FolderDelivery delivery;
                 const engine::FolderDeliveryResult result = delivery.deliver(set, d, QString(), QString());
                 copyErrors += result.copyErrors;
-                recorder.recordDestination(result.succeeded(), result.deliveredBytes);
+                recorder.recordDestination(result.succeeded(), result.deliveredBytes, result.failedFiles.size());
             }
         }
         return recorder.finish(copyErrors);
@@ -483,7 +557,7 @@ TEST_F(RotationTest, AFileGoneSinceTheCollectionShowsInTheFinalStatusOfASuccessf
     EXPECT_TRUE(status.succeeded());
     EXPECT_EQ(status.statusText, "Backup Successful\r\nError 53 File not found\r\nFile: " + gone + "\r\n\r\n");
     EXPECT_EQ(test::readFile(copyIn(1)), "alpha");
-    EXPECT_EQ(saved("Status"), "Success");
+    EXPECT_EQ(saved("Status"), "Success (incomplete: 1 file missing)");
     const QStringList versions = savedVersions();
     ASSERT_EQ(versions.size(), 1);
     // Five bytes arrived: the size field is in KiB.

@@ -20,13 +20,13 @@ struct Expected
 const Expected Texts[] = {
     {"MSG_INVALID_NAME",
      "Please specify a non-empty, unique backup set name.\r\nThe name can not contain "
-     "< > / \\ ? : * \" | or more than 250 characters."},
+     "< > / \\ ? : * \" | or more than 237 bytes."},
     {"MSG_SPECIFY_FILES", "Please specify the files to be processed."},
     {"MSG_INVALID_LOCATION", "An empty, nonexistent or invalid location was specified."},
     {"MSG_ENTER_PASSWORD", "Please enter your password."},
     {"MSG_INVALID_PASSWORD", "Password and confirmation do not match."},
     {"MSG_INVALID_ZIP_FILE", "Please specify compressed archive name."},
-    {"MSG_CONFIRM_DELETION", "Are you sure you want to delete the backup set?"},
+    {"MSG_CONFIRM_DELETION", "Are you sure you want to delete the backup set \"<filename>\"?"},
     {"MSG_CONFIRM_RESTORE", "Are you sure you want to restore the backup set?"},
     {"MSG_INVALID_FOLDER_NAME",
      "Please specify a valid folder name.\r\nThe name should not contain "

@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
+#include "editors/frmWizard.h"
 #include "engine/frmProcessing.h"
+#include "localisation/Languages.h"
 #include "main_window/MainWindowTest.h"
 #include "platform/EventLoop.h"
 #include "support/SetDocumentFixtures.h"
@@ -106,9 +109,10 @@ TEST_F(SetCommandsTest, DeleteRemovesTheSetsFilesButKeepsItsCopyAndRestoreListOn
         main->findChild<QAction*>("mnuFileDelete")->trigger();
         ASSERT_FALSE(prompt.shown.empty());
         const platform::Message& question = prompt.shown.back();
-        EXPECT_EQ(question.text, "Are you sure you want to delete the backup set?");
+        EXPECT_EQ(question.text, "Are you sure you want to delete the backup set \"Alpha\"?");
         EXPECT_EQ(question.title, "Quillback 1.0");
         EXPECT_EQ(question.buttons, platform::Buttons::YesNo);
+        EXPECT_EQ(question.defaultAnswer, Answer::No);
         EXPECT_EQ(question.icon, platform::Icon::Exclamation);
 
         const bool deleted = answer == Answer::Yes;
@@ -124,6 +128,66 @@ TEST_F(SetCommandsTest, DeleteRemovesTheSetsFilesButKeepsItsCopyAndRestoreListOn
         for (const char* file : {"data/Alpha.sbd", "data/Beta.sbd", "data/Alpha.sbd.bak", "data/AlphaRESTORE.lst"})
             QFile::remove(programFile(file));
     }
+}
+
+TEST_F(SetCommandsTest, TheDeleteQuestionNamesTheSetInEveryLanguage)
+{
+    store("Alpha");
+    store("Beta");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    choose(main, 1);
+    const std::pair<QString, QString> texts[] = {
+        {"Soll der Satz <filename> gel\u00f6scht werden?", "Soll der Satz Beta gel\u00f6scht werden?"},
+        // A translation without the placeholder still names the set.
+        {"Wirklich l\u00f6schen?", "Wirklich l\u00f6schen?\r\n\r\n\"Beta\""},
+    };
+    for (const auto& [translated, asked] : texts) {
+        localisation::resetLanguages();
+        localisation::Languages().setMessage("MSG_CONFIRM_DELETION", translated);
+        prompt.answer(Answer::No);
+        main->mnuFileDelete_Click();
+        ASSERT_FALSE(prompt.shown.empty());
+        EXPECT_EQ(prompt.shown.back().text, asked);
+    }
+    EXPECT_EQ(rows(main), (QStringList {"Alpha", "Beta"}));
+}
+
+TEST_F(SetCommandsTest, TheEditorsLeaveTheSetTheySavedSelected)
+{
+    store("Alpha");
+    store("Beta");
+    store("Delta");
+    frmMain* main = loadMain();
+    ASSERT_NE(main, nullptr);
+    choose(main, 2);
+    ASSERT_EQ(core::state().CurrentSet.ItemName, "Delta");
+
+    // The properties window saves Delta and has the list rebuilt; a set added meanwhile moves it.
+    store("Charlie");
+    core::mainWindowServices()->listSetsSelecting("Delta");
+    EXPECT_EQ(rows(main), (QStringList {"Alpha", "Beta", "Charlie", "Delta"}));
+    EXPECT_EQ(selected(main), "Delta");
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Delta");
+    EXPECT_TRUE(main->toolbarButton("delete")->isEnabled());
+
+    // The wizard makes Bravo: the new set is selected and loaded once the wizard has closed.
+    QTimer::singleShot(0, [this, main] {
+        store("Bravo");
+        core::state().NewBackupSet.ItemName = "Bravo";
+        main->setNewItem(true);
+        if (editors::frmWizard* wizard = Form<editors::frmWizard>::loaded())
+            wizard->cmdCancel->click();
+    });
+    main->mnuFileNewItem_Click();
+    EXPECT_EQ(rows(main), (QStringList {"Alpha", "Beta", "Bravo", "Charlie", "Delta"}));
+    EXPECT_EQ(selected(main), "Bravo");
+    EXPECT_EQ(core::state().CurrentSet.ItemName, "Bravo");
+
+    // A set that is gone meanwhile leaves the first one selected, as a plain rebuild does.
+    QFile::remove(programFile("data/Bravo.sbd"));
+    core::mainWindowServices()->listSetsSelecting("Bravo");
+    EXPECT_EQ(selected(main), "Alpha");
 }
 
 TEST_F(SetCommandsTest, DeletingTheLastSetLeavesNothingToActOn)

@@ -114,8 +114,9 @@ TEST_F(StartupTest, InstalledServiceStartedByHandShowsTheNoticeAndEnds)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown.at(0).title, "Quillback 1.0");
     EXPECT_EQ(prompt.shown.at(0).text,
-              "You are running Quillback as a service. To run or stop the application, please go to the \"Service "
-              "Control Manager\" under \"Administrative Tools\" on the \"Control Panel\".");
+              "You are running Quillback as a service. To run or stop the application, please use its systemd user "
+              "unit \"quillback.service\": \"systemctl --user start quillback\" or \"systemctl --user stop "
+              "quillback\".");
     EXPECT_EQ(prompt.shown.at(0).buttons, platform::Buttons::Ok);
     EXPECT_EQ(programEnds, 1);
     ASSERT_NE(main, nullptr);

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,14 @@ TEST_F(TemplateWindowsTest, ListsEveryWindowAndMessageWithoutRunningAnyLoad)
         "\t\t<FRMWEBSITE_COMMAND3>Go</FRMWEBSITE_COMMAND3>\r\n",
         "\t\t<FRMABOUT_LABEL2>(version 1.0)</FRMABOUT_LABEL2>\r\n",
         "\t\t<FRMMAIN_MNUFILE0>&File</FRMMAIN_MNUFILE0>\r\n",
+        // Field labels beside their boxes.
+        "\t\t<FRMWIZARD_LBLZIPNAME>ZIP File Name:</FRMWIZARD_LBLZIPNAME>\r\n",
+        "\t\t<FRMSETTINGS_LBLMETHOD>Method:</FRMSETTINGS_LBLMETHOD>\r\n",
+        "\t\t<FRMSETTINGS_LBLBFPASSWORD>Password:</FRMSETTINGS_LBLBFPASSWORD>\r\n",
+        "\t\t<FRMWIZARD_LBLBFCONFIRMATION>Retype Password:</FRMWIZARD_LBLBFCONFIRMATION>\r\n",
+        "\t\t<FRMEMAILADD_LBLEMAIL>Email To:</FRMEMAILADD_LBLEMAIL>\r\n",
+        "\t\t<FRMEMAILADD_LBLSUB>Subject:</FRMEMAILADD_LBLSUB>\r\n",
+        "\t\t<FRMEMAILADD_LBLBODY>Body:</FRMEMAILADD_LBLBODY>\r\n",
     };
     for (const char* line : lines)
         EXPECT_EQ(count(text, line), 1) << line;
@@ -82,4 +91,17 @@ TEST_F(TemplateWindowsTest, ListsEveryWindowAndMessageWithoutRunningAnyLoad)
     EXPECT_EQ(templateText(), text);
     EXPECT_EQ(count(templateText(), "<LANGUAGE_GROUP"), 1);
     EXPECT_EQ(QDir(programFile("")).entryList({"Localization*"}, QDir::Files), QStringList({"Localization.txt"}));
+}
+
+TEST_F(TemplateWindowsTest, EveryLabelOfTheWindowsHasANameToBeTranslatedBy)
+{
+    // The language file and the template reach a control only through its name.
+    QStringList unnamed;
+    for (const auto& window : main_window::LoadAllForms()) {
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->objectName().isEmpty() && !label->text().isEmpty())
+                unnamed << window->objectName() + ": " + label->text();
+        }
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(" | ").toStdString();
 }

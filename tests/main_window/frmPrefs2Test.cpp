@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,25 @@ TEST_F(PreferencesWindowTest, AnEmptyStoreShowsTheDefaultsAndWritesNothing)
     EXPECT_TRUE(machineStore().isEmpty());
     EXPECT_TRUE(QDir(platform::autostartFolder()).isEmpty());
     EXPECT_FALSE(test::saveScreenshot(window, QStringLiteral("frmPrefs2")).isEmpty());
+}
+
+TEST_F(PreferencesWindowTest, FitsAScreen800PixelsHighWithItsTextsWhole)
+{
+    frmPrefs2* window = Form<frmPrefs2>::load();
+    window->show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->screen()->availableGeometry().height(), 800);
+    // A title bar and a desktop panel take some 70 pixels of such a screen.
+    EXPECT_LE(window->frameGeometry().height(), 730);
+    EXPECT_LE(window->minimumSizeHint().height(), 730);
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        if (box->isVisible())
+            EXPECT_GE(box->width(), box->sizeHint().width()) << box->objectName().toStdString();
+    }
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        EXPECT_GT(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()))
+            << edit->objectName().toStdString();
+    EXPECT_FALSE(test::saveScreenshot(window, QStringLiteral("frmPrefs2_fits")).isEmpty());
 }
 
 TEST_F(PreferencesWindowTest, EachShowingReadsTheStoreAgainAndWritesNothingBack)
@@ -173,7 +193,12 @@ TEST_F(PreferencesWindowTest, RunAtStartWritesAndRemovesTheAutostartEntry)
 
     window->chkRunAtStart->click();
     const QString entry = QString::fromUtf8(test::readFile(platform::autostartEntryPath(name0)));
-    EXPECT_TRUE(entry.contains("Exec=" + platform::desktopExecCommand(QCoreApplication::applicationFilePath())))
+    // The program started at login finds this test's program folder, not the one beside it.
+    EXPECT_TRUE(entry.contains("\nName=Quillback\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains(
+        "\nExec="
+        + platform::desktopExecLine({"env", "QUILLBACK_HOME=" + home.path(), QCoreApplication::applicationFilePath()})
+        + "\n"))
         << entry.toStdString();
     EXPECT_FALSE(entry.contains(".exe"));
     EXPECT_FALSE(QFile::exists(platform::autostartEntryPath(name1)));
@@ -182,6 +207,28 @@ TEST_F(PreferencesWindowTest, RunAtStartWritesAndRemovesTheAutostartEntry)
     window->chkRunAtStart->click();
     EXPECT_FALSE(QFile::exists(platform::autostartEntryPath(name0)));
     EXPECT_EQ(core::ReadSetting(name0, "Settings", "chkRunAtStart", "<missing>"), "0");
+}
+
+TEST_F(PreferencesWindowTest, OpeningRewritesAnEntryLeftByAnOlderStart)
+{
+    const QString name0 = localisation::BrandProgramName() + "0";
+    const QString name1 = localisation::BrandProgramName() + "1";
+    core::WriteSetting(name0, "Settings", "chkRunAtStart", "1");
+    // Written for another program folder, and a second entry of old.
+    ASSERT_TRUE(test::writeFile(platform::autostartEntryPath(name0),
+                                "[Desktop Entry]\nType=Application\nName=Quillback0\nExec=\"/old/quillback\"\n"));
+    ASSERT_TRUE(platform::writeAutostartEntry(name1, "/old/quillback"));
+
+    frmPrefs2* window = Form<frmPrefs2>::load();
+    EXPECT_TRUE(window->chkRunAtStart->isChecked());
+    const QString entry = QString::fromUtf8(test::readFile(platform::autostartEntryPath(name0)));
+    EXPECT_TRUE(entry.contains(
+        "\nExec="
+        + platform::desktopExecLine({"env", "QUILLBACK_HOME=" + home.path(), QCoreApplication::applicationFilePath()})
+        + "\n"))
+        << entry.toStdString();
+    EXPECT_FALSE(QFile::exists(platform::autostartEntryPath(name1)));
+    EXPECT_EQ(core::ReadSetting(name0, "Settings", "chkRunAtStart", "<missing>"), "1");
 }
 
 TEST_F(PreferencesWindowTest, BrowseStoresTheChosenFolderAndACancelChangesNothing)

@@ -16,6 +16,7 @@ Options:
   --throttle BPS     data connections move at most BPS bytes a second either way
   --uploads WHAT     "discarded": a received file is removed at once; "emptied": it is cut to 0 bytes
   --short-downloads N  RETR sends at most the first N bytes of a file and calls it complete
+  --refuse NAME      an upload of a file whose name begins with NAME is refused with 552
 """
 import argparse
 import logging
@@ -152,6 +153,19 @@ def refuse(self, line):
     self.respond("502 This server does not open data connections that way.")
 
 
+def refusing(handler, prefix):
+    """The handler, but a server over its quota for uploads named `prefix`..."""
+
+    class RefusingHandler(handler):
+        def ftp_STOR(self, file, mode="w"):
+            if os.path.basename(file).startswith(prefix):
+                self.respond("552 Requested file action aborted. Exceeded storage allocation.")
+                return None
+            return handler.ftp_STOR(self, file, mode)
+
+    return RefusingHandler
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -169,6 +183,7 @@ def main():
     parser.add_argument("--throttle", type=int)
     parser.add_argument("--uploads", choices=["discarded", "emptied"])
     parser.add_argument("--short-downloads", type=int)
+    parser.add_argument("--refuse")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -180,6 +195,8 @@ def main():
     handler = PieceHandler if args.pieces else FTPHandler
     if args.uploads:
         handler = keep_uploads(handler, args.uploads)
+    if args.refuse:
+        handler = refusing(handler, args.refuse)
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0
     handler.encoding = "utf8"

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -104,6 +105,7 @@ TEST_F(frmDecryptTest, AsksBeforeReplacingAFileOfThePlainName)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "The file \"" + source + "\" already exists.\n\nDo you want to replace it?");
     EXPECT_EQ(prompt.shown[0].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(prompt.shown[0].defaultAnswer, platform::Answer::No);
     EXPECT_EQ(prompt.shown[0].answerWhenUnattended(), platform::Answer::No);
     EXPECT_EQ(status(), "Status: \"" + source + "\" was kept; nothing was decrypted");
     EXPECT_EQ(test::readFile(source), "newer work");
@@ -113,6 +115,22 @@ TEST_F(frmDecryptTest, AsksBeforeReplacingAFileOfThePlainName)
     EXPECT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(status(), "Status: Finished Decrypting report.pdf.bf");
     EXPECT_EQ(test::readFile(source), plain);
+}
+
+TEST_F(frmDecryptTest, EnterInEitherBoxDecryptsAndNeverOpensTheFileBrowser)
+{
+    for (QLineEdit* box : {tool->Text3, tool->Text1}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        QFile::remove(source);
+        tool->Text1->setText(protectedFile);
+        tool->Text3->setText("s3cret");
+        box->setFocus();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(box, &enter);
+        EXPECT_TRUE(dialogs.titles.isEmpty());
+        EXPECT_EQ(status(), "Status: Finished Decrypting report.pdf.bf");
+        EXPECT_EQ(test::readFile(source), plain);
+    }
 }
 
 TEST_F(frmDecryptTest, BrowsingPicksTheFileOrLeavesTheBoxAlone)

@@ -19,7 +19,11 @@ public:
     QStringList globalfiles() const override { return files; }
     void setNewItem(bool value) override { newItem = value; }
     void setModified(bool value) override { modified = value; }
-    void LoadBackupSets(int) override { ++reloads; }
+    void listSetsSelecting(const QString& setName) override
+    {
+        ++reloads;
+        selectedAfterReload = setName;
+    }
     QString runningSet() const override { return running; }
 
     QStringList files;
@@ -28,6 +32,7 @@ public:
     bool newItem = false;
     bool modified = false;
     int reloads = 0;
+    QString selectedAfterReload;
 };
 
 } // namespace test
