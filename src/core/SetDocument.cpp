@@ -5,13 +5,13 @@
 
 #include "core/BackupSet.h"
 #include "core/ErrorReport.h"
-#include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
 #include "core/SetText.h"
 #include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VersionInfo.h"
 
@@ -244,7 +244,7 @@ platform::Result WriteProject(const QStringList& checkedPaths)
 
     const QByteArray bytes = EncodeProjectText(projectText(set, checkedPaths) + CrLf);
     QString reason;
-    if (!fileWriter().replaceFile(path, bytes, reason))
+    if (!platform::fileWriter().replaceFile(path, bytes, reason))
         return fail(err::PathFileAccess, reason);
     return platform::Result::success();
 }
@@ -267,7 +267,7 @@ platform::Result SaveProject(const QString& ProjectName, const QString& strData)
         return folder;
     const QString path = setDocumentPath(ProjectName);
     const QFileInfo info(path);
-    QString reason;
+    QList<platform::FileContent> files;
     if (info.exists()) {
         if (!info.isFile())
             return fail(err::PathFileAccess, QStringLiteral("\"%1\" is not a file.").arg(path));
@@ -279,11 +279,14 @@ platform::Result SaveProject(const QString& ProjectName, const QString& strData)
         if (previous.error() != QFileDevice::NoError)
             return fail(err::PathFileAccess,
                         QStringLiteral("Cannot read \"%1\": %2").arg(path, previous.errorString()));
-        if (!fileWriter().replaceFile(path + QStringLiteral(".bak"), previousBytes, reason))
-            return fail(err::PathFileAccess, reason);
+        files << platform::FileContent {path + QStringLiteral(".bak"), previousBytes};
     }
+    files << platform::FileContent {path, EncodeProjectText(text)};
 
-    if (!fileWriter().replaceFile(path, EncodeProjectText(text), reason))
+    // The backup copy and the document change together or not at all: a write that fails part-way
+    // (a full disk) leaves both as they were.
+    QString reason;
+    if (!platform::fileWriter().replaceFiles(files, reason))
         return fail(err::PathFileAccess, reason);
     return platform::Result::success();
 }

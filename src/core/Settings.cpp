@@ -4,6 +4,7 @@
 
 #include "core/Ask.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "platform/Prompt.h"
 #include "platform/Registry.h"
 #include "platform/SettingsFile.h"
@@ -45,13 +46,19 @@ QString appGroup(const QString& appName, const QString& section)
     return appName + QLatin1Char('\\') + section;
 }
 
-qint32 writeMachineValue(const QString& path, const QString& key, const QString& value)
+qint32 writeMachineValue(const QString& path, const QString& key, const QString& value, QString& reason)
 {
     platform::RegistryKey handle;
-    qint32 rc = platform::RegistryKey::create(platform::RegistryRoot::LocalMachine, path, &handle);
+    qint32 rc = platform::RegistryKey::create(platform::RegistryRoot::LocalMachine, path, &handle, &reason);
     if (rc == platform::regerr::Success)
-        rc = handle.setValue(key, value);
+        rc = handle.setValue(key, value, &reason);
     return rc;
+}
+
+// A setting that was not saved is kept as it was; the log says why.
+void logUnsaved(const QString& key, const QString& reason)
+{
+    LogEvent(QStringLiteral("The setting %1 was not saved: %2").arg(key, reason));
 }
 
 bool permissionNoticeSilenced()
@@ -110,7 +117,8 @@ bool WriteSetting(const QString& AppName, const QString& Section, const QString&
 {
     const QString path = machineKeyPath(AppName, Section);
     for (;;) {
-        const qint32 rc = writeMachineValue(path, Key, Value);
+        QString reason;
+        const qint32 rc = writeMachineValue(path, Key, Value, reason);
         if (rc == platform::regerr::Success)
             return true;
         // A name or value the store cannot hold is no matter of permissions, and retrying cannot help.
@@ -118,6 +126,7 @@ bool WriteSetting(const QString& AppName, const QString& Section, const QString&
             qWarning().noquote() << QStringLiteral("The setting %1 was not saved: the store cannot hold it").arg(Key);
             return false;
         }
+        logUnsaved(Key, reason);
         if (permissionNoticeSilenced())
             return false;
 
@@ -150,7 +159,10 @@ QString GetSetting(const QString& AppName, const QString& Section, const QString
 bool SaveSetting(const QString& AppName, const QString& Section, const QString& Key, const QString& Value)
 {
     platform::SettingsFile file(platform::settingsFilePath(platform::SettingsStore::App));
-    return file.write(appGroup(AppName, Section), Key, Value) == platform::regerr::Success;
+    if (file.write(appGroup(AppName, Section), Key, Value) == platform::regerr::Success)
+        return true;
+    logUnsaved(Key, file.errorString());
+    return false;
 }
 
 QString ReadPreference(const QString& Key, const QString& Default)

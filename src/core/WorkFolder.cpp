@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include "core/FileSystemHelpers.h"
+#include "platform/PendingFile.h"
 #include "platform/ProgramFolder.h"
 
 namespace core
@@ -41,7 +42,7 @@ void removeAbandonedWorkFolders(const QString& tmp, const QString& prefix)
             continue;
         if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
             continue;
-        DeleteFolderTree(tmp + QLatin1Char('/') + name);
+        removeWorkFolder(tmp + QLatin1Char('/') + name);
     }
 }
 
@@ -87,13 +88,27 @@ void removeAbandonedWorkFiles()
     removeAbandonedWorkFolders(tmp, kWorkPrefix);
     removeAbandonedWorkFolders(tmp, kRestorePrefix);
 
-    // A store write that never reached its rename leaves its temporary name: "<file>.XXXXXX".
-    static const QRegularExpression temporary(QStringLiteral("^.+\\.(sbd|bak|lst|sfl)\\.[A-Za-z0-9]{6}$"));
-    const QDir data(platform::ProgramFolder::file(QStringLiteral("data")));
-    for (const QString& name : data.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (temporary.match(name).hasMatch() && !QFileInfo(data.filePath(name)).isSymLink())
-            QFile::remove(data.filePath(name));
+    // A store write that never reached its rename leaves its temporary name: "<file>.XXXXXX", or
+    // ".<file>.XXXXXX" since unnamed files take a hidden name just before the rename.
+    static const QRegularExpression temporary(QStringLiteral("^.+\\.(sbd|bak|lst|sfl|ini)\\.[A-Za-z0-9]{6}$"));
+    for (const char* folder : {"data", "settings"}) {
+        const QDir store(platform::ProgramFolder::file(QLatin1String(folder)));
+        for (const QString& name : store.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (temporary.match(name).hasMatch() && !QFileInfo(store.filePath(name)).isSymLink())
+                QFile::remove(store.filePath(name));
+        }
     }
+}
+
+QString temporaryNamesList(const QString& workFolder)
+{
+    return QDir(workFolder).filePath(QStringLiteral("temporary-names"));
+}
+
+bool removeWorkFolder(const QString& workFolder)
+{
+    platform::TemporaryNames::removeListed(temporaryNamesList(workFolder));
+    return DeleteFolderTree(workFolder);
 }
 
 bool ReleaseWorkFolder()
@@ -101,7 +116,7 @@ bool ReleaseWorkFolder()
     CurrentWorkFolder& work = workFolder();
     if (work.path.isEmpty())
         return true;
-    const bool removed = DeleteFolderTree(work.path) || !QFileInfo::exists(work.path);
+    const bool removed = removeWorkFolder(work.path) || !QFileInfo::exists(work.path);
     if (removed)
         work = CurrentWorkFolder {};
     return removed;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include "core/ErrorReport.h"
+#include "platform/PendingFile.h"
 
 namespace crypto
 {
@@ -297,25 +299,61 @@ CipherResult openSource(QFile& source, platform::RunContext& run)
     return CipherResult::done();
 }
 
-// Renames the finished target into place; on failure the temporary file goes and nothing else changes.
-// The target takes the source's permission bits and modification time, so that the protected form
-// of a private file stays as private, and the file restored from it is as it was.
-CipherResult finish(QSaveFile& target, const QFile& source, const CipherResult& outcome)
+// The target file as the streams' device: every write goes straight to the file, and a failed one
+// keeps the system's reason.
+class TargetDevice : public QIODevice
+{
+public:
+    explicit TargetDevice(platform::PendingFile& file)
+        : m_file(file)
+    {
+        QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (!m_file.write(data, size)) {
+            setErrorString(qt_error_string(m_file.error()));
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    platform::PendingFile& m_file;
+};
+
+CipherResult cannotWrite(const platform::PendingFile& target)
+{
+    CipherResult result = cannotWrite(qt_error_string(target.error()));
+    result.writeError = target.error();
+    return result;
+}
+
+// Gives the finished target its name; on failure the new file goes and nothing else changes. The
+// target takes the source's permission bits and modification time, so that the protected form of a
+// private file stays as private, and the file restored from it is as it was.
+CipherResult finish(platform::PendingFile& target, const QFile& source, CipherResult outcome)
 {
     if (!outcome.succeeded()) {
-        target.cancelWriting();
+        if (outcome.status == CipherStatus::CannotWrite)
+            outcome.writeError = target.error();
+        target.discard();
         return outcome;
     }
-    // Where the file system cannot keep them, the file is still whole: as a copy does, it goes on.
-    constexpr QFileDevice::Permissions effective
-        = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
-    if (target.flush()) {
-        target.setPermissions(source.permissions() & ~effective);
-        target.setFileTime(source.fileTime(QFileDevice::FileModificationTime), QFileDevice::FileModificationTime);
-    }
-    if (!target.commit())
-        return cannotWrite(target.errorString());
+    struct stat from = {};
+    if (::fstat(source.handle(), &from) == 0)
+        target.stamp(from.st_mtim, from.st_mode);
+    if (!target.place())
+        return cannotWrite(target);
     return CipherResult::done();
+}
+
+CipherResult openTarget(platform::PendingFile& target)
+{
+    return target.open() ? CipherResult::done() : cannotWrite(target);
 }
 
 } // namespace
@@ -329,10 +367,11 @@ CipherResult encryptFileWith(const QString& sourcePath, const QString& targetPat
     const qint64 plainLength = source.size();
     if (plainLength > LargestPlainLength)
         return tooLarge(plainLength);
-    QSaveFile target(targetPath);
-    if (!target.open(QIODevice::WriteOnly))
-        return cannotWrite(target.errorString());
-    return finish(target, source, encryptStream(source, plainLength, target, cipher, header, run));
+    platform::PendingFile target(targetPath);
+    if (CipherResult opened = openTarget(target); !opened.succeeded())
+        return opened;
+    TargetDevice device(target);
+    return finish(target, source, encryptStream(source, plainLength, device, cipher, header, run));
 }
 
 CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPath, Readers readers,
@@ -341,10 +380,11 @@ CipherResult decryptFileWith(const QString& sourcePath, const QString& targetPat
     QFile source(sourcePath);
     if (CipherResult opened = openSource(source, run); !opened.succeeded())
         return opened;
-    QSaveFile target(targetPath);
-    if (!target.open(QIODevice::WriteOnly))
-        return cannotWrite(target.errorString());
-    return finish(target, source, decryptStream(source, source.size(), target, readers, run));
+    platform::PendingFile target(targetPath);
+    if (CipherResult opened = openTarget(target); !opened.succeeded())
+        return opened;
+    TargetDevice device(target);
+    return finish(target, source, decryptStream(source, source.size(), device, readers, run));
 }
 
 } // namespace crypto

@@ -35,9 +35,10 @@ CipherResult encryptBytesWith(QByteArray& bytes, const BlowfishCipher& cipher, H
                               platform::RunContext& run = platform::unwatchedRun());
 CipherResult decryptBytesWith(QByteArray& bytes, Readers readers, platform::RunContext& run = platform::unwatchedRun());
 
-// Files: the target is written under a temporary name beside it and renamed into place only when whole,
-// so a failure never leaves a partial target and never removes an existing one. It takes the source's
-// permission bits and modification time.
+// Files: the target is written as a new file beside it (platform::PendingFile) that takes its name only
+// when whole, so a failure never leaves a partial target and never removes an existing one; a target
+// that cannot be written fails with the system's reason. It takes the source's permission bits and
+// modification time.
 CipherResult encryptFileWith(const QString& source, const QString& target, const BlowfishCipher& cipher,
                              HeaderValues header, platform::RunContext& run = platform::unwatchedRun());
 CipherResult decryptFileWith(const QString& source, const QString& target, Readers readers,

@@ -32,6 +32,8 @@ struct CipherResult : platform::Result
     // Why it failed; meaningless when it succeeded or stopped.
     CipherStatus status = CipherStatus::CannotWrite;
     qint32 number = 0;
+    // The system's error number of a target that could not be written (CannotWrite); 0 when unknown.
+    int writeError = 0;
 
     static CipherResult done() { return {platform::Result::success()}; }
     static CipherResult stoppedOnRequest() { return {platform::Result::stop(QStringLiteral("Stopped on request"))}; }

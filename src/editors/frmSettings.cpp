@@ -18,6 +18,7 @@
 #include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "editors/BackupTypeFrame.h"
 #include "editors/CompressionPage.h"
@@ -301,8 +302,10 @@ platform::Result frmSettings::Apply()
     if (!rebuilt.text)
         return refuse(rebuilt.reason);
     const platform::Result saved = core::SaveProject(m_setName, *rebuilt.text);
-    if (!saved)
+    if (!saved) {
+        core::LogEvent(QStringLiteral("The set \"%1\" could not be saved: %2").arg(m_setName, saved.reason()));
         return refuse(saved.reason());
+    }
     state.strSetText = *rebuilt.text;
     if (services) {
         services->setModified(true);

@@ -16,6 +16,7 @@
 #include "core/Ask.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
+#include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "editors/BackupTypeFrame.h"
 #include "editors/CompressionPage.h"
@@ -300,6 +301,8 @@ void frmWizard::Finish()
     // the wizard on this step with the reason.
     const platform::Result written = core::WriteProject(sourcePage->checkedPaths());
     if (!written) {
+        core::LogEvent(QStringLiteral("The set \"%1\" could not be saved: %2")
+                           .arg(core::state().NewBackupSet.ItemName, written.reason()));
         core::ask(this, written.reason());
         return;
     }

@@ -19,6 +19,7 @@
 #include "engine/MailDelivery.h"
 #include "engine/ZipFiles.h"
 #include "platform/Clock.h"
+#include "platform/FileCopy.h"
 #include "platform/ProgramFolder.h"
 
 namespace engine
@@ -44,6 +45,19 @@ QString workCopiesFolder()
     const QString folder = work + QStringLiteral("files/");
     platform::makePrivateFolder(folder);
     return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+// A work folder that takes no more files (full, read-only, gone) dooms every later work copy, as a
+// destination that takes no more files dooms its delivery: the run is broken off at once with the
+// system's reason. False for any other failure.
+bool workFolderLost(const QString& path, int error)
+{
+    if (!platform::isLostDestinationError(error))
+        return false;
+    failWith(QStringLiteral("The work folder %1 takes no more files: cannot write %2: %3")
+                 .arg(platform::ProgramFolder::file(QStringLiteral("tmp")), path, qt_error_string(error)));
+    core::state().bStopBackup = true;
+    return true;
 }
 
 QString workFolderFailure()
@@ -253,6 +267,8 @@ bool BackupRun::buildArchive(const core::BackupSetInfo& set)
 
     if (zip.MakeZipFile() != ziperr::Ok) {
         core::LogEvent(zip.GetLastMessage());
+        if (workFolderLost(m_archivePath, zip.WriteError()))
+            return false;
         failWith(QStringLiteral("An error occurred while zipping the files, please try again"));
         m_run.showStatus(QStringLiteral("Error Zipping Files - A restart might help"));
         return false;
@@ -280,7 +296,8 @@ bool BackupRun::protectArchive(const core::BackupSetInfo& set)
     if (result.stopped())
         return false;
     if (!result.succeeded()) {
-        failWith(QStringLiteral("The archive could not be protected: ") + result.reason());
+        if (!workFolderLost(protectedPath, result.writeError))
+            failWith(QStringLiteral("The archive could not be protected: ") + result.reason());
         return false;
     }
     QFile::remove(m_archivePath);
@@ -318,6 +335,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
             return prepared;
         if (made != ziperr::Ok) {
             prepared.error = zip.GetLastMessage().trimmed();
+            workFolderLost(archive, zip.WriteError());
             return prepared;
         }
         prepared.path = archive;
@@ -338,6 +356,7 @@ PreparedFile BackupRun::prepareFile(const core::BackupSetInfo& set, const QStrin
             return prepared;
         if (!result.succeeded()) {
             prepared.error = QStringLiteral("The file could not be protected: ") + result.reason();
+            workFolderLost(target, result.writeError);
             return prepared;
         }
         prepared.path = target;

@@ -7,11 +7,11 @@
 
 #include "core/BackupSet.h"
 #include "core/FileSystemHelpers.h"
-#include "core/FileWriter.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/WildcardMatch.h"
 #include "core/WorkFolder.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 
 namespace engine
@@ -217,7 +217,7 @@ CollectionResult FileCollector::collect(core::BackupSetInfo& set, const QStringL
     const QString setFileList = core::setFileListPath(set.ItemName);
     platform::makePrivateFolder(platform::ProgramFolder::file(QStringLiteral("data")));
     QString reason;
-    if (!core::fileWriter().replaceFile(setFileList, listText, reason))
+    if (!platform::fileWriter().replaceFile(setFileList, listText, reason))
         return failed(reason);
     return CollectionResult {platform::Result::success(), listed, missing, unreadable};
 }

@@ -9,7 +9,6 @@
 
 #include "core/DirList.h"
 #include "core/ErrorReport.h"
-#include "core/FileWriter.h"
 #include "core/PathHelpers.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
@@ -18,6 +17,7 @@
 #include "engine/PathParts.h"
 #include "platform/DateText.h"
 #include "platform/EventLoop.h"
+#include "platform/FileWriter.h"
 
 namespace engine
 {
@@ -204,7 +204,7 @@ bool IncrementalIndex::uploadIndex()
     if (!core::state().CurrentSet.Incremental || path.isEmpty())
         return true;
     QString reason;
-    if (!core::fileWriter().replaceFile(path, bytes, reason)) {
+    if (!platform::fileWriter().replaceFile(path, bytes, reason)) {
         core::LogEvent(reason);
         core::reportFailure(QStringLiteral("frmProcessing.uploadIndex"), {}, core::err::PathFileAccess, reason);
         return false;

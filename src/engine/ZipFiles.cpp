@@ -96,6 +96,7 @@ qint32 clsZipFiles::MakeZipFile()
     QString& messages = zipMessages();
     messages.clear();
     m_skipped.clear();
+    m_writeError = 0;
     try {
         if (m_zipFileName.isEmpty()) {
             messages = QStringLiteral("zip error: no archive name was given\n");
@@ -107,6 +108,7 @@ qint32 clsZipFiles::MakeZipFile()
         const platform::ZipWriteResult result = platform::writeZipArchive(m_zipFileName, entries(), options);
 
         m_skipped = result.skipped;
+        m_writeError = result.writeError;
         for (const platform::ZipSkippedEntry& skipped : m_skipped)
             messages += QStringLiteral("zip warning: %1 was not packed: %2\n").arg(skipped.sourcePath, skipped.reason);
 

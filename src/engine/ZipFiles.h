@@ -77,6 +77,8 @@ public:
     QString GetLastMessage() const;
     // The listed files the last MakeZipFile left out, with the reasons.
     const QList<platform::ZipSkippedEntry>& SkippedFiles() const { return m_skipped; }
+    // The system's error number when the last MakeZipFile could not write the archive file; 0 otherwise.
+    int WriteError() const { return m_writeError; }
 
 private:
     QList<platform::ZipEntrySource> entries() const;
@@ -92,6 +94,7 @@ private:
     bool m_updatingZip = false;
     bool m_namesAreFiles = false;
     QList<platform::ZipSkippedEntry> m_skipped;
+    int m_writeError = 0;
     platform::RunContext* m_run = &core::programRun();
 };
 

@@ -11,6 +11,7 @@
 #include "ftp/FtpReply.h"
 #include "ftp/clsFtpError.h"
 #include "ftp/clsFtpFiles.h"
+#include "platform/PendingFile.h"
 
 class QFileDevice;
 
@@ -207,6 +208,8 @@ private:
     void CloseLocalFile(bool keep = false);
     void completeWhenDone();
     void failTransfer(int number, const QString& description, const QString& source);
+    // "Cannot write <local file>: <the system's reason>" after a failed write of a download.
+    QString localWriteFailure() const;
     void m_objDataSocket_OnConnect();
     void m_objDataSocket_OnConnectionRequest(qintptr requestID);
     void m_objDataSocket_OnDataArrival();
@@ -251,6 +254,8 @@ private:
     QTimer* m_drainCheck = nullptr;
     int m_lngLastDataPort = 0;
     std::unique_ptr<QFileDevice> m_localFile;
+    // A new download's content, given the local file's name only once complete.
+    std::unique_ptr<platform::PendingFile> m_newDownload;
     QByteArray m_listingBytes;
     QString m_currentDirectoryListing;
     std::shared_ptr<const clsFtpFiles> m_currentDirectoryFiles;

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "ftp/DirectoryListing.h"
 #include "ftp/FtpErrorNumbers.h"
@@ -241,14 +240,14 @@ bool clsFtpClient::OpenLocalFile()
         SendFtpCommand(QStringLiteral("REST"), QString::number(resume));
         return true;
     }
-    // A new copy is written beside the target and replaces it only when complete.
-    auto file = std::make_unique<QSaveFile>(m_strLocalFile);
-    if (!file->open(QIODevice::WriteOnly)) {
-        failTransfer(kFileAccess, QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, file->errorString()),
+    // A new copy replaces the target only when all of it is on the disk.
+    auto file = std::make_unique<platform::PendingFile>(m_strLocalFile);
+    if (!file->open()) {
+        failTransfer(kFileAccess, QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, file->reason()),
                      clientSource(QStringLiteral("OpenLocalFile")));
         return false;
     }
-    m_localFile = std::move(file);
+    m_newDownload = std::move(file);
     return true;
 }
 
@@ -321,13 +320,21 @@ void clsFtpClient::UploadData()
 
 void clsFtpClient::CloseLocalFile(bool keep)
 {
+    if (m_newDownload && !keep)
+        m_newDownload->discard(); // the earlier file stays whole
+    m_newDownload.reset();
     if (!m_localFile)
         return;
-    if (auto* copy = qobject_cast<QSaveFile*>(m_localFile.get()); copy && !keep)
-        copy->cancelWriting(); // the temporary copy goes, the earlier file stays whole
-    else if (!copy)
-        m_localFile->close();
+    m_localFile->close();
     m_localFile.reset();
+}
+
+QString clsFtpClient::localWriteFailure() const
+{
+    const QString why = m_newDownload ? qt_error_string(m_newDownload->error())
+        : m_localFile                 ? m_localFile->errorString()
+                                      : QString();
+    return QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, why);
 }
 
 void clsFtpClient::failTransfer(int number, const QString& description, const QString& errorSource)
@@ -362,15 +369,12 @@ void clsFtpClient::completeWhenDone()
         return;
 
     if (pending == MethodDownloadFile) {
-        auto* copy = qobject_cast<QSaveFile*>(m_localFile.get());
-        const bool written = copy ? copy->commit() : (m_localFile && m_localFile->flush());
+        const bool written = m_newDownload ? m_newDownload->place() : (m_localFile && m_localFile->flush());
         if (!written) {
-            failTransfer(kFileAccess,
-                         QStringLiteral("Cannot write %1: %2")
-                             .arg(m_strLocalFile, m_localFile ? m_localFile->errorString() : QString()),
-                         clientSource(QStringLiteral("m_objDataSocket_OnClose")));
+            failTransfer(kFileAccess, localWriteFailure(), clientSource(QStringLiteral("m_objDataSocket_OnClose")));
             return;
         }
+        m_newDownload.reset();
         m_localFile.reset();
         EndAsyncMethod();
         resetTransfer();
@@ -430,10 +434,11 @@ void clsFtpClient::m_objDataSocket_OnDataArrival()
     m_objDataSocket->GetData(bytes);
     if (bytes.isEmpty())
         return;
-    if (m_lngPendingMethod == MethodDownloadFile && m_localFile) {
-        if (m_localFile->write(bytes) != bytes.size()) {
-            failTransfer(kFileAccess,
-                         QStringLiteral("Cannot write %1: %2").arg(m_strLocalFile, m_localFile->errorString()),
+    if (m_lngPendingMethod == MethodDownloadFile && (m_newDownload || m_localFile)) {
+        const bool written = m_newDownload ? m_newDownload->write(bytes.constData(), bytes.size())
+                                           : m_localFile->write(bytes) == bytes.size();
+        if (!written) {
+            failTransfer(kFileAccess, localWriteFailure(),
                          clientSource(QStringLiteral("m_objDataSocket_OnDataArrival")));
             return;
         }

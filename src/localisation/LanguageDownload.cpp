@@ -3,11 +3,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 
 #include "localisation/Brand.h"
 #include "localisation/LanguageFile.h"
 #include "localisation/PendingReply.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 
 namespace localisation
@@ -119,9 +119,10 @@ QString LanguageDownload::replaceFile(const QByteArray& answer)
     const QByteArray content = languageFileFromAnswer(answer);
     if (content.isEmpty())
         return QStringLiteral("The answer is no language file");
-    QSaveFile file(platform::ProgramFolder::file(QLatin1String(LanguageFileName)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return QStringLiteral("The language file cannot be written: ") + file.errorString();
+    QString reason;
+    if (!platform::fileWriter().replaceFile(platform::ProgramFolder::file(QLatin1String(LanguageFileName)), content,
+                                            reason))
+        return QStringLiteral("The language file cannot be written: ") + reason;
     return {};
 }
 

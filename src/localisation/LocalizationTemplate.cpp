@@ -1,10 +1,10 @@
 #include "localisation/LocalizationTemplate.h"
 
-#include <QSaveFile>
 #include <QWidget>
 
 #include "localisation/Languages.h"
 #include "localisation/WindowCaptions.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 
 namespace localisation
@@ -57,10 +57,10 @@ QByteArray localizationTemplate(const QList<QWidget*>& windows)
 
 QString makeLocalizationFile(const QList<QWidget*>& windows)
 {
-    const QByteArray bytes = localizationTemplate(windows);
-    QSaveFile file(platform::ProgramFolder::file(QLatin1String(TemplateFileName)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("The template cannot be written: ") + file.errorString();
+    QString reason;
+    if (!platform::fileWriter().replaceFile(platform::ProgramFolder::file(QLatin1String(TemplateFileName)),
+                                            localizationTemplate(windows), reason))
+        return QStringLiteral("The template cannot be written: ") + reason;
     return {};
 }
 

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
@@ -16,6 +15,7 @@
 #include "mail/MailText.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompt.h"
 
@@ -100,12 +100,12 @@ void WriteTestAttachment()
 {
     if (QFileInfo::exists(testAttachmentPath()))
         return;
-    QSaveFile file(testAttachmentPath());
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write((QStringLiteral("This is a test attachment from ") + localisation::BrandProgramName()).toUtf8()
-                   + "\r\n");
-        file.commit();
-    }
+    QString reason;
+    if (!platform::fileWriter().replaceFile(
+            testAttachmentPath(),
+            (QStringLiteral("This is a test attachment from ") + localisation::BrandProgramName()).toUtf8() + "\r\n",
+            reason))
+        core::LogEvent(reason);
 }
 
 MailSender& MailSender::instance()

@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "core/BackupSet.h"
-#include "core/FileWriter.h"
 #include "core/WildcardMatch.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 
 namespace main_window
@@ -63,7 +63,7 @@ bool SaveFileListCache(const QString& setName, const QStringList& rowTexts)
     if (!platform::makePrivateFolder(platform::ProgramFolder::file(QStringLiteral("data"))))
         return false;
     QString reason;
-    return core::fileWriter().replaceFile(fileListCachePath(setName), content.toUtf8(), reason);
+    return platform::fileWriter().replaceFile(fileListCachePath(setName), content.toUtf8(), reason);
 }
 
 std::optional<QStringList> readFileListCache(const QString& setName)

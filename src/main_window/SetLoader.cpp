@@ -7,6 +7,7 @@
 #include "core/NextRunTime.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
+#include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/SetDocumentParser.h"
 #include "core/SetText.h"
@@ -123,8 +124,10 @@ void SetLoader::applyKeepingRule(const QString& setName)
 
     m_syncVersions(versions, keep, quantity, program.strSetText);
     m_globalVersions = core::sectionLines(program.strSetText, QStringLiteral("VERSIONS"));
-    if (const platform::Result saved = core::SaveProject(setName, program.strSetText); !saved)
+    if (const platform::Result saved = core::SaveProject(setName, program.strSetText); !saved) {
+        core::LogEvent(QStringLiteral("The set \"%1\" could not be saved: %2").arg(setName, saved.reason()));
         core::reportFailure(Location, {false, setName}, core::Err().Number, saved.reason());
+    }
 }
 
 } // namespace main_window

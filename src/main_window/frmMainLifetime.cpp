@@ -131,6 +131,9 @@ void frmMain::Form_Load()
     state.StartupDateText = platform::DateText::shortDate(now.date());
     state.StartupTimeText = platform::DateText::longTime(now.time());
     LoadBackupSets(-1);
+    // Pruning during the load lets events run: a shut-down (SIGTERM, a session's end) may have come.
+    if (m_unloaded)
+        return;
     tmrTrayIcon_Timer();
     if (state.ServiceMode) {
         hide();

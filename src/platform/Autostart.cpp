@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtDebug>
 
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VersionInfo.h"
 
@@ -101,10 +101,9 @@ bool writeAutostartEntry(const QString& name, const QString& program)
     const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=")
         + escapeString(QString::fromUtf8(version::ProductName)) + QStringLiteral("\nExec=")
         + desktopExecLine(autostartCommand(program)) + QStringLiteral("\nTerminal=false\n");
-    const QByteArray bytes = text.toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qWarning().noquote() << QStringLiteral("%1 cannot be written (%2)").arg(path, file.errorString());
+    QString reason;
+    if (!fileWriter().replaceFile(path, text.toUtf8(), reason)) {
+        qWarning().noquote() << reason;
         return false;
     }
     return true;

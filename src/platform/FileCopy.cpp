@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
+
+#include "platform/PendingFile.h"
 
 namespace platform
 {
@@ -43,20 +43,10 @@ CopyResult folderTarget(const QString& path)
     return {Result::failure(QStringLiteral("%1 is a folder").arg(path))};
 }
 
-enum class Place
-{
-    Free,
-    Folder,
-    // A file, a link or anything else that a rename replaces.
-    Taken,
-};
-
-Place placeAt(const QByteArray& path)
+bool isFolderAt(const QByteArray& path)
 {
     struct stat info = {};
-    if (::lstat(path.constData(), &info) != 0)
-        return Place::Free;
-    return S_ISDIR(info.st_mode) ? Place::Folder : Place::Taken;
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 class Descriptor
@@ -73,146 +63,9 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
-    // Closes now, for the error that some file systems report only at close.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
-};
-
-// The copy until it is complete: an unnamed file in the target's folder where the file system
-// offers one, otherwise a hidden temporary name beside the target. Removed unless committed.
-class PendingFile
-{
-public:
-    PendingFile(const QByteArray& folder, const QByteArray& name)
-        : m_folder(folder)
-        , m_name(temporaryStem(name))
-    { }
-    ~PendingFile()
-    {
-        if (!m_tempPath.isEmpty())
-            ::unlink(m_tempPath.constData());
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    bool open(int& error)
-    {
-        m_fd = std::make_unique<Descriptor>(::open(m_folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-        if (m_fd->get() >= 0)
-            return true;
-        QByteArray path = m_folder + "/." + m_name + ".XXXXXX";
-        m_fd = std::make_unique<Descriptor>(::mkostemp(path.data(), O_CLOEXEC));
-        if (m_fd->get() < 0) {
-            error = errno;
-            return false;
-        }
-        m_tempPath = path;
-        return true;
-    }
-    int fd() const { return m_fd->get(); }
-    // Whether the copy has a name of its own yet (where the file system offers no unnamed files).
-    bool named() const { return !m_tempPath.isEmpty(); }
-
-    // Gives an unnamed copy the target's name, with the source's modification time and permission
-    // bits, when no file has that name. False with EEXIST when the name is taken.
-    bool linkAsNew(const QByteArray& target, const struct stat& source, int& error)
-    {
-        stamp(source);
-        if (linkUnder(target)) {
-            m_fd->close();
-            return true;
-        }
-        error = errno;
-        return false;
-    }
-
-    // Gives the complete copy the target's name, replacing what is there in one step, with the
-    // source's modification time and permission bits.
-    bool commit(const QByteArray& target, const struct stat& source, int& error)
-    {
-        if (m_tempPath.isEmpty()) {
-            stamp(source);
-            // A file is in place: link the copy under a free name and rename it over that file.
-            for (int attempt = 0; attempt < 16 && m_tempPath.isEmpty(); ++attempt) {
-                const QByteArray temp
-                    = m_folder + "/." + m_name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-                if (linkUnder(temp))
-                    m_tempPath = temp;
-                else if (errno != EEXIST) {
-                    error = errno;
-                    return false;
-                }
-            }
-            if (m_tempPath.isEmpty()) {
-                error = EEXIST;
-                return false;
-            }
-            m_fd->close();
-        } else {
-            if (!m_fd->close()) {
-                error = errno;
-                return false;
-            }
-            const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
-            ::chmod(m_tempPath.constData(), source.st_mode & 0777);
-            ::utimensat(AT_FDCWD, m_tempPath.constData(), times, 0);
-        }
-        if (::rename(m_tempPath.constData(), target.constData()) != 0) {
-            error = errno;
-            return false;
-        }
-        m_tempPath.clear();
-        return true;
-    }
-
-private:
-    void stamp(const struct stat& source)
-    {
-        if (m_stamped)
-            return;
-        const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
-        ::fchmod(fd(), source.st_mode & 0777);
-        ::futimens(fd(), times);
-        m_stamped = true;
-    }
-
-    // Links the unnamed copy under `path`: straight from its descriptor where the kernel lets a
-    // process link the files it opened (Linux 6.10 on, or with the right privilege), else through
-    // /proc.
-    bool linkUnder(const QByteArray& path)
-    {
-        const bool tryDescriptor = !linkByDescriptorRefused.load(std::memory_order_relaxed);
-        if (tryDescriptor) {
-            if (::linkat(fd(), "", AT_FDCWD, path.constData(), AT_EMPTY_PATH) == 0)
-                return true;
-            // A refusal reads as a missing file (or, on an old kernel, an unknown flag).
-            if (errno != ENOENT && errno != EPERM && errno != EINVAL)
-                return false;
-        }
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd());
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) != 0)
-            return false;
-        // Only a link that /proc made tells the refusal from a folder that went away.
-        if (tryDescriptor)
-            linkByDescriptorRefused.store(true, std::memory_order_relaxed);
-        return true;
-    }
-
-    // Set once the kernel has refused to link a file by its descriptor alone.
-    static inline std::atomic<bool> linkByDescriptorRefused {false};
-
-    QByteArray m_folder;
-    QByteArray m_name;
-    std::unique_ptr<Descriptor> m_fd;
-    QByteArray m_tempPath;
-    bool m_stamped = false;
 };
 
 bool writeAll(int fd, const char* data, qint64 size)
@@ -331,32 +184,7 @@ Copied copyBytes(int in, int out, qint64 sourceSize, qint64& copied, RunContext&
 }
 } // namespace
 
-QByteArray temporaryStem(const QByteArray& name)
-{
-    constexpr qsizetype kLongestStem = 200;
-    if (name.size() <= kLongestStem)
-        return name;
-    qsizetype cut = kLongestStem;
-    while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
-        --cut;
-    return name.left(cut);
-}
-
-bool isTemporaryCopyName(const QString& fileName)
-{
-    constexpr qsizetype kRandomPart = 6; // mkostemp's "XXXXXX"
-    if (fileName.size() < kRandomPart + 3 || !fileName.startsWith(QLatin1Char('.'))
-        || fileName.at(fileName.size() - kRandomPart - 1) != QLatin1Char('.'))
-        return false;
-    for (qsizetype i = fileName.size() - kRandomPart; i < fileName.size(); ++i) {
-        const char c = fileName.at(i).toLatin1();
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    }
-    return true;
-}
-
-CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run)
+CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run, TemporaryNames* names)
 {
     const QByteArray sourcePath = QFile::encodeName(source);
     const QByteArray targetPath = QFile::encodeName(target);
@@ -369,18 +197,15 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, RunCo
     if (!S_ISREG(sourceInfo.st_mode))
         return {Result::failure(QStringLiteral("cannot read %1: it is not a file").arg(source))};
 
-    const QFileInfo targetFile(target);
-    PendingFile out(QFile::encodeName(targetFile.absolutePath()), QFile::encodeName(targetFile.fileName()));
-    int error = 0;
-    if (!out.open(error))
-        return writeFailure(target, error);
-    // A named copy's rename needs to know beforehand whether it replaces a file; an unnamed copy is
-    // told by its link, once complete.
-    Place place = out.named() ? placeAt(targetPath) : Place::Free;
-    if (place == Place::Folder)
+    PendingFile out(target, names);
+    if (!out.open())
+        return writeFailure(target, out.error());
+    // A named copy can tell at once that a folder is in the way; an unnamed one is told by its link.
+    if (out.named() && isFolderAt(targetPath))
         return folderTarget(target);
 
     qint64 copied = 0;
+    int error = 0;
     switch (copyBytes(in.get(), out.fd(), qint64(sourceInfo.st_size), copied, run, error)) {
     case Copied::All:
     case Copied::Declined:
@@ -392,20 +217,9 @@ CopyResult copyFileReplacing(const QString& source, const QString& target, RunCo
     case Copied::WriteFailed:
         return writeFailure(target, error);
     }
-    if (!out.named()) {
-        if (out.linkAsNew(targetPath, sourceInfo, error))
-            return {Result::success(), copied};
-        if (error != EEXIST)
-            return writeFailure(target, error);
-        if (placeAt(targetPath) == Place::Folder)
-            return folderTarget(target);
-        place = Place::Taken;
-    }
-    // The previous copy goes only once the new one is on the disk; a new file has none to keep.
-    if (place == Place::Taken && ::fdatasync(out.fd()) != 0 && errno != EINVAL)
-        return writeFailure(target, errno);
-    if (!out.commit(targetPath, sourceInfo, error))
-        return writeFailure(target, error);
+    out.stamp(sourceInfo.st_mtim, sourceInfo.st_mode);
+    if (!out.place())
+        return out.error() == EISDIR ? folderTarget(target) : writeFailure(target, out.error());
     return {Result::success(), copied};
 }
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include "platform/PendingFile.h"
 #include "platform/Result.h"
 #include "platform/RunContext.h"
 
@@ -30,17 +31,10 @@ bool isLostDestinationError(int error);
 // written (and, when it replaces a file, is on the disk): a failed or stopped copy leaves an
 // existing target whole and no partial file behind. The target's folder must exist. The copy keeps
 // the source's modification time and permission bits (never set-id bits). Between chunks the run
-// yields once and is asked whether to stop.
-CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run = unwatchedRun());
-
-// The part of a target's file name that its hidden temporary names carry: all of it, or, for a long
-// name, as much as leaves room for the dot and the random part within the file name limit, cut where
-// a character starts.
-QByteArray temporaryStem(const QByteArray& name);
-
-// Whether a file name has the form of the hidden temporary names above (".", a stem, "." and six
-// letters or digits), as an interrupted copy leaves them.
-bool isTemporaryCopyName(const QString& fileName);
+// yields once and is asked whether to stop. A temporary name the copy takes is noted in `names`
+// when given (see PendingFile).
+CopyResult copyFileReplacing(const QString& source, const QString& target, RunContext& run = unwatchedRun(),
+                             TemporaryNames* names = nullptr);
 
 // Sets a written file's modification time and, when given, its permission bits (rwx for owner,
 // group and others; set-id bits are dropped). False when either could not be set.

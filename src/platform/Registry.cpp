@@ -20,9 +20,12 @@ std::optional<RegistryRoot> registryRoot(qint32 handle)
     return std::nullopt;
 }
 
-qint32 RegistryKey::create(RegistryRoot root, const QString& path, RegistryKey* key)
+qint32 RegistryKey::create(RegistryRoot root, const QString& path, RegistryKey* key, QString* reason)
 {
-    const qint32 rc = hiveFile(root).createGroup(path);
+    SettingsFile file = hiveFile(root);
+    const qint32 rc = file.createGroup(path);
+    if (rc != regerr::Success && reason)
+        *reason = file.errorString();
     if (rc == regerr::Success && key) {
         key->m_root = root;
         key->m_path = path;
@@ -50,9 +53,13 @@ qint32 RegistryKey::queryValue(const QString& name, QString* data) const
     return hiveFile(m_root).read(m_path, name, data);
 }
 
-qint32 RegistryKey::setValue(const QString& name, const QString& data) const
+qint32 RegistryKey::setValue(const QString& name, const QString& data, QString* reason) const
 {
-    return hiveFile(m_root).write(m_path, name, data);
+    SettingsFile file = hiveFile(m_root);
+    const qint32 rc = file.write(m_path, name, data);
+    if (rc != regerr::Success && reason)
+        *reason = file.errorString();
+    return rc;
 }
 
 qint32 RegistryKey::deleteValue(const QString& name) const

@@ -28,15 +28,16 @@ std::optional<RegistryRoot> registryRoot(qint32 handle);
 class RegistryKey
 {
 public:
-    // Opens the key, creating it (and the hive's file) when it is missing.
-    static qint32 create(RegistryRoot root, const QString& path, RegistryKey* key);
+    // Opens the key, creating it (and the hive's file) when it is missing. `reason`, when given,
+    // receives what went wrong.
+    static qint32 create(RegistryRoot root, const QString& path, RegistryKey* key, QString* reason = nullptr);
     // Opens an existing key: FileNotFound when it does not exist.
     static qint32 open(RegistryRoot root, const QString& path, RegistryKey* key);
     // Deletes a key with its values; a key that has sub-keys is refused (AccessDenied).
     static qint32 remove(RegistryRoot root, const QString& path);
 
     qint32 queryValue(const QString& name, QString* data) const;
-    qint32 setValue(const QString& name, const QString& data) const;
+    qint32 setValue(const QString& name, const QString& data, QString* reason = nullptr) const;
     qint32 deleteValue(const QString& name) const;
 
     const QString& path() const { return m_path; }

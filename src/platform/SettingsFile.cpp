@@ -5,11 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QtDebug>
 
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 
 namespace platform
@@ -260,13 +260,13 @@ qint32 SettingsFile::save(const Content& content)
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!makePrivateFolder(folder))
         return fail(regerr::AccessDenied, QStringLiteral("the folder %1 cannot be created").arg(folder));
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(regerr::AccessDenied, QStringLiteral("cannot be written (%1)").arg(file.errorString()));
-    // The settings hold passwords.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(regerr::AccessDenied, QStringLiteral("cannot be written (%1)").arg(file.errorString()));
+    // Owner-only: the settings hold passwords.
+    QString reason;
+    if (!fileWriter().replaceFile(m_path, bytes, reason)) {
+        m_error = reason;
+        qWarning().noquote() << m_error;
+        return regerr::AccessDenied;
+    }
     return regerr::Success;
 }
 

@@ -22,10 +22,11 @@ namespace
 class ArchiveFile
 {
 public:
-    ArchiveFile(QByteArray path, zip_source_t* reader, qsizetype bufferSize)
+    ArchiveFile(QByteArray path, zip_source_t* reader, qsizetype bufferSize, int* writeError)
         : m_path(std::move(path))
         , m_reader(reader)
         , m_bufferSize(std::max<qsizetype>(bufferSize, 1))
+        , m_writeError(writeError)
     {
         zip_error_init(&m_error);
     }
@@ -131,7 +132,7 @@ private:
             if (fd < 0 && errno == EEXIST)
                 continue;
             if (fd < 0) {
-                zip_error_set(&m_error, ZIP_ER_TMPOPEN, errno);
+                writeFailed(ZIP_ER_TMPOPEN, errno);
                 return -1;
             }
             // open() applied the umask: an existing archive's bits are kept as they were.
@@ -206,12 +207,12 @@ private:
         m_fd = -1;
         // A file system may report a failed write only when the file is closed.
         if (::close(fd) != 0) {
-            zip_error_set(&m_error, ZIP_ER_WRITE, errno);
+            writeFailed(ZIP_ER_WRITE, errno);
             discardTemporary();
             return -1;
         }
         if (::rename(m_temporary.constData(), m_path.constData()) != 0) {
-            zip_error_set(&m_error, ZIP_ER_RENAME, errno);
+            writeFailed(ZIP_ER_RENAME, errno);
             discardTemporary();
             return -1;
         }
@@ -245,7 +246,7 @@ private:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
-                zip_error_set(&m_error, ZIP_ER_WRITE, n < 0 ? errno : EIO);
+                writeFailed(ZIP_ER_WRITE, n < 0 ? errno : EIO);
                 return false;
             }
             data += n;
@@ -253,6 +254,13 @@ private:
             offset += n;
         }
         return true;
+    }
+
+    void writeFailed(int zipError, int systemError)
+    {
+        zip_error_set(&m_error, zipError, systemError);
+        if (m_writeError && *m_writeError == 0)
+            *m_writeError = systemError;
     }
 
     void discardTemporary()
@@ -269,6 +277,7 @@ private:
     const QByteArray m_path;
     zip_source_t* const m_reader;
     const qsizetype m_bufferSize;
+    int* const m_writeError;
     zip_error_t m_error;
 
     int m_fd = -1;
@@ -281,24 +290,24 @@ private:
 
 } // namespace
 
-zip_source_t* zipArchiveFileSource(const QString& path, zip_error_t* error, qsizetype bufferSize)
+zip_source_t* zipArchiveFileSource(const QString& path, zip_error_t* error, qsizetype bufferSize, int* writeError)
 {
     const QByteArray encoded = QFile::encodeName(path);
     zip_source_t* reader = zip_source_file_create(encoded.constData(), 0, -1, error);
     if (!reader)
         return nullptr;
-    auto* file = new ArchiveFile(encoded, reader, bufferSize);
+    auto* file = new ArchiveFile(encoded, reader, bufferSize, writeError);
     zip_source_t* source = zip_source_function_create(&ArchiveFile::callback, file, error);
     if (!source)
         delete file;
     return source;
 }
 
-zip_t* openZipArchive(const QString& path, int flags, int* errorCode)
+zip_t* openZipArchive(const QString& path, int flags, int* errorCode, int* writeError)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zipArchiveFileSource(path, &error);
+    zip_source_t* source = zipArchiveFileSource(path, &error, ZipArchiveBufferSize, writeError);
     zip_t* archive = source ? zip_open_from_source(source, flags, &error) : nullptr;
     if (!archive) {
         if (source)

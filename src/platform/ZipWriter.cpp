@@ -312,8 +312,9 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
     ZipPieces pieces(options.workers > 0 ? options.workers : std::min(QThread::idealThreadCount(), MostWorkers),
                      *options.run);
     int openError = 0;
+    int writeError = 0;
     const int flags = ZIP_CREATE | (options.updateExisting ? 0 : ZIP_TRUNCATE);
-    zip_t* archive = openZipArchive(archivePath, flags, &openError);
+    zip_t* archive = openZipArchive(archivePath, flags, &openError, &writeError);
     if (!archive) {
         const bool damaged = openError == ZIP_ER_NOZIP || openError == ZIP_ER_INCONS;
         result.written.failure = damaged ? ZipWriteFailure::NotAnArchive : ZipWriteFailure::CannotWrite;
@@ -327,9 +328,11 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         result.written.failure = failure;
         return result;
     };
+    // The file's own failure names the system's reason, which libzip's error can have lost.
     const auto libraryError = [&] {
         return QStringLiteral("The archive %1 could not be written: %2")
-            .arg(archivePath, QString::fromLocal8Bit(zip_strerror(archive)));
+            .arg(archivePath,
+                 writeError != 0 ? qt_error_string(writeError) : QString::fromLocal8Bit(zip_strerror(archive)));
     };
 
     BuildState build;
@@ -387,6 +390,7 @@ Attempt attempt(const QString& archivePath, const QList<ZipEntrySource>& entries
         return giveUp(Result::stop(QStringLiteral("The archive %1 was not built: stopped").arg(archivePath)));
     result.failedEntry = build.failedEntry;
     result.failedReason = build.failedReason;
+    result.written.writeError = writeError;
     return giveUp(Result::failure(build.failedEntry >= 0 ? QString() : libraryError()));
 }
 

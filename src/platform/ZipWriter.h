@@ -42,6 +42,8 @@ enum class ZipWriteFailure
 struct ZipWriteResult : Result
 {
     ZipWriteFailure failure = ZipWriteFailure::CannotWrite;
+    // The system's error number when the archive file could not be written; 0 otherwise.
+    int writeError = 0;
     QList<ZipSkippedEntry> skipped;
     // Entries this build added or replaced.
     qsizetype packed = 0;

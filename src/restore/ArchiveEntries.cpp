@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "restore/PendingFile.h"
+#include "platform/PendingFile.h"
 
 namespace restore
 {
@@ -15,7 +15,7 @@ using platform::ZipEntryInfo;
 using platform::ZipEntryKind;
 using platform::ZipReadStatus;
 
-UnzipResult unpackEntry(platform::ZipReader& reader, const ZipEntryInfo& entry, PendingFile& out,
+UnzipResult unpackEntry(platform::ZipReader& reader, const ZipEntryInfo& entry, platform::PendingFile& out,
                         platform::RunContext& run, const QByteArray& password, ZipReadStatus* read)
 {
     UnzipResult result;
@@ -32,8 +32,8 @@ UnzipResult unpackEntry(platform::ZipReader& reader, const ZipEntryInfo& entry, 
             return result;
         }
     }
-    if (const platform::Result opened = out.open(); !opened) {
-        result.reason = opened.reason();
+    if (!out.open()) {
+        result.reason = out.reason();
         return result;
     }
     bool writeFailed = false;
@@ -63,11 +63,7 @@ UnzipResult unpackEntry(platform::ZipReader& reader, const ZipEntryInfo& entry, 
     std::optional<quint32> mode;
     if (entry.unixPermissions)
         mode = *entry.unixPermissions | S_IRUSR;
-    if (const platform::Result finished = out.finish(entry.modified, mode); !finished) {
-        out.discard();
-        result.reason = finished.reason();
-        return result;
-    }
+    out.stamp(entry.modified, mode);
     result.outcome = UnzipOutcome::Written;
     return result;
 }

@@ -12,17 +12,20 @@
 #include "platform/ZipReader.h"
 #include "restore/cUnzip.h"
 
+namespace platform
+{
+class PendingFile;
+}
+
 namespace restore
 {
-
-class PendingFile;
 
 // Unpacks one entry into `out`, which it opens: whole and with its CRC matched, or not at all
 // (`out` is then discarded). The written file gets the entry's date and permission bits, readable
 // by its owner so that it can be placed. Between chunks the run yields and is asked for a stop.
 // An entry too large for the free space is not begun. The result's entry and target are left to the
 // caller; Written, Damaged, Failed or Stopped. `read`, when given, receives how the read ended.
-UnzipResult unpackEntry(platform::ZipReader& reader, const platform::ZipEntryInfo& entry, PendingFile& out,
+UnzipResult unpackEntry(platform::ZipReader& reader, const platform::ZipEntryInfo& entry, platform::PendingFile& out,
                         platform::RunContext& run, const QByteArray& password = QByteArray(),
                         platform::ZipReadStatus* read = nullptr);
 
@@ -39,7 +42,7 @@ public:
     const QList<UnzipResult>& refused() const { return m_refused; }
     // The entry unpacked at `relative` (the last one of that path); nothing when there is none.
     std::optional<platform::ZipEntryInfo> find(const QString& relative) const;
-    UnzipResult unpack(const platform::ZipEntryInfo& entry, PendingFile& out, platform::RunContext& run)
+    UnzipResult unpack(const platform::ZipEntryInfo& entry, platform::PendingFile& out, platform::RunContext& run)
     {
         return unpackEntry(m_reader, entry, out, run);
     }

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/FileWriter.h"
 #include "core/ProgramState.h"
+#include "platform/FileWriter.h"
 #include "platform/ProgramFolder.h"
 
 namespace restore
@@ -40,7 +40,7 @@ platform::Result writeRestoreList(const QString& setName, const QStringList& pat
         bytes += path.toUtf8() + "\r\n";
     platform::makePrivateFolder(platform::ProgramFolder::file(QStringLiteral("data")));
     QString reason;
-    if (!core::fileWriter().replaceFile(restoreListPath(setName), bytes, reason))
+    if (!platform::fileWriter().replaceFile(restoreListPath(setName), bytes, reason))
         return platform::Result::failure(reason);
     return platform::Result::success();
 }

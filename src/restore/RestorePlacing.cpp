@@ -9,9 +9,9 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "platform/FileCopy.h"
+#include "platform/PendingFile.h"
 #include "platform/RunContext.h"
 #include "restore/OverwriteQuestion.h"
-#include "restore/PendingFile.h"
 
 namespace restore
 {
@@ -20,7 +20,9 @@ namespace
 // One way of putting a restored file at its target.
 struct Replacement
 {
-    // What the log and the question name as the restored file.
+    // What the log names as the restored file.
+    QString shownAs;
+    // Where the question reads the restored file's size and date.
     QString path;
     // Puts it at the target, replacing what is there.
     std::function<PlaceResult()> put;
@@ -44,7 +46,7 @@ PlaceResult placeWith(const Replacement& replacement, const QString& target, Ove
     };
     if (!core::FileExists(target)) {
         core::LogEvent((finalCopy ? QStringLiteral("Final Copy: ") : QStringLiteral("Copying File: "))
-                       + replacement.path + QStringLiteral(" > ") + target);
+                       + replacement.shownAs + QStringLiteral(" > ") + target);
         return replacement.put();
     }
 
@@ -53,7 +55,7 @@ PlaceResult placeWith(const Replacement& replacement, const QString& target, Ove
     if (state.ReplaceAnswer == AnswerYesToAll)
         return replacement.put();
 
-    const QString copying = QStringLiteral("Copying File: ") + replacement.path + QStringLiteral(" > ") + target;
+    const QString copying = QStringLiteral("Copying File: ") + replacement.shownAs + QStringLiteral(" > ") + target;
     const std::optional<OverwriteAnswer> answer = question.ask(target, replacement.path, run);
     if (!answer)
         return PlaceResult::stopped(QStringLiteral("stopped"));
@@ -84,26 +86,27 @@ PlaceResult placeWith(const Replacement& replacement, const QString& target, Ove
 } // namespace
 
 PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQuestion& question,
-                      platform::RunContext& run, bool finalCopy)
+                      platform::RunContext& run, bool finalCopy, platform::TemporaryNames* names)
 {
     const auto copyOver = [&] {
         core::MakePath(target);
-        const platform::CopyResult copy = platform::copyFileReplacing(workFile, target, run);
+        const platform::CopyResult copy = platform::copyFileReplacing(workFile, target, run, names);
         if (copy.stopped())
             return PlaceResult::stopped(copy.reason());
         QFile::remove(workFile);
         return copy.succeeded() ? PlaceResult::placed() : failedCopy(target, copy.reason());
     };
-    return placeWith({workFile, copyOver, [&] { QFile::remove(workFile); }}, target, question, run, finalCopy);
+    return placeWith({workFile, workFile, copyOver, [&] { QFile::remove(workFile); }}, target, question, run,
+                     finalCopy);
 }
 
-PlaceResult PlaceFile(PendingFile& pending, OverwriteQuestion& question, platform::RunContext& run, bool finalCopy)
+PlaceResult PlaceFile(platform::PendingFile& pending, const QString& shownAs, OverwriteQuestion& question,
+                      platform::RunContext& run, bool finalCopy)
 {
-    const auto rename = [&] {
-        const platform::Result placed = pending.place();
-        return placed.succeeded() ? PlaceResult::placed() : failedCopy(pending.target(), placed.reason());
-    };
-    return placeWith({pending.path(), rename, [&] { pending.discard(); }}, pending.target(), question, run, finalCopy);
+    const auto place
+        = [&] { return pending.place() ? PlaceResult::placed() : failedCopy(pending.target(), pending.reason()); };
+    return placeWith({shownAs, pending.path(), place, [&] { pending.discard(); }}, pending.target(), question, run,
+                     finalCopy);
 }
 
 } // namespace restore

@@ -6,14 +6,15 @@
 
 namespace platform
 {
+class PendingFile;
 class RunContext;
-}
+class TemporaryNames;
+} // namespace platform
 
 namespace restore
 {
 
 class OverwriteQuestion;
-class PendingFile;
 
 enum class PlaceOutcome
 {
@@ -66,15 +67,16 @@ private:
 // an existing file is replaced `question` asks, unless a "Yes to All" or "No to All" of this restore
 // stands in ReplaceAnswer (program state), which the run clears when it starts; the answer is kept
 // there. A replaced file is never lost: the copy goes to a temporary name in the target's folder
-// and takes the target's name only when it is complete. A stop request of `run` is seen within a
-// chunk of the copy and while the question waits. `finalCopy` logs a new target as the final copy
-// of an unpacked file.
+// and takes the target's name only when it is complete; a temporary name it takes on the way is noted
+// in `names` when given. A stop request of `run` is seen within a chunk of the copy and while the
+// question waits. `finalCopy` logs a new target as the final copy of an unpacked file.
 PlaceResult PlaceFile(const QString& workFile, const QString& target, OverwriteQuestion& question,
-                      platform::RunContext& run, bool finalCopy = false);
+                      platform::RunContext& run, bool finalCopy = false, platform::TemporaryNames* names = nullptr);
 
-// The same for a restored file already written whole beside its target: it is renamed into place,
-// or removed when the file there stays. After a Cancel or a stop it is left to its owner.
-PlaceResult PlaceFile(PendingFile& pending, OverwriteQuestion& question, platform::RunContext& run,
-                      bool finalCopy = false);
+// The same for a restored file already written whole for its target (see platform::PendingFile),
+// which the log names as `shownAs`: it takes the target's name, or goes when the file there stays.
+// After a Cancel or a stop it is left to its owner.
+PlaceResult PlaceFile(platform::PendingFile& pending, const QString& shownAs, OverwriteQuestion& question,
+                      platform::RunContext& run, bool finalCopy = false);
 
 } // namespace restore

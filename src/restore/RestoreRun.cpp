@@ -54,7 +54,7 @@ RestoreRun::RestoreRun(RestoreRequest request, platform::RunContext& run, Overwr
 RestoreRun::~RestoreRun()
 {
     if (!m_work.isEmpty())
-        core::DeleteFolderTree(m_work);
+        core::removeWorkFolder(m_work);
 }
 
 void RestoreRun::setStatus(const QString& text)
@@ -234,7 +234,7 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
     // decrypted copies of protected files in it.
     const QStringList left = QDir(tmp).entryList({QStringLiteral("restore-*")}, QDir::Dirs | QDir::Hidden);
     for (const QString& folder : left)
-        core::DeleteFolderTree(tmp + QLatin1Char('/') + folder);
+        core::removeWorkFolder(tmp + QLatin1Char('/') + folder);
     QTemporaryDir work(core::workFolderPattern(QStringLiteral("restore-")));
     if (!tmpMade || !work.isValid()) {
         m_summary.error = QStringLiteral("No work folder can be made below %1: %2").arg(tmp, work.errorString());
@@ -242,6 +242,7 @@ std::optional<RestoreRun::Outcome> RestoreRun::prepare()
     }
     work.setAutoRemove(false);
     m_work = work.path() + QLatin1Char('/');
+    m_names.emplace(core::temporaryNamesList(m_work));
     return std::nullopt;
 }
 
@@ -327,15 +328,17 @@ RestoreRun::Step RestoreRun::place(const QString& path, const QString& workFile,
 {
     if (!makeFoldersOf(path, target))
         return Step::Next;
-    return counted(path, target, PlaceFile(workFile, target.target, m_question, m_run, finalCopy));
+    return counted(path, target,
+                   PlaceFile(workFile, target.target, m_question, m_run, finalCopy, m_names ? &*m_names : nullptr));
 }
 
 RestoreRun::Step RestoreRun::placeEntry(const QString& path, ArchiveEntries& archive,
-                                        const platform::ZipEntryInfo& entry, const Target& target, bool finalCopy)
+                                        const platform::ZipEntryInfo& entry, const Target& target,
+                                        const QString& shownAs, bool finalCopy)
 {
     if (!makeFoldersOf(path, target))
         return Step::Next;
-    PendingFile pending(target.target);
+    platform::PendingFile pending(target.target, m_names ? &*m_names : nullptr);
     const UnzipResult unpacked = archive.unpack(entry, pending, m_run);
     if (unpacked.outcome == UnzipOutcome::Stopped)
         return Step::Stop;
@@ -343,7 +346,7 @@ RestoreRun::Step RestoreRun::placeEntry(const QString& path, ArchiveEntries& arc
         failPath(path, unpacked.reason);
         return Step::Next;
     }
-    return counted(path, target, PlaceFile(pending, m_question, m_run, finalCopy));
+    return counted(path, target, PlaceFile(pending, shownAs, m_question, m_run, finalCopy));
 }
 
 RestoreRun::Outcome RestoreRun::restoreArchive()
@@ -421,7 +424,8 @@ RestoreRun::Outcome RestoreRun::restoreArchive()
             m_summary.missingList << withReason(path, QStringLiteral("not in the archive"));
             return Step::Next;
         }
-        const Step step = placeEntry(path, archive, *entry, target, false);
+        // Named as the work folder's copy it stands in for.
+        const Step step = placeEntry(path, archive, *entry, target, m_work + target.relative, false);
         if (step == Step::Next)
             m_run.yield();
         return step;
@@ -527,7 +531,7 @@ RestoreRun::Step RestoreRun::restoreOneFile(const QString& path, int mode, bool 
     }
     setStatus(QStringLiteral("[Restoring Files]") + CrLf + target.target);
     m_run.yield();
-    return placeEntry(path, archive, *entry, target, true);
+    return placeEntry(path, archive, *entry, target, plain, true);
 }
 
 RestoreRun::Outcome RestoreRun::stop()
@@ -535,7 +539,7 @@ RestoreRun::Outcome RestoreRun::stop()
     m_fetch.reset();
     // What was placed before the stop stays, and is as durable as a whole run's.
     m_placedOn.sync();
-    if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
+    if (!m_work.isEmpty() && core::removeWorkFolder(m_work))
         m_work.clear();
     return Outcome::Stopped;
 }
@@ -545,7 +549,7 @@ RestoreRun::Outcome RestoreRun::complete()
     m_fetch.reset();
     if (const platform::Result synced = m_placedOn.sync(); !synced)
         fail(m_request.previousLocation ? QStringLiteral("the previous location") : m_newFolder, synced.reason());
-    if (!m_work.isEmpty() && core::DeleteFolderTree(m_work))
+    if (!m_work.isEmpty() && core::removeWorkFolder(m_work))
         m_work.clear();
     const QString status = m_summary.statusText();
     setStatus(status);

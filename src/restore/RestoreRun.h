@@ -8,10 +8,11 @@
 #include <QStringList>
 
 #include "core/VersionLine.h"
+#include "platform/PendingFile.h"
 #include "platform/Result.h"
 #include "platform/ZipReader.h"
 #include "restore/LinkFreeFolders.h"
-#include "restore/PendingFile.h"
+#include "restore/PlacedFileSystems.h"
 #include "restore/RestoreSummary.h"
 #include "restore/VersionFetch.h"
 
@@ -99,9 +100,9 @@ private:
     Outcome restorePaths(const std::function<Step(const QString& path)>& restoreOne);
     Step restoreOneFile(const QString& path, int mode, bool isProtected);
     Step place(const QString& path, const QString& workFile, const Target& target, bool finalCopy);
-    // Unpacks the entry beside its target and places it there.
+    // Unpacks the entry for its target and places it there; the log names it as `shownAs`.
     Step placeEntry(const QString& path, ArchiveEntries& archive, const platform::ZipEntryInfo& entry,
-                    const Target& target, bool finalCopy);
+                    const Target& target, const QString& shownAs, bool finalCopy);
     // Makes the target's folders, once a run; false (and the path failed) when they cannot be made.
     bool makeFoldersOf(const QString& path, const Target& target);
     Step counted(const QString& path, const Target& target, const PlaceResult& placed);
@@ -136,6 +137,9 @@ private:
     std::unique_ptr<VersionFetch> m_fetch;
     TargetFolders m_folders;
     PlacedFileSystems m_placedOn;
+    // The temporary names the run gives files beside their targets, noted in its work folder so that
+    // the next start removes them should the program be killed.
+    std::optional<platform::TemporaryNames> m_names;
 };
 
 } // namespace restore

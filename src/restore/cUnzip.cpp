@@ -9,10 +9,10 @@
 #include <QSet>
 
 #include "core/ErrorReport.h"
+#include "platform/PendingFile.h"
 #include "restore/ArchiveEntries.h"
 #include "restore/LinkFreeFolders.h"
 #include "restore/OverwriteQuestion.h"
-#include "restore/PendingFile.h"
 
 namespace restore
 {
@@ -289,7 +289,7 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
         return result;
     }
 
-    PendingFile out(target);
+    platform::PendingFile out(target);
     ZipReadStatus status = ZipReadStatus::Ok;
     const UnzipResult written = restore::unpackEntry(pass.reader, entry, out, pass.run, pass.password, &status);
     result.outcome = written.outcome;
@@ -301,9 +301,9 @@ UnzipResult cUnzip::writeFile(Pass& pass, const ZipEntryInfo& entry, const QStri
         pass.password.clear();
     if (written.outcome != UnzipOutcome::Written)
         return result;
-    if (const platform::Result placed = out.place(); !placed) {
+    if (!out.place()) {
         result.outcome = UnzipOutcome::Failed;
-        result.reason = placed.reason();
+        result.reason = out.reason();
     }
     return result;
 }

@@ -1,17 +1,21 @@
 #include "core/SetDocument.h"
 
+#include <cerrno>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include "core/ErrorReport.h"
-#include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/SetText.h"
+#include "platform/FileWriter.h"
 #include "platform/VersionInfo.h"
 #include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
+#include "support/SmallDisk.h"
 
 using core::state;
 
@@ -246,7 +250,7 @@ TEST_F(SetDocumentTest, TheLongestSetNameIsSavedAgainAndAgain)
     EXPECT_TRUE(QFileInfo::exists(programFile("data/" + longest + ".sbd.bak")));
     // The restore list is the set's longest file name, written through a temporary name too.
     QString reason;
-    EXPECT_TRUE(core::fileWriter().replaceFile(programFile("data/" + longest + "RESTORE.lst"), "a\r\n", reason))
+    EXPECT_TRUE(platform::fileWriter().replaceFile(programFile("data/" + longest + "RESTORE.lst"), "a\r\n", reason))
         << qPrintable(reason);
 }
 
@@ -285,9 +289,10 @@ TEST_F(SetDocumentTest, FailedWritesLeaveTheDocumentUntouchedAndAreReported)
         EXPECT_FALSE(result);
         EXPECT_TRUE(result.reason().contains("No space left")) << qPrintable(result.reason());
         EXPECT_EQ(core::Err().Number, core::err::PathFileAccess);
-        EXPECT_EQ(writer.attempted, QStringList {programFile("data/Work.sbd.bak")});
+        EXPECT_TRUE(writer.attempted.isEmpty()) << "no backup copy without its document";
     }
     EXPECT_EQ(document("Work"), stored);
+    EXPECT_EQ(backup("Work"), "older");
 
     {
         test::FailingWriter writer(".bak");
@@ -296,6 +301,44 @@ TEST_F(SetDocumentTest, FailedWritesLeaveTheDocumentUntouchedAndAreReported)
     }
     EXPECT_EQ(document("Work"), stored);
     EXPECT_EQ(backup("Work"), "older");
+}
+
+TEST_F(SetDocumentTest, ASaveOnAFullDiskKeepsTheDocumentAndItsBackupByteForByte)
+{
+    test::SmallDisk disk(programFile("data"), "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.error().toStdString()
+                     << "); FailedWritesLeaveTheDocumentUntouchedAndAreReported injects the failure instead";
+    ASSERT_TRUE(core::SaveProject("Docs", "<STATS>\r\nRan=0\r\n</STATS>"));
+    ASSERT_TRUE(core::SaveProject("Docs", "<STATS>\r\nRan=-1\r\n</STATS>"));
+    const QByteArray stored = document("Docs");
+    const QByteArray older = backup("Docs");
+    // Room for the backup copy, not for the document that follows it.
+    QString files = "<FILES>\r\n";
+    for (int i = 0; i < 400; ++i)
+        files += QString("/home/u/documents/report %1.txt\t46000\t1200\r\n").arg(i);
+    const QString text = QString::fromUtf8(stored) + files + "</FILES>";
+    for (const qint64 room : {0, 8192}) {
+        SCOPED_TRACE(room);
+        QFile::remove(programFile("data/filler"));
+        ASSERT_TRUE(disk.fill(room));
+
+        const platform::Result result = core::SaveProject("Docs", text);
+
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.reason(),
+                  "Cannot write \"" + programFile(room ? "data/Docs.sbd" : "data/Docs.sbd.bak")
+                      + "\": " + qt_error_string(ENOSPC));
+        EXPECT_EQ(document("Docs"), stored);
+        EXPECT_EQ(backup("Docs"), older);
+        EXPECT_EQ(QDir(programFile("data")).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList {"Docs.sbd", "Docs.sbd.bak", "filler"}));
+    }
+    // Once there is room again the save goes through.
+    ASSERT_TRUE(QFile::remove(programFile("data/filler")));
+    ASSERT_TRUE(core::SaveProject("Docs", text));
+    EXPECT_EQ(backup("Docs"), stored);
+    EXPECT_TRUE(document("Docs").contains("report 399.txt"));
 }
 
 TEST_F(SetDocumentTest, SaveProjectRefusesAnEmptyTextAndBadNames)

@@ -1,5 +1,7 @@
 #include "core/Settings.h"
 
+#include <cerrno>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -7,7 +9,9 @@
 
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
+#include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
+#include "support/SmallDisk.h"
 
 using core::GetSetting;
 using core::ReadSetting;
@@ -244,4 +248,44 @@ TEST_F(SettingsTest, PerUserValuesLiveInTheirOwnGroups)
               QByteArray("[Quillback\\Settings]\nLanguage=Deutsch\nshowHelp=0\n\n[Other\\Mail]\nServer=\n"));
     // The machine-wide value of the same name is another value.
     EXPECT_EQ(read("showHelp"), "<default>");
+}
+
+TEST_F(SettingsTest, AFullDiskKeepsTheSettingsAsTheyWereAndSaysWhy)
+{
+    core::state().LoggingEnabled = true;
+    const auto log = [&] { return QString::fromUtf8(test::readFile(programFile("status.log"))); };
+    ASSERT_TRUE(WriteSetting(kApp, kSection, "chkLog", "1"));
+    ASSERT_TRUE(SaveSetting(kApp, kSection, "Language", "English"));
+
+    // Where the disk cannot be filled, a writer that fails like a full one.
+    {
+        test::FailingWriter full("app.ini");
+        EXPECT_FALSE(SaveSetting(kApp, kSection, "BackupSetColumn1", "3000"));
+        EXPECT_TRUE(log().contains("The setting BackupSetColumn1 was not saved: No space left on device"));
+    }
+    EXPECT_EQ(GetSetting(kApp, kSection, "BackupSetColumn1", "<missing>"), "<missing>");
+
+    test::SmallDisk disk(programFile("settings"), "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    ASSERT_TRUE(WriteSetting(kApp, kSection, "chkLog", "1"));
+    ASSERT_TRUE(SaveSetting(kApp, kSection, "Language", "English"));
+    const QByteArray machine = test::readFile(machineIni());
+    const QByteArray user = test::readFile(programFile("settings/app.ini"));
+    ASSERT_TRUE(disk.fill());
+
+    prompt.answer(platform::Answer::Abort);
+    EXPECT_FALSE(WriteSetting(kApp, kSection, "chkMin", "1"));
+    EXPECT_EQ(prompt.shown.size(), 1u);
+    EXPECT_FALSE(SaveSetting(kApp, kSection, "BackupSetColumn2", "3000"));
+
+    EXPECT_EQ(test::readFile(machineIni()), machine);
+    EXPECT_EQ(test::readFile(programFile("settings/app.ini")), user);
+    EXPECT_EQ(QDir(programFile("settings")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList {"app.ini", "filler", "machine.ini"}));
+    const QString noSpace = qt_error_string(ENOSPC);
+    EXPECT_TRUE(log().contains("The setting chkMin was not saved: Cannot write \"" + machineIni() + "\": " + noSpace))
+        << log().toStdString();
+    EXPECT_TRUE(log().contains("The setting BackupSetColumn2 was not saved: Cannot write \""
+                               + programFile("settings/app.ini") + "\": " + noSpace));
 }

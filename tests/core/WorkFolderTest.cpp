@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -102,10 +103,14 @@ TEST_F(WorkFolderTest, StartUpRemovesWhatProcessesThatAreGoneLeft)
         {"tmp/restore-" + deadPid + "-AbC123/files/home/u/secret.txt", false},
         {"tmp/work-" + ownPid + "-abc123/Docs.zip", true},
         {"tmp/restore-1-abc123/a.txt", true},
-        // A kill just before the rename of a store write.
+        // A kill just before the rename of a store write, by the older name or the hidden one.
         {"data/Docs.sbd.Ab12Cd", false},
         {"data/Docs.sbd.bak.x1Y2z3", false},
         {"data/DocsRESTORE.lst.aaaaaa", false},
+        {"data/.Docs.sbd.Ab12Cd", false},
+        {"settings/.app.ini.Ab12Cd", false},
+        {"settings/app.ini", true},
+        {"settings/notes.txt.abcdef", true},
         {"data/Docs.sbd", true},
         {"data/Docs.sbd.bak", true},
         {"data/Docs.lst", true},
@@ -115,6 +120,13 @@ TEST_F(WorkFolderTest, StartUpRemovesWhatProcessesThatAreGoneLeft)
     };
     for (const Case& c : cases)
         ASSERT_TRUE(test::writeFile(programFile(c.path), "left"));
+    // A restore killed while it wrote beside the user's files names what it left in its work folder.
+    const QString restore = "tmp/restore-" + deadPid + "-AbC123/";
+    ASSERT_TRUE(test::writeFile(programFile("user/.report.txt.Xy12Ab"), "a restored copy left by a kill"));
+    ASSERT_TRUE(test::writeFile(programFile("user/report.txt"), "the user's file"));
+    ASSERT_TRUE(test::writeFile(
+        temporaryNamesList(programFile(restore)),
+        QFile::encodeName(programFile("user/.report.txt.Xy12Ab") + "\n" + programFile("user/report.txt") + "\n")));
 
     removeAbandonedWorkFiles();
 
@@ -122,4 +134,5 @@ TEST_F(WorkFolderTest, StartUpRemovesWhatProcessesThatAreGoneLeft)
         const QString top = programFile(c.path.section('/', 0, 1));
         EXPECT_EQ(QFileInfo::exists(top), c.kept) << qPrintable(c.path);
     }
+    EXPECT_EQ(QDir(programFile("user")).entryList(QDir::Files | QDir::Hidden), QStringList {"report.txt"});
 }

@@ -1,10 +1,12 @@
 #include "crypto/BackupFileCipher.h"
 
+#include <cerrno>
 #include <functional>
 
 #include <sys/stat.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -14,6 +16,7 @@
 #include "core/ProgramState.h"
 #include "crypto/BfStream.h"
 #include "platform/FileCopy.h"
+#include "support/SmallDisk.h"
 
 using namespace crypto;
 
@@ -226,12 +229,34 @@ TEST_F(BackupFileCipherTest, FileTooLargeForTheLengthFieldIsRefusedBeforeWriting
     EXPECT_EQ(names(), QStringList({"huge", "huge.bf"}));
 }
 
-TEST_F(BackupFileCipherTest, UnwritableTargetIsReported)
+TEST_F(BackupFileCipherTest, UnwritableTargetIsReportedWithTheSystemsReason)
 {
     ASSERT_TRUE(test::writeFile(path("data"), "data"));
     const CipherResult result = EncryptBackupFile(path("data"), path("no such folder/data.bf"), "pw");
     EXPECT_EQ(result.status, CipherStatus::CannotWrite);
+    EXPECT_EQ(result.reason(), "Cannot write the target file: " + qt_error_string(ENOENT));
+    EXPECT_EQ(result.writeError, ENOENT);
     EXPECT_EQ(names(), QStringList({"data"}));
+
+    // A disk that fills up part-way through, in either direction; the earlier target stays.
+    test::SmallDisk disk(path("full"), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    ASSERT_TRUE(test::writeFile(path("big"), test::sampleBytes(3 << 20)));
+    ASSERT_TRUE(EncryptBackupFile(path("big"), path("big.bf"), "pw").succeeded());
+    ASSERT_TRUE(test::writeFile(path("full/big.bf"), "earlier version"));
+    const std::function<CipherResult()> operations[] = {
+        [&] { return EncryptBackupFile(path("big"), path("full/big.bf"), "pw"); },
+        [&] { return DecryptBackupFile(path("big.bf"), path("full/big.bf"), "pw"); },
+    };
+    for (const auto& operation : operations) {
+        const CipherResult full = operation();
+        EXPECT_EQ(full.status, CipherStatus::CannotWrite);
+        EXPECT_EQ(full.reason(), "Cannot write the target file: " + qt_error_string(ENOSPC));
+        EXPECT_EQ(full.writeError, ENOSPC);
+        EXPECT_EQ(test::readFile(path("full/big.bf")), "earlier version");
+        EXPECT_EQ(QDir(path("full")).entryList(QDir::Files | QDir::Hidden), QStringList {"big.bf"});
+    }
 }
 
 TEST_F(BackupFileCipherTest, StopRequestLeavesNoTargetAndKeepsTheEarlierOne)

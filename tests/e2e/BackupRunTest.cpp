@@ -1,8 +1,5 @@
 #include <cerrno>
 
-#include <sched.h>
-#include <sys/mount.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -25,6 +22,7 @@
 #include "crypto/BackupFileCipher.h"
 #include "main_window/BackupSetList.h"
 #include "platform/DateText.h"
+#include "support/SmallDisk.h"
 #include "support/ZipFixtures.h"
 
 using platform::Form;
@@ -41,39 +39,6 @@ QString lines(QString text)
 {
     return text.replace("\r\n", "\n");
 }
-
-// A small tmpfs on `folder` for the test's life, in a mount namespace of the process's own, so that
-// it goes with the process whatever happens. Needs the right to mount, which a test may not have.
-class SmallDisk
-{
-public:
-    SmallDisk(const QString& folder, const QByteArray& size)
-        : m_folder(QFile::encodeName(folder))
-    {
-        QDir().mkpath(folder);
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, QByteArray("size=" + size).constData()) != 0) {
-            m_error = qt_error_string(errno);
-            return;
-        }
-        m_mounted = true;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
-    bool mounted() const { return m_mounted; }
-    QString error() const { return m_error; }
-
-private:
-    QByteArray m_folder;
-    bool m_mounted = false;
-    QString m_error;
-};
 
 class BackupRunTest : public test::RunFixture
 {
@@ -511,7 +476,7 @@ TEST_F(BackupRunTest, ADocumentWhoseVersionsAreNotClosedRecordsAFailure)
 TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
 {
     // Room for the small files in front of the big one, not for the big one.
-    SmallDisk disk(backup(1), "256k");
+    test::SmallDisk disk(backup(1), "256k");
     if (!disk.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.error().toStdString()
                      << "); FolderDeliveryTest injects the write failure instead";
@@ -536,6 +501,75 @@ TEST_F(BackupRunTest, ADestinationThatFillsUpFailsAndRecordsNoVersion)
         EXPECT_FALSE(QFileInfo::exists(backup(1) + source + "/single.log"));
         EXPECT_EQ(tmpEntries(), QStringList());
     }
+}
+
+TEST_F(BackupRunTest, AFullWorkFolderFailsTheRunAtOnceWithTheReason)
+{
+    // Room for the small files' work copies, not for the big one's.
+    test::SmallDisk disk(programFile("tmp"), "512k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    const QString big = source + "/Docs/big.bin";
+    struct Case
+    {
+        int compression;
+        bool protect;
+        // The work copy that does not fit, below the run's work folder.
+        QString workCopy;
+    };
+    const Case cases[] = {
+        {0, true, "files/big.bin.bf"}, {2, false, "files/big.bin.zip"}, {2, true, "files/big.bin.zip"},
+        {1, false, "Docs_Backup.zip"}, {1, true, "Docs_Backup.zip"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.compression << (c.protect ? " protected" : ""));
+        QDir(backup(1)).removeRecursively();
+        makeSet({.compression = c.compression, .protect = c.protect, .destinations = 1});
+
+        runAndClose();
+
+        EXPECT_EQ(headline, Failed);
+        const QString status = saved("Status");
+        // The work folder's own name ends in a random part.
+        EXPECT_TRUE(status.startsWith("FAILURE The work folder " + programFile("tmp")
+                                      + " takes no more files: cannot write " + programFile("tmp/work-")))
+            << status.toStdString();
+        EXPECT_TRUE(status.endsWith("/" + c.workCopy + ": " + qt_error_string(ENOSPC))) << status.toStdString();
+        EXPECT_TRUE(lines(finalStatus).startsWith(status.mid(8))) << finalStatus.toStdString();
+        EXPECT_EQ(savedSection("VERSIONS"), QStringList());
+        // Nothing after the full work folder was tried.
+        EXPECT_FALSE(QFileInfo::exists(mirrored(backup(1), big)));
+        EXPECT_FALSE(QFileInfo::exists(mirrored(backup(1), source + "/single.log")));
+        EXPECT_EQ(tmpEntries(), QStringList());
+    }
+}
+
+TEST_F(BackupRunTest, AFullProgramFolderKeepsTheDocumentAndItsBackupByteForByte)
+{
+    // The disk of the set store fills up while the set waits for its scheduled run.
+    test::SmallDisk disk(programFile("data"), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    makeSet({.destinations = 1});
+    ASSERT_TRUE(core::SaveProject("Docs", originalDocument));
+    const QByteArray stored = test::readFile(core::setDocumentPath("Docs"));
+    const QByteArray backupCopy = test::readFile(core::setDocumentPath("Docs") + ".bak");
+    ASSERT_FALSE(stored.isEmpty());
+    const QStringList kept = QDir(programFile("data")).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_TRUE(disk.fill());
+
+    runAndClose();
+
+    EXPECT_EQ(headline, Failed);
+    EXPECT_TRUE(test::holds(core::setDocumentPath("Docs"), stored));
+    EXPECT_TRUE(test::holds(core::setDocumentPath("Docs") + ".bak", backupCopy));
+    EXPECT_EQ(QDir(programFile("data")).entryList(QDir::Files | QDir::Hidden), QStringList(kept) << "filler");
+    // Why, where the user looks: the run's status and the log.
+    const QString noSpace = "Cannot write \"" + core::setFileListPath("Docs") + "\": " + qt_error_string(ENOSPC);
+    EXPECT_TRUE(finalStatus.contains(noSpace)) << finalStatus.toStdString();
+    EXPECT_TRUE(logLines().contains("The set could not be saved: Cannot write \"" + core::setDocumentPath("Docs")
+                                    + ".bak\": " + qt_error_string(ENOSPC)))
+        << log().toStdString();
 }
 
 TEST_F(BackupRunTest, ListedPathsThatAreGoneAreNamedAndARunOfNothingFails)

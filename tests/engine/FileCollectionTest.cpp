@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "core/FileSystemHelpers.h"
-#include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "platform/FileWriter.h"
 #include "support/EveryPass.h"
 #include "support/FailingWriter.h"
 #include "support/Outcome.h"

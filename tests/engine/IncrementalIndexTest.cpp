@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "core/DirList.h"
-#include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/WorkFolder.h"
 #include "platform/DateText.h"
+#include "platform/FileWriter.h"
 #include "support/FailingWriter.h"
 #include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"

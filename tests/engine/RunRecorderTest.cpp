@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/FileWriter.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
 #include "engine/FolderDelivery.h"
+#include "platform/FileWriter.h"
 #include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
@@ -302,10 +302,10 @@ TEST_F(RunRecorderTest, ADeliveryWhoseVersionIsNotOnRecordFailsTheRun)
         ASSERT_TRUE(recorder.beginRun());
         recorder.beginDestination();
         if (c.diskFull)
-            core::setFileWriter(&fullDisk);
+            platform::setFileWriter(&fullDisk);
         // The files arrived, but the set cannot say so.
         const QString status = recorder.recordDestination(true, 100);
-        core::setFileWriter(nullptr);
+        platform::setFileWriter(nullptr);
 
         EXPECT_TRUE(status.startsWith("FAILURE " + c.reason)) << status.toStdString();
         EXPECT_EQ(mainWindow.shownStatuses, QStringList {status});

@@ -7,6 +7,7 @@
 #include "FtpTestSupport.h"
 #include "ftp/clsFtpClient.h"
 #include "platform/EventLoop.h"
+#include "support/SmallDisk.h"
 #include "support/Waits.h"
 
 using namespace ftp;
@@ -143,6 +144,22 @@ TEST_F(TransferTest, ARefusedDownloadLeavesNoFileAndTheEarlierOneWhole)
     EXPECT_EQ(run([&] { return client.UploadFile(local("missing.bin"), "x.bin", 0); }), "OnUploadFile 1");
     EXPECT_EQ(client.LastFtpError().Number, 53);
     EXPECT_FALSE(QFileInfo::exists(remote("x.bin")));
+}
+
+TEST_F(TransferTest, ADownloadThatDoesNotFitFailsWithTheSystemsReasonAndKeepsTheEarlierFile)
+{
+    test::SmallDisk disk(folder.path(), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    connect();
+    writeFile(remote("big.bin"), randomBytes(1024 * 1024));
+    writeFile(local("big.bin"), "earlier");
+
+    EXPECT_EQ(run([&] { return client.DownloadFile("big.bin", local("big.bin"), true); }), "OnDownloadFile 1");
+    EXPECT_EQ(client.LastFtpError().Description,
+              QStringLiteral("Cannot write %1: %2").arg(local("big.bin"), qt_error_string(ENOSPC)));
+    EXPECT_EQ(readFile(local("big.bin")), QByteArray("earlier"));
+    EXPECT_EQ(localNames(), QStringList {"big.bin"});
 }
 
 TEST_F(TransferTest, ACutDataConnectionFailsTheTransferAndKeepsTheEarlierFile)

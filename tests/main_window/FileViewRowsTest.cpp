@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/FileWriter.h"
+#include "platform/FileWriter.h"
 #include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 
@@ -68,9 +68,9 @@ TEST_F(FileViewRowsTest, ACacheThatCannotBeWrittenLeavesTheOldOne)
 {
     test::FullDisk fullDisk;
     ASSERT_TRUE(main_window::SaveFileListCache("Docs", {"/old"}));
-    core::setFileWriter(&fullDisk);
+    platform::setFileWriter(&fullDisk);
     EXPECT_FALSE(main_window::SaveFileListCache("Docs", {"/new"}));
-    core::setFileWriter(nullptr);
+    platform::setFileWriter(nullptr);
     EXPECT_EQ(main_window::readFileListCache("Docs"), QStringList({"/old"}));
     EXPECT_FALSE(main_window::SaveFileListCache("../Docs", {"/x"}));
     EXPECT_FALSE(QFile::exists(programFile("Docs.sfl")));

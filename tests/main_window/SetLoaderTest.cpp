@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "core/ErrorReport.h"
-#include "core/FileWriter.h"
 #include "core/ProgramState.h"
 #include "core/ScramblePassword.h"
 #include "core/SetDocument.h"
 #include "core/SetText.h"
+#include "platform/FileWriter.h"
 #include "support/FailingWriter.h"
 #include "support/ProgramFolderTest.h"
 #include "support/SetDocumentFixtures.h"
@@ -432,9 +432,9 @@ TEST_F(SetLoaderTest, APrunedTextThatCannotBeSavedIsStillTheLoadedText)
                              .versions(versionLines(2))
                              .text();
     store("Full", text);
-    core::setFileWriter(&fullDisk);
+    platform::setFileWriter(&fullDisk);
     const SetLoader::Result result = loader.LoadBackup("Full");
-    core::setFileWriter(nullptr);
+    platform::setFileWriter(nullptr);
 
     // The archives are gone, so memory holds the pruned list for the next save; the stored document
     // is untouched and the failure is reported.

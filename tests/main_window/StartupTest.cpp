@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,8 @@
 #include "main_window/Form8.h"
 #include "main_window/MainWindowTest.h"
 #include "platform/Prompt.h"
+#include "platform/ServiceHost.h"
+#include "support/SetDocumentFixtures.h"
 
 using main_window::frmMain;
 
@@ -271,4 +275,49 @@ TEST_F(StartupTest, SetListShowsTheSetDocumentsAndSelectsTheFirst)
     EXPECT_EQ(main->lstBackupSet->topLevelItem(1)->text(0), "Photos");
     EXPECT_EQ(main->CurrentSetName, "Documents");
     EXPECT_EQ(main->SelectedIndex, 0);
+}
+
+TEST_F(StartupTest, AStopWhileTheStartPrunesEndsTheLoadThere)
+{
+    // A server that takes the connection and says nothing: the pruning waits for it, and events run.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString server = "127.0.0.1|" + QString::number(silent.serverPort());
+    QList<QTcpSocket*> taken;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = silent.nextPendingConnection())
+            taken << socket;
+        if (taken.size() > 1)
+            return;
+        // SIGTERM, as the service host raises it.
+        emit platform::serviceHost().stopRequested();
+        for (QTcpSocket* socket : std::as_const(taken))
+            socket->abort();
+    });
+    ASSERT_TRUE(test::writeFile(
+        programFile("data/Docs.sbd"),
+        test::SetDocumentFixture()
+            .set("GENERAL", "ItemName", "Docs")
+            .set("GENERAL", "UseTimeStamp", "-1")
+            .set("TIMESTAMP", "DeleteBackups", "1")
+            .set("TIMESTAMP", "KeepVersions", "1")
+            .set("GENERAL", "DestCount", "1")
+            .dest(1,
+                  {"Type=2", "FTPHost=127.0.0.1", "FTPPort=" + QString::number(silent.serverPort()), "FTPUser=u",
+                   "FTPFolder=/backups", "FTPPassive=True"})
+            .versions({"FTP|u|p|" + server + "|/backups/v2|/backups/v2/Set.zip|02/12/2026 11:00:00|1|1|0|",
+                       "FTP|u|p|" + server + "|/backups/v1|/backups/v1/Set.zip|01/12/2026 11:00:00|1|1|0|"})
+            .text()
+            .toUtf8()));
+
+    frmMain* main = startThroughSplash();
+
+    ASSERT_FALSE(taken.isEmpty()) << "the start pruned nothing";
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->isUnloaded());
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_FALSE(tray.shown);
+    EXPECT_FALSE(logTexts().contains("Started successfull")) << logTexts().toStdString();
+    EXPECT_TRUE(logTexts().endsWith("Quillback closed\r\n")) << logTexts().toStdString();
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 
 #include <QDateTime>
@@ -17,6 +18,7 @@
 #include "support/FileTimes.h"
 #include "support/ProgramFolderTest.h"
 #include "support/RecordingRun.h"
+#include "support/SmallDisk.h"
 #include "support/ZipFixtures.h"
 
 using namespace platform;
@@ -411,6 +413,31 @@ TEST_F(ZipWriterTest, FailuresLeaveTheEarlierArchiveAsItWas)
     EXPECT_EQ(result.failure, ZipWriteFailure::CannotWrite);
     EXPECT_TRUE(result.reason().contains(nowhere)) << result.reason().toStdString();
     EXPECT_EQ(targetFolderFiles(), QStringList {QStringLiteral("set.zip")});
+}
+
+TEST_F(ZipWriterTest, AFullDiskFailsTheBuildWithTheSystemsReason)
+{
+    test::SmallDisk disk(target.path(), "256k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error().toStdString();
+    const ZipEntrySource a = file(QStringLiteral("a.txt"), "a\n");
+    const ZipEntrySource big = file(QStringLiteral("big.bin"), test::noisyBytes(ZipChunkSize));
+    for (const bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "an earlier archive" : "a new archive");
+        if (earlier)
+            ASSERT_TRUE(writeZipArchive(archive(), {a}).succeeded());
+        const QByteArray before = test::readFile(archive());
+
+        const ZipWriteResult result = writeZipArchive(archive(), {a, big});
+
+        EXPECT_FALSE(result.succeeded() || result.stopped());
+        EXPECT_EQ(result.failure, ZipWriteFailure::CannotWrite);
+        EXPECT_EQ(result.writeError, ENOSPC);
+        EXPECT_EQ(result.reason(),
+                  QStringLiteral("The archive %1 could not be written: %2").arg(archive(), qt_error_string(ENOSPC)));
+        EXPECT_EQ(test::readFile(archive()), before);
+        EXPECT_EQ(targetFolderFiles(), earlier ? QStringList {QStringLiteral("set.zip")} : QStringList());
+    }
 }
 
 TEST_F(ZipWriterTest, UpdatingReplacesNewerFilesAndKeepsTheOthers)

@@ -10,7 +10,7 @@
 #include "RestoreTest.h"
 #include "ScriptedQuestion.h"
 #include "platform/FileCopy.h"
-#include "restore/PendingFile.h"
+#include "platform/PendingFile.h"
 #include "support/ZipFixtures.h"
 
 using restore::OverwriteAnswer;
@@ -184,7 +184,7 @@ TEST_F(RestorePlacingTest, AFailedCopyLeavesTheExistingFileWhole)
     EXPECT_TRUE(QFileInfo(target("folder")).isDir());
 }
 
-TEST_F(RestorePlacingTest, AFileWrittenBesideItsTargetIsRenamedOrDropped)
+TEST_F(RestorePlacingTest, AFileWrittenForItsTargetTakesItsNameOrGoes)
 {
     struct Case
     {
@@ -205,25 +205,25 @@ TEST_F(RestorePlacingTest, AFileWrittenBesideItsTargetIsRenamedOrDropped)
         ASSERT_TRUE(test::writeFile(target("a.txt"), "old"));
         question = test::ScriptedQuestion({c.answer});
         {
-            restore::PendingFile pending(target("a.txt"));
-            ASSERT_TRUE(pending.open().succeeded());
+            platform::PendingFile pending(target("a.txt"));
+            ASSERT_TRUE(pending.open());
             ASSERT_TRUE(pending.write("new", 3));
-            ASSERT_TRUE(pending.finish(QDateTime(), std::nullopt).succeeded());
             const QString written = pending.path();
-            EXPECT_EQ(restore::PlaceFile(pending, question, run).outcome(), c.outcome);
-            // The question names the written file, whose size and date the dialog shows.
+            EXPECT_EQ(restore::PlaceFile(pending, "work/a.txt", question, run).outcome(), c.outcome);
+            // The question is given a path to the written file, whose size and date the dialog shows.
             EXPECT_EQ(question.replacements, QStringList {written});
         }
         EXPECT_EQ(test::readFile(target("a.txt")), c.expected);
         EXPECT_EQ(QDir(programFile("target")).entryList(QDir::Files | QDir::Hidden), QStringList {"a.txt"});
     }
 
-    // A new target needs no question.
-    restore::PendingFile fresh(target("b.txt"));
-    ASSERT_TRUE(fresh.open().succeeded());
-    ASSERT_TRUE(fresh.finish(QDateTime(), std::nullopt).succeeded());
+    // A new target needs no question; the log names the file as the caller shows it.
+    QFile::remove(programFile("status.log"));
+    platform::PendingFile fresh(target("b.txt"));
+    ASSERT_TRUE(fresh.open());
     question = test::ScriptedQuestion();
-    EXPECT_EQ(restore::PlaceFile(fresh, question, run, true).outcome(), PlaceOutcome::Placed);
+    EXPECT_EQ(restore::PlaceFile(fresh, "work/b.txt", question, run, true).outcome(), PlaceOutcome::Placed);
     EXPECT_TRUE(question.asked.isEmpty());
     EXPECT_TRUE(QFileInfo(target("b.txt")).isFile());
+    EXPECT_EQ(logLines(), QStringList {"Final Copy: work/b.txt > " + target("b.txt")});
 }

@@ -1,15 +1,23 @@
 #include "restore/RestoreRun.h"
 
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
 #include "VersionFixtures.h"
 #include "core/ProgramState.h"
+#include "core/WorkFolder.h"
 #include "platform/MirrorPath.h"
+#include "platform/PendingFile.h"
 #include "restore/RestoreList.h"
 #include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
@@ -23,6 +31,18 @@ namespace
 QString mirrored(const QString& path)
 {
     return platform::mirrorRelativePath(path).value_or(QString());
+}
+
+// Whether this process has a file open below `folder` other than `except`: a restored file on its
+// way to its target, by whatever name.
+bool writingBelow(const QString& folder, const QString& except)
+{
+    for (const QString& fd : QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString open = QFile::symLinkTarget("/proc/self/fd/" + fd);
+        if (open.startsWith(folder + "/") && open != except)
+            return true;
+    }
+    return false;
 }
 
 class RestoreRunTest : public test::VersionTest
@@ -624,10 +644,7 @@ TEST_F(RestoreRunTest, AnEntryThatFailsPartWayLeavesTheFileThereAndNoTemporary)
         ASSERT_TRUE(test::writeFile(there, "existing"));
         // The stop comes while part of big.bin is written beside the file there.
         test::RecordingRun run;
-        run.stopWhen = [&] {
-            return !c.damaged
-                && !QDir(QFileInfo(there).path()).entryList({".big.bin.*"}, QDir::Files | QDir::Hidden).isEmpty();
-        };
+        run.stopWhen = [&] { return !c.damaged && writingBelow(QFileInfo(there).path(), there); };
         question = test::ScriptedQuestion();
 
         RestoreSummary summary;
@@ -647,5 +664,101 @@ TEST_F(RestoreRunTest, AnEntryThatFailsPartWayLeavesTheFileThereAndNoTemporary)
         expectNoWorkLeft();
         ASSERT_TRUE(QDir(folder).removeRecursively());
         ASSERT_TRUE(QDir(newFolder).removeRecursively());
+    }
+}
+
+namespace
+{
+// Kills the process the first time it yields while a restored file is being written for `target`.
+class KilledWhileWriting : public test::RecordingRun
+{
+public:
+    explicit KilledWhileWriting(QString target)
+        : m_target(std::move(target))
+    { }
+    void yield() override
+    {
+        if (writingBelow(QFileInfo(m_target).path(), m_target))
+            ::kill(::getpid(), SIGKILL);
+    }
+
+private:
+    QString m_target;
+};
+
+// Kills the process when it asks; answers Yes otherwise.
+class KilledWhileAsking : public restore::OverwriteQuestion
+{
+public:
+    bool kills = true;
+    std::optional<OverwriteAnswer> ask(const QString&, const QString&, platform::RunContext&) override
+    {
+        if (kills)
+            ::kill(::getpid(), SIGKILL);
+        return OverwriteAnswer::Yes;
+    }
+};
+} // namespace
+
+TEST_F(RestoreRunTest, AKilledRestoreLeavesNothingInTheTargetFolderOnceTheProgramStartsAgain)
+{
+    const QString big = source("big.bin");
+    writeRestoreList({big});
+    const restore::RestoreRequest requests[]
+        = {request(makeVersion(disk("backup/each"), 0, false)), request(makeVersion(disk("backup/one"), 1, false))};
+    const auto restore = qScopeGuard([] { platform::PendingFile::offerUnnamedFiles(true); });
+    struct Case
+    {
+        const char* name;
+        int version;
+        bool unnamed;
+        bool whileAsking;
+        // Files the kill leaves beside the user's until the program starts again.
+        int leftUntilStart;
+    };
+    const Case cases[] = {
+        // A copy from the work folder begins only once the question is answered; an archive entry
+        // is unpacked for its target before the question.
+        {"copy, asking", 0, true, true, 0},
+        {"copy, writing", 0, true, false, 0},
+        {"archive entry, asking", 1, true, true, 0},
+        {"archive entry, writing", 1, true, false, 0},
+        // Where the file system offers no unnamed files, the work folder names what was left.
+        {"copy, asking, hidden name", 0, false, true, 0},
+        {"copy, writing, hidden name", 0, false, false, 1},
+        {"archive entry, asking, hidden name", 1, false, true, 1},
+        {"archive entry, writing, hidden name", 1, false, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(test::writeFile(big, "the user's own copy"));
+        const auto inSource
+            = [&] { return QDir(disk("src")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+        const QStringList before = inSource();
+
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // No test assertion here: the child ends by its kill, or says how far it came.
+            platform::PendingFile::offerUnnamedFiles(c.unnamed);
+            KilledWhileWriting run(big);
+            KilledWhileAsking question;
+            question.kills = c.whileAsking;
+            restore::RestoreRun restoreRun(requests[c.version], run, question);
+            restoreRun.run();
+            ::_exit(3);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+        EXPECT_EQ(test::readFile(big), "the user's own copy");
+        EXPECT_EQ(inSource().size(), before.size() + c.leftUntilStart) << inSource().join(", ").toStdString();
+
+        // What the program does when it starts.
+        core::removeAbandonedWorkFiles();
+
+        EXPECT_EQ(inSource(), before);
+        EXPECT_EQ(test::readFile(big), "the user's own copy");
+        expectNoWorkLeft();
     }
 }

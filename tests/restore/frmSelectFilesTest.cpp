@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "RestoreWindowsTest.h"
-#include "core/FileWriter.h"
+#include "platform/FileWriter.h"
 #include "restore/frmRestoring.h"
 #include "support/FailingWriter.h"
 #include "support/Screenshot.h"

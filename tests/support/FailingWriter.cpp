@@ -9,25 +9,28 @@ FullDisk::FullDisk(QString suffix)
     : m_suffix(std::move(suffix))
 { }
 
-bool FullDisk::replaceFile(const QString& path, const QByteArray&, QString& reason)
+bool FullDisk::replaceFiles(const QList<platform::FileContent>& files, QString& reason)
 {
-    if (path.endsWith(m_suffix)) {
-        reason = QStringLiteral("No space left on device");
-        return false;
+    for (const platform::FileContent& file : files) {
+        if (file.path.endsWith(m_suffix)) {
+            reason = QStringLiteral("No space left on device");
+            return false;
+        }
     }
-    attempted << path;
+    for (const platform::FileContent& file : files)
+        attempted << file.path;
     return true;
 }
 
 FailingWriter::FailingWriter(QString suffix)
     : FullDisk(std::move(suffix))
 {
-    core::setFileWriter(this);
+    platform::setFileWriter(this);
 }
 
 FailingWriter::~FailingWriter()
 {
-    core::setFileWriter(nullptr);
+    platform::setFileWriter(nullptr);
 }
 
 } // namespace test

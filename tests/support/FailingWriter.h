@@ -3,18 +3,19 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/FileWriter.h"
+#include "platform/FileWriter.h"
 
 namespace test
 {
 
-// Fails like a full disk every write whose target ends with `suffix` (every write when it is empty)
-// and only records the others. Not installed: the test installs it where the disk fills up.
-class FullDisk : public core::FileWriter
+// Fails like a full disk every write of a target that ends with `suffix` (every write when it is
+// empty), together with the files written with it, and only records the others. Not installed: the
+// test installs it where the disk fills up.
+class FullDisk : public platform::FileWriter
 {
 public:
     explicit FullDisk(QString suffix = {});
-    bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason) override;
+    bool replaceFiles(const QList<platform::FileContent>& files, QString& reason) override;
 
     QStringList attempted;
 

@@ -3,11 +3,11 @@
 #include <QLocale>
 
 #include "core/ErrorReport.h"
-#include "core/FileWriter.h"
 #include "core/MainWindowServices.h"
 #include "core/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/FileWriter.h"
 #include "platform/Prompt.h"
 #include "platform/Shell.h"
 #include "platform/ShellFolders.h"
@@ -20,7 +20,7 @@ void StateResetListener::OnTestStart(const ::testing::TestInfo&)
 {
     core::resetState();
     core::resetErrors();
-    core::setFileWriter(nullptr);
+    platform::setFileWriter(nullptr);
     core::setMainWindowServices(nullptr);
     platform::setClock(nullptr);
     platform::setPrompt(nullptr);
