@@ -11,8 +11,9 @@ using ftp::clsFtpTimeout;
 namespace
 {
 
-// A coarse timer may fire up to 5 % before its one-second period.
-constexpr qint64 EarliestTickMs = 950;
+// A coarse timer may fire up to 5 % before its one-second period, and this clock reads its instants a
+// little apart from the timer's: only a tick much sooner than a period is early.
+constexpr qint64 EarliestTickMs = 900;
 
 // The watchdog's TimeOut events and the starts and resets that armed it, on one clock. A busy machine
 // may deliver a tick late, never early: every tick comes a period after the latest arming or tick.
