@@ -10,7 +10,29 @@ PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libzip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     unzip zip sharutils python3 python3-pyftpdlib python3-aiosmtpd
+    # A desktop font, so that windows are sized and tested with the fonts users have.
+    fonts-dejavu-core
 )
+
+# Another package manager run (an update in the background, a second setup) holds the dpkg lock
+# for a while: wait for it rather than fail at once.
+APT_LOCK_WAIT_SECONDS=600
+APT_LOCK_WAIT=(-o "DPkg::Lock::Timeout=$APT_LOCK_WAIT_SECONDS")
+
+# apt-get update does not wait for the package lists' lock: try again while another run holds it.
+update_package_lists() {
+    local sudo="$1" waited=0 output
+    until output="$($sudo apt-get "${APT_LOCK_WAIT[@]}" update -qq 2>&1)"; do
+        if ! grep -q "Could not get lock" <<<"$output" || [ "$waited" -ge "$APT_LOCK_WAIT_SECONDS" ]; then
+            echo "$output" >&2
+            return 1
+        fi
+        [ "$waited" -eq 0 ] && echo "Waiting for another package manager run to end..."
+        sleep 5
+        waited=$((waited + 5))
+    done
+    [ -z "$output" ] || echo "$output"
+}
 
 install_missing() {
     local missing=()
@@ -21,8 +43,9 @@ install_missing() {
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    update_package_lists "$sudo"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${APT_LOCK_WAIT[@]}" install -y -qq --no-install-recommends \
+        "${missing[@]}"
 }
 
 build() {

@@ -19,6 +19,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Form.h"
 #include "platform/Named.h"
+#include "platform/WindowSize.h"
 
 namespace editors
 {
@@ -48,7 +49,6 @@ frmLanAdd::frmLanAdd()
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
-    resize(460, sizeHint().height());
     connect(cmdOK, &QPushButton::clicked, this, &frmLanAdd::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLanAdd::cmdCancel_Click);
 }
@@ -65,6 +65,11 @@ void frmLanAdd::LoadDetails()
 void frmLanAdd::Form_Load()
 {
     localisation::translateAndSkin(this);
+    // Room for a whole path in the box, in the font it shows it in.
+    platform::fitWindowToContent(
+        this,
+        platform::roomFor(this, txtFolderBackup,
+                          QSize(platform::textRoom(txtFolderBackup, platform::PathCharacters), 0)));
     txtFolderBackup->setText(core::ReadPreference(QStringLiteral("txtLanFolder"), QString()));
 }
 

@@ -23,14 +23,19 @@ int titleWidth(const QWidget* window)
     font.setBold(true);
     return QFontMetrics(font).horizontalAdvance(window->windowTitle()) + TitleBarExtras;
 }
-} // namespace
 
-void fitWindowToContent(QWidget* window, QSize least)
+void settleLayout(QWidget* window)
 {
     window->ensurePolished();
     // A top-level window's layout keeps the window's minimum at the layout's own.
     if (QLayout* layout = window->layout())
         layout->activate();
+}
+} // namespace
+
+void fitWindowToContent(QWidget* window, QSize least)
+{
+    settleLayout(window);
     QSize size = window->sizeHint().expandedTo(least);
     size.setWidth(qMax(size.width(), titleWidth(window)));
     if (window->hasHeightForWidth())
@@ -39,6 +44,23 @@ void fitWindowToContent(QWidget* window, QSize least)
     if (screen)
         size = size.boundedTo(screen->availableGeometry().size() * 0.9);
     window->resize(size);
+}
+
+QSize roomFor(QWidget* window, QWidget* part, QSize wanted)
+{
+    // The layout itself tells what the rest of the window takes beside the part and around it.
+    const QSize minimum = part->minimumSize();
+    part->setMinimumSize(minimum.expandedTo(wanted));
+    settleLayout(window);
+    const QSize size = window->sizeHint();
+    part->setMinimumSize(minimum);
+    settleLayout(window);
+    return size;
+}
+
+int textRoom(const QWidget* widget, int characters)
+{
+    return widget->fontMetrics().averageCharWidth() * characters;
 }
 
 int fitColumnsToContent(QTreeView* list)
@@ -51,6 +73,14 @@ int fitColumnsToContent(QTreeView* list)
         width += list->columnWidth(column);
     }
     return width + 2 * list->frameWidth() + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+}
+
+int heightForRows(const QTreeView* list, int rows)
+{
+    const int rowHeight = qMax(list->sizeHintForRow(0), list->fontMetrics().height());
+    const int header = list->isHeaderHidden() ? 0 : list->header()->sizeHint().height();
+    return header + rows * rowHeight + 2 * list->frameWidth()
+        + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
 }
 
 } // namespace platform

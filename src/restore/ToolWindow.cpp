@@ -47,8 +47,9 @@ ToolWindow::ToolWindow(const Design& design)
 void ToolWindow::Form_Load()
 {
     localisation::translateAndSkin(this);
-    // Room for a whole path in the boxes.
-    platform::fitWindowToContent(this, QSize(560, 0));
+    // Room for a whole path in the boxes, in the font they show it in.
+    platform::fitWindowToContent(
+        this, platform::roomFor(this, Text1, QSize(platform::textRoom(Text1, platform::PathCharacters), 0)));
 }
 
 void ToolWindow::showStatus(const QString& text)

@@ -57,8 +57,10 @@ void frmRestoreToNew::Form_Load()
 {
     txtnewFolder->clear();
     localisation::translateAndSkin(this);
-    // Room for a whole path in the box.
-    platform::fitWindowToContent(this, QSize(560, 0));
+    // Room for a whole path in the box, in the font it shows it in.
+    platform::fitWindowToContent(
+        this,
+        platform::roomFor(this, txtnewFolder, QSize(platform::textRoom(txtnewFolder, platform::PathCharacters), 0)));
 }
 
 void frmRestoreToNew::tbSearchFolder_ButtonClick()

@@ -11,6 +11,7 @@
 #include "localisation/Skin.h"
 #include "platform/Form.h"
 #include "platform/Named.h"
+#include "platform/WindowSize.h"
 #include "restore/RestoreList.h"
 #include "restore/frmRestoring.h"
 
@@ -51,7 +52,6 @@ frmSelectFiles::frmSelectFiles()
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
-    resize(640, 480);
     connect(cmdSelectAll, &QPushButton::clicked, this, &frmSelectFiles::cmdSelectAll_Click);
     connect(cmdSelInv, &QPushButton::clicked, this, &frmSelectFiles::cmdSelInv_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmSelectFiles::cmdOK_Click);
@@ -77,9 +77,19 @@ void frmSelectFiles::Form_Load()
 void frmSelectFiles::setChoice(const RestoreRequest& choice)
 {
     m_choice = choice;
+    fillList();
+    // Paths whole where the screen allows, and rows for a good part of the list, in the list's font.
+    platform::fitWindowToContent(
+        this,
+        platform::roomFor(this, List1,
+                          QSize(platform::fitColumnsToContent(List1), platform::heightForRows(List1, ShownRows))));
+}
+
+void frmSelectFiles::fillList()
+{
     List1->clear();
     QString error;
-    const std::optional<QStringList> paths = readLastRunFiles(choice.setName, error);
+    const std::optional<QStringList> paths = readLastRunFiles(m_choice.setName, error);
     if (!paths) {
         tell(this, error);
         return;

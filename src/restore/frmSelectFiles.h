@@ -41,7 +41,12 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 private:
+    // The files the list shows at first without scrolling.
+    static constexpr int ShownRows = 20;
+
     void setChoice(const RestoreRequest& choice);
+    // The files of the chosen set's last run, all ticked.
+    void fillList();
 
     RestoreRequest m_choice;
 };

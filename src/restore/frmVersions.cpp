@@ -1,6 +1,7 @@
 #include "restore/frmVersions.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -48,6 +49,7 @@ frmVersions::frmVersions()
     lvArchives = platform::named<QTreeWidget>("lvArchives", this);
     lvArchives->setRootIsDecorated(false);
     lvArchives->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvArchives->setTextElideMode(Qt::ElideMiddle);
     lvArchives->setHeaderLabels({QStringLiteral("Type"), QStringLiteral("Created Date"), QStringLiteral("Details"),
                                  QStringLiteral("Compression"), QStringLiteral("Encryption")});
     cmdContinue = platform::named<QPushButton>("cmdContinue", QStringLiteral("Restore to Previous Location"), this);
@@ -72,10 +74,26 @@ void frmVersions::Form_Load()
 {
     localisation::translateAndSkin(this);
     fillList();
-    // Dates and folders whole, so that two versions never look alike.
-    const QMargins margins = layout()->contentsMargins();
-    const int listWidth = platform::fitColumnsToContent(lvArchives) + margins.left() + margins.right();
-    platform::fitWindowToContent(this, QSize(qMax(640, listWidth), 360));
+    fitToVersions();
+}
+
+void frmVersions::fitToVersions()
+{
+    // Dates and folders whole, so that two versions never look alike, the hint in one line, and rows
+    // for a dozen versions, all in the fonts they are shown in.
+    const QSize forList = platform::roomFor(
+        this, lvArchives,
+        QSize(platform::fitColumnsToContent(lvArchives), platform::heightForRows(lvArchives, ShownRows)));
+    const QSize forHint
+        = platform::roomFor(this, Label1, QSize(Label1->fontMetrics().horizontalAdvance(Label1->text()), 0));
+    platform::fitWindowToContent(this, forList.expandedTo(forHint));
+    // On a screen too narrow for all of it the folders give way, cut in the middle so that their
+    // start and their time-stamped end still show, and the dates and the other columns stay in view.
+    const int shortfall = forList.width() - width();
+    if (shortfall > 0) {
+        const int least = lvArchives->header()->sectionSizeHint(DetailsColumn);
+        lvArchives->setColumnWidth(DetailsColumn, qMax(least, lvArchives->columnWidth(DetailsColumn) - shortfall));
+    }
 }
 
 void frmVersions::fillList()

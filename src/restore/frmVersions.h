@@ -47,7 +47,14 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 private:
+    // The column of the folder or the server.
+    static constexpr int DetailsColumn = 2;
+    // The versions the list shows at first without scrolling.
+    static constexpr int ShownRows = 12;
+
     void fillList();
+    // The first size: every column whole where the screen allows.
+    void fitToVersions();
     // False, after telling the user, when no row is selected.
     bool hasSelection();
 

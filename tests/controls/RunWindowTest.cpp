@@ -10,6 +10,7 @@
 
 #include "core/ProgramState.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 namespace
 {
@@ -71,7 +72,8 @@ TEST_F(RunWindowTest, AWalkThatShowsEveryEntryRepaintsAtThePaceAndEndsShowingIts
     // The box followed the walk while it ran, yet far less often than once an entry.
     EXPECT_GE(repaints, 2);
     EXPECT_LT(repaints * 100, entries) << repaints << " of " << entries;
-    EXPECT_TRUE(platform::waitWhile([&] { return window.lblStatus->toPlainText() != entry(entries); }, 5000))
+    EXPECT_TRUE(
+        platform::waitWhile([&] { return window.lblStatus->toPlainText() != entry(entries); }, test::EventLimitMs))
         << window.lblStatus->toPlainText().toStdString();
 
     // The end of a run shows its outcome at once.

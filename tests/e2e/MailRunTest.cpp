@@ -15,11 +15,13 @@
 #include "core/ScramblePassword.h"
 #include "core/Settings.h"
 #include "mail/MailSender.h"
+#include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "main_window/BackupSetList.h"
 #include "main_window/frmPrefs2.h"
 #include "peers/PeerProcess.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 namespace
 {
@@ -34,10 +36,7 @@ protected:
         RunFixture::SetUp();
         ASSERT_TRUE(received.isValid());
         mail::MailSender::instance().reset();
-        mail::SmtpLimits limits;
-        limits.connectMs = limits.greetingMs = limits.helloMs = limits.mailFromMs = limits.rcptToMs = limits.dataMs
-            = limits.messageMs = limits.stallMs = 3000;
-        mail::MailSender::instance().setLimits(limits);
+        mail::MailSender::instance().setLimits(test::generousLimits());
         // Named like Docs/a.txt, so that their work copies would meet.
         const QString alike = source + "/Docs/sub/a.txt";
         ASSERT_TRUE(test::writeFile(alike, "alpha below\n"));
@@ -285,6 +284,9 @@ TEST_F(MailRunTest, AFailedMailFailsOnlyItsDestinationAndTheRunGoesOn)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
+        const qsizetype stall = c.peerArguments.indexOf("--stall");
+        const QString stalledStep = stall >= 0 ? c.peerArguments.value(stall + 1) : QString();
+        mail::MailSender::instance().setLimits(test::stallLimits(stalledStep, 3000));
         peer.stop();
         if (c.closed)
             useServer(closedPort());
@@ -334,6 +336,7 @@ TEST_F(MailRunTest, ThePreferencesTestButtonMailsTheTestAttachmentAndATestMailNe
     // A test mail to a silent server times out while a run is under way.
     peer.stop();
     startPeer({"--stall", "GREETING"});
+    sender.setLimits(test::stallLimits("GREETING", 3000));
     SetOptions options;
     options.destinations = 1;
     mailSet(options);
@@ -377,7 +380,7 @@ TEST_F(MailRunTest, CancelWhileTheMailIsUnderWayEndsItAndTheRun)
     ASSERT_TRUE(pressed) << seen.join(" | ").toStdString();
     EXPECT_TRUE(saved("Status").contains("CANCELLED")) << saved("Status").toStdString();
     // The mail ends with the stop, long before its own wait would.
-    EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 5000));
+    EXPECT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, test::EventLimitMs));
     EXPECT_TRUE(message().isEmpty());
     EXPECT_EQ(tmpEntries(), QStringList());
 }

@@ -13,6 +13,7 @@
 #include "peers/LoopbackServers.h"
 #include "platform/RunContext.h"
 #include "support/ProgramFolderTest.h"
+#include "support/Waits.h"
 
 using ftp::clsFtpClient;
 using ftp::FtpStep;
@@ -95,7 +96,7 @@ TEST_F(FtpStepsTest, ATransferThatStopsMovingEndsAfterTheTimeOut)
 TEST_F(FtpStepsTest, ARefusalNamesTheCommandItAnswered)
 {
     // Without the "f" permission the server refuses every rename at its first word.
-    connect({"--perm", "elradmw"}, 5);
+    connect({"--perm", "elradmw"}, test::EventLimitMs / 1000);
     ASSERT_TRUE(test::writeFile(remote("a.txt"), "a"));
     const FtpStep refused = steps.run([this] { return client.RenameFile("a.txt", "b.txt"); });
     EXPECT_EQ(refused.ended, FtpStep::Ended::Refused);

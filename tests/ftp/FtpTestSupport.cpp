@@ -1,6 +1,7 @@
 #include "FtpTestSupport.h"
 
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 namespace test
 {
@@ -21,7 +22,8 @@ void FtpPeer::configure(ftp::clsFtpClient& client, const QString& user) const
     (void)client.setRemotePort(port());
     client.setUsername(user);
     client.setPassword(user.isEmpty() ? QString() : password());
-    (void)client.setTimeOut(5);
+    // A working peer answers well within this, however busy the machine.
+    (void)client.setTimeOut(test::EventLimitMs / 1000);
 }
 
 SessionLog::SessionLog(ftp::clsFtpClient& client)

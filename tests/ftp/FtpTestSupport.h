@@ -12,6 +12,7 @@
 
 #include "ftp/clsFtpClient.h"
 #include "peers/PeerProcess.h"
+#include "support/Waits.h"
 
 namespace test
 {
@@ -47,8 +48,9 @@ public:
     QStringList commands() const;
     QList<int> states() const;
     int count(const QString& entry) const { return static_cast<int>(entries.count(entry)); }
-    // Pumps events until a completion event arrives, at most limitMs.
-    bool waitForCompletion(int limitMs = 10000);
+    // Pumps events until a completion event arrives, at most limitMs: by default longer than the
+    // time-out FtpPeer::configure gives a session, so a silent peer ends the wait by that time-out.
+    bool waitForCompletion(int limitMs = 2 * EventLimitMs);
     void clear() { entries.clear(); }
 };
 

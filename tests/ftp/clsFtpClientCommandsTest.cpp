@@ -7,6 +7,7 @@
 #include "FtpTestSupport.h"
 #include "ftp/clsFtpClient.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 using namespace ftp;
 using test::FtpPeer;
@@ -63,7 +64,7 @@ TEST_F(clsFtpClientCommandsTest, FolderCommandsWorkOnNamesWithBlanksAccentsAndQu
     EXPECT_EQ(run([&] { return client.QuitSession(); }), "OnQuitSession 0");
     EXPECT_FALSE(client.Busy());
     // The server's close after QUIT leaves the session not connected.
-    EXPECT_TRUE(platform::waitWhile([&] { return client.FtpSessionState() != 1; }, 3000));
+    EXPECT_TRUE(platform::waitWhile([&] { return client.FtpSessionState() != 1; }, test::EventLimitMs));
     EXPECT_EQ(log.states(), (QList<int> {19, 0, 1}));
     EXPECT_EQ(log.completions(), QStringList {"OnQuitSession 0"});
 }
@@ -188,7 +189,7 @@ TEST_F(clsFtpClientCommandsTest, ACommandAfterTheConnectionClosedEndsAtOnce)
     client.CloseControlConnection();
     EXPECT_EQ(client.FtpSessionState(), 0);
     EXPECT_FALSE(client.Busy());
-    ASSERT_TRUE(platform::waitWhile([&] { return client.FtpSessionState() != 1; }, 3000));
+    ASSERT_TRUE(platform::waitWhile([&] { return client.FtpSessionState() != 1; }, test::EventLimitMs));
 
     for (const auto& start : std::initializer_list<std::function<bool()>> {
              [&] { return client.SetCurrentDirectory("x"); }, [&] { return client.QuitSession(); }}) {

@@ -8,6 +8,7 @@
 #include "ftp/clsFtpClient.h"
 #include "peers/LoopbackServers.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 using namespace ftp;
 using test::closedPort;
@@ -76,7 +77,7 @@ TEST(clsFtpClientLoginTest, LoginsEndOnceWithTheirResultAndReason)
         } else {
             EXPECT_EQ(client.LastFtpError().Description, QStringLiteral("Not logged in."));
             // The refused login drops the connection.
-            EXPECT_TRUE(platform::waitWhile([&] { return client.FtpSessionState() != 1; }, 3000));
+            EXPECT_TRUE(platform::waitWhile([&] { return client.FtpSessionState() != 1; }, test::EventLimitMs));
         }
     }
 }

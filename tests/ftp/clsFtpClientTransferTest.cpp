@@ -8,6 +8,7 @@
 #include "ftp/clsFtpClient.h"
 #include "platform/EventLoop.h"
 #include "support/SmallDisk.h"
+#include "support/Waits.h"
 
 using namespace ftp;
 using test::FtpPeer;
@@ -213,7 +214,7 @@ TEST_F(TransferTest, CancelLeavesNoTemporaryFile)
     writeFile(remote("big.bin"), randomBytes(1024 * 1024));
     log.clear();
     ASSERT_TRUE(client.DownloadFile("big.bin", local("new.bin"), true));
-    ASSERT_TRUE(platform::waitWhile([&] { return progress.isEmpty(); }, 5000));
+    ASSERT_TRUE(platform::waitWhile([&] { return progress.isEmpty(); }, test::EventLimitMs));
     client.CancelAsyncMethod();
     EXPECT_EQ(log.completions(), QStringList {"OnDownloadFile 3"});
     EXPECT_TRUE(localNames().isEmpty()) << localNames().join(", ").toStdString();
@@ -241,7 +242,7 @@ TEST_F(TransferTest, TheActiveListenerServesOnlyTheServer)
         const quint16 port = static_cast<quint16>(fields[4].toInt() * 256 + fields[5].toInt());
         ASSERT_TRUE(stranger.bind(QHostAddress("127.0.0.2"), 0));
         stranger.connectToHost(QHostAddress::LocalHost, port);
-        strangerTried = stranger.waitForConnected(2000);
+        strangerTried = stranger.waitForConnected(test::EventLimitMs);
     });
     EXPECT_EQ(run([&] { return client.DownloadFile("a.txt", local("a.txt"), true); }), "OnDownloadFile 0");
     EXPECT_TRUE(strangerTried);
@@ -345,13 +346,13 @@ TEST(TransferOrderTest, ADownloadCompletesOnlyWithBothTheDataAndTheServersWord)
         const QString target = QDir(folder.path()).filePath("a.bin");
         log.clear();
         ASSERT_TRUE(client.DownloadFile("a.bin", target, true));
-        ASSERT_TRUE(platform::waitWhile([&] { return !data.hasPendingConnections(); }, 3000));
+        ASSERT_TRUE(platform::waitWhile([&] { return !data.hasPendingConnections(); }, test::EventLimitMs));
         QTcpSocket* connection = data.nextPendingConnection();
         platform::waitWhile([] { return true; }, 300);
         EXPECT_TRUE(log.completions().isEmpty()) << "nothing is complete before the data";
         connection->write("payload");
         connection->disconnectFromHost();
-        ASSERT_TRUE(log.waitForCompletion(5000));
+        ASSERT_TRUE(log.waitForCompletion());
         if (confirmFirst) {
             EXPECT_EQ(log.completions(), QStringList {"OnDownloadFile 0"});
             EXPECT_EQ(readFile(target), QByteArray("payload"));

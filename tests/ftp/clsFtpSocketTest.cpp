@@ -5,6 +5,7 @@
 
 #include "ftp/clsFtpSocket.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 using ftp::clsFtpSocket;
 
@@ -29,7 +30,7 @@ struct SocketLog
             add(QStringLiteral("error %1 %2").arg(number).arg(description));
         });
     }
-    bool waitFor(const QString& prefix, int limitMs = 5000)
+    bool waitFor(const QString& prefix, int limitMs = test::EventLimitMs)
     {
         return platform::waitWhile(
             [&] {
@@ -54,7 +55,8 @@ protected:
     {
         EXPECT_TRUE(socket.Connect("127.0.0.1", server.serverPort()));
         EXPECT_EQ(socket.State(), clsFtpSocket::StateConnecting);
-        if (!log.waitFor("connect") || !server.waitForNewConnection(1000) && !server.hasPendingConnections())
+        if (!log.waitFor("connect")
+            || (!server.hasPendingConnections() && !server.waitForNewConnection(test::EventLimitMs)))
             return nullptr;
         return server.nextPendingConnection();
     }
@@ -76,7 +78,7 @@ TEST_F(clsFtpSocketTest, AConnectionCarriesBytesBothWaysAndEndsWithThePeersClose
 
     ASSERT_TRUE(socket.SendData(QStringLiteral("abc\r\n")));
     ASSERT_TRUE(log.waitFor("sent"));
-    ASSERT_TRUE(platform::waitWhile([&] { return peer->bytesAvailable() < 5; }, 3000));
+    ASSERT_TRUE(platform::waitWhile([&] { return peer->bytesAvailable() < 5; }, test::EventLimitMs));
     EXPECT_EQ(peer->readAll(), QByteArray("abc\r\n"));
 
     const QByteArray bytes("\x00\x80\xff"
@@ -182,7 +184,8 @@ TEST_F(clsFtpSocketTest, AListenerHandsEachConnectionToTheSocketThatAcceptsIt)
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(listener.LocalPort()));
     client.write("early");
-    ASSERT_TRUE(platform::waitWhile([&] { return accepted.State() != clsFtpSocket::StateConnected; }, 3000));
+    ASSERT_TRUE(
+        platform::waitWhile([&] { return accepted.State() != clsFtpSocket::StateConnected; }, test::EventLimitMs));
     EXPECT_EQ(listener.State(), clsFtpSocket::StateClosed);
     EXPECT_EQ(accepted.RemoteHost(), accepted.RemoteHostIP());
     EXPECT_EQ(accepted.RemotePort(), client.localPort());

@@ -17,6 +17,7 @@
 #include "ftp/frmAddFTP.h"
 #include "ftp/frmFTPNewFolder.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 using ftp::frmAddFTP;
 using ftp::frmFTPBrowse;
@@ -41,8 +42,10 @@ protected:
     }
 
     // The destination dialog with the peer's values, then the browser over it, started and settled.
+    // Only a test of a silent server gives the session a short time-out: elsewhere a slow answer from a
+    // busy machine must not pass for silence.
     frmFTPBrowse* openBrowser(const QString& folder, bool passive, const QString& password = test::FtpPeer::password(),
-                              int port = -1)
+                              int port = -1, int timeOutSeconds = test::EventLimitMs / 1000)
     {
         frmAddFTP* destination = Form<frmAddFTP>::load();
         destination->txtFTPHost->setText("127.0.0.1");
@@ -55,7 +58,7 @@ protected:
         frmFTPBrowse* browser = Form<frmFTPBrowse>::load();
         if (!browser)
             return nullptr;
-        (void)browser->session()->setTimeOut(3);
+        (void)browser->session()->setTimeOut(timeOutSeconds);
         // Earlier logs stay: a closed session may still report until it is gone.
         logs.push_back(std::make_unique<test::SessionLog>(*browser->session()));
         log = logs.back().get();
@@ -67,7 +70,7 @@ protected:
     {
         ASSERT_TRUE(platform::waitWhile(
             [browser] { return browser->Timer1->isActive() || (browser->session() && browser->session()->Busy()); },
-            15000));
+            2 * test::EventLimitMs));
     }
     static QStringList rows(const frmFTPBrowse* browser)
     {
@@ -271,7 +274,7 @@ TEST_F(frmFTPBrowseTest, FailedLoginsShowTheirReasonInsteadOfAnEmptyList)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());
         prompt.shown.clear();
-        frmFTPBrowse* browser = openBrowser("/", true, c.password, c.port);
+        frmFTPBrowse* browser = openBrowser("/", true, c.password, c.port, 3);
         ASSERT_NE(browser, nullptr);
         EXPECT_TRUE(rows(browser).isEmpty());
         EXPECT_TRUE(status(browser).startsWith("Could not log in to 127.0.0.1: ")) << status(browser).toStdString();
@@ -308,7 +311,7 @@ TEST_F(frmFTPBrowseTest, AServerThatEndsLinesWithLfAndListsDotsShowsOnlyItsFolde
                                      else if (word == "LIST") {
                                          socket.write("150 here\n");
                                          if (!data.hasPendingConnections())
-                                             data.waitForNewConnection(3000);
+                                             data.waitForNewConnection(test::EventLimitMs);
                                          QTcpSocket* listing = data.nextPendingConnection();
                                          ASSERT_NE(listing, nullptr);
                                          listing->write("drwxr-xr-x 2 u g 4096 Jan 02  2024 .\n"
@@ -337,7 +340,7 @@ TEST_F(frmFTPBrowseTest, ClosingWhileTheServerIsSilentEndsTheWaitAndTheSession)
     ASSERT_NE(browser, nullptr);
     QPointer<ftp::clsFtpClient> session = browser->session();
     browser->show();
-    ASSERT_TRUE(platform::waitWhile([&session] { return !session->Busy(); }, 5000));
+    ASSERT_TRUE(platform::waitWhile([&session] { return !session->Busy(); }, test::EventLimitMs));
     browser->close();
     EXPECT_EQ(Form<frmFTPBrowse>::loaded(), nullptr);
     EXPECT_FALSE(core::state().FTPBrowseRequested);

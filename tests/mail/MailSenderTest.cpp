@@ -9,8 +9,10 @@
 #include "core/RunLog.h"
 #include "core/Settings.h"
 #include "mail/SmtpPeerTest.h"
+#include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "platform/EventLoop.h"
+#include "support/Waits.h"
 
 namespace
 {
@@ -178,7 +180,7 @@ TEST_F(MailSenderTest, ARunsMailWaitsForATestMailAndASecondTestIsRefused)
     usePeer();
     setDestination("set@example.org", "s");
     makeFile("a.zip", 100);
-    sender().setLimits(mail::SmtpLimits {1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000});
+    sender().setLimits(test::stallLimits("MAIL", 1000));
     bool doneWhenTheTestEnded = true;
     // The sender outlives the test: the connection must go with the locals it refers to.
     QObject watcher;
@@ -213,7 +215,7 @@ TEST_F(MailSenderTest, TheRunsStopRequestEndsItsMailWithoutAnOutcome)
     startRunMail({programFile("a.zip")});
     ASSERT_TRUE(platform::waitWhile([&] { return !statusBar.texts.contains("Sending Mail FROM"); }, 10000));
     core::state().bStopBackup = true;
-    ASSERT_TRUE(waitForEnd(3000));
+    ASSERT_TRUE(waitForEnd(test::EventLimitMs));
     EXPECT_FALSE(core::state().bMailDone);
     EXPECT_EQ(statusBar.texts.last(), "Sending Mail FROM");
 }

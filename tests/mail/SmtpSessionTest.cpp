@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "mail/SmtpPeerTest.h"
+#include "mail/StallLimits.h"
 #include "mail/UUDecoders.h"
 #include "platform/EventLoop.h"
 
@@ -67,7 +68,12 @@ protected:
         return c;
     }
 
-    static mail::SmtpLimits shortLimits(int ms) { return mail::SmtpLimits {ms, ms, ms, ms, ms, ms, ms, ms}; }
+    // The step that "--stall STEP" among `peerArguments` holds up; empty when none is.
+    static QString stalledStep(const QStringList& peerArguments)
+    {
+        const qsizetype at = peerArguments.indexOf("--stall");
+        return at >= 0 ? peerArguments.value(at + 1) : QString();
+    }
 };
 } // namespace
 
@@ -189,7 +195,7 @@ TEST_F(SmtpSessionTest, RefusalsSilenceAndDropsEndTheConversationWithTheirReason
         r.username = "u";
         r.password = "p";
         mail::SmtpSession session;
-        session.setLimits(shortLimits(1000));
+        session.setLimits(test::stallLimits(stalledStep(c.peerArguments), 1000));
         const Conversation talk = converse(session, r);
         EXPECT_EQ(talk.result.end, c.end);
         EXPECT_TRUE(talk.result.reason.startsWith(c.reasonStart)) << talk.result.reason.toStdString();
@@ -231,7 +237,7 @@ TEST_F(SmtpSessionTest, OnlyAReplyAfterTheWholeMessageCountsAsItsAcceptance)
         SCOPED_TRACE(c.mode.toStdString() + " " + std::to_string(c.attachmentBytes));
         startScriptedPeer(c.mode);
         mail::SmtpSession session;
-        session.setLimits(shortLimits(5000));
+        session.setLimits(test::generousLimits());
         const Conversation talk
             = converse(session, request(c.attachmentBytes ? QStringList {programFile("big.bin")} : QStringList {}));
         EXPECT_NE(talk.result.end, mail::SmtpResult::End::Sent);
@@ -288,7 +294,7 @@ TEST_F(SmtpSessionTest, AServerThatNeverTakesTheConnectionTimesOutConnecting)
     mail::SmtpRequest r = request();
     r.port = ntohs(address.sin_port);
     mail::SmtpSession session;
-    session.setLimits(shortLimits(1500));
+    session.setLimits(test::stallLimits("CONNECT", 1500));
     const Conversation c = converse(session, r);
     ::close(listener);
     EXPECT_EQ(c.result.end, mail::SmtpResult::End::Failed);
@@ -305,7 +311,7 @@ TEST_F(SmtpSessionTest, AServerThatStopsReadingTheMessageStallsTheSendingOut)
     // More than the socket buffers of both ends hold.
     makeFile("big.bin", 48 << 20);
     mail::SmtpSession session;
-    session.setLimits(shortLimits(1500));
+    session.setLimits(test::stallLimits("MESSAGE", 1500));
     const Conversation c = converse(session, request({programFile("big.bin")}));
     EXPECT_EQ(c.result.end, mail::SmtpResult::End::Failed);
     EXPECT_TRUE(c.result.reason.startsWith("Sending the message to 127.0.0.1 made no progress for 1.5 seconds"))

@@ -21,6 +21,7 @@
 #include "platform/FileDialogs.h"
 #include "support/ScopedEnv.h"
 #include "support/Screenshot.h"
+#include "support/Waits.h"
 
 using main_window::frmPrefs2;
 using platform::Form;
@@ -262,7 +263,7 @@ TEST_F(PreferencesWindowTest, TestMailReachesTheServerAndTheButtonReturnsWhenItE
     window->cmdSend->click();
     EXPECT_FALSE(window->cmdSend->isEnabled());
     ASSERT_TRUE(platform::waitWhile([] { return mail::MailSender::instance().busy(); }, 20000));
-    EXPECT_TRUE(platform::waitWhile([window] { return !window->cmdSend->isEnabled(); }, 2000));
+    EXPECT_TRUE(platform::waitWhile([window] { return !window->cmdSend->isEnabled(); }, test::EventLimitMs));
     EXPECT_TRUE(mail::MailSender::instance().lastOutcome().succeeded())
         << mail::MailSender::instance().lastOutcome().reason().toStdString();
     EXPECT_TRUE(QFile::exists(received.filePath("message-1.eml")));

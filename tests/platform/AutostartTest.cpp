@@ -4,13 +4,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include "platform/EventLoop.h"
 #include "platform/ProgramFolder.h"
 #include "support/ProgramFolderTest.h"
 #include "support/ScopedEnv.h"
+#include "support/Waits.h"
 
 using test::ScopedEnv;
 
@@ -72,10 +73,9 @@ QString launchedWith(const QString& entry, const QString& record)
     gio.start("/usr/bin/gio", {"launch", entry});
     if (!gio.waitForFinished(10000) || gio.exitCode() != 0)
         return "gio failed: " + QString::fromUtf8(gio.readAllStandardError());
+    // The launcher may return before the program it started has run.
     QFile out(record);
-    for (int i = 0; i < 100 && !out.exists(); ++i)
-        QThread::msleep(50);
-    QThread::msleep(50);
+    platform::waitWhile([&out] { return !out.exists(); }, test::EventLimitMs);
     return out.open(QIODevice::ReadOnly) ? QString::fromUtf8(out.readAll()).trimmed() : "nothing ran";
 }
 } // namespace
@@ -91,8 +91,9 @@ TEST(Autostart, TheEntryIsNamedAfterTheProgramAndCarriesAProgramFolderOfItsOwn)
     ASSERT_TRUE(QDir().mkpath(QFileInfo(program).path()));
     QFile script(program);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    // Written whole under another name and renamed, so that the record appears complete.
     script.write("#!/bin/sh\nprintf 'home=[%s] args=[%s]' \"$QUILLBACK_HOME\" \"$*\" > '" + QFile::encodeName(record)
-                 + "'\n");
+                 + ".part' && mv '" + QFile::encodeName(record) + ".part' '" + QFile::encodeName(record) + "'\n");
     script.close();
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     const QString ownFolder = scratch.filePath("my \"data\" 100%");

@@ -1,5 +1,7 @@
 #include "restore/frmSelectFiles.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -9,6 +11,7 @@
 #include "platform/FileWriter.h"
 #include "restore/frmRestoring.h"
 #include "support/FailingWriter.h"
+#include "support/Screenshot.h"
 
 using platform::Form;
 using restore::frmSelectFiles;
@@ -162,4 +165,21 @@ TEST_F(frmSelectFilesTest, SaysSoWhenTheSetHasNoListOfItsLastRun)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text,
               "The set \"My Set\" has no list of the files of its last run (" + programFile("data/My Set.lst") + ").");
+}
+
+TEST_F(frmSelectFilesTest, OpensWithEveryPathWholeAndTheListInView)
+{
+    QString files;
+    for (int i = 1; i <= 30; ++i)
+        files += QString("/home/anna/Documents/Letters to the family/%1 December 2026 - a letter.odt\r\n").arg(i);
+    writeLastRun("My Set", files.toUtf8());
+    frmSelectFiles* window = open();
+    ASSERT_NE(window, nullptr);
+    QCoreApplication::processEvents();
+    const QTreeWidget* list = window->List1;
+    EXPECT_GE(list->columnWidth(0), static_cast<const QAbstractItemView*>(list)->sizeHintForColumn(0));
+    EXPECT_LE(list->columnWidth(0), list->viewport()->width()) << "no scrolling sideways";
+    // A good part of the list at once, not a handful of rows.
+    EXPECT_GE(list->viewport()->height(), 15 * list->sizeHintForRow(0));
+    EXPECT_FALSE(test::saveScreenshot(window, "file-selection").isEmpty());
 }

@@ -1,8 +1,10 @@
 #include "restore/frmVersions.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -162,24 +164,47 @@ TEST_F(frmVersionsTest, CancelClosesAndOpensNothing)
     EXPECT_EQ(Form<restore::frmRestoreToNew>::loaded(), nullptr);
 }
 
-TEST_F(frmVersionsTest, ShowsEveryDateAndFolderWhole)
+TEST_F(frmVersionsTest, ShowsEveryDateAndFolderWholeWhereTheScreenAllowsAndNeverScrollsSideways)
 {
-    loadSet("Set",
-            {Lan1, Ftp, Lan2,
-             "LAN|/home/anna/Backups/Documents/10-12-2026 12-00-00 Documents|/home/anna/Backups/Documents/"
-             "10-12-2026 12-00-00 Documents/Documents.zip|10/12/2026 12:00:00|1|1|0|"});
-    frmVersions* chooser = openChooser();
-    ASSERT_NE(chooser, nullptr);
-    QCoreApplication::processEvents();
-    QTreeWidget* list = chooser->lvArchives;
-    int columns = 0;
-    for (int column = 0; column < list->columnCount(); ++column) {
-        EXPECT_GE(list->columnWidth(column), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column))
-            << column;
-        EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column)) << column;
-        columns += list->columnWidth(column);
+    const QString usual = "LAN|/home/anna/Backups/Documents/10-12-2026 12-00-00 Documents|/home/anna/Backups/Documents/"
+                          "10-12-2026 12-00-00 Documents/Documents.zip|10/12/2026 12:00:00|1|1|0|";
+    const QString deep = "/media/anna/" + QString("Archive of the family's papers/").repeated(12) + "10-12-2026";
+    const QString tooLong = "LAN|" + deep + "|" + deep + "/Set.zip|13/12/2026 07:00:00|1|1|0|";
+    const struct
+    {
+        const char* name;
+        QStringList lines;
+        bool longerThanAnyScreen;
+        const char* screenshot;
+    } cases[] = {
+        {"usual folders", {Lan1, Ftp, Lan2, usual}, false, "version-chooser"},
+        {"a folder longer than any screen", {Lan1, tooLong, Ftp}, true, "version-chooser-long-folder"},
+    };
+    const int widest = static_cast<int>(QGuiApplication::primaryScreen()->availableGeometry().width() * 0.9);
+    constexpr int Details = 2;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        loadSet("Set", c.lines);
+        frmVersions* chooser = openChooser();
+        ASSERT_NE(chooser, nullptr);
+        QCoreApplication::processEvents();
+        QTreeWidget* list = chooser->lvArchives;
+        const bool roomLeft = chooser->width() < widest;
+        if (c.longerThanAnyScreen) {
+            EXPECT_FALSE(roomLeft) << chooser->width();
+        }
+        int columns = 0;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            const int whole = qMax(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column),
+                                   list->header()->sectionSizeHint(column));
+            // Only the folders give way, and only once the window is as wide as the screen allows.
+            if (column != Details || roomLeft) {
+                EXPECT_GE(list->columnWidth(column), whole) << column;
+            }
+            columns += list->columnWidth(column);
+        }
+        // Side by side in view, without scrolling.
+        EXPECT_LE(columns, list->viewport()->width());
+        EXPECT_FALSE(test::saveScreenshot(chooser, c.screenshot).isEmpty());
     }
-    // Side by side in view, without scrolling.
-    EXPECT_LE(columns, list->viewport()->width());
-    EXPECT_FALSE(test::saveScreenshot(chooser, "version-chooser").isEmpty());
 }
