@@ -12,6 +12,7 @@
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "core/WorkFolder.h"
 #include "engine/Leftovers.h"
 #include "platform/FileCopy.h"
 #include "platform/MirrorPath.h"
@@ -170,13 +171,17 @@ std::optional<QString> FolderDelivery::mirrorFolder(const QString& path, const Q
 
 platform::CopyResult FolderDelivery::copy(const QString& source, const QString& target)
 {
-    return copyFile ? copyFile(source, target, m_run) : platform::copyFileReplacing(source, target, m_run);
+    return copyFile ? copyFile(source, target, m_run)
+                    : platform::copyFileReplacing(source, target, m_run, m_names ? &*m_names : nullptr);
 }
 
 FolderDeliveryResult FolderDelivery::deliver(core::BackupSetInfo& set, int destination, const QString& timestampFolder,
                                              const QString& archivePath)
 {
     m_madeFolders.clear();
+    m_names.reset();
+    if (const QString work = core::WinTmpDir(); !work.isEmpty())
+        m_names.emplace(core::temporaryNamesList(work));
     core::LogEvent(QStringLiteral("Performing Local/LAN Backup"));
     set.RunDestType = core::DestinationType::Folder;
 

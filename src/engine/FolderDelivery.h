@@ -123,6 +123,9 @@ private:
     platform::CopyResult copy(const QString& source, const QString& target);
 
     platform::RunContext& m_run;
+    // Where a copy must take a hidden name (file systems without unnamed files), the name is noted
+    // in the run's work folder, so that a killed run's copy is removed at the next start.
+    std::optional<platform::TemporaryNames> m_names;
     // Folders made during this delivery, so that each is created once.
     QSet<QString> m_madeFolders;
 };

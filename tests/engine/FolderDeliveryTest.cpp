@@ -1,21 +1,29 @@
 #include "engine/FolderDelivery.h"
 
 #include <cerrno>
+#include <csignal>
 #include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
 #include "core/ProgramState.h"
 #include "core/RunLog.h"
 #include "core/SetDocument.h"
+#include "core/WorkFolder.h"
+#include "platform/PendingFile.h"
 #include "support/FileTimes.h"
+#include "support/OpenFiles.h"
 #include "support/Outcome.h"
 #include "support/ProgramFolderTest.h"
 #include "support/RecordingRun.h"
@@ -400,3 +408,42 @@ TEST_F(FolderDeliveryTest, TheNextDeliveryClearsWhatAnInterruptedOneLeft)
 }
 
 } // namespace
+
+TEST_F(FolderDeliveryTest, AKilledDeliveryLeavesNoHiddenCopyOnceTheProgramStartsAgain)
+{
+    // Where the file system offers no unnamed files (network folders), a copy on its way has a
+    // hidden name beside its target.
+    const auto unnamed = qScopeGuard([] { platform::PendingFile::offerUnnamedFiles(true); });
+    const auto below = [&] {
+        QStringList names;
+        for (QDirIterator it(dest, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            names << QFileInfo(it.next()).fileName();
+        return names;
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // No test assertion here: the child ends by its kill, or says how far it came.
+        platform::PendingFile::offerUnnamedFiles(false);
+        test::RecordingRun killed;
+        killed.stopWhen = [&] {
+            if (test::writingBelow(dest))
+                ::kill(::getpid(), SIGKILL);
+            return false;
+        };
+        engine::FolderDelivery delivery {killed};
+        delivery.deliver(set, 1, QString(), QString());
+        ::_exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+    const QStringList left = below();
+    ASSERT_EQ(left.size(), 1) << left.join(", ").toStdString();
+    EXPECT_TRUE(platform::isTemporaryCopyName(left.first())) << left.first().toStdString();
+
+    // What the program does when it starts.
+    core::removeAbandonedWorkFiles();
+
+    EXPECT_EQ(below(), QStringList());
+}

@@ -19,6 +19,7 @@
 #include "platform/MirrorPath.h"
 #include "platform/PendingFile.h"
 #include "restore/RestoreList.h"
+#include "support/OpenFiles.h"
 #include "support/RecordingRun.h"
 #include "support/ZipFixtures.h"
 
@@ -33,17 +34,7 @@ QString mirrored(const QString& path)
     return platform::mirrorRelativePath(path).value_or(QString());
 }
 
-// Whether this process has a file open below `folder` other than `except`: a restored file on its
-// way to its target, by whatever name.
-bool writingBelow(const QString& folder, const QString& except)
-{
-    for (const QString& fd : QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString open = QFile::symLinkTarget("/proc/self/fd/" + fd);
-        if (open.startsWith(folder + "/") && open != except)
-            return true;
-    }
-    return false;
-}
+using test::writingBelow;
 
 class RestoreRunTest : public test::VersionTest
 {
