@@ -248,8 +248,10 @@ FtpDelivery::Sent FtpDelivery::send(const QString& localPath, const QString& rem
         return sent;
     }
     FtpStep placed = rename(partial, remoteName);
-    // A server that renames, but not over a file, takes the new copy once the earlier one made way.
-    if (!placed.succeeded() && placed.refusedCommand == QLatin1String("RNTO") && !m_run.stopRequested()) {
+    // A server that renames, but not over a file, takes the new copy once the earlier one made way;
+    // only a copy the server said it holds whole may take that place.
+    if (!placed.succeeded() && placed.refusedCommand == QLatin1String("RNTO") && sent.confirmed
+        && !m_run.stopRequested()) {
         core::LogEvent(QStringLiteral("FTP: The server would not put %1 in the place of %2 (%3); the earlier copy "
                                       "is removed first.")
                            .arg(partial, remoteName, placed.reason()));

@@ -37,10 +37,13 @@ FtpSteps::FtpSteps(clsFtpClient& client)
     const auto alive = [this] { m_quiet.restart(); };
     QObject::connect(&client, &clsFtpClient::OnDataTransferProgress, &client, alive);
     QObject::connect(&client, &clsFtpClient::OnStateChange, &client, alive);
+    // A command of ours is a step forward; the server's replies alone are not, or a server that keeps
+    // talking without ever finishing would hold the step for good.
     QObject::connect(&client, &clsFtpClient::SessionProtocolMessage, &client, [this](const QString& message, int type) {
+        if (type != 0)
+            return;
         m_quiet.restart();
-        if (type == 0)
-            m_lastCommand = message.section(QLatin1Char(' '), 0, 0);
+        m_lastCommand = message.section(QLatin1Char(' '), 0, 0);
     });
 }
 

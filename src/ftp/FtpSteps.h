@@ -67,7 +67,7 @@ private:
     clsFtpClient& m_client;
     std::function<bool()> m_giveUp;
     std::optional<int> m_result;
-    // Restarted by every sign of life of the session: a command, a reply, bytes moving.
+    // Restarted by every step forward of the session: a command sent, bytes moving.
     QElapsedTimer m_quiet;
     QString m_lastCommand;
 };

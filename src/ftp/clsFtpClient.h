@@ -93,8 +93,8 @@ public:
     // answer in image mode only, as after a transfer.
     bool GetFileSize(const QString& strFilePath);
     qint64 RemoteFileSize() const { return m_remoteFileSize; }
-    // Fetches a remote file. With OverWrite the file arrives under a temporary name beside the local
-    // path and replaces it only when complete; without, an existing local file is resumed.
+    // Fetches a remote file. With OverWrite the file arrives as a pending file in the local path's
+    // folder and replaces it only when complete; without, an existing local file is resumed.
     bool DownloadFile(const QString& strRemoteFilePath, const QString& strLocalFilePath, bool OverWrite);
     // Lists the current remote folder into CurrentDirectoryListing and CurrentDirectoryFiles.
     bool EnumFiles();
@@ -204,7 +204,7 @@ private:
     void sendTransferCommand();
     void startUploadWhenReady();
     void UploadData();
-    // Closes the local file; a download written under a temporary name is discarded unless kept.
+    // Closes the local file; a new download that is not complete is discarded unless kept.
     void CloseLocalFile(bool keep = false);
     void completeWhenDone();
     void failTransfer(int number, const QString& description, const QString& source);

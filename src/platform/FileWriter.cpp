@@ -33,6 +33,16 @@ void syncFolder(const QString& path)
     ::close(fd);
 }
 
+// A file kept elsewhere behind a link takes the content where it is; the link stays a link.
+QString fileBehindLinks(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
+}
+
 class DiskWriter : public FileWriter
 {
 public:
@@ -40,7 +50,7 @@ public:
     {
         std::vector<std::unique_ptr<PendingFile>> pending;
         for (const FileContent& file : files) {
-            auto written = std::make_unique<PendingFile>(file.path);
+            auto written = std::make_unique<PendingFile>(fileBehindLinks(file.path));
             if (!written->open() || !written->write(file.bytes.constData(), file.bytes.size())) {
                 reason = cannotWrite(file.path, written->error());
                 return false;
@@ -54,7 +64,7 @@ public:
         }
         // A folder in the way of a later file would leave the earlier ones replaced.
         for (const FileContent& file : files) {
-            if (QFileInfo(file.path).isDir()) {
+            if (QFileInfo(fileBehindLinks(file.path)).isDir()) {
                 reason = cannotWrite(file.path, EISDIR);
                 return false;
             }

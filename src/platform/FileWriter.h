@@ -24,7 +24,8 @@ public:
     virtual ~FileWriter() = default;
     // Replaces the content of each file, readable and writable by the owner only. The files take
     // their new content in order, and only once the content of all of them is on the disk: a
-    // failed write changes none of them, and `reason` names the file and the system's reason.
+    // failed write changes none of them (only a rename refused after an earlier file was placed
+    // leaves that earlier one new), and `reason` names the file and the system's reason.
     virtual bool replaceFiles(const QList<FileContent>& files, QString& reason) = 0;
 
     bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)

@@ -128,6 +128,11 @@ TEST_F(FtpDeliveryTest, TheEarlierCopyGoesOnlyWhenTheNewOneCanTakeItsPlace)
          "The server refused to rename Docs_Backup.zip.partial"},
         {"a server that keeps nothing it is sent", {"--uploads", "discarded"}, false, "could not take its name: 550"},
         {"a server that keeps empty files", {"--uploads", "emptied"}, false, "the server kept 0 of the 12 bytes"},
+        // Nothing shows that the sent copy is whole, so the earlier one must not make way for it.
+        {"a server that neither renames over a file nor answers SIZE",
+         {"--deny", "RNTO", "--deny", "SIZE"},
+         false,
+         "could not take its name: 550"},
     };
     for (const auto& server : servers) {
         for (const core::CompressionMode mode : {core::CompressionMode::OneArchive, core::CompressionMode::EachFile}) {

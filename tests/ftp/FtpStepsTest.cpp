@@ -130,3 +130,50 @@ TEST_F(FtpStepsTest, AConnectThatRunsOutOfTimeLogsWhy)
     EXPECT_TRUE(log.contains("FTP: Connection Failed. The server did not answer within 1 seconds."))
         << log.toStdString();
 }
+
+TEST(FtpStepsChatterTest, RepliesWithoutProgressDoNotKeepAStepAlive)
+{
+    // The server opens the data connection for a listing, sends nothing on it, and keeps answering
+    // "150" on the control connection: talk, but no step forward.
+    QTcpServer data;
+    ASSERT_TRUE(data.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = data.serverPort();
+    QTimer chatter;
+    chatter.setInterval(200);
+    int chatted = 0;
+    // Far longer than the session's time-out and the steps' margin.
+    constexpr int MostChatter = 150;
+    QPointer<QTcpSocket> control;
+    QObject::connect(&chatter, &QTimer::timeout, [&] {
+        if (control && ++chatted < MostChatter)
+            control->write("150 still listing\r\n");
+    });
+    test::ScriptedServer server {
+        "220 ready\r\n", [&](QTcpSocket& socket, const QByteArray& line) {
+            if (line.startsWith("USER"))
+                socket.write("230 in\r\n");
+            else if (line.startsWith("PWD"))
+                socket.write("257 \"/\"\r\n");
+            else if (line.startsWith("TYPE"))
+                socket.write("200 ok\r\n");
+            else if (line.startsWith("PASV"))
+                socket.write(
+                    QStringLiteral("227 Passive (127,0,0,1,%1,%2)\r\n").arg(port / 256).arg(port % 256).toLatin1());
+            else if (line.startsWith("LIST")) {
+                control = &socket;
+                chatter.start();
+            }
+        }};
+    clsFtpClient client;
+    FtpSteps steps {client};
+    client.setFtpServer("127.0.0.1");
+    ASSERT_TRUE(client.setRemotePort(server.port()));
+    client.setUsername("user");
+    ASSERT_TRUE(client.setTimeOut(1));
+    client.setPassiveMode(true);
+    ASSERT_TRUE(steps.run([&] { return client.Connect(); }).succeeded());
+
+    const FtpStep listed = steps.run([&] { return client.EnumFiles(); });
+    EXPECT_EQ(listed.ended, FtpStep::Ended::TimedOut) << listed.reason().toStdString();
+    EXPECT_LT(chatted, MostChatter) << "the step ended only when the server fell silent";
+}

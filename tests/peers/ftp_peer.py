@@ -17,6 +17,7 @@ Options:
   --uploads WHAT     "discarded": a received file is removed at once; "emptied": it is cut to 0 bytes
   --short-downloads N  RETR sends at most the first N bytes of a file and calls it complete
   --refuse NAME      an upload of a file whose name begins with NAME is refused with 552
+  --deny CMD         every CMD (e.g. RNTO, SIZE) is refused with 550; may be given more than once
 """
 import argparse
 import logging
@@ -166,6 +167,17 @@ def refusing(handler, prefix):
     return RefusingHandler
 
 
+def denying(handler, commands):
+    """The handler, but a server that refuses each of `commands` whatever it names."""
+
+    class DenyingHandler(handler):
+        pass
+
+    for command in commands:
+        setattr(DenyingHandler, "ftp_" + command, lambda self, *args: self.respond("550 Not allowed here."))
+    return DenyingHandler
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -184,6 +196,7 @@ def main():
     parser.add_argument("--uploads", choices=["discarded", "emptied"])
     parser.add_argument("--short-downloads", type=int)
     parser.add_argument("--refuse")
+    parser.add_argument("--deny", action="append", default=[])
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -197,6 +210,8 @@ def main():
         handler = keep_uploads(handler, args.uploads)
     if args.refuse:
         handler = refusing(handler, args.refuse)
+    if args.deny:
+        handler = denying(handler, [command.upper() for command in args.deny])
     handler.authorizer = authorizer
     handler.auth_failed_timeout = 0
     handler.encoding = "utf8"

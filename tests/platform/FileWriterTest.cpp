@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,6 +62,19 @@ TEST_F(FileWriterTest, FilesTakeTheirWholeContentOwnerOnly)
     EXPECT_FALSE(platform::fileWriter().replaceFile(path("gone/doc"), "x", reason));
     EXPECT_EQ(reason, "Cannot write \"" + path("gone/doc") + "\": " + qt_error_string(ENOENT));
     EXPECT_EQ(entries("a"), (QStringList {"doc", "doc.bak", "folder"}));
+}
+
+TEST_F(FileWriterTest, AFileBehindALinkTakesTheContentWhereItIsAndTheLinkStays)
+{
+    ASSERT_TRUE(test::writeFile(path("kept/app.ini"), "old"));
+    ASSERT_TRUE(QDir().mkpath(path("settings")));
+    ASSERT_TRUE(QFile::link(path("kept/app.ini"), path("settings/app.ini")));
+    QString reason;
+    ASSERT_TRUE(platform::fileWriter().replaceFile(path("settings/app.ini"), "new", reason)) << reason.toStdString();
+    EXPECT_TRUE(QFileInfo(path("settings/app.ini")).isSymLink());
+    EXPECT_EQ(test::readFile(path("kept/app.ini")), "new");
+    EXPECT_EQ(entries("settings"), QStringList {"app.ini"});
+    EXPECT_EQ(entries("kept"), QStringList {"app.ini"});
 }
 
 TEST_F(FileWriterTest, AFullDiskChangesNoneOfTheFiles)
