@@ -9,6 +9,7 @@
 #include "core/DocumentValues.h"
 #include "core/SetDocumentParser.h"
 #include "core/SetText.h"
+#include "platform/DateText.h"
 
 namespace editors
 {
@@ -371,8 +372,21 @@ QList<SectionValue> changedValues(const QString& text, const SettingsPages& page
     plain("GENERAL", "BFPassword", pages.BFPassword, shown.BFPassword);
     plain("GENERAL", "ZIPName", pages.ZIPName, shown.ZIPName);
     plain("GENERAL", "Scheduler", flag(pages.Scheduler), flag(shown.Scheduler));
-    plain("SCHEDULER", "StartDate", pages.StartDate, shown.StartDate);
-    plain("SCHEDULER", "StartTime", pages.StartTime, shown.StartTime);
+    // A schedule switched on here runs from the start the pickers show where the stored one does not
+    // read: the wizard stores none for a set without a schedule.
+    const bool switchedOn = pages.Scheduler && !shown.Scheduler;
+    const auto start = [&](const char* key, const QString& now, const QString& before, bool readable) {
+        if (switchedOn && !readable)
+            add("SCHEDULER", key, now);
+        else
+            plain("SCHEDULER", key, now, before);
+    };
+    start("StartDate", pages.StartDate, shown.StartDate,
+          platform::DateText::parseDate(storedValue(text, QStringLiteral("SCHEDULER"), QStringLiteral("StartDate")))
+              .has_value());
+    start("StartTime", pages.StartTime, shown.StartTime,
+          platform::DateText::parseTime(storedValue(text, QStringLiteral("SCHEDULER"), QStringLiteral("StartTime")))
+              .has_value());
     plain("SCHEDULER", "Repeat", flag(pages.Repeat), flag(shown.Repeat));
     choice("SCHEDULER", "SAccurancy", pages.SAccurancy, shown.SAccurancy);
     plain("SCHEDULER", "Period", pages.Period, shown.Period);

@@ -66,7 +66,8 @@ struct RebuiltDocument
 // the pages could not show, or a schedule kept while the scheduler is off, keeps its stored text
 // until the user changes it. A value is written where the loader reads it, its key and its section
 // added when the document lacks them; with time stamps on, time-stamp values the document lacks are
-// written too. FILES holds the checked paths, each with the values recorded for it in
+// written too, and so is the shown start of a schedule switched on here whose stored start does not
+// read. FILES holds the checked paths, each with the values recorded for it in
 // `recordedFiles`; VERSIONS holds `versions`; the DEST sections follow the rows, and
 // CurrentDestination follows the destination it named.
 //

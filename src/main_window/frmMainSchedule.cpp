@@ -190,6 +190,8 @@ bool frmMain::confirmStopForExit()
                                platform::Icon::Exclamation, platform::Buttons::YesNo);
     // Someone asked for the exit; the run ends through its cancelled path, so nothing is lost.
     question.unattendedAnswer = platform::Answer::Yes;
+    // Enter alone must not cut a backup short.
+    question.defaultAnswer = platform::Answer::No;
     if (platform::prompt().show(question) == platform::Answer::Yes)
         return true;
     m_close.ExitRequested = false;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorsTest.h"
+#include "core/NextRunTime.h"
 #include "core/ProgramState.h"
 #include "core/ProjectTextCoding.h"
 #include "core/ScramblePassword.h"
@@ -344,6 +345,32 @@ TEST_F(frmSettingsTest, AScheduleThatIsOffIsKeptAndCanBeResumed)
     EXPECT_TRUE(resumed.Repeat);
     EXPECT_EQ(resumed.SAccurancy, 2);
     EXPECT_EQ(resumed.Period, "1,15");
+}
+
+TEST_F(frmSettingsTest, AScheduleSwitchedOnRunsFromTheStartItShows)
+{
+    // The wizard stores no start for a set without a schedule; the pickers show the clock's.
+    load(scheduledSet()
+             .set("GENERAL", "Scheduler", "0")
+             .set("SCHEDULER", "StartDate", "")
+             .set("SCHEDULER", "StartTime", "")
+             .set("SCHEDULER", "Repeat", "0")
+             .text());
+    editors::frmSettings* window = open();
+    editors::SchedulePage* schedule = window->schedulePage;
+    schedule->chkScheduler->click();
+    schedule->chkRepeat->click();
+    schedule->optRepeat[0]->click();
+    const QString shownTime = schedule->dtTime->time().toString("HH:mm:ss");
+    window->cmdOK->click();
+    ASSERT_EQ(Form<editors::frmSettings>::loaded(), nullptr);
+    const QString text = document();
+    const core::ScheduleInfo on = parsed(text).set.Schedule;
+    EXPECT_TRUE(on.Scheduler);
+    EXPECT_EQ(on.StartDate, "10/12/2026");
+    EXPECT_EQ(on.StartTime, shownTime);
+    EXPECT_FALSE(core::CalculateDate(core::sectionText(text, "SCHEDULER"), QDateTime(QDate(2026, 12, 10), QTime(12, 0)))
+                     .isEmpty());
 }
 
 TEST_F(frmSettingsTest, NamesValuesItCannotShowAndKeepsThem)

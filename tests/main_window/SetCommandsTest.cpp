@@ -380,6 +380,7 @@ TEST_F(SetCommandsTest, AnExitDuringARunAsksStopsTheRunAndThenEnds)
             e.request(main);
             ASSERT_EQ(prompt.shown.size(), 1U);
             EXPECT_EQ(prompt.shown[0].text, "A backup set is running. Stop it and exit?");
+            EXPECT_EQ(prompt.shown[0].defaultAnswer, Answer::No);
             EXPECT_EQ(programEnds, 0);
             EXPECT_FALSE(core::state().bStopBackup);
             EXPECT_NE(Form<engine::frmProcessing>::loaded(), nullptr);
