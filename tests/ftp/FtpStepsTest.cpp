@@ -148,22 +148,14 @@ TEST(FtpStepsChatterTest, RepliesWithoutProgressDoNotKeepAStepAlive)
         if (control && ++chatted < MostChatter)
             control->write("150 still listing\r\n");
     });
-    test::ScriptedServer server {
-        "220 ready\r\n", [&](QTcpSocket& socket, const QByteArray& line) {
-            if (line.startsWith("USER"))
-                socket.write("230 in\r\n");
-            else if (line.startsWith("PWD"))
-                socket.write("257 \"/\"\r\n");
-            else if (line.startsWith("TYPE"))
-                socket.write("200 ok\r\n");
-            else if (line.startsWith("PASV"))
-                socket.write(
-                    QStringLiteral("227 Passive (127,0,0,1,%1,%2)\r\n").arg(port / 256).arg(port % 256).toLatin1());
-            else if (line.startsWith("LIST")) {
-                control = &socket;
-                chatter.start();
-            }
-        }};
+    test::ScriptedServer server {"220 ready\r\n", [&](QTcpSocket& socket, const QByteArray& line) {
+                                     if (test::answerLoginAndPassive(socket, line, port))
+                                         return;
+                                     if (line.startsWith("LIST")) {
+                                         control = &socket;
+                                         chatter.start();
+                                     }
+                                 }};
     clsFtpClient client;
     FtpSteps steps {client};
     client.setFtpServer("127.0.0.1");

@@ -120,4 +120,20 @@ ScriptedServer::ScriptedServer(QByteArray greeting, LineHandler onLine)
     });
 }
 
+bool answerLoginAndPassive(QTcpSocket& socket, const QByteArray& line, quint16 dataPort)
+{
+    if (line.startsWith("USER"))
+        socket.write("230 in\r\n");
+    else if (line.startsWith("PWD"))
+        socket.write("257 \"/\"\r\n");
+    else if (line.startsWith("TYPE"))
+        socket.write("200 ok\r\n");
+    else if (line.startsWith("PASV"))
+        socket.write(
+            QStringLiteral("227 Passive (127,0,0,1,%1,%2)\r\n").arg(dataPort / 256).arg(dataPort % 256).toLatin1());
+    else
+        return false;
+    return true;
+}
+
 } // namespace test

@@ -74,4 +74,8 @@ private:
     LineHandler m_onLine;
 };
 
+// Answers a scripted server's login and passive steps as a willing server does, with data
+// connections to `dataPort`; false for any other line.
+bool answerLoginAndPassive(QTcpSocket& socket, const QByteArray& line, quint16 dataPort);
+
 } // namespace test

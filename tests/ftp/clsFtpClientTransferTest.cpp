@@ -319,20 +319,12 @@ TEST(TransferOrderTest, ADownloadCompletesOnlyWithBothTheDataAndTheServersWord)
         QTcpServer data;
         ASSERT_TRUE(data.listen(QHostAddress::LocalHost, 0));
         const quint16 port = data.serverPort();
-        test::ScriptedServer control {
-            "220 ready\r\n", [&](QTcpSocket& socket, const QByteArray& line) {
-                if (line.startsWith("USER"))
-                    socket.write("230 in\r\n");
-                else if (line.startsWith("PWD"))
-                    socket.write("257 \"/\"\r\n");
-                else if (line.startsWith("TYPE"))
-                    socket.write("200 ok\r\n");
-                else if (line.startsWith("PASV"))
-                    socket.write(
-                        QStringLiteral("227 Passive (127,0,0,1,%1,%2)\r\n").arg(port / 256).arg(port % 256).toLatin1());
-                else if (line.startsWith("RETR"))
-                    socket.write(confirmFirst ? "150 go\r\n226 done\r\n" : "150 go\r\n");
-            }};
+        test::ScriptedServer control {"220 ready\r\n", [&](QTcpSocket& socket, const QByteArray& line) {
+                                          if (test::answerLoginAndPassive(socket, line, port))
+                                              return;
+                                          if (line.startsWith("RETR"))
+                                              socket.write(confirmFirst ? "150 go\r\n226 done\r\n" : "150 go\r\n");
+                                      }};
         clsFtpClient client;
         client.setFtpServer("127.0.0.1");
         ASSERT_TRUE(client.setRemotePort(control.port()));
